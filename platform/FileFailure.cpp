@@ -1,0 +1,31 @@
+#include "platform/FileFailure.h"
+
+#include <QFileDevice>
+
+FileFailure FileFailure::FromDevice(const QFileDevice& device)
+{
+    FileFailure failure;
+    failure.m_strMessage = device.errorString();
+    failure.m_nCause = static_cast<int>(device.error());
+    failure.m_strClassName = QStringLiteral("QFileDevice");
+    return failure;
+}
+
+FileFailure FileFailure::EndOfFile()
+{
+    FileFailure failure;
+    failure.m_strMessage = QStringLiteral("Unexpected end of file.");
+    failure.m_nCause = static_cast<int>(QFileDevice::ReadError);
+    failure.m_strClassName = QStringLiteral("QFileDevice");
+    return failure;
+}
+
+QString DescribeException(const FileFailure& failure)
+{
+    if (failure.m_strMessage.isEmpty())
+        return failure.m_strClassName + QStringLiteral(" occured.");
+    const QString message = failure.m_strMessage.trimmed();
+    if (failure.m_bFileError)
+        return QStringLiteral("%1(%2)").arg(message).arg(failure.m_nCause);
+    return message;
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "study/LearnMode.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <memory>
+
+class CWordListSource;
+
+// The study data: the word lists with their items, each item's learning mode
+// and ask count, the question history and the dictation counts. One object
+// per process, reached through GetInstance; it loads itself at the first
+// operation that needs data and writes what changed in Save.
+class CDictionary {
+public:
+    class CDicFile;
+    class CItem;
+
+    // One question-history record.
+    class CHistInfo {
+    public:
+        qint32 m_nIndex = 0;    // global index of the item asked
+        qint32 m_bAnswered = 0; // 1 once the question was counted as a dictation
+    };
+
+    static CDictionary* GetInstance();
+    // Destroys the object without saving; GetInstance is not called again.
+    static void DestroyInstance();
+    // Tests only: destroys the object and lets GetInstance make a new one.
+    static void ResetInstanceForTesting();
+    // Tests only: the word lists that later loads read (null: the built-in ones).
+    static void SetWordListSource(std::shared_ptr<const CWordListSource> source);
+
+    CDictionary();
+    ~CDictionary();
+    CDictionary(const CDictionary&) = delete;
+    CDictionary& operator=(const CDictionary&) = delete;
+
+    // The lists, in list order.
+    int GetSize() const { return static_cast<int>(m_lists.size()); }
+    CDicFile* GetAt(int list) const { return m_lists.at(list); }
+
+    // Items and modes.
+    void EnsureLoaded();
+    CItem* GetItem(int index);
+    int GetTotalItemCount();
+    void RecountModes();
+    int CountInMode(int mode) const;
+    int GetNthInMode(int mode, int n) const;
+    qint16 GetAverageUnspecCount();
+    void ClearModes(bool learned, bool learning, bool noLearn, bool known);
+    void Search(const QString& text, bool unspec, bool learned, bool learning, bool noLearn,
+                bool known, QList<int>& results);
+
+    // State files.
+    void Save();
+    void PruneDayCounts();
+
+    // Distinct kanji over all words, computed once.
+    int GetDistinctKanjiCount();
+
+    // Question selection; prefKanji 0 none, 1 standard kanji, 2 others.
+    int SelectNextQuestion(int prefKanji);
+
+    // History.
+    void AddToHistory(int index);
+    int GetCurrentHistoryItem();
+    int IsCurrentAnswered(int defaultValue) const;
+    int GetPrevHistoryPos() const;
+    int GetNextHistoryPos() const;
+    void SetHistoryPos(int pos);
+    int GetHistoryCount() const { return static_cast<int>(m_history.size()); }
+    CHistInfo GetHistoryRecord(int pos) const;
+    void ClearHistory();
+    void LoadHistoryFilter();
+    void GetFilteredHistory(QList<int>& positions) const;
+
+    // Dictation counts.
+    int RecordDictation();
+    int GetTodayCount();
+    int AddTodayCount();
+    int GetDayCount(int dayKey);
+    int GetTotalCount();
+    void ClearDictationCounts();
+
+    QList<CDicFile*> m_lists;       // owned
+    int m_nKanjiCount = 0;          // 0: not computed yet
+    int m_nTotalCount = 0;
+    QHash<int, int> m_mapDayCount;  // day key -> dictations that study day
+    int m_bMiscDirty = 0;
+    QList<CHistInfo> m_history;     // oldest first
+    int m_nHistPos = -1;
+    int m_bHistDirty = 0;
+    int m_bViewKnown = 0;
+    int m_bViewLearned = 0;
+    int m_bViewLearning = 0;
+    int m_bViewNoLearn = 0;
+    int m_bViewUnspec = 0;
+
+private:
+    // m_nHistPos when it names a record, else -1: a position read from a
+    // file may lie outside the records and then names none.
+    int CurrentPos() const;
+    bool HasHistoryFilter() const;
+    bool PassesHistoryFilter(int pos) const;
+    void LoadList(const CWordListSource& source, int resourceId, const QString& name,
+                  const QString& folder);
+    void LoadMisc(const QString& folder);
+    void LoadHistory(const QString& folder);
+    bool SaveLists(const QString& folder);
+    void SaveMisc(const QString& folder);
+    void SaveHistory(const QString& folder);
+};
+
+// A study day runs from 03:00 to 03:00 local time. GetStudyDate is the time
+// value of 00:00 local time on the current study date.
+qint64 GetStudyDate();
+// year * 10000 + month * 100 + day of the local date of t.
+int MakeDayKey(qint64 t);
+
+// The random source of question selection.
+void SeedQuestionRandom();
+void SetQuestionRandomState(quint32 state); // tests replay known sequences
+quint32 GetQuestionRandomState();
