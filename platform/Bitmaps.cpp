@@ -1,0 +1,307 @@
+#include "platform/Bitmaps.h"
+
+#include "platform/DialogUnits.h"
+
+#include <QBitmap>
+#include <QHash>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QtMath>
+
+namespace {
+
+struct ModePicture {
+    QRgb m_border;
+    QRgb m_top;
+    QRgb m_middle;
+    QRgb m_bottom;
+};
+
+// Cream, light blue, orange, pink and grey, for 150/151 .. 158/159.
+constexpr ModePicture kModePictures[] = {
+    {qRgb(189, 193, 163), qRgb(255, 255, 230), qRgb(247, 247, 222), qRgb(240, 240, 215)},
+    {qRgb(60, 136, 231), qRgb(180, 220, 253), qRgb(138, 201, 255), qRgb(100, 184, 255)},
+    {qRgb(229, 176, 50), qRgb(253, 228, 178), qRgb(255, 212, 133), qRgb(255, 199, 93)},
+    {qRgb(230, 52, 52), qRgb(254, 178, 179), qRgb(255, 134, 135), qRgb(255, 94, 95)},
+    {qRgb(146, 146, 146), qRgb(217, 217, 217), qRgb(196, 196, 196), qRgb(178, 178, 178)},
+};
+
+int Mix(int from, int to, int step, int steps)
+{
+    return steps <= 0 ? from : from + (to - from) * step / steps;
+}
+
+QRgb MixRgb(QRgb from, QRgb to, int step, int steps)
+{
+    return qRgb(Mix(qRed(from), qRed(to), step, steps), Mix(qGreen(from), qGreen(to), step, steps),
+                Mix(qBlue(from), qBlue(to), step, steps));
+}
+
+// Row colour of a three-stop vertical gradient over `rows` rows.
+QRgb GradientRow(QRgb top, QRgb middle, QRgb bottom, int row, int rows)
+{
+    const int half = (rows - 1) / 2;
+    if (row <= half)
+        return MixRgb(top, middle, row, half);
+    return MixRgb(middle, bottom, row - half, rows - 1 - half);
+}
+
+QImage NewOpaque(int width, int height, QRgb fill)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(fill);
+    return image;
+}
+
+QImage DrawModePicture(const ModePicture& picture, int width, int height)
+{
+    QImage image = NewOpaque(width, height, picture.m_border);
+    for (int y = 1; y < height - 1; ++y) {
+        const QRgb colour = GradientRow(picture.m_top, picture.m_middle, picture.m_bottom, y - 1,
+                                        height - 2);
+        for (int x = 1; x < width - 1; ++x)
+            image.setPixel(x, y, colour);
+    }
+    for (const QPoint corner : {QPoint(0, 0), QPoint(width - 1, 0), QPoint(0, height - 1),
+                                QPoint(width - 1, height - 1)})
+        image.setPixel(corner, kKeyRed);
+    return image;
+}
+
+// Draws with anti-aliasing on a transparent ground, then flattens onto the
+// key colour: a pixel that is mostly covered keeps its colour, the rest
+// becomes the key, so the colour key leaves no fringe of the key colour.
+template <typename Paint>
+QImage DrawKeyed(int size, QRgb key, Paint paint)
+{
+    QImage canvas(size, size, QImage::Format_ARGB32);
+    canvas.fill(Qt::transparent);
+    {
+        QPainter painter(&canvas);
+        painter.setRenderHint(QPainter::Antialiasing);
+        paint(painter);
+    }
+    QImage image = NewOpaque(size, size, key);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const QRgb pixel = canvas.pixel(x, y);
+            if (qAlpha(pixel) < 128)
+                continue;
+            QRgb opaque = qRgb(qRed(pixel), qGreen(pixel), qBlue(pixel));
+            if (opaque == key) // the key colour itself would vanish
+                opaque = qRgb(qRed(key) == 255 ? 254 : qRed(key), qGreen(key), qBlue(key));
+            image.setPixel(x, y, opaque);
+        }
+    }
+    return image;
+}
+
+QImage DrawModeSquare(const ModePicture& picture)
+{
+    return DrawKeyed(24, kKeyRed, [&](QPainter& painter) {
+        QLinearGradient gradient(0, 4, 0, 20);
+        gradient.setColorAt(0, QColor(picture.m_top));
+        gradient.setColorAt(0.5, QColor(picture.m_middle));
+        gradient.setColorAt(1, QColor(picture.m_bottom));
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(QColor(picture.m_border), 1));
+        painter.setBrush(gradient);
+        painter.drawRect(4, 4, 15, 15);
+    });
+}
+
+QImage DrawMarkerArrow()
+{
+    return DrawKeyed(24, kKeyRed, [](QPainter& painter) {
+        QPainterPath arrow;
+        arrow.moveTo(3, 9);
+        arrow.lineTo(12, 9);
+        arrow.lineTo(12, 4);
+        arrow.lineTo(21, 12);
+        arrow.lineTo(12, 20);
+        arrow.lineTo(12, 15);
+        arrow.lineTo(3, 15);
+        arrow.closeSubpath();
+        painter.setPen(QPen(QColor(0, 110, 40), 1.2));
+        painter.setBrush(QColor(40, 180, 70));
+        painter.drawPath(arrow);
+    });
+}
+
+QImage DrawMagnifier()
+{
+    return DrawKeyed(24, kKeyRed, [](QPainter& painter) {
+        painter.setPen(QPen(QColor(90, 70, 50), 4, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(14.5, 14.5), QPointF(21, 21));
+        painter.setPen(QPen(QColor(60, 60, 70), 2.2));
+        painter.setBrush(QColor(200, 228, 250));
+        painter.drawEllipse(QPointF(9.5, 9.5), 6.5, 6.5);
+    });
+}
+
+QImage DrawGear()
+{
+    return DrawKeyed(24, kKeyRed, [](QPainter& painter) {
+        QPainterPath gear;
+        const QPointF centre(12, 12);
+        const int teeth = 8;
+        for (int i = 0; i < teeth * 4; ++i) {
+            const double angle = (i - 0.5) * M_PI * 2 / (teeth * 4);
+            const double radius = (i % 4 < 2) ? 10.5 : 7.5;
+            const QPointF point = centre + QPointF(radius * qCos(angle), radius * qSin(angle));
+            if (i == 0)
+                gear.moveTo(point);
+            else
+                gear.lineTo(point);
+        }
+        gear.closeSubpath();
+        gear.addEllipse(centre, 3.2, 3.2);
+        gear.setFillRule(Qt::OddEvenFill);
+        painter.setPen(QPen(QColor(60, 64, 72), 1));
+        painter.setBrush(QColor(150, 156, 168));
+        painter.drawPath(gear);
+    });
+}
+
+QImage DrawQuestionDisc()
+{
+    return DrawKeyed(24, kKeyRed, [](QPainter& painter) {
+        QLinearGradient gradient(0, 2, 0, 22);
+        gradient.setColorAt(0, QColor(110, 170, 255));
+        gradient.setColorAt(1, QColor(20, 80, 200));
+        painter.setPen(QPen(QColor(10, 50, 140), 1));
+        painter.setBrush(gradient);
+        painter.drawEllipse(QPointF(12, 12), 10.5, 10.5);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(16);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRectF(0, 0, 24, 24), Qt::AlignCenter, QStringLiteral("?"));
+    });
+}
+
+QImage DrawSwapTriangles()
+{
+    return DrawKeyed(24, kKeyRed, [](QPainter& painter) {
+        painter.setPen(QPen(QColor(30, 90, 30), 1));
+        painter.setBrush(QColor(70, 170, 70));
+        painter.drawPolygon(QPolygonF({QPointF(1.5, 12), QPointF(10.5, 4), QPointF(10.5, 20)}));
+        painter.drawPolygon(QPolygonF({QPointF(22.5, 12), QPointF(13.5, 4), QPointF(13.5, 20)}));
+    });
+}
+
+QImage DrawCross()
+{
+    return DrawKeyed(24, kKeyWhite, [](QPainter& painter) {
+        painter.setPen(QPen(QColor(210, 30, 30), 4, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(5, 5), QPointF(19, 19));
+        painter.drawLine(QPointF(19, 5), QPointF(5, 19));
+    });
+}
+
+QImage DrawChartBar()
+{
+    QImage image = NewOpaque(48, 48, 0);
+    for (int y = 0; y < 48; ++y) {
+        const QRgb colour =
+            GradientRow(qRgb(204, 227, 222), qRgb(0, 185, 99), qRgb(131, 251, 187), y, 48);
+        for (int x = 0; x < 48; ++x)
+            image.setPixel(x, y, colour);
+    }
+    return image;
+}
+
+QImage CreateBitmap(int id)
+{
+    if (id >= 150 && id <= 159) {
+        const ModePicture& picture = kModePictures[(id - 150) / 2];
+        return DrawModePicture(picture, (id % 2 == 0) ? 90 : 62, 30);
+    }
+    if (id >= 160 && id <= 163) {
+        // Known, Learned, Learning, NoLearn share the colours of the buttons.
+        return DrawModeSquare(kModePictures[id - 160]);
+    }
+    switch (id) {
+    case 164:
+        return DrawMarkerArrow();
+    case 165:
+        return DrawMagnifier();
+    case 166:
+        return DrawGear();
+    case 167:
+        return DrawQuestionDisc();
+    case 168:
+        return DrawSwapTriangles();
+    case 170:
+        return DrawCross();
+    case 174:
+        return DrawChartBar();
+    default:
+        return {};
+    }
+}
+
+QPixmap DrawIconImage(int id, int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const QRectF tile(size * 0.04, size * 0.04, size * 0.92, size * 0.92);
+    const bool program = (id == 128);
+    painter.setPen(QPen(program ? QColor(120, 90, 50) : QColor(40, 80, 150), qMax(1.0, size / 24.0)));
+    painter.setBrush(program ? QColor(240, 230, 210) : QColor(225, 236, 250));
+    painter.drawRoundedRect(tile, size * 0.16, size * 0.16);
+    QFont font(ResolveJapaneseFace(QString()));
+    font.setPixelSize(qRound(size * 0.7));
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(program ? QColor(20, 20, 20) : QColor(20, 50, 120));
+    painter.drawText(tile, Qt::AlignCenter, program ? QStringLiteral("漢") : QStringLiteral("字"));
+    return pixmap;
+}
+
+} // namespace
+
+QImage LoadBitmapImage(int id)
+{
+    static QHash<int, QImage> cache;
+    auto found = cache.constFind(id);
+    if (found == cache.constEnd())
+        found = cache.insert(id, CreateBitmap(id));
+    return *found;
+}
+
+QColor GetTransparentColor(int id)
+{
+    return QColor::fromRgb(id == 170 ? kKeyWhite : kKeyRed);
+}
+
+QPixmap LoadBitmap(int id, const QColor& transparent)
+{
+    const QImage image = LoadBitmapImage(id);
+    if (image.isNull())
+        return {};
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setMask(QBitmap::fromImage(
+        image.createMaskFromColor(transparent.rgb(), Qt::MaskOutColor)));
+    return pixmap;
+}
+
+QPixmap LoadBitmap(int id)
+{
+    return LoadBitmap(id, GetTransparentColor(id));
+}
+
+QIcon LoadIcon(int id)
+{
+    if (id != 128 && id != 140)
+        return {};
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64})
+        icon.addPixmap(DrawIconImage(id, size));
+    return icon;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+
+// The program's pictures, by resource id. They are drawn at run time; each
+// keeps the transparent colour in the pixels that are to be cut away, as the
+// pictures are used with a colour key.
+//   150-159 mode button backgrounds (90 x 30 and 62 x 30)
+//   160-163 mode squares of the item lists, 164 the list marker arrow
+//   165-168, 170 picture-button images (24 x 24)
+//   174 chart bar (48 x 48)
+inline constexpr QRgb kKeyRed = 0xFFFF0000;
+inline constexpr QRgb kKeyWhite = 0xFFFFFFFF;
+
+// The picture as stored: opaque, the transparent colour left in place. A null
+// image for an unknown id.
+QImage LoadBitmapImage(int id);
+
+// The colour that is transparent in the picture (red for all but 170, white
+// for 170).
+QColor GetTransparentColor(int id);
+
+// The picture with the pixels of the given colour made transparent.
+QPixmap LoadBitmap(int id, const QColor& transparent);
+// The same with the picture's own transparent colour.
+QPixmap LoadBitmap(int id);
+
+// Icons: 128 the program icon, 140 the dialog icon.
+QIcon LoadIcon(int id);

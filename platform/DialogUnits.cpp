@@ -1,0 +1,92 @@
+#include "platform/DialogUnits.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QStringList>
+#include <QWidget>
+#include <cstdlib>
+
+namespace {
+
+// Japanese faces found on the platforms we run on, best first.
+const QStringList& JapaneseFaces()
+{
+    static const QStringList faces = {
+        QStringLiteral("IPAPGothic"),        QStringLiteral("IPAGothic"),
+        QStringLiteral("Noto Sans CJK JP"),  QStringLiteral("Noto Sans JP"),
+        QStringLiteral("VL PGothic"),        QStringLiteral("TakaoPGothic"),
+        QStringLiteral("Yu Gothic UI"),      QStringLiteral("Meiryo UI"),
+        QStringLiteral("MS UI Gothic"),      QStringLiteral("Hiragino Sans"),
+        QStringLiteral("Droid Sans Fallback"),
+    };
+    return faces;
+}
+
+} // namespace
+
+int MulDiv(int a, int b, int c)
+{
+    if (c == 0)
+        return 0;
+    const long long product = static_cast<long long>(a) * b;
+    const long long half = std::llabs(static_cast<long long>(c)) / 2;
+    const bool negative = (product < 0) != (c < 0);
+    const long long magnitude = (std::llabs(product) + half) / std::llabs(static_cast<long long>(c));
+    return static_cast<int>(negative ? -magnitude : magnitude);
+}
+
+DialogBaseUnits GetDialogBaseUnits(const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    const int width = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    DialogBaseUnits units;
+    units.m_nBaseX = (width / 26 + 1) / 2;
+    units.m_nBaseY = metrics.height();
+    return units;
+}
+
+QRect MapDialogRect(const DialogBaseUnits& units, const QRect& dlu)
+{
+    // QRect's right() is inclusive; the template works with exclusive edges.
+    const int left = MulDiv(dlu.left(), units.m_nBaseX, 4);
+    const int top = MulDiv(dlu.top(), units.m_nBaseY, 8);
+    const int right = MulDiv(dlu.left() + dlu.width(), units.m_nBaseX, 4);
+    const int bottom = MulDiv(dlu.top() + dlu.height(), units.m_nBaseY, 8);
+    return QRect(left, top, right - left, bottom - top);
+}
+
+QRect MapDialogRect(const QFont& font, const QRect& dlu)
+{
+    return MapDialogRect(GetDialogBaseUnits(font), dlu);
+}
+
+QRect MapDialogRect(const QWidget* dialog, const QRect& dlu)
+{
+    return MapDialogRect(dialog->font(), dlu);
+}
+
+void PlaceControl(QWidget* control, int x, int y, int cx, int cy)
+{
+    const QWidget* parent = control->parentWidget();
+    const QFont font = parent ? parent->font() : control->font();
+    control->setGeometry(MapDialogRect(font, QRect(x, y, cx, cy)));
+}
+
+QString ResolveJapaneseFace(const QString& face)
+{
+    if (!face.isEmpty() && QFontDatabase::hasFamily(face))
+        return face;
+    for (const QString& candidate : JapaneseFaces()) {
+        if (QFontDatabase::hasFamily(candidate))
+            return candidate;
+    }
+    return face;
+}
+
+QFont GetDialogFont(const QString& face, int points)
+{
+    QFont font(ResolveJapaneseFace(face));
+    font.setPointSize(points);
+    return font;
+}
