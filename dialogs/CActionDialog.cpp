@@ -1,0 +1,54 @@
+#include "dialogs/CActionDialog.h"
+
+#include "dialogs/ItemActions.h"
+#include "platform/DialogUnits.h"
+
+#include <QPushButton>
+
+namespace {
+
+struct ActionButton {
+    int m_nId;
+    int m_nY;
+    const char* m_pszCaption;
+    int m_nAction;
+};
+
+constexpr ActionButton kButtons[] = {
+    {1045, 6, "書き取りを開始", StartDictation},
+    {1005, 36, "語句をネット検索", WebSearch},
+    {1000, 66, "「知ってる」に変更", SetKnown},
+    {1001, 96, "「覚えた」に変更", SetLearned},
+    {1002, 126, "「覚えたい」に変更", SetLearning},
+    {1003, 156, "「覚えない」に変更", SetNoLearn},
+    {1004, 186, "「指定なし」に変更", SetUnspec},
+};
+
+} // namespace
+
+CActionDialog::CActionDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("135"));
+    setWindowTitle(QStringLiteral("どうしますか？"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFont(GetDialogFont(QStringLiteral("MS Shell Dlg"), 8));
+    setFixedSize(MapDialogRect(this, QRect(0, 0, 181, 218)).size());
+    for (const ActionButton& entry : kButtons) {
+        auto* button = new QPushButton(QString::fromUtf8(entry.m_pszCaption), this);
+        button->setObjectName(QString::number(entry.m_nId));
+        button->setAutoDefault(false);
+        PlaceControl(button, 6, entry.m_nY, 168, 24);
+        const int action = entry.m_nAction;
+        connect(button, &QPushButton::clicked, this, [this, action] {
+            m_nAction = action;
+            accept();
+        });
+    }
+}
+
+void CActionDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (QWidget* first = findChild<QWidget*>(QStringLiteral("1045")))
+        first->setFocus(Qt::OtherFocusReason);
+}
