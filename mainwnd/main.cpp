@@ -1,13 +1,9 @@
-#include "platform/AppData.h"
-
-#include <QApplication>
-#include <QLabel>
+#include "mainwnd/CVelmarikApp.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    InitProgramIdentity();
-    QLabel label(QStringLiteral("Velmarik"));
-    label.show();
-    return app.exec();
+    CVelmarikApp app(argc, argv);
+    if (!app.InitInstance())
+        return app.ExitInstance(1);
+    return app.ExitInstance(app.exec());
 }

@@ -1,0 +1,403 @@
+#include "mainwnd/CMainDialogBar.h"
+
+#include "dialogs/CDeferWindowPos.h"
+#include "mainwnd/CMainFrame.h"
+#include "mainwnd/CVelmarikApp.h"
+#include "mainwnd/CWriteView.h"
+#include "platform/DialogUnits.h"
+#include "platform/HelpService.h"
+#include "platform/Profile.h"
+#include "study/CDictionary.h"
+#include "text/CSearchDialogBar.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPushButton>
+
+namespace {
+
+// Buttons 1000 to 1004 in order, with their modes and pictures.
+constexpr LearnMode kButtonModes[] = {Known, Learned, Learning, NoLearn, Unspec};
+constexpr int kOnPictures[] = {150, 152, 154, 156, 150};
+const char* const kModeCaptions[] = {"知ってる", "覚えた", "覚えたい", "覚えない", "指定なし"};
+
+// Colours of the filter squares for Known, Learned, Learning, NoLearn, Unspec.
+constexpr QRgb kModeColors[] = {
+    qRgb(255, 255, 230), qRgb(180, 220, 253), qRgb(253, 228, 178),
+    qRgb(254, 178, 179), qRgb(255, 255, 230),
+};
+
+int IndexOfMode(int mode)
+{
+    for (int k = 0; k < 5; ++k) {
+        if (kButtonModes[k] == mode)
+            return k;
+    }
+    return -1;
+}
+
+} // namespace
+
+CMainDialogBar::CMainDialogBar(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("59397"));
+    setFont(GetDialogFont(QStringLiteral("MS Shell Dlg"), 8));
+    setAutoFillBackground(true);
+
+    m_pGroup = new QGroupBox(QStringLiteral("この漢字を"), this);
+    m_pGroup->setGeometry(MapDialogRect(this, QRect(6, 6, 84, 132)));
+    m_pGroup->setFocusPolicy(Qt::NoFocus);
+
+    for (int k = 0; k < 5; ++k) {
+        auto* button = new CModeButton(QString::fromUtf8(kModeCaptions[k]), this);
+        button->setObjectName(QString::number(1000 + k));
+        button->setGeometry(MapDialogRect(this, QRect(18, 18 + 24 * k, 60, 18)));
+        connect(button, &QPushButton::clicked, this, [this, k] { RouteCommand(1000 + k); });
+        m_controls.append(button);
+    }
+    CreateButton(1005, QStringLiteral("ネット"), 4, 150, 42, 18);
+    CreateButton(1006, QStringLiteral("99999"), 50, 150, 42, 18);
+    CreateButton(1007, QStringLiteral("履歴..."), 50, 174, 42, 24);
+    CreateButton(1008, QStringLiteral("←戻る"), 4, 198, 42, 24);
+    CreateButton(1009, QStringLiteral("次へ→"), 50, 198, 42, 24);
+    CreateButton(1010, QStringLiteral("答え"), 24, 228, 48, 24);
+    CreateButton(1011, QStringLiteral("消去"), 24, 258, 48, 24);
+    const int pictureX[] = {6, 36, 66, 6, 66};
+    const int pictureY[] = {294, 294, 294, 324, 324};
+    for (int k = 0; k < 5; ++k) {
+        auto* button = new CImageButton(this);
+        const int id = 1012 + k;
+        button->setObjectName(QString::number(id));
+        button->setGeometry(MapDialogRect(this, QRect(pictureX[k], pictureY[k], 24, 24)));
+        connect(button, &QPushButton::clicked, this, [this, id] { RouteCommand(id); });
+        m_controls.append(button);
+    }
+    const QSize size = sizeHint();
+    resize(size);
+}
+
+CMainDialogBar::~CMainDialogBar() = default;
+
+QPushButton* CMainDialogBar::CreateButton(int id, const QString& caption, int x, int y, int cx, int cy)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QString::number(id));
+    button->setGeometry(MapDialogRect(this, QRect(x, y, cx, cy)));
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this, id] { RouteCommand(id); });
+    m_controls.append(button);
+    return button;
+}
+
+QSize CMainDialogBar::sizeHint() const
+{
+    return MapDialogRect(this, QRect(0, 0, 98, 356)).size();
+}
+
+QWidget* CMainDialogBar::GetControl(int id) const
+{
+    return findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
+}
+
+QColor CMainDialogBar::ModeColor(int k)
+{
+    return QColor::fromRgb(kModeColors[k]);
+}
+
+void CMainDialogBar::InitBar()
+{
+    for (int k = 0; k < 5; ++k) {
+        m_btnMode[k] = static_cast<CModeButton*>(m_controls.at(k));
+        m_btnMode[k]->LoadBitmaps(kOnPictures[k], 158);
+        m_btnImage[k] = static_cast<CImageButton*>(GetControl(1012 + k));
+    }
+    for (int k = 0; k < 4; ++k)
+        m_btnImage[k]->SetButtonImage(165 + k, QColor(255, 0, 0));
+    m_btnImage[4]->SetButtonImage(170, QColor(255, 255, 255));
+    ChooseMode(Unspec);
+    m_strAnswerCaption = static_cast<QPushButton*>(GetControl(1010))->text();
+    GetControl(1010)->setFocus(Qt::OtherFocusReason);
+    CDictionary::GetInstance()->LoadHistoryFilter();
+    // The picture buttons follow the bar's size from now on.
+    resizeEvent(nullptr);
+}
+
+void CMainDialogBar::CheckButton(int index)
+{
+    for (int k = 0; k < 5; ++k) {
+        if (!m_btnMode[k])
+            continue;
+        m_btnMode[k]->m_bChecked = (k == index);
+        m_btnMode[k]->update();
+    }
+}
+
+void CMainDialogBar::ChooseMode(LearnMode mode)
+{
+    CheckButton(IndexOfMode(mode));
+    CountDictation();
+    CMainFrame* frame = CMainFrame::GetMainFrame();
+    CSearchDialogBar* search = frame ? frame->GetSearchBar() : nullptr;
+    if (!search)
+        return;
+    const int row = search->FindRowOfItem(CDictionary::GetInstance()->GetCurrentHistoryItem());
+    if (row < 0)
+        return; // the item gets the mode at the next commit
+    // The listed row shows the item's mode, so it must be right at once.
+    frame->CommitMode();
+    search->InvalidateListRow(row);
+}
+
+void CMainDialogBar::SelectModeButton(int mode)
+{
+    CheckButton(IndexOfMode(mode));
+}
+
+int CMainDialogBar::GetCheckedModeButton() const
+{
+    for (int k = 0; k < 4; ++k) {
+        if (m_btnMode[k] && m_btnMode[k]->m_bChecked)
+            return 1000 + k;
+    }
+    return 1004;
+}
+
+LearnMode CMainDialogBar::GetCheckedMode() const
+{
+    return kButtonModes[GetCheckedModeButton() - 1000];
+}
+
+void CMainDialogBar::SetAnswerCaption(bool questionSide)
+{
+    QString caption = m_strAnswerCaption;
+    if (!questionSide) {
+        const bool reverse = GetProfileInt(QStringLiteral("Settings"), QStringLiteral("QAMode"), 0) == 1;
+        caption = reverse ? QStringLiteral("漢字") : QStringLiteral("読み");
+    }
+    static_cast<QPushButton*>(GetControl(1010))->setText(caption);
+}
+
+void CMainDialogBar::CountDictation()
+{
+    const int count = CDictionary::GetInstance()->RecordDictation();
+    if (count != -1)
+        static_cast<QPushButton*>(GetControl(1006))->setText(QString::number(count));
+}
+
+void CMainDialogBar::ShowTodayCount()
+{
+    static_cast<QPushButton*>(GetControl(1006))->setText(
+        QString::number(CDictionary::GetInstance()->GetTodayCount()));
+}
+
+void CMainDialogBar::UpdateCommandUI()
+{
+    GetControl(1008)->setEnabled(CDictionary::GetInstance()->GetPrevHistoryPos() != -1);
+}
+
+void CMainDialogBar::RouteCommand(int id)
+{
+    if (CMainFrame* frame = CMainFrame::GetMainFrame())
+        frame->OnCmdMsg(id);
+    else
+        OnCmdMsg(id);
+}
+
+bool CMainDialogBar::OnCmdMsg(int id)
+{
+    if (id >= 1000 && id <= 1004) {
+        ChooseMode(kButtonModes[id - 1000]);
+        return true;
+    }
+    if (id < 1005 || id > 1016)
+        return false;
+    CMainFrame* frame = CMainFrame::GetMainFrame();
+    if (id == 1014) {
+        if (auto* app = CVelmarikApp::Instance())
+            app->OnHelpIndex();
+        else
+            ShowHelpContents();
+        return true;
+    }
+    if (!frame)
+        return true;
+    switch (id) {
+    case 1005:
+        frame->OnWebSearch();
+        break;
+    case 1006:
+        frame->OnStudyState();
+        break;
+    case 1007:
+        if (!frame->PromptForMode())
+            frame->OpenHistoryDialog();
+        break;
+    case 1008:
+        if (!frame->PromptForMode())
+            frame->PreviousQuestion();
+        break;
+    case 1009:
+        if (!frame->PromptForMode())
+            frame->NextQuestion();
+        break;
+    case 1010:
+        frame->ToggleAnswer();
+        break;
+    case 1011:
+        frame->GetView()->Erase();
+        break;
+    case 1012:
+        frame->OnToggleSearchBar();
+        break;
+    case 1013:
+        frame->OnOptions();
+        break;
+    case 1015:
+        frame->OnSwapSides();
+        break;
+    case 1016:
+        // Posted, so the close runs after the click has finished.
+        QMetaObject::invokeMethod(frame, [frame] { frame->OnCmdMsg(CMainFrame::kCmdExit); },
+                                  Qt::QueuedConnection);
+        break;
+    }
+    return true;
+}
+
+bool CMainDialogBar::IsTabStop(const QWidget* widget) const
+{
+    return widget && (widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(this)
+        && widget->isEnabled();
+}
+
+bool CMainDialogBar::IsModeButton(const QWidget* widget) const
+{
+    for (const CModeButton* button : m_btnMode) {
+        if (button && button == widget)
+            return true;
+    }
+    return false;
+}
+
+QWidget* CMainDialogBar::NextTabStop(QWidget* from, bool forward, bool wrap) const
+{
+    const qsizetype count = m_controls.size();
+    const qsizetype start = m_controls.indexOf(from);
+    if (start < 0 || count == 0)
+        return nullptr;
+    for (qsizetype step = 1; step < count; ++step) {
+        qsizetype i = forward ? start + step : start - step;
+        if (!wrap && (i < 0 || i >= count))
+            return nullptr;
+        i = (i % count + count) % count;
+        if (IsTabStop(m_controls.at(i)))
+            return m_controls.at(i);
+    }
+    return nullptr;
+}
+
+bool CMainDialogBar::PreTranslateKey(QKeyEvent* event)
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus->parentWidget() != this || !m_btnMode[0])
+        return false;
+    const bool onMode = IsModeButton(focus);
+    const int key = event->key();
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+        const bool forward = key == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier);
+        QWidget* target = nullptr;
+        if (onMode) {
+            // The group is left as a whole, from its last or first member.
+            target = NextTabStop(forward ? m_btnMode[4] : m_btnMode[0], forward, true);
+            if (target && IsModeButton(target))
+                target = nullptr;
+        } else {
+            target = NextTabStop(focus, forward, true);
+            if (IsModeButton(target))
+                target = GetControl(GetCheckedModeButton());
+        }
+        if (target)
+            target->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
+    const bool back = key == Qt::Key_Left || key == Qt::Key_Up;
+    const bool ahead = key == Qt::Key_Right || key == Qt::Key_Down;
+    if (!back && !ahead)
+        return false;
+    QWidget* neighbour = NextTabStop(focus, ahead, false);
+    if (!onMode)
+        return IsModeButton(neighbour); // arrows never enter the group
+    if (!IsModeButton(neighbour))
+        neighbour = back ? m_btnMode[4] : m_btnMode[0];
+    neighbour->setFocus(Qt::OtherFocusReason);
+    for (int k = 0; k < 5; ++k) {
+        if (m_btnMode[k] == neighbour)
+            CheckButton(k);
+    }
+    return true;
+}
+
+QRect CMainDialogBar::GetFilterSquare(int k) const
+{
+    const QRect back = GetControl(1008)->geometry();
+    const QRect history = GetControl(1007)->geometry();
+    const int s = back.width() / 5;
+    const int bottom = history.y() + history.height(); // exclusive edge
+    return QRect(back.x() + 1 + k * s, bottom - s - 1, s, s);
+}
+
+QRect CMainDialogBar::GetFilterIndicatorRect() const
+{
+    return GetFilterSquare(0).united(GetFilterSquare(4));
+}
+
+void CMainDialogBar::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    const CDictionary* dictionary = CDictionary::GetInstance();
+    const int flags[] = {dictionary->m_bViewKnown, dictionary->m_bViewLearned,
+                         dictionary->m_bViewLearning, dictionary->m_bViewNoLearn,
+                         dictionary->m_bViewUnspec};
+    const QColor face = palette().color(QPalette::Button);
+    const QColor text = palette().color(QPalette::ButtonText);
+    auto mid = [](int a, int b) { return qBound(0, a + (b - a) / 2, 255); };
+    const QColor frameColour(mid(face.red(), text.red()), mid(face.green(), text.green()),
+                             mid(face.blue(), text.blue()));
+    QPainter painter(this);
+    for (int k = 0; k < 5; ++k) {
+        if (!flags[k])
+            continue;
+        const QRect square = GetFilterSquare(k);
+        painter.fillRect(square, frameColour);
+        painter.fillRect(square.adjusted(1, 1, -1, -1), ModeColor(k));
+    }
+}
+
+void CMainDialogBar::resizeEvent(QResizeEvent* event)
+{
+    if (event)
+        QWidget::resizeEvent(event);
+    if (!m_btnImage[0])
+        return;
+    const QRect units = MapDialogRect(this, QRect(0, 0, 100, 100));
+    const int ux = units.width();
+    const int uy = units.height();
+    const int cx = width();
+    const int cy = height();
+    const int x0 = 6 * ux / 100;
+    const int gap = 2 * ux / 100;
+    const int w = (cx - 16 * ux / 100) / 3;
+    const int h = 24 * uy / 100;
+    const int row1 = cy - 60 * uy / 100;
+    const int row2 = cy - 30 * uy / 100;
+    CDeferWindowPos batch;
+    batch.Begin(5);
+    batch.Move(m_btnImage[0], x0, row1, w, h);
+    batch.Move(m_btnImage[1], x0 + (w + gap), row1, w, h);
+    batch.Move(m_btnImage[2], x0 + 2 * (w + gap), row1, w, h);
+    batch.Move(m_btnImage[3], x0, row2, w, h);
+    batch.Move(m_btnImage[4], x0 + 2 * (w + gap), row2, w, h);
+    batch.End();
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "dialogs/CImageButton.h"
+#include "dialogs/CModeButton.h"
+#include "study/LearnMode.h"
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+#include <array>
+
+class QGroupBox;
+class QKeyEvent;
+class QPushButton;
+
+// The tall bar at one side of the main window: the five mode buttons that
+// hold the learner's choice for the current question until the frame writes
+// it into the item, the drill buttons, today's dictation count, the
+// history-filter indicator and five picture buttons. The mode buttons act as
+// one radio group: Tab enters it at the checked button and leaves it as a
+// whole, the arrow keys move the choice within it.
+class CMainDialogBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit CMainDialogBar(QWidget* parent = nullptr);
+    ~CMainDialogBar() override;
+
+    void InitBar();
+
+    // The learner's choice: checks the button, counts the dictation and, when
+    // the search bar lists the current item, writes the mode at once.
+    void ChooseMode(LearnMode mode);
+    // Checks the button of the mode; nothing else.
+    void SelectModeButton(int mode);
+    // Id of the first checked of 1000 to 1003, else 1004.
+    int GetCheckedModeButton() const;
+    // The mode of GetCheckedModeButton.
+    LearnMode GetCheckedMode() const;
+    void SetAnswerCaption(bool questionSide);
+    void CountDictation();
+    void ShowTodayCount();
+
+    // The enabling rule of "←戻る": an earlier record passes the filter.
+    void UpdateCommandUI();
+
+    // Runs the command of one of the bar's controls (1000 to 1016); false
+    // for other ids.
+    bool OnCmdMsg(int id);
+
+    // Tab and arrow keys among the bar's controls, before the focused
+    // control sees them. True when the key was used.
+    bool PreTranslateKey(QKeyEvent* event);
+
+    // The rectangle of the five filter squares, in bar coordinates.
+    QRect GetFilterIndicatorRect() const;
+    QRect GetFilterSquare(int k) const;
+
+    // The template width in pixels.
+    QSize sizeHint() const override;
+
+    QWidget* GetControl(int id) const;
+
+    std::array<CModeButton*, 5> m_btnMode{};   // 1000 to 1004
+    std::array<CImageButton*, 5> m_btnImage{}; // 1012 to 1016
+    QString m_strAnswerCaption;
+
+    static QColor ModeColor(int k);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QPushButton* CreateButton(int id, const QString& caption, int x, int y, int cx, int cy);
+    void RouteCommand(int id);
+    bool IsTabStop(const QWidget* widget) const;
+    bool IsModeButton(const QWidget* widget) const;
+    QWidget* NextTabStop(QWidget* from, bool forward, bool wrap) const;
+    void CheckButton(int index);
+
+    QGroupBox* m_pGroup = nullptr;
+    QList<QWidget*> m_controls; // in template order: the order of tab stops
+};
