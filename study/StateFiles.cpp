@@ -69,10 +69,20 @@ void AppendValue(QByteArray& out, T value)
 bool WriteWholeFile(const QString& path, const QByteArray& content, FileFailure& failure)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly)) {
+        failure = FileFailure::FromDevice(file);
+        return false;
+    }
+    // commit() alone does not notice a write that the system cut short (a
+    // full disk, a file-size limit), so the flushed size is checked first.
+    if (file.write(content) != content.size() || !file.flush() ||
+        file.size() != content.size()) {
         failure = FileFailure::FromDevice(file);
         file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        failure = FileFailure::FromDevice(file);
         return false;
     }
     return true;
