@@ -389,8 +389,9 @@ void CMainFrame::CommitMode()
 bool CMainFrame::PromptForMode()
 {
     CDictionary* dictionary = CDictionary::GetInstance();
+    const int count = dictionary->GetHistoryCount(); // loads the history first
     const int pos = dictionary->m_nHistPos;
-    if (pos < 0 || pos >= dictionary->GetHistoryCount())
+    if (pos < 0 || pos >= count)
         return false;
     if (!dictionary->GetHistoryRecord(pos).m_bAnswered)
         return false;

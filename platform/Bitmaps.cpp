@@ -287,7 +287,7 @@ QPixmap LoadBitmap(int id, const QColor& transparent)
         return {};
     QPixmap pixmap = QPixmap::fromImage(image);
     pixmap.setMask(QBitmap::fromImage(
-        image.createMaskFromColor(transparent.rgb(), Qt::MaskOutColor)));
+        image.createMaskFromColor(transparent.rgb(), Qt::MaskInColor)));
     return pixmap;
 }
 
