@@ -116,7 +116,9 @@ void CMainDialogBar::InitBar()
     for (int k = 0; k < 4; ++k)
         m_btnImage[k]->SetButtonImage(165 + k, QColor(255, 0, 0));
     m_btnImage[4]->SetButtonImage(170, QColor(255, 255, 255));
-    ChooseMode(Unspec);
+    // Only the buttons: the study data may already hold the last session's
+    // current record, whose dictation no learner action has counted.
+    SelectModeButton(Unspec);
     m_strAnswerCaption = static_cast<QPushButton*>(GetControl(1010))->text();
     GetControl(1010)->setFocus(Qt::OtherFocusReason);
     CDictionary::GetInstance()->LoadHistoryFilter();

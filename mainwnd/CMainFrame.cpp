@@ -49,8 +49,10 @@ public:
     FocusKeeper() : m_focus(QApplication::focusWidget()) {}
     ~FocusKeeper()
     {
-        if (m_focus)
-            m_focus->setFocus(Qt::OtherFocusReason);
+        if (!m_focus)
+            return;
+        m_focus->activateWindow();
+        m_focus->setFocus(Qt::OtherFocusReason);
     }
     FocusKeeper(const FocusKeeper&) = delete;
     FocusKeeper& operator=(const FocusKeeper&) = delete;
@@ -174,6 +176,22 @@ void CMainFrame::RecalcLayout()
 {
     if (!m_bCreated)
         return;
+    // Sizing the panel may rewrap its text and ask for a new layout; that
+    // layout runs once this one is done, with the panel's new height.
+    if (m_bInRecalc) {
+        m_bRecalcAgain = true;
+        return;
+    }
+    m_bInRecalc = true;
+    do {
+        m_bRecalcAgain = false;
+        LayoutChildren();
+    } while (m_bRecalcAgain);
+    m_bInRecalc = false;
+}
+
+void CMainFrame::LayoutChildren()
+{
     QRect area = rect();
     auto dockSide = [&area](QWidget* bar, int align) {
         const int width = qMin(bar->sizeHint().width(), area.width());
