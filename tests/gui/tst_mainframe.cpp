@@ -499,7 +499,6 @@ private slots:
         const QDir folder(TestEnv::Instance().DataFolder());
         QVERIFY(folder.exists(QStringLiteral("histdata.dat")));
         QVERIFY(folder.exists(QStringLiteral("miscdata.dat")));
-        QVERIFY(folder.exists(QStringLiteral("dic1_std1.dat")));
         QVERIFY(GetProfileInt(QString(), QStringLiteral("WinWidth"), 0) > 0);
         QCOMPARE(GetProfileInt(QString(), QStringLiteral("MainRight"), -1), 1);
         QCOMPARE(GetProfileInt(QString(), QStringLiteral("WinZoom"), -1), 0);
