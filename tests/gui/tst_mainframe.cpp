@@ -630,7 +630,8 @@ private slots:
         const int line = QFontMetrics(panel->m_fontPanel).height();
         QCOMPARE(panel->height(), line + 20);
         const int textWidth = panel->m_rcText.Width();
-        m_frame->resize(Bar()->width() + textWidth / 2 + 30, 600);
+        // One pixel short of the whole line: the last character wraps.
+        m_frame->resize(Bar()->width() + 20 + textWidth - 1, 600);
         QTRY_COMPARE(panel->height(), 2 * line + 20);
         QCOMPARE(m_frame->GetView()->geometry().top(), 2 * line + 20);
         m_frame->resize(1000, 600);
