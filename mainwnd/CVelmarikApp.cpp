@@ -58,7 +58,6 @@ bool CVelmarikApp::InitInstance(int showCommand)
         m_pMainWnd->show();
         break;
     }
-    m_pMainWnd->raise();
     m_pMainWnd->activateWindow();
     return true;
 }
