@@ -101,6 +101,14 @@ QWidget* CMainDialogBar::GetControl(int id) const
     return findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
 }
 
+void CMainDialogBar::FocusDialogControl()
+{
+    QWidget* target = focusWidget();
+    if (!target || target == this)
+        target = GetControl(1010);
+    target->setFocus(Qt::OtherFocusReason);
+}
+
 QColor CMainDialogBar::ModeColor(int k)
 {
     return QColor::fromRgb(kModeColors[k]);

@@ -231,7 +231,7 @@ void CMainFrame::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
     if (m_wndMainBar)
-        m_wndMainBar->setFocus(Qt::OtherFocusReason);
+        m_wndMainBar->FocusDialogControl();
 }
 
 bool CMainFrame::OnCmdMsg(int id)
@@ -554,8 +554,14 @@ void CMainFrame::OnStudyState()
 void CMainFrame::OnToggleSearchBar()
 {
     if (m_wndSearchBar->isVisibleTo(this)) {
+        // Hiding moves the focus on by itself; the bar's control that had it
+        // before the search bar took it is the one to get it back.
+        QPointer<QWidget> last = m_wndMainBar->focusWidget();
         m_wndSearchBar->hide();
-        m_wndMainBar->setFocus(Qt::OtherFocusReason);
+        if (last && last != m_wndMainBar && last->isEnabled())
+            last->setFocus(Qt::OtherFocusReason);
+        else
+            m_wndMainBar->FocusDialogControl();
     } else {
         m_wndSearchBar->show();
         m_wndSearchBar->setFocus(Qt::OtherFocusReason);

@@ -619,6 +619,7 @@ private slots:
         QCOMPARE(m_frame->GetSearchBar()->geometry().right(), size.width() - 1);
         Press(Qt::Key_S);
         QVERIFY(!m_frame->GetSearchBar()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), Button(1010)); // back to the bar's control
         QCOMPARE(m_frame->GetView()->geometry().right(), size.width() - 1);
     }
 
