@@ -64,18 +64,20 @@ public:
     // Question selection; prefKanji 0 none, 1 standard kanji, 2 others.
     int SelectNextQuestion(int prefKanji);
 
-    // History.
+    // History. Every operation loads the study data first, so that nothing
+    // done before the load is overwritten by it.
     void AddToHistory(int index);
     int GetCurrentHistoryItem();
-    int IsCurrentAnswered(int defaultValue) const;
-    int GetPrevHistoryPos() const;
-    int GetNextHistoryPos() const;
+    int IsCurrentAnswered(int defaultValue);
+    int GetPrevHistoryPos();
+    int GetNextHistoryPos();
     void SetHistoryPos(int pos);
-    int GetHistoryCount() const { return static_cast<int>(m_history.size()); }
-    CHistInfo GetHistoryRecord(int pos) const;
+    int GetHistoryCount();
+    // A copy of the record; index -1 for a position outside the records.
+    CHistInfo GetHistoryRecord(int pos);
     void ClearHistory();
     void LoadHistoryFilter();
-    void GetFilteredHistory(QList<int>& positions) const;
+    void GetFilteredHistory(QList<int>& positions);
 
     // Dictation counts.
     int RecordDictation();
@@ -104,7 +106,10 @@ private:
     // file may lie outside the records and then names none.
     int CurrentPos() const;
     bool HasHistoryFilter() const;
+    // A record whose index has no item passes no filter.
     bool PassesHistoryFilter(int pos) const;
+    // The item of a global index without loading; null past the end.
+    CItem* ItemAt(int index) const;
     void LoadList(const CWordListSource& source, int resourceId, const QString& name,
                   const QString& folder);
     void LoadMisc(const QString& folder);

@@ -1,0 +1,184 @@
+#include "study/CDictionary.h"
+
+#include "study/CDicFile.h"
+#include "study/CItem.h"
+#include "study/CWordListSource.h"
+
+namespace {
+
+CDictionary* g_instance = nullptr;
+bool g_finished = false;
+
+constexpr int kMaxSearchResults = 500;
+constexpr qint16 kMaxAskCount = 32767;
+
+} // namespace
+
+CDictionary* CDictionary::GetInstance()
+{
+    // After DestroyInstance the study data is gone for good: the program is
+    // ending, and a new empty object would only hide a late access.
+    if (!g_instance && !g_finished)
+        g_instance = new CDictionary;
+    return g_instance;
+}
+
+void CDictionary::DestroyInstance()
+{
+    delete g_instance;
+    g_instance = nullptr;
+    g_finished = true;
+}
+
+void CDictionary::ResetInstanceForTesting()
+{
+    delete g_instance;
+    g_instance = nullptr;
+    g_finished = false;
+}
+
+CDictionary::CDictionary() = default;
+
+CDictionary::~CDictionary()
+{
+    qDeleteAll(m_lists);
+}
+
+CDictionary::CItem* CDictionary::ItemAt(int index) const
+{
+    if (index < 0)
+        return nullptr;
+    for (const CDicFile* list : m_lists) {
+        const int count = static_cast<int>(list->m_items.size());
+        if (index < count)
+            return list->m_items.at(index);
+        index -= count;
+    }
+    return nullptr;
+}
+
+CDictionary::CItem* CDictionary::GetItem(int index)
+{
+    EnsureLoaded();
+    return ItemAt(index);
+}
+
+int CDictionary::GetTotalItemCount()
+{
+    EnsureLoaded();
+    int total = 0;
+    for (const CDicFile* list : std::as_const(m_lists))
+        total += static_cast<int>(list->m_items.size());
+    return total;
+}
+
+void CDictionary::RecountModes()
+{
+    for (CDicFile* list : std::as_const(m_lists))
+        list->RecountModes();
+}
+
+int CDictionary::CountInMode(int mode) const
+{
+    if (!IsValidMode(mode))
+        return 0;
+    int count = 0;
+    for (const CDicFile* list : m_lists)
+        count += list->m_nModeCount[mode];
+    return count;
+}
+
+int CDictionary::GetNthInMode(int mode, int n) const
+{
+    if (!IsValidMode(mode))
+        return -1;
+    int base = 0;
+    for (const CDicFile* list : m_lists) {
+        if (n >= list->m_nModeCount[mode]) {
+            n -= list->m_nModeCount[mode];
+            base += static_cast<int>(list->m_items.size());
+            continue;
+        }
+        for (int i = 0; i < list->m_items.size(); ++i) {
+            if (list->m_items.at(i)->m_nMode != mode)
+                continue;
+            if (n == 0)
+                return base + i;
+            --n;
+        }
+        // The counters were stale: the list holds fewer items of the mode.
+        return -1;
+    }
+    return -1;
+}
+
+qint16 CDictionary::GetAverageUnspecCount()
+{
+    EnsureLoaded();
+    qint32 sum = 0;
+    qint32 count = 0;
+    for (const CDicFile* list : std::as_const(m_lists)) {
+        for (const CItem* item : list->m_items) {
+            if (item->m_nMode == Unspec) {
+                sum += item->m_nAskCount;
+                ++count;
+            }
+        }
+    }
+    if (count == 0)
+        return 0;
+    const qint32 average = sum / count;
+    return (average > kMaxAskCount || average < 0) ? kMaxAskCount : static_cast<qint16>(average);
+}
+
+void CDictionary::ClearModes(bool learned, bool learning, bool noLearn, bool known)
+{
+    EnsureLoaded();
+    if (learned && learning && noLearn && known) {
+        // Everything starts over, Unspec items' ask counts included.
+        for (CDicFile* list : std::as_const(m_lists)) {
+            for (CItem* item : std::as_const(list->m_items)) {
+                if (item->m_nAskCount != 0 || item->m_nMode != Unspec) {
+                    item->m_nAskCount = 0;
+                    item->m_nMode = Unspec;
+                    item->m_bDirty = 1;
+                }
+            }
+        }
+        return;
+    }
+
+    const qint16 average = GetAverageUnspecCount();
+    const bool clear[kLearnModeCount] = {false, learned, learning, noLearn, known};
+    for (CDicFile* list : std::as_const(m_lists)) {
+        for (CItem* item : std::as_const(list->m_items)) {
+            if (IsValidMode(item->m_nMode) && clear[item->m_nMode]) {
+                item->m_nMode = Unspec;
+                item->m_nAskCount = average;
+                item->m_bDirty = 1;
+            }
+        }
+    }
+}
+
+void CDictionary::Search(const QString& text, bool unspec, bool learned, bool learning,
+                         bool noLearn, bool known, QList<int>& results)
+{
+    EnsureLoaded();
+    results.clear();
+    const bool admit[kLearnModeCount] = {unspec, learned, learning, noLearn, known};
+    const bool anyFilter = unspec || learned || learning || noLearn || known;
+    int index = 0;
+    for (const CDicFile* list : std::as_const(m_lists)) {
+        for (const CItem* item : list->m_items) {
+            const int current = index++;
+            if (anyFilter && !(IsValidMode(item->m_nMode) && admit[item->m_nMode]))
+                continue;
+            if (!text.isEmpty() && !item->m_strText.contains(text))
+                continue;
+            results.append(current);
+            if (results.size() >= kMaxSearchResults)
+                return;
+        }
+    }
+}

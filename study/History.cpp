@@ -1,0 +1,204 @@
+#include "study/CDictionary.h"
+
+#include "platform/Clock.h"
+#include "platform/Profile.h"
+#include "study/CItem.h"
+
+#include <limits>
+
+namespace {
+
+constexpr int kMaxHistory = 200;
+constexpr int kMaxCount = std::numeric_limits<int>::max();
+
+} // namespace
+
+int CDictionary::CurrentPos() const
+{
+    return (m_nHistPos >= 0 && m_nHistPos < m_history.size()) ? m_nHistPos : -1;
+}
+
+bool CDictionary::HasHistoryFilter() const
+{
+    return m_bViewKnown || m_bViewLearned || m_bViewLearning || m_bViewNoLearn || m_bViewUnspec;
+}
+
+bool CDictionary::PassesHistoryFilter(int pos) const
+{
+    if (!HasHistoryFilter())
+        return true;
+    const CItem* item = ItemAt(m_history.at(pos).m_nIndex);
+    if (!item)
+        return false;
+    switch (item->m_nMode) {
+    case Unspec: return m_bViewUnspec;
+    case Learned: return m_bViewLearned;
+    case Learning: return m_bViewLearning;
+    case NoLearn: return m_bViewNoLearn;
+    case Known: return m_bViewKnown;
+    default: return false;
+    }
+}
+
+void CDictionary::AddToHistory(int index)
+{
+    EnsureLoaded();
+    // Never two neighbouring records of one item: asking it again only moves
+    // the position back onto it.
+    if (m_history.isEmpty() || m_history.constLast().m_nIndex != index) {
+        m_history.append(CHistInfo{index, 0});
+        if (m_history.size() > kMaxHistory)
+            m_history.removeFirst();
+    }
+    m_nHistPos = static_cast<int>(m_history.size()) - 1;
+    m_bHistDirty = 1;
+}
+
+int CDictionary::GetCurrentHistoryItem()
+{
+    EnsureLoaded();
+    const int pos = CurrentPos();
+    return pos < 0 ? -1 : m_history.at(pos).m_nIndex;
+}
+
+int CDictionary::IsCurrentAnswered(int defaultValue)
+{
+    EnsureLoaded();
+    const int pos = CurrentPos();
+    return pos < 0 ? defaultValue : m_history.at(pos).m_bAnswered;
+}
+
+int CDictionary::GetPrevHistoryPos()
+{
+    EnsureLoaded();
+    const int pos = CurrentPos();
+    if (pos <= 0)
+        return -1;
+    for (int p = pos - 1; p >= 0; --p) {
+        if (PassesHistoryFilter(p))
+            return p;
+    }
+    return -1;
+}
+
+int CDictionary::GetNextHistoryPos()
+{
+    EnsureLoaded();
+    const int pos = CurrentPos();
+    const int last = static_cast<int>(m_history.size()) - 1;
+    if (pos >= last)
+        return -1;
+    for (int p = pos + 1; p <= last; ++p) {
+        if (PassesHistoryFilter(p))
+            return p;
+    }
+    return -1;
+}
+
+void CDictionary::SetHistoryPos(int pos)
+{
+    EnsureLoaded();
+    m_nHistPos = pos;
+    m_bHistDirty = 1;
+}
+
+int CDictionary::GetHistoryCount()
+{
+    EnsureLoaded();
+    return static_cast<int>(m_history.size());
+}
+
+CDictionary::CHistInfo CDictionary::GetHistoryRecord(int pos)
+{
+    EnsureLoaded();
+    if (pos < 0 || pos >= m_history.size())
+        return CHistInfo{-1, 0};
+    return m_history.at(pos);
+}
+
+void CDictionary::ClearHistory()
+{
+    EnsureLoaded();
+    m_history.clear();
+    m_nHistPos = -1;
+    m_bHistDirty = 1;
+}
+
+void CDictionary::LoadHistoryFilter()
+{
+    const QString section;
+    m_bViewKnown = GetProfileInt(section, QStringLiteral("HistViewKnown"), 0) != 0;
+    m_bViewLearned = GetProfileInt(section, QStringLiteral("HistViewLearned"), 0) != 0;
+    m_bViewLearning = GetProfileInt(section, QStringLiteral("HistViewLearning"), 0) != 0;
+    m_bViewNoLearn = GetProfileInt(section, QStringLiteral("HistViewNoLearn"), 0) != 0;
+    m_bViewUnspec = GetProfileInt(section, QStringLiteral("HistViewUnspec"), 0) != 0;
+}
+
+void CDictionary::GetFilteredHistory(QList<int>& positions)
+{
+    EnsureLoaded();
+    positions.clear();
+    for (int p = 0; p < m_history.size(); ++p) {
+        if (PassesHistoryFilter(p))
+            positions.append(p);
+    }
+}
+
+int CDictionary::RecordDictation()
+{
+    EnsureLoaded();
+    const int pos = CurrentPos();
+    if (pos < 0 || m_history.at(pos).m_bAnswered == 1)
+        return -1;
+    m_history[pos].m_bAnswered = 1;
+    m_bHistDirty = 1;
+    if (m_nTotalCount < kMaxCount) {
+        ++m_nTotalCount;
+        m_bMiscDirty = 1;
+    }
+    return AddTodayCount();
+}
+
+int CDictionary::GetTodayCount()
+{
+    const int key = MakeDayKey(GetStudyDate());
+    EnsureLoaded();
+    return m_mapDayCount.value(key, 0);
+}
+
+int CDictionary::AddTodayCount()
+{
+    const int key = MakeDayKey(GetStudyDate());
+    EnsureLoaded();
+    int& count = m_mapDayCount[key];
+    // No limit of its own; only the int itself must not overflow.
+    if (count < kMaxCount)
+        ++count;
+    m_bMiscDirty = 1;
+    return count;
+}
+
+int CDictionary::GetDayCount(int dayKey)
+{
+    EnsureLoaded();
+    return m_mapDayCount.value(dayKey, 0);
+}
+
+int CDictionary::GetTotalCount()
+{
+    EnsureLoaded();
+    return m_nTotalCount;
+}
+
+void CDictionary::ClearDictationCounts()
+{
+    EnsureLoaded();
+    if (m_nTotalCount != 0) {
+        m_nTotalCount = 0;
+        m_bMiscDirty = 1;
+    }
+    if (!m_mapDayCount.isEmpty()) {
+        m_mapDayCount.clear();
+        m_bMiscDirty = 1;
+    }
+}
