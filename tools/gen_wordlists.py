@@ -501,12 +501,13 @@ def quality(item):
     return (item.score, len(item.plain), item.reading, item.plain)
 
 
-def select_band(cands, quota, grader):
+def select_band(cands, quota, grader, cover):
     """Chooses quota items so that every kanji of the band gets its words.
 
     The kanji of the band take turns, the most used first; each takes its
     best word not yet chosen, of the kind furthest behind its share.
-    Common words go first; uncommon ones only when the common ones run out.
+    Common words go first; uncommon ones only when the common ones run out,
+    or, with cover, for a kanji of the table without common words.
     """
     by_kanji = defaultdict(list)
     for item in sorted(cands, key=quality):
@@ -517,7 +518,12 @@ def select_band(cands, quota, grader):
     chosen = []
     taken = set()
     kind_count = defaultdict(int)
-    for tier in (0, 1, 2):
+    # with cover, a first turn in which every kanji gets a word, an uncommon
+    # one if need be; then turns among the common words, then the others
+    passes = [(0, False), (1, False), (2, False)]
+    if cover:
+        passes.insert(0, (2, True))
+    for tier, once in passes:
         while len(chosen) < quota:
             picked = 0
             for k in order:
@@ -535,7 +541,7 @@ def select_band(cands, quota, grader):
                 chosen.append(best)
                 taken.add(id(best))
                 picked += 1
-            if not picked:
+            if not picked or once:
                 break
     if len(chosen) < quota:
         sys.exit("too few words for a list: %d of %d" % (len(chosen), quota))
@@ -594,7 +600,9 @@ def main():
 
     chosen = {}
     for band in range(1, 6):
-        chosen[band] = select_band(by_band[band], LISTS[band - 1][3], grader)
+        # the kanji outside the table are too many to cover; their list takes
+        # the best known words instead
+        chosen[band] = select_band(by_band[band], LISTS[band - 1][3], grader, cover=band < 5)
     chosen[6] = select_yoji(by_band[6], LISTS[5][3], grader, 0.15)
 
     total = hyogai = 0
