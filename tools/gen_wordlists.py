@@ -156,9 +156,20 @@ def aligns(word, reading):
     misses = []
     text = question_text(word, reading, misses)
     plain = remove_parenthesized(word)
-    stretches = len(re.findall("[" + "".join(sorted(set(c for c in plain if is_kanji_like(c)))) + "]+",
-                               plain)) if any(is_kanji_like(c) for c in plain) else 0
-    return not misses and text.count("<G>") == stretches
+    stretches = []
+    run = ""
+    for c in plain + " ":
+        if is_kanji_like(c):
+            run += c
+        elif run:
+            stretches.append(run)
+            run = ""
+    marked = re.findall("<G>(.*?)<N>", text)
+    if misses or len(marked) != len(stretches):
+        return False
+    # every kanji is read with at least one kana; a shorter stretch means a
+    # kana run was matched too early (被害者が出る: が inside ひがいしゃ)
+    return all(len(remove_parenthesized(m)) >= len(s) for m, s in zip(marked, stretches))
 
 
 # ---- kanjidic -----------------------------------------------------------------
@@ -548,15 +559,16 @@ def select_band(cands, quota, grader, cover):
     return chosen
 
 
-def yoji_key(item, grader):
-    ranks = sorted((grader.frequency(c) for c in item.kanji), reverse=True)
-    return (item.score, ranks[0] // 500, sum(ranks), item.reading, item.plain)
+def select_yoji(cands, quota, grader, headwords, hyogai_share):
+    """Four-character compounds made of well-used kanji first, and among
+    those the idioms before the plain compounds of two words (政治工作);
+    a share of them with kanji outside the table, chosen the same way."""
+    def key(item):
+        ranks = sorted((grader.frequency(c) for c in item.kanji), reverse=True)
+        compound = item.plain[:2] in headwords and item.plain[2:] in headwords
+        return (item.score, ranks[0] // 500, compound, sum(ranks), item.reading, item.plain)
 
-
-def select_yoji(cands, quota, grader, hyogai_share):
-    """Four-character compounds made of well-used kanji first; a share of them
-    with kanji outside the table, the best known of those first."""
-    ranked = sorted(cands, key=lambda i: yoji_key(i, grader))
+    ranked = sorted(cands, key=key)
     want_hyogai = int(quota * hyogai_share)
     hyogai = [i for i in ranked if i.hyogai][:want_hyogai]
     rest = [i for i in ranked if not i.hyogai][:quota - len(hyogai)]
@@ -591,7 +603,8 @@ def main():
     args = parser.parse_args()
 
     grader = Grader(read_kanjidic(args.kanjidic))
-    cands = build_candidates(read_entries(read_edict(args.edict)), grader)
+    lines = read_edict(args.edict)
+    cands = build_candidates(read_entries(lines), grader)
     by_band = defaultdict(list)
     for item in cands:
         band = 6 if item.kind == "yoji" else BAND_OF_LEVEL.get(item.level)
@@ -603,7 +616,7 @@ def main():
         # the kanji outside the table are too many to cover; their list takes
         # the best known words instead
         chosen[band] = select_band(by_band[band], LISTS[band - 1][3], grader, cover=band < 5)
-    chosen[6] = select_yoji(by_band[6], LISTS[5][3], grader, 0.15)
+    chosen[6] = select_yoji(by_band[6], LISTS[5][3], grader, {l.word for l in lines}, 0.15)
 
     total = hyogai = 0
     for band, (name, first, last, count) in enumerate(LISTS, start=1):
