@@ -317,8 +317,11 @@ class Entry:
         self.first_tags = set().union(*(l.first_tags for l in self.lines))
         self.pos = set().union(*(l.pos for l in self.lines))
         # the spelling most often used, with its most common reading
+        # (the longer of two spellings with the same kanji has the standard
+        # okurigana: 答え rather than 答)
         main = min(self.lines, key=lambda l: (not l.common, "uk" in l.first_tags,
-                                              -sum(map(is_ideograph, l.word)), l.order))
+                                              -sum(map(is_ideograph, l.word)),
+                                              -len(l.word), l.order))
         self.word = main.word
         self.reading = katakana_to_hiragana(main.reading)
         alt_readings = []
