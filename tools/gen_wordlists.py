@@ -206,8 +206,7 @@ TAG_GROUP_RE = re.compile(r"^\(([A-Za-z0-9,-]+)\) ?")
 class Line:
     """One EDICT line: one spelling with one reading."""
 
-    __slots__ = ("order", "word", "reading", "head_tags", "pos", "first_tags",
-                 "all_tags", "common", "key", "gloss")
+    __slots__ = ("order", "word", "reading", "head_tags", "first_tags", "common", "key")
 
     def __init__(self, order, word, reading, body):
         self.order = order
@@ -217,36 +216,25 @@ class Line:
         if self.common:
             body = body[:-4]
         self.head_tags = set()
-        self.pos = set()
         self.first_tags = set()
-        self.all_tags = set()
-        senses = body.strip("/").split("/")
-        first = True
-        for field in senses:
-            rest = field
-            tags = []
-            while True:
-                m = TAG_GROUP_RE.match(rest)
-                if not m:
-                    break
-                tags.extend(m.group(1).split(","))
-                rest = rest[m.end():]
-            for t in tags:
-                self.all_tags.add(t)
-                if POS_RE.match(t):
-                    self.pos.add(t)
-            if first:
-                # head tags come before the first part of speech
-                seen_pos = False
-                for t in tags:
-                    if POS_RE.match(t):
-                        seen_pos = True
-                    if t in HEAD_TAGS and not seen_pos:
-                        self.head_tags.add(t)
-                    elif not t.isdigit():
-                        self.first_tags.add(t)
-                first = False
-        self.gloss = body
+        # the tags of the first sense, in front of its first gloss
+        rest = body.strip("/").split("/")[0]
+        tags = []
+        while True:
+            m = TAG_GROUP_RE.match(rest)
+            if not m:
+                break
+            tags.extend(m.group(1).split(","))
+            rest = rest[m.end():]
+        # head tags come before the first part of speech
+        seen_pos = False
+        for t in tags:
+            if POS_RE.match(t):
+                seen_pos = True
+            if t in HEAD_TAGS and not seen_pos:
+                self.head_tags.add(t)
+            elif not t.isdigit():
+                self.first_tags.add(t)
         # the meaning without what belongs to this spelling or reading alone:
         # lines with the same key are spellings and readings of one entry
         key = body
@@ -315,7 +303,6 @@ class Entry:
         self.lines = sorted(lines, key=lambda l: l.order)
         self.common = any(l.common for l in self.lines)
         self.first_tags = set().union(*(l.first_tags for l in self.lines))
-        self.pos = set().union(*(l.pos for l in self.lines))
         # the spelling most often used, with its most common reading
         # (the longer of two spellings with the same kanji has the standard
         # okurigana: 答え rather than 答)
