@@ -120,7 +120,8 @@ private slots:
             for (const QString& line : lines) {
                 const qsizetype tab = line.indexOf(u'\t');
                 if (tab >= 0)
-                    m_items.append({line.left(tab), line.mid(tab + 1), ListNumber(info.m_nResourceId)});
+                    m_items.append(
+                        {line.left(tab), line.mid(tab + 1), ListNumber(info.m_nResourceId)});
             }
         }
     }
@@ -181,7 +182,8 @@ private slots:
                 QVERIFY2(ParenthesesWellFormed(word), qPrintable(where));
                 QVERIFY2(ParenthesesWellFormed(reading), qPrintable(where));
                 QVERIFY2(std::any_of(word.begin(), word.end(), IsIdeograph), qPrintable(where));
-                QVERIFY2(std::all_of(reading.begin(), reading.end(), IsReadingChar), qPrintable(where));
+                QVERIFY2(std::all_of(reading.begin(), reading.end(), IsReadingChar),
+                         qPrintable(where));
                 // the groups follow the order of the readings
                 QVERIFY2(previousReading <= reading, qPrintable(where));
                 previousReading = reading;
@@ -214,7 +216,8 @@ private slots:
         QStringList shortStretches;
         for (const Item& item : std::as_const(m_items)) {
             const QString word = KatakanaToHiragana(RemoveParenthesized(item.m_strWord));
-            const QString question = MarkReading(word, 0, item.m_strReading, 0, QStringLiteral("G"));
+            const QString question =
+                MarkReading(word, 0, item.m_strReading, 0, QStringLiteral("G"));
             // the question shows the whole reading, nothing more
             QString shown = question;
             shown.remove(QStringLiteral("<G>")).remove(QStringLiteral("<N>"));
