@@ -80,7 +80,8 @@ CMainDialogBar::CMainDialogBar(QWidget* parent) : QWidget(parent)
 
 CMainDialogBar::~CMainDialogBar() = default;
 
-QPushButton* CMainDialogBar::CreateButton(int id, const QString& caption, int x, int y, int cx, int cy)
+QPushButton* CMainDialogBar::CreateButton(int id, const QString& caption, int x, int y, int cx,
+                                          int cy)
 {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QString::number(id));
@@ -183,7 +184,8 @@ void CMainDialogBar::SetAnswerCaption(bool questionSide)
 {
     QString caption = m_strAnswerCaption;
     if (!questionSide) {
-        const bool reverse = GetProfileInt(QStringLiteral("Settings"), QStringLiteral("QAMode"), 0) == 1;
+        const bool reverse =
+            GetProfileInt(QStringLiteral("Settings"), QStringLiteral("QAMode"), 0) == 1;
         caption = reverse ? QStringLiteral("漢字") : QStringLiteral("読み");
     }
     static_cast<QPushButton*>(GetControl(1010))->setText(caption);
@@ -198,8 +200,8 @@ void CMainDialogBar::CountDictation()
 
 void CMainDialogBar::ShowTodayCount()
 {
-    static_cast<QPushButton*>(GetControl(1006))->setText(
-        QString::number(CDictionary::GetInstance()->GetTodayCount()));
+    static_cast<QPushButton*>(GetControl(1006))
+        ->setText(QString::number(CDictionary::GetInstance()->GetTodayCount()));
 }
 
 void CMainDialogBar::UpdateCommandUI()
@@ -269,8 +271,8 @@ bool CMainDialogBar::OnCmdMsg(int id)
         break;
     case 1016:
         // Posted, so the close runs after the click has finished.
-        QMetaObject::invokeMethod(frame, [frame] { frame->OnCmdMsg(CMainFrame::kCmdExit); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            frame, [frame] { frame->OnCmdMsg(CMainFrame::kCmdExit); }, Qt::QueuedConnection);
         break;
     }
     return true;
@@ -278,8 +280,8 @@ bool CMainDialogBar::OnCmdMsg(int id)
 
 bool CMainDialogBar::IsTabStop(const QWidget* widget) const
 {
-    return widget && (widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(this)
-        && widget->isEnabled();
+    return widget && (widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(this) &&
+           widget->isEnabled();
 }
 
 bool CMainDialogBar::IsModeButton(const QWidget* widget) const

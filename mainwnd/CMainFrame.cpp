@@ -75,17 +75,28 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
         Qt::KeyboardModifiers m_modifiers;
         int m_nCommand;
     } table[] = {
-        {Qt::Key_1, Qt::NoModifier, 32771},       {Qt::Key_1, Qt::KeypadModifier, 32771},
-        {Qt::Key_2, Qt::NoModifier, 32772},       {Qt::Key_2, Qt::KeypadModifier, 32772},
-        {Qt::Key_3, Qt::NoModifier, 32773},       {Qt::Key_3, Qt::KeypadModifier, 32773},
-        {Qt::Key_4, Qt::NoModifier, 32774},       {Qt::Key_4, Qt::KeypadModifier, 32774},
-        {Qt::Key_5, Qt::NoModifier, 32775},       {Qt::Key_5, Qt::KeypadModifier, 32775},
-        {Qt::Key_T, Qt::NoModifier, kCmdWebSearch}, {Qt::Key_U, Qt::NoModifier, kCmdStudyState},
-        {Qt::Key_H, Qt::NoModifier, kCmdHistory}, {Qt::Key_B, Qt::NoModifier, kCmdPrevious},
-        {Qt::Key_N, Qt::NoModifier, kCmdNext},    {Qt::Key_A, Qt::NoModifier, kCmdAnswer},
-        {Qt::Key_C, Qt::NoModifier, kCmdErase},   {Qt::Key_S, Qt::NoModifier, kCmdToggleSearch},
-        {Qt::Key_O, Qt::NoModifier, kCmdOptions}, {Qt::Key_F1, Qt::NoModifier, kCmdHelpIndex},
-        {Qt::Key_E, Qt::NoModifier, kCmdSwapSides}, {Qt::Key_X, Qt::NoModifier, kCmdExit},
+        {Qt::Key_1, Qt::NoModifier, 32771},
+        {Qt::Key_1, Qt::KeypadModifier, 32771},
+        {Qt::Key_2, Qt::NoModifier, 32772},
+        {Qt::Key_2, Qt::KeypadModifier, 32772},
+        {Qt::Key_3, Qt::NoModifier, 32773},
+        {Qt::Key_3, Qt::KeypadModifier, 32773},
+        {Qt::Key_4, Qt::NoModifier, 32774},
+        {Qt::Key_4, Qt::KeypadModifier, 32774},
+        {Qt::Key_5, Qt::NoModifier, 32775},
+        {Qt::Key_5, Qt::KeypadModifier, 32775},
+        {Qt::Key_T, Qt::NoModifier, kCmdWebSearch},
+        {Qt::Key_U, Qt::NoModifier, kCmdStudyState},
+        {Qt::Key_H, Qt::NoModifier, kCmdHistory},
+        {Qt::Key_B, Qt::NoModifier, kCmdPrevious},
+        {Qt::Key_N, Qt::NoModifier, kCmdNext},
+        {Qt::Key_A, Qt::NoModifier, kCmdAnswer},
+        {Qt::Key_C, Qt::NoModifier, kCmdErase},
+        {Qt::Key_S, Qt::NoModifier, kCmdToggleSearch},
+        {Qt::Key_O, Qt::NoModifier, kCmdOptions},
+        {Qt::Key_F1, Qt::NoModifier, kCmdHelpIndex},
+        {Qt::Key_E, Qt::NoModifier, kCmdSwapSides},
+        {Qt::Key_X, Qt::NoModifier, kCmdExit},
         {Qt::Key_G, Qt::NoModifier, kCmdSearchAction},
     };
     for (const auto& entry : table)
@@ -142,7 +153,8 @@ bool CMainFrame::Create()
     m_wndView = new CWriteView(this);
     m_wndView->setObjectName(QStringLiteral("59648"));
 
-    m_nMainBarAlign = GetProfileInt(QString(), QStringLiteral("MainRight"), 1) ? kAlignRight : kAlignLeft;
+    m_nMainBarAlign =
+        GetProfileInt(QString(), QStringLiteral("MainRight"), 1) ? kAlignRight : kAlignLeft;
     m_wndMainBar = new CMainDialogBar(this);
     m_wndMainBar->InitBar();
     connect(m_wndView, &CWriteView::StrokeBegun, m_wndMainBar, &CMainDialogBar::CountDictation);
@@ -308,12 +320,12 @@ bool CMainFrame::OnFrameCommand(int id)
 int CMainFrame::TranslateAccelerator(const QKeyEvent* event) const
 {
     const Qt::KeyboardModifiers modifiers =
-        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier
-                              | Qt::MetaModifier | Qt::KeypadModifier);
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
+                              Qt::MetaModifier | Qt::KeypadModifier);
     int command = m_accelerators.value(Combined(Qt::Key(event->key()), modifiers), 0);
-    if (!command && (modifiers & Qt::KeypadModifier) && event->key() != Qt::Key_1
-        && event->key() != Qt::Key_2 && event->key() != Qt::Key_3 && event->key() != Qt::Key_4
-        && event->key() != Qt::Key_5) {
+    if (!command && (modifiers & Qt::KeypadModifier) && event->key() != Qt::Key_1 &&
+        event->key() != Qt::Key_2 && event->key() != Qt::Key_3 && event->key() != Qt::Key_4 &&
+        event->key() != Qt::Key_5) {
         command = m_accelerators.value(
             Combined(Qt::Key(event->key()), modifiers & ~Qt::KeypadModifier), 0);
     }
@@ -344,7 +356,8 @@ bool CMainFrame::PreTranslateKey(QWidget* target, QKeyEvent* event)
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
         const int key = event->key();
-        const bool character = (key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z);
+        const bool character =
+            (key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z);
         const auto* edit = qobject_cast<const QLineEdit*>(target);
         if (character && edit && !edit->isReadOnly())
             return false;
@@ -400,7 +413,8 @@ void CMainFrame::CommitMode()
     const LearnMode mode = m_wndMainBar->GetCheckedMode();
     if (mode == m_pCurItem->m_nMode)
         return;
-    const qint16 askCount = (mode == Unspec) ? CDictionary::GetInstance()->GetAverageUnspecCount() : qint16(-1);
+    const qint16 askCount =
+        (mode == Unspec) ? CDictionary::GetInstance()->GetAverageUnspecCount() : qint16(-1);
     m_pCurItem->SetMode(mode, askCount);
 }
 

@@ -34,8 +34,8 @@ bool CVelmarikApp::InitInstance(int showCommand)
 {
     InstallGuiMessageBox();
     setWindowIcon(LoadIcon(128));
-    if (showCommand == kShowNormal || showCommand == 5 || showCommand == kShowDefault
-        || showCommand == kShowUnset) {
+    if (showCommand == kShowNormal || showCommand == 5 || showCommand == kShowDefault ||
+        showCommand == kShowUnset) {
         if (GetProfileInt(QString(), QStringLiteral("WinZoom"), 0) != 0)
             showCommand = kShowMaximized;
     }

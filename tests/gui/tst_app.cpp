@@ -31,7 +31,8 @@ private slots:
         QVERIFY(App());
         m_lists = std::make_shared<FakeWordLists>();
         for (int id = 501; id <= 506; ++id)
-            m_lists->m_lists.insert(id, FakeWordLists::MakeList({QStringLiteral("山川%1\tやまかわ").arg(id)}));
+            m_lists->m_lists.insert(
+                id, FakeWordLists::MakeList({QStringLiteral("山川%1\tやまかわ").arg(id)}));
         CDictionary::SetWordListSource(m_lists);
         m_messages = std::make_unique<MessageRecorder>();
     }
@@ -78,8 +79,10 @@ private slots:
         QTest::addColumn<bool>("maximized");
         QTest::addColumn<bool>("minimized");
         QTest::newRow("zoom, normal start") << 1 << int(CVelmarikApp::kShowUnset) << true << false;
-        QTest::newRow("zoom, default start") << 1 << int(CVelmarikApp::kShowDefault) << true << false;
-        QTest::newRow("zoom, minimised start") << 1 << int(CVelmarikApp::kShowMinimized) << false << true;
+        QTest::newRow("zoom, default start")
+            << 1 << int(CVelmarikApp::kShowDefault) << true << false;
+        QTest::newRow("zoom, minimised start")
+            << 1 << int(CVelmarikApp::kShowMinimized) << false << true;
         QTest::newRow("no zoom") << 0 << int(CVelmarikApp::kShowNormal) << false << false;
     }
     void startState()
@@ -114,13 +117,14 @@ private slots:
     {
         QFETCH(bool, button);
         QList<HelpCommand> requests;
-        const HelpHandler previous = SetHelpHandler(
-            [&requests](HelpCommand command, quint32) { requests << command; });
+        const HelpHandler previous =
+            SetHelpHandler([&requests](HelpCommand command, quint32) { requests << command; });
         QVERIFY(App()->InitInstance());
         CMainFrame* frame = App()->GetMainWnd();
         QVERIFY(QTest::qWaitForWindowActive(frame));
         if (button)
-            QTest::mouseClick(frame->GetMainBar()->findChild<QPushButton*>(QStringLiteral("1014")), Qt::LeftButton);
+            QTest::mouseClick(frame->GetMainBar()->findChild<QPushButton*>(QStringLiteral("1014")),
+                              Qt::LeftButton);
         else
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
         SetHelpHandler(previous);
@@ -131,7 +135,8 @@ private slots:
     {
         const QFont& font = App()->GetGuiFont();
         QCOMPARE(&App()->GetGuiFont(), &font);
-        QVERIFY(QFontDatabase::writingSystems(QFontInfo(font).family()).contains(QFontDatabase::Japanese));
+        QVERIFY(QFontDatabase::writingSystems(QFontInfo(font).family())
+                    .contains(QFontDatabase::Japanese));
     }
 
     void exitEndsTheStudyData()

@@ -263,9 +263,12 @@ private slots:
         QTest::addColumn<bool>("helpButton");
         QTest::addColumn<int>("command");
         QTest::addColumn<quint32>("context");
-        QTest::newRow("options: topic") << 132 << true << int(HelpCommand::Context) << quint32(0x20084);
-        QTest::newRow("history: contents") << 133 << false << int(HelpCommand::Contents) << quint32(0);
-        QTest::newRow("mode selection: contents") << 172 << false << int(HelpCommand::Contents) << quint32(0);
+        QTest::newRow("options: topic")
+            << 132 << true << int(HelpCommand::Context) << quint32(0x20084);
+        QTest::newRow("history: contents")
+            << 133 << false << int(HelpCommand::Contents) << quint32(0);
+        QTest::newRow("mode selection: contents")
+            << 172 << false << int(HelpCommand::Contents) << quint32(0);
     }
     void f1Help()
     {
@@ -299,8 +302,10 @@ private slots:
     {
         QTest::addColumn<quint32>("context");
         QTest::addColumn<QString>("page");
-        QTest::newRow("options") << quint32(0x20000 + 132) << QStringLiteral("qrc:/help/options.html");
-        QTest::newRow("history has none") << quint32(0x20000 + 133) << QStringLiteral("qrc:/help/index.html");
+        QTest::newRow("options") << quint32(0x20000 + 132)
+                                 << QStringLiteral("qrc:/help/options.html");
+        QTest::newRow("history has none")
+            << quint32(0x20000 + 133) << QStringLiteral("qrc:/help/index.html");
         QTest::newRow("bare template id") << quint32(132) << QStringLiteral("qrc:/help/index.html");
     }
     void helpPages()

@@ -22,8 +22,7 @@ CDictionary* Dic()
 }
 
 // Runs `act` on the dialog once it is the active modal window.
-template <typename Dialog, typename Act>
-void WhenModal(Act act)
+template <typename Dialog, typename Act> void WhenModal(Act act)
 {
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
@@ -54,7 +53,9 @@ private slots:
         for (int i = 0; i < 8; ++i)
             items << QStringLiteral("語%1\tご%1").arg(i);
         for (int id = 501; id <= 506; ++id)
-            m_lists->m_lists.insert(id, FakeWordLists::MakeList(id == 501 ? items : QStringList{QStringLiteral("山\tやま")}));
+            m_lists->m_lists.insert(
+                id, FakeWordLists::MakeList(id == 501 ? items
+                                                      : QStringList{QStringLiteral("山\tやま")}));
         CDictionary::SetWordListSource(m_lists);
         m_messages = std::make_unique<MessageRecorder>();
     }
@@ -81,12 +82,15 @@ private slots:
         QTest::addColumn<int>("button");
         QTest::addColumn<int>("action");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("dictation") << 1045 << int(StartDictation) << QStringLiteral("書き取りを開始");
+        QTest::newRow("dictation")
+            << 1045 << int(StartDictation) << QStringLiteral("書き取りを開始");
         QTest::newRow("web") << 1005 << int(WebSearch) << QStringLiteral("語句をネット検索");
         QTest::newRow("known") << 1000 << int(SetKnown) << QStringLiteral("「知ってる」に変更");
         QTest::newRow("learned") << 1001 << int(SetLearned) << QStringLiteral("「覚えた」に変更");
-        QTest::newRow("learning") << 1002 << int(SetLearning) << QStringLiteral("「覚えたい」に変更");
-        QTest::newRow("no learn") << 1003 << int(SetNoLearn) << QStringLiteral("「覚えない」に変更");
+        QTest::newRow("learning") << 1002 << int(SetLearning)
+                                  << QStringLiteral("「覚えたい」に変更");
+        QTest::newRow("no learn") << 1003 << int(SetNoLearn)
+                                  << QStringLiteral("「覚えない」に変更");
         QTest::newRow("unspec") << 1004 << int(SetUnspec) << QStringLiteral("「指定なし」に変更");
     }
     void actionDialogButtons()
@@ -113,9 +117,8 @@ private slots:
     {
         QWidget owner;
         owner.show();
-        WhenModal<CActionDialog>([](CActionDialog* dialog) {
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        });
+        WhenModal<CActionDialog>(
+            [](CActionDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
         QCOMPARE(AskForItemAction(&owner), int(AskEachTime));
         // And the answer carries out nothing.
         qint16 cached = -1;
@@ -146,7 +149,8 @@ private slots:
             for (const CModeButton* b : shown->m_btnMode)
                 allChecked = allChecked && b->m_bChecked && !b->m_bmpOn.isNull();
             focused = shown->focusWidget() ? shown->focusWidget()->objectName() : QString();
-            QTest::mouseClick(shown->findChild<QPushButton*>(QString::number(button)), Qt::LeftButton);
+            QTest::mouseClick(shown->findChild<QPushButton*>(QString::number(button)),
+                              Qt::LeftButton);
         });
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
         QCOMPARE(dialog.m_nMode, mode);
@@ -164,16 +168,25 @@ private slots:
         QTest::addColumn<int>("endMode");
         QTest::addColumn<bool>("averageCount"); // else the count is kept
         QTest::newRow("set known") << int(Unspec) << int(SetKnown) << true << int(Known) << false;
-        QTest::newRow("already known") << int(Known) << int(SetKnown) << false << int(Known) << false;
-        QTest::newRow("set learning") << int(Known) << int(SetLearning) << true << int(Learning) << false;
-        QTest::newRow("set unspec") << int(Learned) << int(SetUnspec) << true << int(Unspec) << true;
-        QTest::newRow("cycle unspec") << int(Unspec) << int(CycleMode) << true << int(Known) << false;
-        QTest::newRow("cycle known") << int(Known) << int(CycleMode) << true << int(Learned) << false;
-        QTest::newRow("cycle learned") << int(Learned) << int(CycleMode) << true << int(Learning) << false;
-        QTest::newRow("cycle learning") << int(Learning) << int(CycleMode) << true << int(NoLearn) << false;
-        QTest::newRow("cycle no learn") << int(NoLearn) << int(CycleMode) << true << int(Unspec) << true;
+        QTest::newRow("already known")
+            << int(Known) << int(SetKnown) << false << int(Known) << false;
+        QTest::newRow("set learning")
+            << int(Known) << int(SetLearning) << true << int(Learning) << false;
+        QTest::newRow("set unspec")
+            << int(Learned) << int(SetUnspec) << true << int(Unspec) << true;
+        QTest::newRow("cycle unspec")
+            << int(Unspec) << int(CycleMode) << true << int(Known) << false;
+        QTest::newRow("cycle known")
+            << int(Known) << int(CycleMode) << true << int(Learned) << false;
+        QTest::newRow("cycle learned")
+            << int(Learned) << int(CycleMode) << true << int(Learning) << false;
+        QTest::newRow("cycle learning")
+            << int(Learning) << int(CycleMode) << true << int(NoLearn) << false;
+        QTest::newRow("cycle no learn")
+            << int(NoLearn) << int(CycleMode) << true << int(Unspec) << true;
         QTest::newRow("cycle invalid mode") << 7 << int(CycleMode) << false << 7 << false;
-        QTest::newRow("dictation is the owner's") << int(Unspec) << int(StartDictation) << false << int(Unspec) << false;
+        QTest::newRow("dictation is the owner's")
+            << int(Unspec) << int(StartDictation) << false << int(Unspec) << false;
         QTest::newRow("unknown code") << int(Unspec) << 9 << false << int(Unspec) << false;
     }
     void modeActions()
@@ -194,7 +207,8 @@ private slots:
         item->m_bDirty = 0;
         qint16 cached = -1;
         int repaints = 0;
-        QCOMPARE(CarryOutItemAction(action, 0, cached, nullptr, [&repaints] { ++repaints; }), changed);
+        QCOMPARE(CarryOutItemAction(action, 0, cached, nullptr, [&repaints] { ++repaints; }),
+                 changed);
         QCOMPARE(int(item->m_nMode), endMode);
         QCOMPARE(repaints, changed ? 1 : 0);
         QCOMPARE(bool(item->m_bDirty), changed);
@@ -225,8 +239,8 @@ private slots:
     void webSearchAction()
     {
         QStringList words;
-        const WebSearchHandler previous = SetWebSearchHandler(
-            [&words](const QString& word, QWidget*) { words << word; });
+        const WebSearchHandler previous =
+            SetWebSearchHandler([&words](const QString& word, QWidget*) { words << word; });
         qint16 cached = -1;
         QVERIFY(CarryOutItemAction(WebSearch, 3, cached, nullptr, {}));
         QCOMPARE(words, QStringList{QStringLiteral("語3")});
@@ -245,7 +259,8 @@ private slots:
         const qint16 otherMode = Dic()->GetItem(other)->m_nMode;
         qint16 cached = -1;
         // Another item: the bar stays as it is.
-        QVERIFY(CarryOutModeAction(otherMode == Learning ? SetKnown : SetLearning, other, cached, {}));
+        QVERIFY(
+            CarryOutModeAction(otherMode == Learning ? SetKnown : SetLearning, other, cached, {}));
         QCOMPARE(bar->GetCheckedModeButton(), 1004);
         // The current question's item: the bar follows at once.
         QVERIFY(CarryOutModeAction(SetNoLearn, current, cached, {}));

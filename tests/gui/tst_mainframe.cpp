@@ -46,7 +46,8 @@ public:
             if (m_nAnswer == 0)
                 dialog->reject();
             else
-                QTest::mouseClick(dialog->findChild<QPushButton*>(QString::number(m_nAnswer)), Qt::LeftButton);
+                QTest::mouseClick(dialog->findChild<QPushButton*>(QString::number(m_nAnswer)),
+                                  Qt::LeftButton);
         });
         m_timer.start(10);
     }
@@ -97,7 +98,10 @@ private:
         QTest::keyClick(target ? target : m_frame.get(), key, modifiers);
     }
     CMainDialogBar* Bar() const { return m_frame->GetMainBar(); }
-    QPushButton* Button(int id) const { return Bar()->findChild<QPushButton*>(QString::number(id)); }
+    QPushButton* Button(int id) const
+    {
+        return Bar()->findChild<QPushButton*>(QString::number(id));
+    }
     int TodayShown() const { return Button(1006)->text().toInt(); }
     CDictionary::CItem* Current() const { return Dic()->GetItem(Dic()->GetCurrentHistoryItem()); }
     int CheckedButton() const
@@ -121,12 +125,15 @@ private slots:
     {
         m_lists = std::make_shared<FakeWordLists>();
         m_lists->m_lists.insert(501, FakeWordLists::MakeList({
-            QStringLiteral("遁走する\tとんそうする"), QStringLiteral("学校\tがっこう"),
-            QStringLiteral("漢字\tかんじ"), QStringLiteral("山川\tやまかわ"),
-        }));
+                                         QStringLiteral("遁走する\tとんそうする"),
+                                         QStringLiteral("学校\tがっこう"),
+                                         QStringLiteral("漢字\tかんじ"),
+                                         QStringLiteral("山川\tやまかわ"),
+                                     }));
         m_lists->m_lists.insert(502, FakeWordLists::MakeList({
-            QStringLiteral("花火\tはなび"), QStringLiteral("電車\tでんしゃ"),
-        }));
+                                         QStringLiteral("花火\tはなび"),
+                                         QStringLiteral("電車\tでんしゃ"),
+                                     }));
         m_lists->m_lists.insert(503, FakeWordLists::MakeList({QStringLiteral("青空\tあおぞら")}));
         m_lists->m_lists.insert(504, FakeWordLists::MakeList({QStringLiteral("手紙\tてがみ")}));
         m_lists->m_lists.insert(505, FakeWordLists::MakeList({QStringLiteral("読書\tどくしょ")}));
@@ -280,7 +287,8 @@ private slots:
     {
         WriteProfileInt(kSettings, QStringLiteral("QAMode"), 2);
         StartFrame();
-        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, m_frame->GetCurrentItem()->GetQuestionText());
+        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText,
+                 m_frame->GetCurrentItem()->GetQuestionText());
         Press(Qt::Key_A);
         QCOMPARE(Button(1010)->text(), QStringLiteral("読み"));
     }
@@ -429,22 +437,28 @@ private slots:
 
     void modeKeysAndArrows_data()
     {
-        QTest::addColumn<int>("start");    // focused button
+        QTest::addColumn<int>("start"); // focused button
         QTest::addColumn<int>("key");
         QTest::addColumn<bool>("shift");
-        QTest::addColumn<int>("focus");    // afterwards
-        QTest::addColumn<int>("checked");  // afterwards
+        QTest::addColumn<int>("focus");   // afterwards
+        QTest::addColumn<int>("checked"); // afterwards
         QTest::newRow("tab leaves the group") << 1004 << int(Qt::Key_Tab) << false << 1005 << 1004;
-        QTest::newRow("tab from a middle member") << 1001 << int(Qt::Key_Tab) << false << 1005 << 1004;
-        QTest::newRow("shift tab leaves backwards") << 1002 << int(Qt::Key_Backtab) << true << 1016 << 1004;
-        QTest::newRow("shift tab enters at checked") << 1005 << int(Qt::Key_Backtab) << true << 1004 << 1004;
+        QTest::newRow("tab from a middle member")
+            << 1001 << int(Qt::Key_Tab) << false << 1005 << 1004;
+        QTest::newRow("shift tab leaves backwards")
+            << 1002 << int(Qt::Key_Backtab) << true << 1016 << 1004;
+        QTest::newRow("shift tab enters at checked")
+            << 1005 << int(Qt::Key_Backtab) << true << 1004 << 1004;
         QTest::newRow("tab wraps into group") << 1016 << int(Qt::Key_Tab) << false << 1004 << 1004;
         QTest::newRow("tab between buttons") << 1009 << int(Qt::Key_Tab) << false << 1010 << 1004;
-        QTest::newRow("right from last wraps") << 1004 << int(Qt::Key_Right) << false << 1000 << 1000;
-        QTest::newRow("left from first wraps") << 1000 << int(Qt::Key_Left) << false << 1004 << 1004;
+        QTest::newRow("right from last wraps")
+            << 1004 << int(Qt::Key_Right) << false << 1000 << 1000;
+        QTest::newRow("left from first wraps")
+            << 1000 << int(Qt::Key_Left) << false << 1004 << 1004;
         QTest::newRow("down moves on") << 1001 << int(Qt::Key_Down) << false << 1002 << 1002;
         QTest::newRow("up moves back") << 1003 << int(Qt::Key_Up) << false << 1002 << 1002;
-        QTest::newRow("left next to group swallowed") << 1005 << int(Qt::Key_Left) << false << 1005 << 1004;
+        QTest::newRow("left next to group swallowed")
+            << 1005 << int(Qt::Key_Left) << false << 1005 << 1004;
     }
     void modeKeysAndArrows()
     {

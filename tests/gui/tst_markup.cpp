@@ -173,7 +173,8 @@ private slots:
     {
         QFETCH(int, height);
         QFETCH(bool, drawn);
-        const QImage image = Draw(QStringLiteral("MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM"), QRect(0, 50, 100, height), true);
+        const QImage image = Draw(QStringLiteral("MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM"),
+                                  QRect(0, 50, 100, height), true);
         QCOMPARE(!ColoursIn(image, 0, 400).isEmpty(), drawn);
         // Cut off, never wrapped: nothing below the row.
         QVERIFY(ColoursIn(image.copy(0, 50 + height, 400, 200 - 50 - height), 0, 400).isEmpty());
@@ -194,7 +195,8 @@ private slots:
     void panelFontFromSettings()
     {
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("FontPoint"), 12);
-        WriteProfileString(QStringLiteral("Settings"), QStringLiteral("FontFace"), QStringLiteral("DejaVu Serif"));
+        WriteProfileString(QStringLiteral("Settings"), QStringLiteral("FontFace"),
+                           QStringLiteral("DejaVu Serif"));
         CPanelDialogBar panel;
         panel.CreateTextFont();
         QCOMPARE(QFontInfo(panel.m_fontPanel).family(), QStringLiteral("DejaVu Serif"));

@@ -44,7 +44,8 @@ private slots:
         QFETCH(QColor, bottom);
         const QImage image = LoadBitmapImage(id);
         QCOMPARE(image.size(), QSize(width, 30));
-        for (const QPoint corner : {QPoint(0, 0), QPoint(width - 1, 0), QPoint(0, 29), QPoint(width - 1, 29)})
+        for (const QPoint corner :
+             {QPoint(0, 0), QPoint(width - 1, 0), QPoint(0, 29), QPoint(width - 1, 29)})
             QCOMPARE(image.pixelColor(corner), QColor(255, 0, 0));
         QCOMPARE(image.pixelColor(1, 0), border);
         QCOMPARE(image.pixelColor(0, 15), border);
@@ -164,7 +165,8 @@ private slots:
         QVERIFY(small.m_nBaseX > 0 && small.m_nBaseY > 0);
         QVERIFY(big.m_nBaseX > small.m_nBaseX);
         QVERIFY(big.m_nBaseY > small.m_nBaseY);
-        QCOMPARE(MapDialogRect(font, QRect(0, 0, 4, 8)).size(), QSize(small.m_nBaseX, small.m_nBaseY));
+        QCOMPARE(MapDialogRect(font, QRect(0, 0, 4, 8)).size(),
+                 QSize(small.m_nBaseX, small.m_nBaseY));
     }
 
     void missingFaceFallsBackToJapanese()

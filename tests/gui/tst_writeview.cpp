@@ -50,8 +50,10 @@ private slots:
         QTest::addColumn<QList<QSize>>("sizes");
         QTest::addColumn<QSize>("buffer");
         QTest::newRow("first size") << QList<QSize>{{400, 300}} << QSize(700, 500);
-        QTest::newRow("small growth fits the slack") << QList<QSize>{{400, 300}, {650, 480}} << QSize(700, 500);
-        QTest::newRow("wider than the buffer") << QList<QSize>{{400, 300}, {800, 300}} << QSize(1100, 700);
+        QTest::newRow("small growth fits the slack")
+            << QList<QSize>{{400, 300}, {650, 480}} << QSize(700, 500);
+        QTest::newRow("wider than the buffer")
+            << QList<QSize>{{400, 300}, {800, 300}} << QSize(1100, 700);
         QTest::newRow("never shrinks") << QList<QSize>{{400, 300}, {100, 100}} << QSize(700, 500);
         QTest::newRow("taller only") << QList<QSize>{{400, 300}, {400, 600}} << QSize(1000, 800);
     }
@@ -157,8 +159,8 @@ private slots:
         QCOMPARE(strokes.count(), 1);
         QVERIFY(!view.IsDrawing());
         const QImage image = view.grab().toImage();
-        QVERIFY(HasInk(image, QRect(97, 0, 6, 3)));   // clipped at the top edge
-        QVERIFY(HasInk(image, QRect(130, 0, 6, 3)));  // where it comes back in
+        QVERIFY(HasInk(image, QRect(97, 0, 6, 3)));  // clipped at the top edge
+        QVERIFY(HasInk(image, QRect(130, 0, 6, 3))); // where it comes back in
         QVERIFY(HasInk(image, QRect(195, 95, 10, 10)));
     }
 
