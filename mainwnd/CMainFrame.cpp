@@ -1,5 +1,6 @@
 #include "mainwnd/CMainFrame.h"
 
+#include "dialogs/CHistoryDialog.h"
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/ItemActions.h"
 #include "mainwnd/CMainDialogBar.h"
@@ -161,6 +162,9 @@ bool CMainFrame::Create()
 
     m_nSearchBarAlign = (m_nMainBarAlign == kAlignRight) ? kAlignLeft : kAlignRight;
     m_wndSearchBar = new CSearchDialogBar(this);
+    connect(m_wndSearchBar, &CSearchDialogBar::CommitModeRequested, this, &CMainFrame::CommitMode);
+    connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this, &CMainFrame::ShowQuestion);
+    connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this, &CMainFrame::OnToggleSearchBar);
     m_wndSearchBar->InitBar();
     m_wndSearchBar->hide();
 
@@ -526,7 +530,12 @@ void CMainFrame::OpenHistoryDialog()
     m_wndMainBar->update(m_wndMainBar->GetFilterIndicatorRect());
 }
 
-void CMainFrame::RunHistoryDialog() {}
+void CMainFrame::RunHistoryDialog()
+{
+    CHistoryDialog dialog(this);
+    connect(&dialog, &CHistoryDialog::ShowQuestionRequested, this, &CMainFrame::ShowQuestion);
+    dialog.exec();
+}
 
 bool CMainFrame::RunOptionsDialog(bool& fontChanged, bool& redChanged)
 {

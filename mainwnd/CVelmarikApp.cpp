@@ -9,6 +9,7 @@
 #include "platform/Profile.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
+#include "text/WebSearchOpener.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -33,6 +34,7 @@ CVelmarikApp* CVelmarikApp::Instance()
 bool CVelmarikApp::InitInstance(int showCommand)
 {
     InstallGuiMessageBox();
+    InstallWebSearch();
     setWindowIcon(LoadIcon(128));
     if (showCommand == kShowNormal || showCommand == 5 || showCommand == kShowDefault ||
         showCommand == kShowUnset) {
