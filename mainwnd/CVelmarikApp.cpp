@@ -9,6 +9,7 @@
 #include "platform/Profile.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
+#include "text/WebSearchOpener.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -33,9 +34,10 @@ CVelmarikApp* CVelmarikApp::Instance()
 bool CVelmarikApp::InitInstance(int showCommand)
 {
     InstallGuiMessageBox();
+    InstallWebSearch();
     setWindowIcon(LoadIcon(128));
-    if (showCommand == kShowNormal || showCommand == 5 || showCommand == kShowDefault
-        || showCommand == kShowUnset) {
+    if (showCommand == kShowNormal || showCommand == 5 || showCommand == kShowDefault ||
+        showCommand == kShowUnset) {
         if (GetProfileInt(QString(), QStringLiteral("WinZoom"), 0) != 0)
             showCommand = kShowMaximized;
     }
@@ -58,7 +60,6 @@ bool CVelmarikApp::InitInstance(int showCommand)
         m_pMainWnd->show();
         break;
     }
-    m_pMainWnd->raise();
     m_pMainWnd->activateWindow();
     return true;
 }

@@ -1,12 +1,124 @@
 #include "text/CSearchDialogBar.h"
 
+#include "dialogs/CDeferWindowPos.h"
+#include "dialogs/ItemActions.h"
 #include "platform/DialogUnits.h"
+#include "platform/Profile.h"
+#include "study/CDictionary.h"
+#include "study/CItem.h"
+#include "study/LearnMode.h"
+#include "text/CSearchListBox.h"
+#include "text/RomajiConversion.h"
+
+#include <QComboBox>
+#include <QHash>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kFirstFilterCommand = 32785;
+constexpr int kExecuteCommand = 32790; // key G in the main window
+
+struct FilterButton {
+    int m_nId;
+    const char16_t* m_caption;
+    int m_nBitmapOn;
+};
+
+// In command order: 知ってる, 覚えた, 覚えたい, 覚えない, 指定なし.
+constexpr FilterButton kFilterButtons[] = {
+    {1038, u"知ってる", 151}, {1039, u"覚えた", 153}, {1040, u"覚えたい", 155},
+    {1041, u"覚えない", 157}, {1042, u"指定なし", 151},
+};
+constexpr int kFilterOffBitmap = 159;
+
+// The mode whose items each filter admits, in the same order.
+constexpr int kFilterModes[] = {Known, Learned, Learning, NoLearn, Unspec};
+
+QString ActionSection()
+{
+    return QString();
+}
+
+} // namespace
 
 CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("59398"));
-    setFont(GetDialogFont(QStringLiteral("MS Shell Dlg"), 8));
     setAutoFillBackground(true);
+    setFont(GetDialogFont(QStringLiteral("MS Shell Dlg"), 8));
+
+    m_pClose = new QPushButton(QStringLiteral("x"), this);
+    m_pClose->setObjectName(QStringLiteral("1046"));
+    PlaceControl(m_pClose, 179, 2, 13, 12);
+
+    auto* caption = new QLabel(QStringLiteral("検索する文字列 および モード"), this);
+    PlaceControl(caption, 6, 6, 96, 8);
+    caption->adjustSize(); // the template's 96 units are narrow for some faces
+
+    m_pEdit = new QLineEdit(this);
+    m_pEdit->setObjectName(QStringLiteral("1036"));
+    PlaceControl(m_pEdit, 6, 18, 180, 14);
+
+    for (int k = 0; k < 5; ++k) {
+        const FilterButton& button = kFilterButtons[k];
+        m_btnMode[k] = new CModeButton(QString::fromUtf16(button.m_caption), this);
+        m_btnMode[k]->setObjectName(QString::number(button.m_nId));
+        PlaceControl(m_btnMode[k], 6 + 36 * k, 36, 36, 18);
+    }
+
+    m_pStatus = new QLabel(this);
+    m_pStatus->setObjectName(QStringLiteral("1043"));
+    m_pStatus->setAlignment(Qt::AlignCenter);
+    PlaceControl(m_pStatus, 6, 60, 168, 8);
+    m_pStatus->setFixedHeight(qMax(m_pStatus->height(), m_pStatus->sizeHint().height()));
+
+    m_wndList = new CSearchListBox(this);
+    m_wndList->setObjectName(QStringLiteral("1017"));
+    PlaceControl(m_wndList, 6, 72, 180, 108);
+
+    m_wndAction = new QComboBox(this);
+    m_wndAction->setObjectName(QStringLiteral("1037"));
+    // The template height includes the dropped-down list; the closed box
+    // keeps the height of one line.
+    PlaceControl(m_wndAction, 6, 189, 114, 14);
+    m_wndAction->setFixedHeight(m_wndAction->sizeHint().height());
+
+    m_pExecute = new QPushButton(QStringLiteral("実行"), this);
+    m_pExecute->setObjectName(QStringLiteral("1044"));
+    m_pExecute->setAutoDefault(false);
+    PlaceControl(m_pExecute, 126, 186, 60, 18);
+
+    setTabOrder(m_pClose, m_pEdit);
+    QWidget* previous = m_pEdit;
+    for (CModeButton* button : m_btnMode) {
+        setTabOrder(previous, button);
+        previous = button;
+    }
+    setTabOrder(previous, m_wndList);
+    setTabOrder(m_wndList, m_wndAction);
+    setTabOrder(m_wndAction, m_pExecute);
+
+    // Focus given to the bar goes on to the search text.
+    setFocusProxy(m_pEdit);
+
+    m_timer.setSingleShot(false);
+    connect(&m_timer, &QTimer::timeout, this, &CSearchDialogBar::OnTimer);
+    connect(m_pClose, &QPushButton::clicked, this, &CSearchDialogBar::CloseRequested);
+    connect(m_pEdit, &QLineEdit::textChanged, this, &CSearchDialogBar::OnQueryChanged);
+    for (int k = 0; k < 5; ++k) {
+        connect(m_btnMode[k], &QPushButton::clicked, this,
+                [this, k] { ToggleModeFilter(kFirstFilterCommand + k); });
+    }
+    connect(m_wndList, &QListWidget::itemDoubleClicked, this, [this] { ExecuteAction(); });
+    connect(m_pExecute, &QPushButton::clicked, this, &CSearchDialogBar::ExecuteAction);
+    connect(m_wndAction, &QComboBox::activated, this, &CSearchDialogBar::OnActionChosen);
+    m_wndList->installEventFilter(this);
+
+    resize(sizeHint());
 }
 
 CSearchDialogBar::~CSearchDialogBar() = default;
@@ -16,28 +128,282 @@ QSize CSearchDialogBar::sizeHint() const
     return MapDialogRect(this, QRect(0, 0, 194, 212)).size();
 }
 
-void CSearchDialogBar::InitBar() {}
-
-void CSearchDialogBar::ToggleModeFilter(int /*commandId*/) {}
-
-void CSearchDialogBar::ExecuteAction() {}
-
-int CSearchDialogBar::FindRowOfItem(int /*itemIndex*/) const
+void CSearchDialogBar::InitBar()
 {
+    for (int k = 0; k < 5; ++k)
+        m_btnMode[k]->LoadBitmaps(kFilterButtons[k].m_nBitmapOn, kFilterOffBitmap);
+    m_wndList->InitList();
+    m_wndAction->clear();
+    m_wndAction->addItems(GetItemActionTexts());
+    const int action = GetProfileInt(ActionSection(), QStringLiteral("SearchAction"), 0);
+    m_wndAction->setCurrentIndex(action >= 0 && action < kItemActionCount ? action : -1);
+}
+
+void CSearchDialogBar::OnActionChosen(int row)
+{
+    WriteProfileInt(ActionSection(), QStringLiteral("SearchAction"), row);
+}
+
+void CSearchDialogBar::OnQueryChanged(const QString& text)
+{
+    m_strQuery = RomajiToKana(text);
+    // A letter still waiting for its vowel changes nothing yet.
+    if (m_strQuery != m_strLastQuery) {
+        m_bFullSearch = 0;
+        m_timer.start(kSearchDelayMs);
+    }
+}
+
+bool CSearchDialogBar::AnyFilter() const
+{
+    return m_bFilterKnown || m_bFilterLearned || m_bFilterLearning || m_bFilterNoLearn
+           || m_bFilterUnspec;
+}
+
+int& CSearchDialogBar::FilterFlag(int k)
+{
+    switch (k) {
+    case 0:
+        return m_bFilterKnown;
+    case 1:
+        return m_bFilterLearned;
+    case 2:
+        return m_bFilterLearning;
+    case 3:
+        return m_bFilterNoLearn;
+    default:
+        return m_bFilterUnspec;
+    }
+}
+
+void CSearchDialogBar::ToggleModeFilter(int id)
+{
+    const int k = id - kFirstFilterCommand;
+    if (k < 0 || k >= 5)
+        return;
+    const bool anyBefore = AnyFilter();
+    CModeButton* button = m_btnMode[k];
+    button->m_bChecked = !button->m_bChecked;
+    button->update();
+    FilterFlag(k) = button->m_bChecked ? 1 : 0;
+    // Switching the first filter on, or one off while others stay on, only
+    // removes items from the results; switching one on beside others adds
+    // items, and switching the last off admits everything again.
+    if (!anyBefore)
+        m_bFullSearch = 0;
+    else if (AnyFilter())
+        m_bFullSearch = FilterFlag(k);
+    else
+        m_bFullSearch = 1;
+    m_timer.start(kSearchDelayMs);
+}
+
+void CSearchDialogBar::OnTimer()
+{
+    m_timer.stop();
+    m_pStatus->setText(QStringLiteral("（検索中・・・）"));
+    m_pStatus->repaint();
+    Search();
+    ShowResults();
+}
+
+void CSearchDialogBar::Search()
+{
+    if (!m_strQuery.isEmpty() || AnyFilter()) {
+        const bool extends = (m_strLastQuery.isEmpty() && !m_strQuery.isEmpty())
+                             || (!m_strLastQuery.isEmpty() && !m_strQuery.isEmpty()
+                                 && m_strQuery.startsWith(m_strLastQuery));
+        const bool full = m_bFullSearch || m_results.isEmpty() || m_results.size() >= kMaxResults
+                          || !extends;
+        emit CommitModeRequested();
+        if (full) {
+            CDictionary::GetInstance()->Search(m_strQuery, m_bFilterUnspec, m_bFilterLearned,
+                                               m_bFilterLearning, m_bFilterNoLearn, m_bFilterKnown,
+                                               m_results);
+            if (m_results.size() > 1)
+                SortByReading(m_results);
+        } else {
+            Narrow();
+        }
+    } else {
+        m_results.clear();
+    }
+    m_strLastQuery = m_strQuery;
+}
+
+void CSearchDialogBar::Narrow()
+{
+    CDictionary* dictionary = CDictionary::GetInstance();
+    const bool anyFilter = AnyFilter();
+    bool admits[kLearnModeCount] = {};
+    for (int k = 0; k < 5; ++k)
+        admits[kFilterModes[k]] = FilterFlag(k) != 0;
+    for (qsizetype i = m_results.size() - 1; i >= 0; --i) {
+        const CDictionary::CItem* item = dictionary->GetItem(m_results.at(i));
+        bool remove = item == nullptr;
+        if (!remove && anyFilter)
+            remove = !IsValidMode(item->m_nMode) || !admits[item->m_nMode];
+        if (!remove && !m_strQuery.isEmpty())
+            remove = !item->GetText().contains(m_strQuery);
+        if (remove)
+            m_results.removeAt(i);
+    }
+}
+
+int CSearchDialogBar::CompareByReading(const QString& x, const QString& y)
+{
+    const qsizetype length = qMin(x.size(), y.size());
+    for (qsizetype i = 0; i < length; ++i) {
+        const int difference = int(x.at(i).unicode()) - int(y.at(i).unicode());
+        if (difference != 0)
+            return difference;
+    }
+    return int(x.size() - y.size());
+}
+
+void CSearchDialogBar::SortByReading(QList<int>& results)
+{
+    CDictionary* dictionary = CDictionary::GetInstance();
+    QHash<int, QString> readings;
+    readings.reserve(601);
+    // By value: an insertion may move the stored strings.
+    const auto reading = [&](int index) -> QString {
+        auto it = readings.find(index);
+        if (it == readings.end()) {
+            const CDictionary::CItem* item = dictionary->GetItem(index);
+            it = readings.insert(index, item ? item->GetReading() : QString());
+        }
+        return *it;
+    };
+
+    const qsizetype n = results.size();
+    qsizetype h = 1;
+    if (n / 9 > 1) {
+        while (h < n / 9)
+            h = 3 * h + 1;
+    }
+    for (; h > 0; h /= 3) {
+        if (h >= n)
+            continue;
+        for (qsizetype i = h; i < n; ++i) {
+            const int v = results.at(i);
+            qsizetype j = i - h;
+            while (j >= 0 && CompareByReading(reading(results.at(j)), reading(v)) > 0) {
+                results[j + h] = results.at(j);
+                j -= h;
+            }
+            results[j + h] = v;
+        }
+    }
+}
+
+void CSearchDialogBar::ShowResults()
+{
+    const qsizetype n = m_results.size();
+    if (n >= kMaxResults)
+        m_pStatus->setText(QStringLiteral("検索結果が多すぎます (%1個まで表示)").arg(kMaxResults));
+    else if (n > 0)
+        m_pStatus->setText(QStringLiteral("%1 個見つかりました").arg(n));
+    else if (!m_strQuery.isEmpty() || AnyFilter())
+        m_pStatus->setText(QStringLiteral("見つかりませんでした"));
+    else
+        m_pStatus->clear();
+
+    CDictionary* dictionary = CDictionary::GetInstance();
+    m_wndList->setUpdatesEnabled(false);
+    m_wndList->clear();
+    for (int index : std::as_const(m_results)) {
+        const CDictionary::CItem* item = dictionary->GetItem(index);
+        m_wndList->AddRow(item ? item->GetWord() : QString(), index);
+    }
+    m_wndList->setUpdatesEnabled(true);
+}
+
+void CSearchDialogBar::ExecuteAction()
+{
+    const QList<QListWidgetItem*> selected = m_wndList->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int row = m_wndList->row(selected.first());
+    const int index = m_wndList->GetRowItem(row);
+    int action = m_wndAction->currentIndex();
+    if (action == AskEachTime) {
+        action = AskForItemAction(this);
+        if (action == AskEachTime)
+            return;
+    }
+    if (action == StartDictation) {
+        CDictionary::GetInstance()->AddToHistory(index);
+        emit ShowQuestionRequested(index, true);
+        return;
+    }
+    CarryOutItemAction(action, index, m_nUnspecAskCount, this,
+                       [this, row] { m_wndList->InvalidateRow(row); });
+}
+
+int CSearchDialogBar::FindRowOfItem(int index) const
+{
+    for (int row = 0; row < m_wndList->count(); ++row) {
+        if (m_wndList->GetRowItem(row) == index)
+            return row;
+    }
     return -1;
 }
 
-void CSearchDialogBar::InvalidateListRow(int /*row*/) {}
+void CSearchDialogBar::InvalidateListRow(int row)
+{
+    m_wndList->InvalidateRow(row);
+}
 
 bool CSearchDialogBar::OnCmdMsg(int id)
 {
-    if (id >= 32785 && id <= 32789) {
+    if (id >= kFirstFilterCommand && id < kFirstFilterCommand + 5) {
         ToggleModeFilter(id);
         return true;
     }
-    if (id == 32790) {
+    if (id == kExecuteCommand) {
         ExecuteAction();
         return true;
     }
     return false;
+}
+
+bool CSearchDialogBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_wndList && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            ExecuteAction();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CSearchDialogBar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (!m_wndList)
+        return;
+    const QRect units = MapDialogRect(this, QRect(0, 0, 100, 100));
+    int bx = units.width();
+    int by = units.height();
+    if (bx <= 0 || by <= 0) {
+        // Without a usable font the template's proportions at a common
+        // scale keep the controls usable.
+        bx = 150;
+        by = 163;
+    }
+    const auto dx = [bx](int k) { return bx * k / 100; };
+    const auto dy = [by](int k) { return by * k / 100; };
+    const int cx = width();
+    const int cy = height();
+    // A bar shorter than its fixed controls gives the list no height rather
+    // than a negative one, so the other controls still move.
+    CDeferWindowPos batch;
+    batch.Begin(3);
+    batch.Move(m_wndList, dx(6), dy(72), qMax(0, cx - dx(12)), qMax(0, cy - dy(102)));
+    batch.Move(m_wndAction, dx(6), cy - dy(21), qMax(0, cx - dx(78)), m_wndAction->height());
+    batch.Move(m_pExecute, cx - dx(66), cy - dy(24), m_pExecute->width(), m_pExecute->height());
+    batch.End();
 }

@@ -1,30 +1,100 @@
 #pragma once
 
-#include <QWidget>
+#include "dialogs/CModeButton.h"
 
-// The search bar docked opposite the main control bar. This is the bar's
-// frame only: it takes its place in the main window, is shown and hidden
-// with it and receives its commands; the search itself is not here yet, so
-// it lists nothing.
+#include <QList>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+
+class CSearchListBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The search bar beside the canvas: finds items of all word lists by a piece
+// of their word or reading, typed in kanji, kana or romaji, optionally
+// restricted to some learning modes, and acts on a found item. A search runs
+// one second after the last change of the text or the filters; while the
+// text grows from the last one searched, the current results are narrowed
+// instead of searching everything again. At most 500 results, by reading.
 class CSearchDialogBar : public QWidget {
     Q_OBJECT
 public:
     explicit CSearchDialogBar(QWidget* parent = nullptr);
     ~CSearchDialogBar() override;
 
+    static constexpr int kMaxResults = 500;
+    static constexpr int kSearchDelayMs = 1000;
+
+    // Pictures, list and action list; once, after construction.
     void InitBar();
-    // Commands 32785 to 32789 toggle the filter of one mode.
-    void ToggleModeFilter(int commandId);
-    // Command 32790: the chosen action on the selected result.
+    // 32785 to 32789: the filters 知ってる, 覚えた, 覚えたい, 覚えない,
+    // 指定なし; other ids do nothing.
+    void ToggleModeFilter(int id);
+    // The chosen action on the selected result.
     void ExecuteAction();
-    // The result row that shows the item, -1 when it is not listed.
-    int FindRowOfItem(int itemIndex) const;
+    // The first row showing the item, -1 when none does.
+    int FindRowOfItem(int index) const;
     // Repaints a result row after its item changed mode.
     void InvalidateListRow(int row);
-
-    // Commands the bar handles while it is visible; false for others.
+    // Commands the bar handles while it is visible (32785 to 32790); false
+    // for others.
     bool OnCmdMsg(int id);
 
-    // The template width in pixels.
+    // Readings compared code unit by code unit; a prefix comes first.
+    static int CompareByReading(const QString& x, const QString& y);
+    // Shell sort of global indices by their items' readings.
+    static void SortByReading(QList<int>& results);
+
+    // Runs when the timer fires: the search and the display of its results.
+    void OnTimer();
+    // The one-second timer; tests look at it and call OnTimer instead of
+    // waiting.
+    const QTimer& SearchTimer() const { return m_timer; }
+
     QSize sizeHint() const override;
+
+    std::array<CModeButton*, 5> m_btnMode{}; // 1038 to 1042
+    CSearchListBox* m_wndList = nullptr;     // 1017
+    QComboBox* m_wndAction = nullptr;        // 1037
+    QString m_strQuery;
+    QString m_strLastQuery;
+    int m_bFullSearch = 1;
+    int m_bFilterKnown = 0;
+    int m_bFilterLearned = 0;
+    int m_bFilterLearning = 0;
+    int m_bFilterNoLearn = 0;
+    int m_bFilterUnspec = 0;
+    QList<int> m_results; // global indices in display order
+    qint16 m_nUnspecAskCount = -1;
+
+signals:
+    // The frame writes the mode shown on the main bar into the current item.
+    void CommitModeRequested();
+    // The frame shows the item as the current question.
+    void ShowQuestionRequested(int itemIndex, bool isNew);
+    // The "x" button: the frame's search-bar toggle hides the bar.
+    void CloseRequested();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OnQueryChanged(const QString& text);
+    void OnActionChosen(int row);
+    bool AnyFilter() const;
+    int& FilterFlag(int k);
+    void Search();
+    void Narrow();
+    void ShowResults();
+
+    QLineEdit* m_pEdit = nullptr;       // 1036
+    QLabel* m_pStatus = nullptr;        // 1043
+    QPushButton* m_pExecute = nullptr;  // 1044
+    QPushButton* m_pClose = nullptr;    // 1046
+    QTimer m_timer;
 };

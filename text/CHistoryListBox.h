@@ -1,0 +1,13 @@
+#pragma once
+
+#include "text/CItemListBox.h"
+
+// The rows of the history dialog: each row's item data is a history position.
+class CHistoryListBox : public CItemListBox {
+    Q_OBJECT
+public:
+    explicit CHistoryListBox(QWidget* parent = nullptr);
+
+    int GetRowKey(int row) const override;
+    int GetRowItem(int row) const override;
+};

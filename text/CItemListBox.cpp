@@ -1,0 +1,94 @@
+#include "text/CItemListBox.h"
+
+#include "platform/Bitmaps.h"
+#include "study/LearnMode.h"
+#include "text/CItemListDelegate.h"
+
+#include <QPainter>
+#include <QResizeEvent>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+CItemListBox::CItemListBox(QWidget* parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false);
+    setUniformItemSizes(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFocusPolicy(Qt::StrongFocus);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+CItemListBox::~CItemListBox() = default;
+
+void CItemListBox::InitList()
+{
+    setItemDelegate(new CItemListDelegate(this));
+    m_imageList.clear();
+    // Red is the transparent colour of the marker and the squares.
+    for (int id : {164, 160, 161, 162, 163})
+        m_imageList.append(LoadBitmap(id, QColor(255, 0, 0)));
+    doItemsLayout();
+}
+
+void CItemListBox::InvalidateRow(int row)
+{
+    if (QListWidgetItem* rowItem = item(row))
+        viewport()->update(visualItemRect(rowItem));
+}
+
+int CItemListBox::AddRow(const QString& text, int data)
+{
+    auto* rowItem = new QListWidgetItem(text);
+    rowItem->setData(Qt::UserRole, data);
+    addItem(rowItem);
+    return count() - 1;
+}
+
+int CItemListBox::GetRowData(int row) const
+{
+    const QListWidgetItem* rowItem = item(row);
+    if (!rowItem)
+        return -1;
+    bool ok = false;
+    const int data = rowItem->data(Qt::UserRole).toInt(&ok);
+    return ok ? data : -1;
+}
+
+int CItemListBox::ImageOfMode(int mode)
+{
+    switch (mode) {
+    case Known:
+        return 1;
+    case Learned:
+        return 2;
+    case Learning:
+        return 3;
+    case NoLearn:
+        return 4;
+    default:
+        return -1;
+    }
+}
+
+void CItemListBox::paintEvent(QPaintEvent* event)
+{
+    QListWidget::paintEvent(event);
+    // An empty list still shows where the keyboard focus is.
+    if (count() == 0 && hasFocus()) {
+        QPainter painter(viewport());
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = QRect(0, 0, viewport()->width(), kRowHeight);
+        option.backgroundColor = palette().color(QPalette::Base);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}
+
+void CItemListBox::resizeEvent(QResizeEvent* event)
+{
+    QListWidget::resizeEvent(event);
+    // The squares sit at the right edge: every row moves with it.
+    viewport()->update();
+}

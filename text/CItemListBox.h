@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QList>
+#include <QListWidget>
+#include <QPixmap>
+
+class QPaintEvent;
+class QResizeEvent;
+
+// An owner-drawn list of items: each row shows the item's word (the hyogai
+// kanji in red when the learner asked for that), its learning mode as a
+// square at the right and, for the row whose key equals m_nMarkerKey, an
+// arrow at the left. Subclasses say what a row stands for. The rows keep the
+// order in which the owner adds them; the row's string is never drawn.
+class CItemListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit CItemListBox(QWidget* parent = nullptr);
+    ~CItemListBox() override;
+
+    static constexpr int kRowHeight = 28;
+    static constexpr int kImageSize = 24;
+
+    // Row height, pictures and the row painter; once, after construction.
+    void InitList();
+    // Redraws the row, after its item changed mode.
+    void InvalidateRow(int row);
+
+    // The row's marker key, compared with m_nMarkerKey.
+    virtual int GetRowKey(int row) const = 0;
+    // The global index of the row's item, -1 when there is none.
+    virtual int GetRowItem(int row) const = 0;
+
+    // Appends a row with the given string and item data; its row number.
+    int AddRow(const QString& text, int data);
+    // The item data of the row, -1 for a row that does not exist.
+    int GetRowData(int row) const;
+
+    // Marker, then the squares of Known, Learned, Learning and NoLearn.
+    const QList<QPixmap>& GetImageList() const { return m_imageList; }
+    // The picture index of a mode's square, -1 for Unspec (no square).
+    static int ImageOfMode(int mode);
+
+    int m_nMarkerKey = -1;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QList<QPixmap> m_imageList;
+};

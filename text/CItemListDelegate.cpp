@@ -1,0 +1,89 @@
+#include "text/CItemListDelegate.h"
+
+#include "mainwnd/MarkupDrawing.h"
+#include "platform/Profile.h"
+#include "study/CDictionary.h"
+#include "study/CItem.h"
+#include "text/CItemListBox.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+CItemListDelegate::CItemListDelegate(CItemListBox* list) : QStyledItemDelegate(list), m_pList(list)
+{
+}
+
+CItemListDelegate::RowColors CItemListDelegate::ChooseColors(const QPalette& palette, bool enabled,
+                                                             bool selected, bool listHasFocus)
+{
+    // System colours do not change with the window's activation, so the
+    // active group is used throughout.
+    const auto colour = [&palette](QPalette::ColorRole role) {
+        return palette.color(QPalette::Active, role);
+    };
+    if (!enabled)
+        return {palette.color(QPalette::Disabled, QPalette::Text), colour(QPalette::Button)};
+    if (selected && listHasFocus)
+        return {colour(QPalette::HighlightedText), colour(QPalette::Highlight)};
+    if (selected)
+        return {colour(QPalette::ButtonText), colour(QPalette::Button)};
+    return {colour(QPalette::Text), colour(QPalette::Base)};
+}
+
+void CItemListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const
+{
+    const int row = index.row();
+    if (row < 0)
+        return;
+    const QRect rect = option.rect;
+    const RowColors colours =
+        ChooseColors(m_pList->palette(), m_pList->isEnabled(),
+                     option.state.testFlag(QStyle::State_Selected), m_pList->hasFocus());
+
+    painter->save();
+    painter->fillRect(rect, colours.m_background);
+
+    const QList<QPixmap>& images = m_pList->GetImageList();
+    if (m_pList->m_nMarkerKey >= 0 && m_pList->GetRowKey(row) == m_pList->m_nMarkerKey
+        && !images.isEmpty())
+        painter->drawPixmap(rect.left(), rect.top() + 2, images.at(0));
+
+    // A row without an item (a history position that has gone) shows its
+    // background and marker only.
+    const int itemIndex = m_pList->GetRowItem(row);
+    const CDictionary::CItem* item =
+        itemIndex >= 0 ? CDictionary::GetInstance()->GetItem(itemIndex) : nullptr;
+    if (item) {
+        const bool red = GetProfileInt(QStringLiteral("Settings"), QStringLiteral("HyogaiRed"), 0) != 0;
+        const QString text = red ? item->GetAnswerMarkup() : item->GetWord();
+        const int right = rect.left() + rect.width();
+        const TextRect textRect{rect.left() + CItemListBox::kImageSize, rect.top(),
+                                right - CItemListBox::kImageSize, rect.top() + rect.height()};
+        painter->setFont(m_pList->font());
+        painter->setPen(colours.m_text);
+        DrawMarkupText(*painter, text, textRect, true);
+
+        const int picture = CItemListBox::ImageOfMode(item->m_nMode);
+        if (picture > 0 && picture < images.size())
+            painter->drawPixmap(right - CItemListBox::kImageSize, rect.top() + 2, images.at(picture));
+    }
+
+    if (option.state.testFlag(QStyle::State_HasFocus)) {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(option);
+        focus.rect = rect;
+        focus.state |= QStyle::State_KeyboardFocusChange;
+        focus.backgroundColor = colours.m_background;
+        const QStyle* style = m_pList->style();
+        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, m_pList);
+    }
+    painter->restore();
+}
+
+QSize CItemListDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
+{
+    return QSize(option.rect.width(), CItemListBox::kRowHeight);
+}
