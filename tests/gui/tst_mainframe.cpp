@@ -3,6 +3,7 @@
 #include "common/TestEnv.h"
 #include "dialogs/CModeButton.h"
 #include "dialogs/CModeSelectDialog.h"
+#include "dialogs/ItemActions.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CPanelDialogBar.h"
@@ -59,6 +60,28 @@ private:
     QTimer m_timer;
 };
 
+// A frame whose dialog hooks report that they ran; the options dialog
+// answers as the test asks.
+class HookedFrame : public CMainFrame {
+public:
+    int m_nHistory = 0;
+    int m_nOptions = 0;
+    int m_nStudyState = 0;
+    bool m_bFontChanged = false;
+    bool m_bRedChanged = false;
+
+protected:
+    void RunHistoryDialog() override { ++m_nHistory; }
+    bool RunOptionsDialog(bool& fontChanged, bool& redChanged) override
+    {
+        ++m_nOptions;
+        fontChanged = m_bFontChanged;
+        redChanged = m_bRedChanged;
+        return true;
+    }
+    void RunStudyStateDialog() override { ++m_nStudyState; }
+};
+
 } // namespace
 
 // The drill as a learner drives it through the main window.
@@ -69,9 +92,12 @@ private:
     std::shared_ptr<FakeWordLists> m_lists;
     std::unique_ptr<CMainFrame> m_frame;
 
-    void StartFrame(const QSize& size = QSize(900, 600))
+    void StartFrame(const QSize& size = QSize(900, 600), bool hooked = false)
     {
-        m_frame = std::make_unique<CMainFrame>();
+        if (hooked)
+            m_frame = std::make_unique<HookedFrame>();
+        else
+            m_frame = std::make_unique<CMainFrame>();
         QVERIFY(m_frame->Create());
         m_frame->resize(size);
         m_frame->show();
@@ -580,6 +606,99 @@ private slots:
         edit->setReadOnly(true);
         Press(Qt::Key_N);
         QCOMPARE(Dic()->GetHistoryCount(), 2);
+    }
+
+    void keypadDigitsChooseModes()
+    {
+        StartFrame();
+        Press(Qt::Key_1, Qt::KeypadModifier);
+        QCOMPARE(CheckedButton(), 1000);
+        Press(Qt::Key_4, Qt::KeypadModifier);
+        QCOMPARE(CheckedButton(), 1003);
+        Press(Qt::Key_3, Qt::ControlModifier | Qt::KeypadModifier);
+        QCOMPARE(CheckedButton(), 1003);
+    }
+
+    void dialogKeysReachTheirSteps()
+    {
+        StartFrame(QSize(900, 600), true);
+        auto* frame = static_cast<HookedFrame*>(m_frame.get());
+        QStringList words;
+        const WebSearchHandler previous =
+            SetWebSearchHandler([&words](const QString& word, QWidget*) { words << word; });
+        const int index = Dic()->GetCurrentHistoryItem();
+        Press(Qt::Key_3);
+        Press(Qt::Key_H); // the history dialog writes the mode first
+        QCOMPARE(frame->m_nHistory, 1);
+        QCOMPARE(Dic()->GetItem(index)->m_nMode, qint16(Learning));
+        Press(Qt::Key_U);
+        QCOMPARE(frame->m_nStudyState, 1);
+        Press(Qt::Key_T);
+        QCOMPARE(words, QStringList{m_frame->GetCurrentItem()->GetWord()});
+        Press(Qt::Key_O);
+        QCOMPARE(frame->m_nOptions, 1);
+        QCOMPARE(QApplication::focusWidget(), Button(1010)); // given back after each
+        SetWebSearchHandler(previous);
+    }
+
+    void optionsRebuildThePanel_data()
+    {
+        QTest::addColumn<bool>("font");
+        QTest::addColumn<bool>("red");
+        QTest::addColumn<bool>("answerSide");
+        QTest::addColumn<int>("pixels");  // -1: unchanged
+        QTest::addColumn<bool>("marked"); // panel shows the answer markup
+        QTest::newRow("font on the question") << true << false << false << 24 << false;
+        QTest::newRow("font on the answer") << true << true << true << 24 << true;
+        QTest::newRow("red on the answer") << false << true << true << -1 << true;
+        QTest::newRow("nothing changed") << false << false << true << -1 << false;
+    }
+    void optionsRebuildThePanel()
+    {
+        QFETCH(bool, font);
+        QFETCH(bool, red);
+        QFETCH(bool, answerSide);
+        QFETCH(int, pixels);
+        QFETCH(bool, marked);
+        StartFrame(QSize(900, 600), true);
+        auto* frame = static_cast<HookedFrame*>(m_frame.get());
+        CPanelDialogBar* panel = m_frame->GetPanelBar();
+        const int before = panel->m_fontPanel.pixelSize();
+        if (answerSide)
+            Press(Qt::Key_A);
+        const QString shown = panel->m_strPanelText;
+        // What the options dialog would have stored.
+        WriteProfileInt(kSettings, QStringLiteral("FontPoint"), 18);
+        WriteProfileInt(kSettings, QStringLiteral("HyogaiRed"), 1);
+        frame->m_bFontChanged = font;
+        frame->m_bRedChanged = red;
+        Press(Qt::Key_O);
+        QCOMPARE(panel->m_fontPanel.pixelSize(),
+                 pixels < 0 ? before : (pixels * panel->logicalDpiY() + 48) / 96);
+        CDictionary::CItem* item = m_frame->GetCurrentItem();
+        if (marked)
+            QCOMPARE(panel->m_strPanelText, item->GetAnswerMarkup());
+        else if (!font)
+            QCOMPARE(panel->m_strPanelText, shown);
+        else
+            QCOMPARE(panel->m_strPanelText, item->GetQuestionText());
+        QCOMPARE(m_frame->IsQuestionSide(), !answerSide);
+    }
+
+    void optionsWithoutCurrentItem()
+    {
+        Dic()->EnsureLoaded();
+        for (int i = 0; i < Dic()->GetTotalItemCount(); ++i)
+            Dic()->GetItem(i)->SetMode(Known, -1);
+        MessageRecorder messages;
+        StartFrame(QSize(900, 600), true);
+        auto* frame = static_cast<HookedFrame*>(m_frame.get());
+        QVERIFY(!m_frame->GetCurrentItem());
+        frame->m_bFontChanged = true;
+        frame->m_bRedChanged = true;
+        Press(Qt::Key_O);
+        QCOMPARE(frame->m_nOptions, 1);
+        QVERIFY(m_frame->GetPanelBar()->m_strPanelText.isEmpty());
     }
 
     void ctrlDigitWithSearchBarHidden()

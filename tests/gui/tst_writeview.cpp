@@ -2,7 +2,9 @@
 #include "mainwnd/CWriteView.h"
 #include "platform/Profile.h"
 
+#include <QPointingDevice>
 #include <QSignalSpy>
+#include <QTabletEvent>
 #include <QTest>
 
 namespace {
@@ -193,6 +195,29 @@ private slots:
         const QImage image = view.grab().toImage();
         QVERIFY(!HasInk(image, view.rect()));
         QCOMPARE(image.pixelColor(150, 100), kGround);
+    }
+
+    void penTabletWritesLikeTheMouse()
+    {
+        CWriteView view;
+        view.resize(300, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QSignalSpy strokes(&view, &CWriteView::StrokeBegun);
+        const QPointingDevice* pen = QPointingDevice::primaryPointingDevice();
+        auto send = [&](QEvent::Type type, const QPointF& point, Qt::MouseButton button,
+                        Qt::MouseButtons buttons) {
+            QTabletEvent event(type, pen, point, view.mapToGlobal(point), 0.5, 0, 0, 0, 0, 0,
+                               Qt::NoModifier, button, buttons);
+            QApplication::sendEvent(&view, &event);
+            QVERIFY(event.isAccepted());
+        };
+        send(QEvent::TabletPress, QPointF(50, 100), Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::TabletMove, QPointF(150, 100), Qt::NoButton, Qt::LeftButton);
+        send(QEvent::TabletRelease, QPointF(250, 100), Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(strokes.count(), 1);
+        QVERIFY(!view.IsDrawing());
+        QVERIFY(qAbs(InkAcross(*view.GetBackBuffer(), 200, 60, 140) - 6) < 0.75);
     }
 
     void unsizedViewIgnoresStrokes()
