@@ -4,6 +4,7 @@
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CVelmarikApp.h"
 #include "text/CSearchDialogBar.h"
+#include "text/CSearchListBox.h"
 
 #include <QApplication>
 
@@ -26,9 +27,9 @@ void CallRepaintSearchList()
     if (const auto& hook = GetMainWindowHooks().m_repaintSearchList) {
         hook();
     } else if (CMainFrame* frame = CMainFrame::GetMainFrame()) {
-        // Repainting the bar repaints the result list inside it.
-        if (CSearchDialogBar* bar = frame->GetSearchBar())
-            bar->update();
+        CSearchDialogBar* bar = frame->GetSearchBar();
+        if (bar && bar->m_wndList)
+            bar->m_wndList->viewport()->update();
     }
 }
 
