@@ -19,7 +19,9 @@ constexpr int kCountRole = Qt::UserRole;
 // Rows are at least twice as tall as the date text.
 class ChartRowDelegate : public QStyledItemDelegate {
 public:
-    explicit ChartRowDelegate(CChartListCtrl* chart) : QStyledItemDelegate(chart), m_pChart(chart) {}
+    explicit ChartRowDelegate(CChartListCtrl* chart) : QStyledItemDelegate(chart), m_pChart(chart)
+    {
+    }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
@@ -136,8 +138,7 @@ void CChartListCtrl::DrawItem(QPainter& painter, const QRect& r, int row) const
                 color = QColor(0, 0, 255);
             painter.setPen(color);
             painter.drawText(cell.adjusted(2, 0, -2, 0),
-                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                             item->text(0));
+                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, item->text(0));
             continue;
         }
         const int h = r.height();
@@ -153,13 +154,15 @@ void CChartListCtrl::DrawItem(QPainter& painter, const QRect& r, int row) const
         const int barLength = static_cast<int>(room * std::max(count, 0) / scale);
         if (count > 0 && barLength > 0 && !m_bmpBar.isNull()) {
             const int barHeight = h / 2;
-            painter.drawImage(QRect(cell.left() + 1, r.top() + (h - barHeight) / 2, barLength, barHeight),
-                              m_bmpBar);
+            painter.drawImage(
+                QRect(cell.left() + 1, r.top() + (h - barHeight) / 2, barLength, barHeight),
+                m_bmpBar);
         }
         const int textLeft = cell.left() + 1 + margin + barLength;
         painter.setPen(text);
         painter.drawText(QRect(textLeft, r.top(), cellRight - textLeft, h),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, QString::number(count));
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         QString::number(count));
         painter.setPen(QPen(palette().color(QPalette::Dark), 1));
         const int bottom = r.top() + h - 1;
         painter.drawLine(cell.left(), r.top(), cell.left(), bottom);

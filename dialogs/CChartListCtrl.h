@@ -35,9 +35,9 @@ public:
     int RowHeight(int defaultHeight) const;
 
     QImage m_bmpBar;
-    int m_nMaxCount = 0;       // the largest count among the rows
-    int m_nWeekdayBase = -1;   // weekday of row 0 (0 Sunday) plus 105
-    int m_cxDate = 0;          // size of "00/00 (--)" in the chart's font
+    int m_nMaxCount = 0;     // the largest count among the rows
+    int m_nWeekdayBase = -1; // weekday of row 0 (0 Sunday) plus 105
+    int m_cxDate = 0;        // size of "00/00 (--)" in the chart's font
     int m_cyDate = 0;
 
 protected:

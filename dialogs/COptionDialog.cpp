@@ -273,7 +273,8 @@ void COptionDialog::showEvent(QShowEvent* event)
 void COptionDialog::OnInitDialog()
 {
     const FontFamilySource& source = FamilySource();
-    const QStringList reported = source ? source() : QFontDatabase::families(QFontDatabase::Japanese);
+    const QStringList reported =
+        source ? source() : QFontDatabase::families(QFontDatabase::Japanese);
     QStringList rows = CollectFontFamilies(reported);
     rows.prepend(kNoFace);
     SortLikeComboBox(rows);
@@ -348,10 +349,9 @@ void COptionDialog::accept()
         clear[k] = Check(kClearChecks[k].m_nId)->isChecked();
         anyClear = anyClear || clear[k];
     }
-    if (anyClear
-        && ShowMessageBox(QStringLiteral("チェックした学習状況をクリアしてもよろしいですか？"),
-                          MessageButtons::OkCancel)
-               != IDOK) {
+    if (anyClear &&
+        ShowMessageBox(QStringLiteral("チェックした学習状況をクリアしてもよろしいですか？"),
+                       MessageButtons::OkCancel) != IDOK) {
         return;
     }
 

@@ -20,19 +20,23 @@ int ParseLeadingInt(const QString& text)
     while (pos < text.size() && text.at(pos).isSpace())
         ++pos;
     bool negative = false;
-    if (pos < text.size() && (text.at(pos) == QLatin1Char('-') || text.at(pos) == QLatin1Char('+'))) {
+    if (pos < text.size() &&
+        (text.at(pos) == QLatin1Char('-') || text.at(pos) == QLatin1Char('+'))) {
         negative = text.at(pos) == QLatin1Char('-');
         ++pos;
     }
     long long value = 0;
     constexpr long long limit = static_cast<long long>(std::numeric_limits<int>::max()) + 1;
-    while (pos < text.size() && text.at(pos) >= QLatin1Char('0') && text.at(pos) <= QLatin1Char('9')) {
+    while (pos < text.size() && text.at(pos) >= QLatin1Char('0') &&
+           text.at(pos) <= QLatin1Char('9')) {
         value = std::min(value * 10 + (text.at(pos).unicode() - '0'), limit);
         ++pos;
     }
     if (negative)
-        return static_cast<int>(std::max(-value, static_cast<long long>(std::numeric_limits<int>::min())));
-    return static_cast<int>(std::min(value, static_cast<long long>(std::numeric_limits<int>::max())));
+        return static_cast<int>(
+            std::max(-value, static_cast<long long>(std::numeric_limits<int>::min())));
+    return static_cast<int>(
+        std::min(value, static_cast<long long>(std::numeric_limits<int>::max())));
 }
 
 void ClampEditToSpinRange(QLineEdit* edit, const CSpinButtonCtrl* spin)

@@ -58,8 +58,9 @@ private slots:
         QTest::addColumn<QString>("questions");
         QTest::addColumn<QString>("kanji");
         QTest::newRow("two lists")
-            << QStringList{"愛想\tあいそ", "愛敬\tあいきょう", "本\tほん"} << QStringList{"山道\tやまみち", "ひらがな\tひらがな"}
-            << "問題数 ： 5 問" << "漢字数 ： 6 種類";
+            << QStringList{"愛想\tあいそ", "愛敬\tあいきょう", "本\tほん"}
+            << QStringList{"山道\tやまみち", "ひらがな\tひらがな"} << "問題数 ： 5 問"
+            << "漢字数 ： 6 種類";
         QTest::newRow("no kanji") << QStringList{"かな\tかな"} << QStringList{} << "問題数 ： 1 問"
                                   << "漢字数 ： 0 種類";
     }
@@ -92,8 +93,10 @@ private slots:
         CDictionary::SetWordListSource(nullptr);
         // Every line of the six files that is neither empty nor a group line.
         int items = 0;
-        for (const char* name : {"dic1_std1", "dic1_std2", "dic1_std3", "dic1_std4", "dic1_std5", "dic2_std"}) {
-            QFile file(QStringLiteral(VELMARIK_SOURCE_DIR "/resources/wordlists/%1.txt").arg(QLatin1String(name)));
+        for (const char* name :
+             {"dic1_std1", "dic1_std2", "dic1_std3", "dic1_std4", "dic1_std5", "dic2_std"}) {
+            QFile file(QStringLiteral(VELMARIK_SOURCE_DIR "/resources/wordlists/%1.txt")
+                           .arg(QLatin1String(name)));
             QVERIFY(file.open(QIODevice::ReadOnly));
             for (const QByteArray& line : file.readAll().split('\n')) {
                 const QByteArray trimmed = line.trimmed();

@@ -31,8 +31,9 @@ const QString kUnsetText = QStringLiteral("<unset>");
 
 // The families the dialog is given instead of the installed ones.
 const QStringList kReportedFamilies = {
-    QStringLiteral("IPAGothic"),  QStringLiteral("@IPAGothic"), QStringLiteral("Arial"),
-    QStringLiteral("arial"),      QStringLiteral("IPAPGothic"), QStringLiteral("Droid Sans Fallback"),
+    QStringLiteral("IPAGothic"),  QStringLiteral("@IPAGothic"),
+    QStringLiteral("Arial"),      QStringLiteral("arial"),
+    QStringLiteral("IPAPGothic"), QStringLiteral("Droid Sans Fallback"),
     QStringLiteral("IPAGothic"),  QStringLiteral("@Droid Sans Fallback"),
 };
 
@@ -93,8 +94,7 @@ private:
         return m_dialog.get();
     }
 
-    template <typename T>
-    T* Control(int id) const
+    template <typename T> T* Control(int id) const
     {
         T* control = m_dialog->findChild<T*>(QString::number(id));
         if (!control)
@@ -162,11 +162,21 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("storedAfterOk");
         QTest::addColumn<bool>("fontChanged");
-        QTest::newRow("empty") << "" << " （指定なし）" << "" << false;
-        QTest::newRow("exact") << "IPAGothic" << "IPAGothic" << "IPAGothic" << false;
-        QTest::newRow("prefix, other case") << "ipap" << "IPAPGothic" << "IPAPGothic" << true;
-        QTest::newRow("prefix of two") << "IPA" << "IPAGothic" << "IPAGothic" << true;
-        QTest::newRow("not installed") << "MS Mincho" << "" << "" << true;
+        QTest::newRow("empty") << ""
+                               << " （指定なし）"
+                               << "" << false;
+        QTest::newRow("exact") << "IPAGothic"
+                               << "IPAGothic"
+                               << "IPAGothic" << false;
+        QTest::newRow("prefix, other case") << "ipap"
+                                            << "IPAPGothic"
+                                            << "IPAPGothic" << true;
+        QTest::newRow("prefix of two") << "IPA"
+                                       << "IPAGothic"
+                                       << "IPAGothic" << true;
+        QTest::newRow("not installed") << "MS Mincho"
+                                       << ""
+                                       << "" << true;
     }
     void storedFontFace()
     {
@@ -180,7 +190,8 @@ private slots:
         QCOMPARE(m_dialog->m_comboFont->currentIndex() == -1, shown.isEmpty());
         ClickOk();
         QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
-        QCOMPARE(GetProfileString(kSettings, QStringLiteral("FontFace"), kUnsetText), storedAfterOk);
+        QCOMPARE(GetProfileString(kSettings, QStringLiteral("FontFace"), kUnsetText),
+                 storedAfterOk);
         QCOMPARE(m_dialog->m_bFontChanged, fontChanged);
         QVERIFY(!m_dialog->m_bRedChanged);
     }
@@ -237,11 +248,13 @@ private slots:
     void choiceListsInOrder()
     {
         Open();
-        QCOMPARE(Rows(Control<QComboBox>(1025)),
-                 QStringList({QStringLiteral("細い"), QStringLiteral("標準"), QStringLiteral("太い")}));
-        QCOMPARE(Rows(Control<QComboBox>(1026)),
-                 QStringList({QStringLiteral("1/200"), QStringLiteral("1/100"), QStringLiteral("1/50"),
-                              QStringLiteral("1/20"), QStringLiteral("1/10")}));
+        QCOMPARE(
+            Rows(Control<QComboBox>(1025)),
+            QStringList({QStringLiteral("細い"), QStringLiteral("標準"), QStringLiteral("太い")}));
+        QCOMPARE(
+            Rows(Control<QComboBox>(1026)),
+            QStringList({QStringLiteral("1/200"), QStringLiteral("1/100"), QStringLiteral("1/50"),
+                         QStringLiteral("1/20"), QStringLiteral("1/10")}));
         QCOMPARE(Rows(Control<QComboBox>(1027)),
                  QStringList({QStringLiteral("優先なし"), QStringLiteral("常用漢字を優先"),
                               QStringLiteral("表外漢字を優先")}));
@@ -301,14 +314,22 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("clamped");
-        QTest::newRow("empty") << "" << "10";
-        QTest::newRow("above") << "150" << "100";
-        QTest::newRow("leading zero") << "036" << "36";
-        QTest::newRow("below") << "5" << "10";
-        QTest::newRow("low end") << "10" << "10";
-        QTest::newRow("high end") << "100" << "100";
-        QTest::newRow("huge") << "99999999999999999999" << "100";
-        QTest::newRow("digits then letters") << "42pt" << "42";
+        QTest::newRow("empty") << ""
+                               << "10";
+        QTest::newRow("above") << "150"
+                               << "100";
+        QTest::newRow("leading zero") << "036"
+                                      << "36";
+        QTest::newRow("below") << "5"
+                               << "10";
+        QTest::newRow("low end") << "10"
+                                 << "10";
+        QTest::newRow("high end") << "100"
+                                  << "100";
+        QTest::newRow("huge") << "99999999999999999999"
+                              << "100";
+        QTest::newRow("digits then letters") << "42pt"
+                                             << "42";
     }
     void fontPointClamp()
     {
@@ -322,7 +343,8 @@ private slots:
         // OK clamps again, whatever was typed since.
         edit->setText(typed);
         ClickOk();
-        QCOMPARE(GetProfileInt(kSettings, QStringLiteral("FontPoint"), kUnset), clamped == "36" ? kUnset : clamped.toInt());
+        QCOMPARE(GetProfileInt(kSettings, QStringLiteral("FontPoint"), kUnset),
+                 clamped == "36" ? kUnset : clamped.toInt());
         QCOMPARE(m_dialog->m_bFontChanged, clamped != "36");
     }
 
@@ -405,8 +427,11 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("storedAfterOk");
         const QString def = QString::fromLatin1(kDefaultSearchUrl);
-        QTest::newRow("emptied") << "https://example.org/search?q=" << "" << def;
-        QTest::newRow("own url") << "" << "https://example.org/search?q=" << "https://example.org/search?q=";
+        QTest::newRow("emptied") << "https://example.org/search?q="
+                                 << "" << def;
+        QTest::newRow("own url") << ""
+                                 << "https://example.org/search?q="
+                                 << "https://example.org/search?q=";
     }
     void searchUrl()
     {
@@ -420,7 +445,8 @@ private slots:
                  stored.isEmpty() ? QString::fromLatin1(kDefaultSearchUrl) : stored);
         Control<QLineEdit>(1030)->setText(typed);
         ClickOk();
-        QCOMPARE(GetProfileString(kSettings, QStringLiteral("SearchURL"), kUnsetText), storedAfterOk);
+        QCOMPARE(GetProfileString(kSettings, QStringLiteral("SearchURL"), kUnsetText),
+                 storedAfterOk);
     }
 
     void clearingCaptionsShowCounts()
@@ -428,11 +454,16 @@ private slots:
         SetModes(3, 12, 2, 1);
         CDictionary::GetInstance()->m_nTotalCount = 4711;
         Open();
-        QCOMPARE(Control<QCheckBox>(1019)->text(), QStringLiteral("すべての「知ってる」をクリア(&1) （現在 3 個）"));
-        QCOMPARE(Control<QCheckBox>(1020)->text(), QStringLiteral("すべての「覚えた」をクリア(&2) （現在 12 個）"));
-        QCOMPARE(Control<QCheckBox>(1021)->text(), QStringLiteral("すべての「覚えたい」をクリア(&3) （現在 2 個）"));
-        QCOMPARE(Control<QCheckBox>(1022)->text(), QStringLiteral("すべての「覚えない」をクリア(&4) （現在 1 個）"));
-        QCOMPARE(Control<QCheckBox>(1023)->text(), QStringLiteral("書き取り回数をクリア(&5) （現在 4711 回）"));
+        QCOMPARE(Control<QCheckBox>(1019)->text(),
+                 QStringLiteral("すべての「知ってる」をクリア(&1) （現在 3 個）"));
+        QCOMPARE(Control<QCheckBox>(1020)->text(),
+                 QStringLiteral("すべての「覚えた」をクリア(&2) （現在 12 個）"));
+        QCOMPARE(Control<QCheckBox>(1021)->text(),
+                 QStringLiteral("すべての「覚えたい」をクリア(&3) （現在 2 個）"));
+        QCOMPARE(Control<QCheckBox>(1022)->text(),
+                 QStringLiteral("すべての「覚えない」をクリア(&4) （現在 1 個）"));
+        QCOMPARE(Control<QCheckBox>(1023)->text(),
+                 QStringLiteral("書き取り回数をクリア(&5) （現在 4711 回）"));
         for (int id = 1019; id <= 1023; ++id)
             QVERIFY(!Control<QCheckBox>(id)->isChecked());
     }
@@ -526,10 +557,9 @@ private slots:
     void helpButtonOpensOptionsTopic()
     {
         QList<quint32> contexts;
-        const HelpHandler previous = SetHelpHandler(
-            [&](HelpCommand command, quint32 context) {
-                contexts << (command == HelpCommand::Context ? context : 0u);
-            });
+        const HelpHandler previous = SetHelpHandler([&](HelpCommand command, quint32 context) {
+            contexts << (command == HelpCommand::Context ? context : 0u);
+        });
         Open();
         QTest::mouseClick(Control<QPushButton>(9), Qt::LeftButton);
         QTest::keyClick(m_dialog.get(), Qt::Key_F1);

@@ -26,7 +26,8 @@ void SetTimeZone(const char* zone)
 
 qint64 LocalTime(int year, int month, int day, int hour, int minute)
 {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::LocalTime).toSecsSinceEpoch();
+    return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::LocalTime)
+        .toSecsSinceEpoch();
 }
 
 int Key(int year, int month, int day)
@@ -93,7 +94,8 @@ private:
     // Which colours the date text of a row is drawn in.
     void DateColours(const QImage& image, int row, bool& red, bool& blue) const
     {
-        const QRect rect = RowRect(row).intersected(QRect(0, 0, Chart()->columnWidth(0), image.height()));
+        const QRect rect =
+            RowRect(row).intersected(QRect(0, 0, Chart()->columnWidth(0), image.height()));
         red = blue = false;
         for (int y = rect.top(); y <= rect.bottom(); ++y) {
             for (int x = rect.left(); x <= rect.right(); ++x) {
@@ -255,7 +257,8 @@ private slots:
     void rowHeightIsTwiceTheDateText()
     {
         Open(LocalTime(2026, 3, 10, 12, 0));
-        const QSize date = QFontMetrics(Chart()->font()).size(Qt::TextSingleLine, QStringLiteral("00/00 (--)"));
+        const QSize date =
+            QFontMetrics(Chart()->font()).size(Qt::TextSingleLine, QStringLiteral("00/00 (--)"));
         QCOMPARE(RowRect(0).height(), 2 * date.height());
         QCOMPARE(Chart()->columnWidth(0), date.width() * 3 / 2);
     }
