@@ -1,0 +1,165 @@
+#include "common/FakeWordLists.h"
+#include "common/MessageRecorder.h"
+#include "common/TestEnv.h"
+#include "dialogs/COptionDialog.h"
+#include "dialogs/CStudyStateDialog.h"
+#include "mainwnd/CMainDialogBar.h"
+#include "mainwnd/CMainFrame.h"
+#include "mainwnd/CPanelDialogBar.h"
+#include "platform/DialogUnits.h"
+#include "platform/Profile.h"
+#include "study/CDictionary.h"
+#include "study/CItem.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Runs the action on the next modal dialog as soon as it is open.
+void OnNextModal(std::function<void(QDialog*)> action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            action(dialog);
+        }
+    });
+    timer->start();
+}
+
+} // namespace
+
+// The main window opens the options and study-state dialogs and takes up
+// what the options dialog changed.
+class TestDialogWiring : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CMainFrame> m_frame;
+
+    QPushButton* BarButton(int id) const
+    {
+        return m_frame->GetMainBar()->findChild<QPushButton*>(QString::number(id));
+    }
+
+    void Press(Qt::Key key)
+    {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : m_frame.get(), key);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        auto lists = std::make_shared<FakeWordLists>();
+        lists->m_lists.insert(501, FakeWordLists::MakeList({QStringLiteral("学校\tがっこう"),
+                                                            QStringLiteral("漢字\tかんじ")}));
+        for (int id = 502; id <= 506; ++id)
+            lists->m_lists.insert(id, FakeWordLists::MakeList({QStringLiteral("山\tやま")}));
+        CDictionary::SetWordListSource(lists);
+    }
+
+    void init()
+    {
+        QDir(TestEnv::Instance().DataFolder()).removeRecursively();
+        TestEnv::ClearSettings();
+        CDictionary::ResetInstanceForTesting();
+        m_frame = std::make_unique<CMainFrame>();
+        QVERIFY(m_frame->Create());
+        m_frame->resize(900, 600);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+    }
+
+    void cleanup()
+    {
+        if (m_frame)
+            m_frame->close();
+        m_frame.reset();
+        CDictionary::ResetInstanceForTesting();
+    }
+
+    void cleanupTestCase() { CDictionary::SetWordListSource(nullptr); }
+
+    void opensDialogs_data()
+    {
+        QTest::addColumn<int>("key"); // 0: click the bar's button instead
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("key O") << int(Qt::Key_O) << 0 << "オプション";
+        QTest::newRow("gear button") << 0 << 1013 << "オプション";
+        QTest::newRow("key U") << int(Qt::Key_U) << 0 << "最近100日間の書き取り回数";
+        QTest::newRow("counter button") << 0 << 1006 << "最近100日間の書き取り回数";
+    }
+    void opensDialogs()
+    {
+        QFETCH(int, key);
+        QFETCH(int, button);
+        QFETCH(QString, title);
+        QString seen;
+        OnNextModal([&](QDialog* dialog) {
+            seen = dialog->windowTitle();
+            dialog->reject();
+        });
+        if (key)
+            Press(Qt::Key(key));
+        else
+            QTest::mouseClick(BarButton(button), Qt::LeftButton);
+        QCOMPARE(seen, title);
+    }
+
+    void clearingShowsOnTheMainBar()
+    {
+        CDictionary* dic = CDictionary::GetInstance();
+        CDictionary::CItem* item = m_frame->GetCurrentItem();
+        QVERIFY(item);
+        item->m_nMode = Learned;
+        m_frame->ShowCurrentModeOnBar();
+        dic->m_nTotalCount = 30;
+        dic->m_mapDayCount.insert(MakeDayKey(GetStudyDate()), 8);
+        m_frame->GetMainBar()->ShowTodayCount();
+        QCOMPARE(BarButton(1006)->text(), QStringLiteral("8"));
+
+        MessageRecorder messages;
+        OnNextModal([](QDialog* dialog) {
+            dialog->findChild<QCheckBox*>(QStringLiteral("1020"))->setChecked(true);
+            dialog->findChild<QCheckBox*>(QStringLiteral("1023"))->setChecked(true);
+            dialog->accept();
+        });
+        Press(Qt::Key_O);
+        QCOMPARE(messages.Texts().size(), 1);
+        QCOMPARE(item->m_nMode, qint16(Unspec));
+        QCOMPARE(BarButton(1006)->text(), QStringLiteral("0"));
+        // The bar shows the cleared mode, and leaving the question keeps it.
+        QVERIFY(m_frame->GetMainBar()->m_btnMode[4]->m_bChecked);
+        QVERIFY(!m_frame->GetMainBar()->m_btnMode[1]->m_bChecked);
+        m_frame->CommitMode();
+        QCOMPARE(item->m_nMode, qint16(Unspec));
+    }
+
+    void fontChangeIsTakenUp()
+    {
+        OnNextModal([](QDialog* dialog) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("1034"))->setText(QStringLiteral("60"));
+            dialog->accept();
+        });
+        Press(Qt::Key_O);
+        QCOMPARE(GetProfileInt(QStringLiteral("Settings"), QStringLiteral("FontPoint"), 0), 60);
+        CPanelDialogBar* panel = m_frame->GetPanelBar();
+        QCOMPARE(panel->m_fontPanel.pixelSize(), MulDiv(600, panel->logicalDpiY(), 720));
+    }
+};
+
+QTEST_MAIN(TestDialogWiring)
+#include "tst_dialogwiring.moc"
