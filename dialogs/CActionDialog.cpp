@@ -15,12 +15,9 @@ struct ActionButton {
 };
 
 constexpr ActionButton kButtons[] = {
-    {1045, 6, "書き取りを開始", StartDictation},
-    {1005, 36, "語句をネット検索", WebSearch},
-    {1000, 66, "「知ってる」に変更", SetKnown},
-    {1001, 96, "「覚えた」に変更", SetLearned},
-    {1002, 126, "「覚えたい」に変更", SetLearning},
-    {1003, 156, "「覚えない」に変更", SetNoLearn},
+    {1045, 6, "書き取りを開始", StartDictation},    {1005, 36, "語句をネット検索", WebSearch},
+    {1000, 66, "「知ってる」に変更", SetKnown},     {1001, 96, "「覚えた」に変更", SetLearned},
+    {1002, 126, "「覚えたい」に変更", SetLearning}, {1003, 156, "「覚えない」に変更", SetNoLearn},
     {1004, 186, "「指定なし」に変更", SetUnspec},
 };
 

@@ -88,7 +88,8 @@ void CBaseDialog::keyPressEvent(QKeyEvent* event)
 void CBaseDialog::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && HitTestGrip(event->position().toPoint())) {
-        if (QWindow* window = windowHandle(); window && window->startSystemResize(Qt::BottomEdge | Qt::RightEdge)) {
+        if (QWindow* window = windowHandle();
+            window && window->startSystemResize(Qt::BottomEdge | Qt::RightEdge)) {
             event->accept();
             return;
         }
@@ -126,7 +127,8 @@ void CBaseDialog::showEvent(QShowEvent* event)
 {
     if (!m_bHelpButtonBound) {
         m_bHelpButtonBound = true;
-        const auto buttons = findChildren<QAbstractButton*>(QStringLiteral("9"), Qt::FindDirectChildrenOnly);
+        const auto buttons =
+            findChildren<QAbstractButton*>(QStringLiteral("9"), Qt::FindDirectChildrenOnly);
         for (QAbstractButton* button : buttons)
             connect(button, &QAbstractButton::clicked, this, &CBaseDialog::OnCommandHelp);
     }

@@ -15,10 +15,8 @@ struct ModeChoice {
 };
 
 constexpr ModeChoice kChoices[] = {
-    {30, 6, 60, "知ってる", Known, 150},
-    {30, 30, 60, "覚えた", Learned, 152},
-    {30, 54, 60, "覚えたい", Learning, 154},
-    {30, 78, 60, "覚えない", NoLearn, 156},
+    {30, 6, 60, "知ってる", Known, 150},          {30, 30, 60, "覚えた", Learned, 152},
+    {30, 54, 60, "覚えたい", Learning, 154},      {30, 78, 60, "覚えない", NoLearn, 156},
     {24, 102, 72, "指定なしのまま", Unspec, 150},
 };
 
@@ -34,7 +32,8 @@ CModeSelectDialog::CModeSelectDialog(QWidget* parent) : CBaseDialog(172, parent)
         auto* button = new CModeButton(QString::fromUtf8(choice.m_pszCaption), this);
         button->setObjectName(QString::number(1000 + k));
         button->setAutoDefault(false);
-        button->setGeometry(MapDialogRect(this, QRect(choice.m_nX, choice.m_nY, choice.m_nWidth, 18)));
+        button->setGeometry(
+            MapDialogRect(this, QRect(choice.m_nX, choice.m_nY, choice.m_nWidth, 18)));
         button->LoadBitmaps(choice.m_nPicture, 158);
         button->m_bChecked = true;
         const int mode = choice.m_nMode;

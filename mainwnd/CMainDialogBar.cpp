@@ -80,7 +80,8 @@ CMainDialogBar::CMainDialogBar(QWidget* parent) : QWidget(parent)
 
 CMainDialogBar::~CMainDialogBar() = default;
 
-QPushButton* CMainDialogBar::CreateButton(int id, const QString& caption, int x, int y, int cx, int cy)
+QPushButton* CMainDialogBar::CreateButton(int id, const QString& caption, int x, int y, int cx,
+                                          int cy)
 {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QString::number(id));
@@ -101,6 +102,14 @@ QWidget* CMainDialogBar::GetControl(int id) const
     return findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
 }
 
+void CMainDialogBar::FocusDialogControl()
+{
+    QWidget* target = focusWidget();
+    if (!target || target == this)
+        target = GetControl(1010);
+    target->setFocus(Qt::OtherFocusReason);
+}
+
 QColor CMainDialogBar::ModeColor(int k)
 {
     return QColor::fromRgb(kModeColors[k]);
@@ -116,7 +125,9 @@ void CMainDialogBar::InitBar()
     for (int k = 0; k < 4; ++k)
         m_btnImage[k]->SetButtonImage(165 + k, QColor(255, 0, 0));
     m_btnImage[4]->SetButtonImage(170, QColor(255, 255, 255));
-    ChooseMode(Unspec);
+    // Only the buttons: the study data may already hold the last session's
+    // current record, whose dictation no learner action has counted.
+    SelectModeButton(Unspec);
     m_strAnswerCaption = static_cast<QPushButton*>(GetControl(1010))->text();
     GetControl(1010)->setFocus(Qt::OtherFocusReason);
     CDictionary::GetInstance()->LoadHistoryFilter();
@@ -173,7 +184,8 @@ void CMainDialogBar::SetAnswerCaption(bool questionSide)
 {
     QString caption = m_strAnswerCaption;
     if (!questionSide) {
-        const bool reverse = GetProfileInt(QStringLiteral("Settings"), QStringLiteral("QAMode"), 0) == 1;
+        const bool reverse =
+            GetProfileInt(QStringLiteral("Settings"), QStringLiteral("QAMode"), 0) == 1;
         caption = reverse ? QStringLiteral("漢字") : QStringLiteral("読み");
     }
     static_cast<QPushButton*>(GetControl(1010))->setText(caption);
@@ -188,8 +200,8 @@ void CMainDialogBar::CountDictation()
 
 void CMainDialogBar::ShowTodayCount()
 {
-    static_cast<QPushButton*>(GetControl(1006))->setText(
-        QString::number(CDictionary::GetInstance()->GetTodayCount()));
+    static_cast<QPushButton*>(GetControl(1006))
+        ->setText(QString::number(CDictionary::GetInstance()->GetTodayCount()));
 }
 
 void CMainDialogBar::UpdateCommandUI()
@@ -259,8 +271,8 @@ bool CMainDialogBar::OnCmdMsg(int id)
         break;
     case 1016:
         // Posted, so the close runs after the click has finished.
-        QMetaObject::invokeMethod(frame, [frame] { frame->OnCmdMsg(CMainFrame::kCmdExit); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            frame, [frame] { frame->OnCmdMsg(CMainFrame::kCmdExit); }, Qt::QueuedConnection);
         break;
     }
     return true;
@@ -268,8 +280,8 @@ bool CMainDialogBar::OnCmdMsg(int id)
 
 bool CMainDialogBar::IsTabStop(const QWidget* widget) const
 {
-    return widget && (widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(this)
-        && widget->isEnabled();
+    return widget && (widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(this) &&
+           widget->isEnabled();
 }
 
 bool CMainDialogBar::IsModeButton(const QWidget* widget) const

@@ -59,6 +59,8 @@ public:
     QSize sizeHint() const override;
 
     QWidget* GetControl(int id) const;
+    // Gives the keyboard focus back to the bar's control that had it last.
+    void FocusDialogControl();
 
     std::array<CModeButton*, 5> m_btnMode{};   // 1000 to 1004
     std::array<CImageButton*, 5> m_btnImage{}; // 1012 to 1016

@@ -50,8 +50,10 @@ public:
     FocusKeeper() : m_focus(QApplication::focusWidget()) {}
     ~FocusKeeper()
     {
-        if (m_focus)
-            m_focus->setFocus(Qt::OtherFocusReason);
+        if (!m_focus)
+            return;
+        m_focus->activateWindow();
+        m_focus->setFocus(Qt::OtherFocusReason);
     }
     FocusKeeper(const FocusKeeper&) = delete;
     FocusKeeper& operator=(const FocusKeeper&) = delete;
@@ -74,17 +76,28 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
         Qt::KeyboardModifiers m_modifiers;
         int m_nCommand;
     } table[] = {
-        {Qt::Key_1, Qt::NoModifier, 32771},       {Qt::Key_1, Qt::KeypadModifier, 32771},
-        {Qt::Key_2, Qt::NoModifier, 32772},       {Qt::Key_2, Qt::KeypadModifier, 32772},
-        {Qt::Key_3, Qt::NoModifier, 32773},       {Qt::Key_3, Qt::KeypadModifier, 32773},
-        {Qt::Key_4, Qt::NoModifier, 32774},       {Qt::Key_4, Qt::KeypadModifier, 32774},
-        {Qt::Key_5, Qt::NoModifier, 32775},       {Qt::Key_5, Qt::KeypadModifier, 32775},
-        {Qt::Key_T, Qt::NoModifier, kCmdWebSearch}, {Qt::Key_U, Qt::NoModifier, kCmdStudyState},
-        {Qt::Key_H, Qt::NoModifier, kCmdHistory}, {Qt::Key_B, Qt::NoModifier, kCmdPrevious},
-        {Qt::Key_N, Qt::NoModifier, kCmdNext},    {Qt::Key_A, Qt::NoModifier, kCmdAnswer},
-        {Qt::Key_C, Qt::NoModifier, kCmdErase},   {Qt::Key_S, Qt::NoModifier, kCmdToggleSearch},
-        {Qt::Key_O, Qt::NoModifier, kCmdOptions}, {Qt::Key_F1, Qt::NoModifier, kCmdHelpIndex},
-        {Qt::Key_E, Qt::NoModifier, kCmdSwapSides}, {Qt::Key_X, Qt::NoModifier, kCmdExit},
+        {Qt::Key_1, Qt::NoModifier, 32771},
+        {Qt::Key_1, Qt::KeypadModifier, 32771},
+        {Qt::Key_2, Qt::NoModifier, 32772},
+        {Qt::Key_2, Qt::KeypadModifier, 32772},
+        {Qt::Key_3, Qt::NoModifier, 32773},
+        {Qt::Key_3, Qt::KeypadModifier, 32773},
+        {Qt::Key_4, Qt::NoModifier, 32774},
+        {Qt::Key_4, Qt::KeypadModifier, 32774},
+        {Qt::Key_5, Qt::NoModifier, 32775},
+        {Qt::Key_5, Qt::KeypadModifier, 32775},
+        {Qt::Key_T, Qt::NoModifier, kCmdWebSearch},
+        {Qt::Key_U, Qt::NoModifier, kCmdStudyState},
+        {Qt::Key_H, Qt::NoModifier, kCmdHistory},
+        {Qt::Key_B, Qt::NoModifier, kCmdPrevious},
+        {Qt::Key_N, Qt::NoModifier, kCmdNext},
+        {Qt::Key_A, Qt::NoModifier, kCmdAnswer},
+        {Qt::Key_C, Qt::NoModifier, kCmdErase},
+        {Qt::Key_S, Qt::NoModifier, kCmdToggleSearch},
+        {Qt::Key_O, Qt::NoModifier, kCmdOptions},
+        {Qt::Key_F1, Qt::NoModifier, kCmdHelpIndex},
+        {Qt::Key_E, Qt::NoModifier, kCmdSwapSides},
+        {Qt::Key_X, Qt::NoModifier, kCmdExit},
         {Qt::Key_G, Qt::NoModifier, kCmdSearchAction},
     };
     for (const auto& entry : table)
@@ -141,7 +154,8 @@ bool CMainFrame::Create()
     m_wndView = new CWriteView(this);
     m_wndView->setObjectName(QStringLiteral("59648"));
 
-    m_nMainBarAlign = GetProfileInt(QString(), QStringLiteral("MainRight"), 1) ? kAlignRight : kAlignLeft;
+    m_nMainBarAlign =
+        GetProfileInt(QString(), QStringLiteral("MainRight"), 1) ? kAlignRight : kAlignLeft;
     m_wndMainBar = new CMainDialogBar(this);
     m_wndMainBar->InitBar();
     connect(m_wndView, &CWriteView::StrokeBegun, m_wndMainBar, &CMainDialogBar::CountDictation);
@@ -178,6 +192,22 @@ void CMainFrame::RecalcLayout()
 {
     if (!m_bCreated)
         return;
+    // Sizing the panel may rewrap its text and ask for a new layout; that
+    // layout runs once this one is done, with the panel's new height.
+    if (m_bInRecalc) {
+        m_bRecalcAgain = true;
+        return;
+    }
+    m_bInRecalc = true;
+    do {
+        m_bRecalcAgain = false;
+        LayoutChildren();
+    } while (m_bRecalcAgain);
+    m_bInRecalc = false;
+}
+
+void CMainFrame::LayoutChildren()
+{
     QRect area = rect();
     auto dockSide = [&area](QWidget* bar, int align) {
         const int width = qMin(bar->sizeHint().width(), area.width());
@@ -217,7 +247,7 @@ void CMainFrame::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
     if (m_wndMainBar)
-        m_wndMainBar->setFocus(Qt::OtherFocusReason);
+        m_wndMainBar->FocusDialogControl();
 }
 
 bool CMainFrame::OnCmdMsg(int id)
@@ -294,12 +324,12 @@ bool CMainFrame::OnFrameCommand(int id)
 int CMainFrame::TranslateAccelerator(const QKeyEvent* event) const
 {
     const Qt::KeyboardModifiers modifiers =
-        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier
-                              | Qt::MetaModifier | Qt::KeypadModifier);
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
+                              Qt::MetaModifier | Qt::KeypadModifier);
     int command = m_accelerators.value(Combined(Qt::Key(event->key()), modifiers), 0);
-    if (!command && (modifiers & Qt::KeypadModifier) && event->key() != Qt::Key_1
-        && event->key() != Qt::Key_2 && event->key() != Qt::Key_3 && event->key() != Qt::Key_4
-        && event->key() != Qt::Key_5) {
+    if (!command && (modifiers & Qt::KeypadModifier) && event->key() != Qt::Key_1 &&
+        event->key() != Qt::Key_2 && event->key() != Qt::Key_3 && event->key() != Qt::Key_4 &&
+        event->key() != Qt::Key_5) {
         command = m_accelerators.value(
             Combined(Qt::Key(event->key()), modifiers & ~Qt::KeypadModifier), 0);
     }
@@ -330,7 +360,8 @@ bool CMainFrame::PreTranslateKey(QWidget* target, QKeyEvent* event)
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
         const int key = event->key();
-        const bool character = (key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z);
+        const bool character =
+            (key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z);
         const auto* edit = qobject_cast<const QLineEdit*>(target);
         if (character && edit && !edit->isReadOnly())
             return false;
@@ -386,15 +417,17 @@ void CMainFrame::CommitMode()
     const LearnMode mode = m_wndMainBar->GetCheckedMode();
     if (mode == m_pCurItem->m_nMode)
         return;
-    const qint16 askCount = (mode == Unspec) ? CDictionary::GetInstance()->GetAverageUnspecCount() : qint16(-1);
+    const qint16 askCount =
+        (mode == Unspec) ? CDictionary::GetInstance()->GetAverageUnspecCount() : qint16(-1);
     m_pCurItem->SetMode(mode, askCount);
 }
 
 bool CMainFrame::PromptForMode()
 {
     CDictionary* dictionary = CDictionary::GetInstance();
+    const int count = dictionary->GetHistoryCount(); // loads the history first
     const int pos = dictionary->m_nHistPos;
-    if (pos < 0 || pos >= dictionary->GetHistoryCount())
+    if (pos < 0 || pos >= count)
         return false;
     if (!dictionary->GetHistoryRecord(pos).m_bAnswered)
         return false;
@@ -544,8 +577,14 @@ void CMainFrame::OnStudyState()
 void CMainFrame::OnToggleSearchBar()
 {
     if (m_wndSearchBar->isVisibleTo(this)) {
+        // Hiding moves the focus on by itself; the bar's control that had it
+        // before the search bar took it is the one to get it back.
+        QPointer<QWidget> last = m_wndMainBar->focusWidget();
         m_wndSearchBar->hide();
-        m_wndMainBar->setFocus(Qt::OtherFocusReason);
+        if (last && last != m_wndMainBar && last->isEnabled())
+            last->setFocus(Qt::OtherFocusReason);
+        else
+            m_wndMainBar->FocusDialogControl();
     } else {
         m_wndSearchBar->show();
         m_wndSearchBar->setFocus(Qt::OtherFocusReason);

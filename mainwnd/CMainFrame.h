@@ -112,6 +112,7 @@ private:
     void RebuildPanelText();
     void ExitSave();
     void RestorePlacement();
+    void LayoutChildren();
 
     CWriteView* m_wndView = nullptr;
     CMainDialogBar* m_wndMainBar = nullptr;
@@ -125,5 +126,7 @@ private:
     bool m_bCreated = false;
     bool m_bClosed = false; // the exit save ran; later close requests pass
     bool m_bFirstShow = true;
+    bool m_bInRecalc = false;
+    bool m_bRecalcAgain = false;
     QHash<int, int> m_accelerators; // key combination -> command
 };

@@ -33,7 +33,8 @@ QSize CPanelDialogBar::sizeHint() const
 
 void CPanelDialogBar::CreateTextFont()
 {
-    QString face = GetProfileString(QStringLiteral("Settings"), QStringLiteral("FontFace"), QString());
+    QString face =
+        GetProfileString(QStringLiteral("Settings"), QStringLiteral("FontFace"), QString());
     if (face.isEmpty())
         face = kDefaultFace;
     const int points = GetProfileInt(QStringLiteral("Settings"), QStringLiteral("FontPoint"), 36);

@@ -36,8 +36,8 @@ bool CVelmarikApp::InitInstance(int showCommand)
     InstallGuiMessageBox();
     InstallWebSearch();
     setWindowIcon(LoadIcon(128));
-    if (showCommand == kShowNormal || showCommand == 5 || showCommand == kShowDefault
-        || showCommand == kShowUnset) {
+    if (showCommand == kShowNormal || showCommand == 5 || showCommand == kShowDefault ||
+        showCommand == kShowUnset) {
         if (GetProfileInt(QString(), QStringLiteral("WinZoom"), 0) != 0)
             showCommand = kShowMaximized;
     }
@@ -60,7 +60,6 @@ bool CVelmarikApp::InitInstance(int showCommand)
         m_pMainWnd->show();
         break;
     }
-    m_pMainWnd->raise();
     m_pMainWnd->activateWindow();
     return true;
 }

@@ -40,8 +40,8 @@ void CWriteView::resizeEvent(QResizeEvent* event)
     if (cx <= bw && cy <= bh)
         return;
     // The slack spares a new buffer for small enlargements.
-    auto grown = std::make_unique<QImage>(qMax(cx, bw) + 300, qMax(cy, bh) + 200,
-                                          QImage::Format_RGB32);
+    auto grown =
+        std::make_unique<QImage>(qMax(cx, bw) + 300, qMax(cy, bh) + 200, QImage::Format_RGB32);
     if (grown->isNull())
         return; // the old buffer stays
     grown->fill(m_crBack);
@@ -140,15 +140,18 @@ void CWriteView::DrawSegmentTo(const QPointF& point)
 {
     const QPointF target = PixelCentre(point);
     if (m_pBitmap) {
-        const int width = GetProfileInt(QStringLiteral("Settings"), QStringLiteral("StrokeWidth"), 6);
+        const int width =
+            GetProfileInt(QStringLiteral("Settings"), QStringLiteral("StrokeWidth"), 6);
         QPainter painter(m_pBitmap.get());
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(m_crPen, qMax(width, 0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.drawLine(m_ptLast, target);
         painter.end();
         const int reach = qAbs(width) / 2 + 2;
-        const QRect touched = QRectF(m_ptLast, target).normalized().toAlignedRect().adjusted(
-            -reach, -reach, reach, reach);
+        const QRect touched = QRectF(m_ptLast, target)
+                                  .normalized()
+                                  .toAlignedRect()
+                                  .adjusted(-reach, -reach, reach, reach);
         update(touched);
     }
     m_ptLast = target;

@@ -18,7 +18,8 @@ QString CharacterAt(const QString& text, qsizetype i)
 
 char MarkupTagAt(const QString& text, qsizetype i)
 {
-    if (i + 2 >= text.size() || text.at(i) != QLatin1Char('<') || text.at(i + 2) != QLatin1Char('>'))
+    if (i + 2 >= text.size() || text.at(i) != QLatin1Char('<') ||
+        text.at(i + 2) != QLatin1Char('>'))
         return 0;
     const char16_t letter = text.at(i + 1).toUpper().unicode();
     if (letter == u'R' || letter == u'G' || letter == u'N')

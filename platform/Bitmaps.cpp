@@ -58,13 +58,13 @@ QImage DrawModePicture(const ModePicture& picture, int width, int height)
 {
     QImage image = NewOpaque(width, height, picture.m_border);
     for (int y = 1; y < height - 1; ++y) {
-        const QRgb colour = GradientRow(picture.m_top, picture.m_middle, picture.m_bottom, y - 1,
-                                        height - 2);
+        const QRgb colour =
+            GradientRow(picture.m_top, picture.m_middle, picture.m_bottom, y - 1, height - 2);
         for (int x = 1; x < width - 1; ++x)
             image.setPixel(x, y, colour);
     }
-    for (const QPoint corner : {QPoint(0, 0), QPoint(width - 1, 0), QPoint(0, height - 1),
-                                QPoint(width - 1, height - 1)})
+    for (const QPoint corner :
+         {QPoint(0, 0), QPoint(width - 1, 0), QPoint(0, height - 1), QPoint(width - 1, height - 1)})
         image.setPixel(corner, kKeyRed);
     return image;
 }
@@ -72,8 +72,7 @@ QImage DrawModePicture(const ModePicture& picture, int width, int height)
 // Draws with anti-aliasing on a transparent ground, then flattens onto the
 // key colour: a pixel that is mostly covered keeps its colour, the rest
 // becomes the key, so the colour key leaves no fringe of the key colour.
-template <typename Paint>
-QImage DrawKeyed(int size, QRgb key, Paint paint)
+template <typename Paint> QImage DrawKeyed(int size, QRgb key, Paint paint)
 {
     QImage canvas(size, size, QImage::Format_ARGB32);
     canvas.fill(Qt::transparent);
@@ -252,7 +251,8 @@ QPixmap DrawIconImage(int id, int size)
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QRectF tile(size * 0.04, size * 0.04, size * 0.92, size * 0.92);
     const bool program = (id == 128);
-    painter.setPen(QPen(program ? QColor(120, 90, 50) : QColor(40, 80, 150), qMax(1.0, size / 24.0)));
+    painter.setPen(
+        QPen(program ? QColor(120, 90, 50) : QColor(40, 80, 150), qMax(1.0, size / 24.0)));
     painter.setBrush(program ? QColor(240, 230, 210) : QColor(225, 236, 250));
     painter.drawRoundedRect(tile, size * 0.16, size * 0.16);
     QFont font(ResolveJapaneseFace(QString()));
@@ -286,8 +286,8 @@ QPixmap LoadBitmap(int id, const QColor& transparent)
     if (image.isNull())
         return {};
     QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setMask(QBitmap::fromImage(
-        image.createMaskFromColor(transparent.rgb(), Qt::MaskOutColor)));
+    pixmap.setMask(
+        QBitmap::fromImage(image.createMaskFromColor(transparent.rgb(), Qt::MaskInColor)));
     return pixmap;
 }
 

@@ -12,11 +12,11 @@ namespace {
 const QStringList& JapaneseFaces()
 {
     static const QStringList faces = {
-        QStringLiteral("IPAPGothic"),        QStringLiteral("IPAGothic"),
-        QStringLiteral("Noto Sans CJK JP"),  QStringLiteral("Noto Sans JP"),
-        QStringLiteral("VL PGothic"),        QStringLiteral("TakaoPGothic"),
-        QStringLiteral("Yu Gothic UI"),      QStringLiteral("Meiryo UI"),
-        QStringLiteral("MS UI Gothic"),      QStringLiteral("Hiragino Sans"),
+        QStringLiteral("IPAPGothic"),          QStringLiteral("IPAGothic"),
+        QStringLiteral("Noto Sans CJK JP"),    QStringLiteral("Noto Sans JP"),
+        QStringLiteral("VL PGothic"),          QStringLiteral("TakaoPGothic"),
+        QStringLiteral("Yu Gothic UI"),        QStringLiteral("Meiryo UI"),
+        QStringLiteral("MS UI Gothic"),        QStringLiteral("Hiragino Sans"),
         QStringLiteral("Droid Sans Fallback"),
     };
     return faces;
@@ -31,7 +31,8 @@ int MulDiv(int a, int b, int c)
     const long long product = static_cast<long long>(a) * b;
     const long long half = std::llabs(static_cast<long long>(c)) / 2;
     const bool negative = (product < 0) != (c < 0);
-    const long long magnitude = (std::llabs(product) + half) / std::llabs(static_cast<long long>(c));
+    const long long magnitude =
+        (std::llabs(product) + half) / std::llabs(static_cast<long long>(c));
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 

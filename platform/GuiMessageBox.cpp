@@ -9,9 +9,8 @@ void InstallGuiMessageBox()
 {
     SetMessageBoxHandler([](const QString& text, MessageButtons buttons) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Velmarik"), text,
-                        buttons == MessageButtons::OkCancel
-                            ? QMessageBox::Ok | QMessageBox::Cancel
-                            : QMessageBox::Ok,
+                        buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
+                                                            : QMessageBox::Ok,
                         QApplication::activeWindow());
         box.setDefaultButton(QMessageBox::Ok);
         return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;

@@ -37,9 +37,9 @@ quint32 ReverseBits(quint32 value)
 
 // The best item seen so far in one scan of a pool.
 struct Candidate {
-    int lastSeen = kNeverSeen;     // latest history position, -1 when not in the history
+    int lastSeen = kNeverSeen;      // latest history position, -1 when not in the history
     qint16 askCount = kMaxAskCount; // meaningful only while lastSeen is -1
-    int index = -1;                // -1 while nothing is held
+    int index = -1;                 // -1 while nothing is held
 };
 
 } // namespace

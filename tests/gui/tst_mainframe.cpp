@@ -1,0 +1,844 @@
+#include "common/FakeWordLists.h"
+#include "common/MessageRecorder.h"
+#include "common/TestEnv.h"
+#include "dialogs/CModeButton.h"
+#include "dialogs/CModeSelectDialog.h"
+#include "dialogs/ItemActions.h"
+#include "mainwnd/CMainDialogBar.h"
+#include "mainwnd/CMainFrame.h"
+#include "mainwnd/CPanelDialogBar.h"
+#include "mainwnd/CWriteView.h"
+#include "platform/DialogUnits.h"
+#include "platform/Profile.h"
+#include "study/CDictionary.h"
+#include "study/CItem.h"
+#include "text/CSearchDialogBar.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+namespace {
+
+const QString kSettings = QStringLiteral("Settings");
+
+CDictionary* Dic()
+{
+    return CDictionary::GetInstance();
+}
+
+// Answers the next mode-selection dialog, if one opens, with `answer`
+// (a button id, or 0 to close it). Counts the dialogs it saw.
+class ModeDialogAnswerer : public QObject {
+public:
+    explicit ModeDialogAnswerer(int answer) : m_nAnswer(answer)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto* dialog = qobject_cast<CModeSelectDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            ++m_nSeen;
+            m_bAllChecked = true;
+            for (const CModeButton* button : dialog->m_btnMode)
+                m_bAllChecked = m_bAllChecked && button->m_bChecked;
+            if (m_nAnswer == 0)
+                dialog->reject();
+            else
+                QTest::mouseClick(dialog->findChild<QPushButton*>(QString::number(m_nAnswer)),
+                                  Qt::LeftButton);
+        });
+        m_timer.start(10);
+    }
+    int m_nAnswer;
+    int m_nSeen = 0;
+    bool m_bAllChecked = false;
+
+private:
+    QTimer m_timer;
+};
+
+// A frame whose dialog hooks report that they ran; the options dialog
+// answers as the test asks.
+class HookedFrame : public CMainFrame {
+public:
+    int m_nHistory = 0;
+    int m_nOptions = 0;
+    int m_nStudyState = 0;
+    bool m_bFontChanged = false;
+    bool m_bRedChanged = false;
+
+protected:
+    void RunHistoryDialog() override { ++m_nHistory; }
+    bool RunOptionsDialog(bool& fontChanged, bool& redChanged) override
+    {
+        ++m_nOptions;
+        fontChanged = m_bFontChanged;
+        redChanged = m_bRedChanged;
+        return true;
+    }
+    void RunStudyStateDialog() override { ++m_nStudyState; }
+};
+
+} // namespace
+
+// The drill as a learner drives it through the main window.
+class TestMainFrame : public QObject {
+    Q_OBJECT
+
+private:
+    std::shared_ptr<FakeWordLists> m_lists;
+    std::unique_ptr<CMainFrame> m_frame;
+
+    void StartFrame(const QSize& size = QSize(900, 600), bool hooked = false)
+    {
+        if (hooked)
+            m_frame = std::make_unique<HookedFrame>();
+        else
+            m_frame = std::make_unique<CMainFrame>();
+        QVERIFY(m_frame->Create());
+        m_frame->resize(size);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+    }
+    // Closes without the mode prompt, which only some tests want to see.
+    void CloseFrame()
+    {
+        WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), 0);
+        if (m_frame)
+            m_frame->close();
+        m_frame.reset();
+    }
+    // Closes the window and starts the program again with the saved state.
+    void Restart()
+    {
+        CloseFrame();
+        CDictionary::ResetInstanceForTesting();
+        StartFrame();
+    }
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : m_frame.get(), key, modifiers);
+    }
+    CMainDialogBar* Bar() const { return m_frame->GetMainBar(); }
+    QPushButton* Button(int id) const
+    {
+        return Bar()->findChild<QPushButton*>(QString::number(id));
+    }
+    int TodayShown() const { return Button(1006)->text().toInt(); }
+    CDictionary::CItem* Current() const { return Dic()->GetItem(Dic()->GetCurrentHistoryItem()); }
+    int CheckedButton() const
+    {
+        int checked = -1;
+        for (int k = 0; k < 5; ++k)
+            if (Bar()->m_btnMode[k]->m_bChecked)
+                checked = (checked == -1) ? 1000 + k : -2;
+        return checked;
+    }
+    void Stroke()
+    {
+        CWriteView* view = m_frame->GetView();
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(30, 30));
+        QTest::mouseMove(view, QPoint(60, 60));
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(90, 60));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_lists = std::make_shared<FakeWordLists>();
+        m_lists->m_lists.insert(501, FakeWordLists::MakeList({
+                                         QStringLiteral("遁走する\tとんそうする"),
+                                         QStringLiteral("学校\tがっこう"),
+                                         QStringLiteral("漢字\tかんじ"),
+                                         QStringLiteral("山川\tやまかわ"),
+                                     }));
+        m_lists->m_lists.insert(502, FakeWordLists::MakeList({
+                                         QStringLiteral("花火\tはなび"),
+                                         QStringLiteral("電車\tでんしゃ"),
+                                     }));
+        m_lists->m_lists.insert(503, FakeWordLists::MakeList({QStringLiteral("青空\tあおぞら")}));
+        m_lists->m_lists.insert(504, FakeWordLists::MakeList({QStringLiteral("手紙\tてがみ")}));
+        m_lists->m_lists.insert(505, FakeWordLists::MakeList({QStringLiteral("読書\tどくしょ")}));
+        m_lists->m_lists.insert(506, FakeWordLists::MakeList({QStringLiteral("海辺\tうみべ")}));
+        CDictionary::SetWordListSource(m_lists);
+    }
+    void init()
+    {
+        QDir(TestEnv::Instance().DataFolder()).removeRecursively();
+        TestEnv::ClearSettings();
+        CDictionary::ResetInstanceForTesting();
+    }
+    void cleanup()
+    {
+        CloseFrame();
+        CDictionary::ResetInstanceForTesting();
+    }
+    void cleanupTestCase() { CDictionary::SetWordListSource(nullptr); }
+
+    void firstStartAsksANewQuestion()
+    {
+        MessageRecorder messages;
+        StartFrame();
+        QCOMPARE(Dic()->GetHistoryCount(), 1);
+        QCOMPARE(Dic()->m_nHistPos, 0);
+        CDictionary::CItem* item = Current();
+        QVERIFY(item);
+        QCOMPARE(m_frame->GetCurrentItem(), item);
+        QCOMPARE(item->m_nAskCount, qint16(1));
+        QVERIFY(item->m_bDirty);
+        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetQuestionText());
+        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
+        QCOMPARE(CheckedButton(), 1004);
+        QVERIFY(!Button(1008)->isEnabled());
+        QCOMPARE(TodayShown(), 0);
+        QCOMPARE(QApplication::focusWidget(), Button(1010));
+        QVERIFY(messages.Texts().isEmpty());
+    }
+
+    void unansweredQuestionIsAskedAgain()
+    {
+        StartFrame();
+        const int index = Dic()->GetCurrentHistoryItem();
+        Restart();
+        QCOMPARE(Dic()->GetHistoryCount(), 1);
+        QCOMPARE(Dic()->GetCurrentHistoryItem(), index);
+        QCOMPARE(Current()->m_nAskCount, qint16(1));
+        QCOMPARE(m_frame->GetCurrentItem(), Current());
+    }
+
+    void answeredQuestionIsFollowedByANewOne()
+    {
+        StartFrame();
+        const int index = Dic()->GetCurrentHistoryItem();
+        Press(Qt::Key_A);
+        Restart();
+        QCOMPARE(Dic()->GetHistoryCount(), 2);
+        QVERIFY(Dic()->GetCurrentHistoryItem() != index);
+        QCOMPARE(Current()->m_nAskCount, qint16(1));
+        QCOMPARE(TodayShown(), 1);
+    }
+
+    void oneCountPerQuestion_data()
+    {
+        QTest::addColumn<QString>("steps"); // A answer, S stroke, digits modes, R right arrow
+        QTest::addColumn<int>("count");
+        QTest::newRow("nothing") << QString() << 0;
+        QTest::newRow("answer twice") << QStringLiteral("AA") << 1;
+        QTest::newRow("stroke then answer") << QStringLiteral("SA") << 1;
+        QTest::newRow("mode then stroke") << QStringLiteral("3S") << 1;
+        QTest::newRow("two modes") << QStringLiteral("34") << 1;
+        QTest::newRow("everything") << QStringLiteral("SSA3A1") << 1;
+    }
+    void oneCountPerQuestion()
+    {
+        QFETCH(QString, steps);
+        QFETCH(int, count);
+        StartFrame();
+        for (const QChar step : steps) {
+            if (step == QLatin1Char('A'))
+                Press(Qt::Key_A);
+            else if (step == QLatin1Char('S'))
+                Stroke();
+            else
+                Press(Qt::Key(Qt::Key_0 + step.digitValue()));
+        }
+        QCOMPARE(TodayShown(), count);
+        QCOMPARE(Dic()->GetTodayCount(), count);
+        QCOMPARE(Dic()->IsCurrentAnswered(0), count);
+    }
+
+    void nextBackAndAnswer()
+    {
+        StartFrame();
+        const int first = Dic()->GetCurrentHistoryItem();
+        Press(Qt::Key_3); // 覚えたい
+        QCOMPARE(CheckedButton(), 1002);
+        Press(Qt::Key_N);
+        QCOMPARE(Dic()->GetHistoryCount(), 2);
+        QCOMPARE(Dic()->GetItem(first)->m_nMode, qint16(Learning));
+        const int second = Dic()->GetCurrentHistoryItem();
+        QVERIFY(second != first);
+        QCOMPARE(CheckedButton(), 1004);
+        QVERIFY(Button(1008)->isEnabled());
+
+        Press(Qt::Key_B);
+        QCOMPARE(Dic()->m_nHistPos, 0);
+        QCOMPARE(m_frame->GetCurrentItem(), Dic()->GetItem(first));
+        QCOMPARE(Dic()->GetItem(first)->m_nAskCount, qint16(1)); // going back asks nothing new
+        QCOMPARE(CheckedButton(), 1002);
+        QVERIFY(!Button(1008)->isEnabled());
+
+        // Forward again to the recorded question, not a new one.
+        Press(Qt::Key_N);
+        QCOMPARE(Dic()->GetHistoryCount(), 2);
+        QCOMPARE(Dic()->GetCurrentHistoryItem(), second);
+        QCOMPARE(Dic()->GetItem(second)->m_nAskCount, qint16(1));
+    }
+
+    void answerShowsTheWord()
+    {
+        StartFrame();
+        CDictionary::CItem* item = m_frame->GetCurrentItem();
+        Press(Qt::Key_A);
+        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetWord());
+        QCOMPARE(Button(1010)->text(), QStringLiteral("読み"));
+        Press(Qt::Key_A);
+        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetQuestionText());
+        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
+        WriteProfileInt(kSettings, QStringLiteral("HyogaiRed"), 1);
+        Press(Qt::Key_A);
+        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetAnswerMarkup());
+    }
+
+    void reverseDirection()
+    {
+        WriteProfileInt(kSettings, QStringLiteral("QAMode"), 1);
+        StartFrame();
+        CDictionary::CItem* item = m_frame->GetCurrentItem();
+        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetWord());
+        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
+        Press(Qt::Key_A);
+        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetQuestionText());
+        QCOMPARE(Button(1010)->text(), QStringLiteral("漢字"));
+        Press(Qt::Key_A);
+        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetWord());
+        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
+    }
+
+    void otherQAModeActsAsZero()
+    {
+        WriteProfileInt(kSettings, QStringLiteral("QAMode"), 2);
+        StartFrame();
+        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText,
+                 m_frame->GetCurrentItem()->GetQuestionText());
+        Press(Qt::Key_A);
+        QCOMPARE(Button(1010)->text(), QStringLiteral("読み"));
+    }
+
+    void writingAndErasing()
+    {
+        StartFrame();
+        const QColor ground(240, 230, 210);
+        auto inked = [this, ground] {
+            const QImage image = m_frame->GetView()->grab().toImage();
+            for (int y = 20; y < 80; ++y)
+                for (int x = 20; x < 100; ++x)
+                    if (image.pixelColor(x, y) != ground)
+                        return true;
+            return false;
+        };
+        Stroke();
+        QCOMPARE(TodayShown(), 1); // the first stroke counts the dictation
+        QVERIFY(inked());
+        Press(Qt::Key_A);
+        QVERIFY(inked()); // the answer keeps the writing
+        Press(Qt::Key_C);
+        QVERIFY(!inked());
+        Stroke();
+        QTest::mouseClick(Button(1011), Qt::LeftButton);
+        QVERIFY(!inked());
+        Stroke();
+        Press(Qt::Key_N);
+        QVERIFY(!inked()); // a new question wipes it
+    }
+
+    void noUnspecPrompt_data()
+    {
+        QTest::addColumn<int>("answer"); // 0 cancel, else a button id
+        QTest::addColumn<bool>("moves");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("cancel stays") << 0 << false << int(Unspec);
+        QTest::newRow("known") << 1000 << true << int(Known);
+        QTest::newRow("learned") << 1001 << true << int(Learned);
+        QTest::newRow("left unspecified") << 1004 << true << int(Unspec);
+    }
+    void noUnspecPrompt()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, moves);
+        QFETCH(int, mode);
+        WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), 1);
+        StartFrame();
+        CDictionary::CItem* item = m_frame->GetCurrentItem();
+        {
+            // Not answered yet: no prompt.
+            ModeDialogAnswerer unasked(0);
+            Press(Qt::Key_B);
+            QCOMPARE(unasked.m_nSeen, 0);
+        }
+        Press(Qt::Key_A);
+        QWidget* focus = QApplication::focusWidget();
+        ModeDialogAnswerer answerer(answer);
+        Press(Qt::Key_N);
+        QCOMPARE(answerer.m_nSeen, 1);
+        QVERIFY(answerer.m_bAllChecked);
+        QTRY_COMPARE(QApplication::focusWidget(), focus);
+        QCOMPARE(Dic()->GetHistoryCount(), moves ? 2 : 1);
+        QCOMPARE(m_frame->GetCurrentItem() == item, !moves);
+        QCOMPARE(int(item->m_nMode), mode);
+    }
+
+    void noUnspecPromptOnEveryWayOut_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::newRow("next") << 1009;
+        QTest::newRow("back") << 1008;
+        QTest::newRow("history") << 1007;
+        QTest::newRow("close") << 1016;
+    }
+    void noUnspecPromptOnEveryWayOut()
+    {
+        QFETCH(int, button);
+        WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), 1);
+        StartFrame();
+        Press(Qt::Key_3);
+        Press(Qt::Key_N); // a second question, so that "back" has somewhere to go
+        Press(Qt::Key_A);
+        ModeDialogAnswerer answerer(0);
+        QTest::mouseClick(Button(button), Qt::LeftButton);
+        QTRY_COMPARE(answerer.m_nSeen, 1);
+        QVERIFY(m_frame->isVisible()); // cancelled: nothing happened
+        QCOMPARE(Dic()->m_nHistPos, 1);
+    }
+
+    void noPromptWithSettingOff()
+    {
+        StartFrame();
+        Press(Qt::Key_A);
+        ModeDialogAnswerer answerer(0);
+        Press(Qt::Key_N);
+        QCOMPARE(answerer.m_nSeen, 0);
+        QCOMPARE(Dic()->GetHistoryCount(), 2);
+    }
+
+    void historyFilterOnNextAndBack()
+    {
+        WriteProfileInt(QString(), QStringLiteral("HistViewKnown"), 1);
+        StartFrame();
+        // Five questions: Known, Learning, Known, Unspec, and the last one.
+        QList<int> asked;
+        const Qt::Key modes[] = {Qt::Key_1, Qt::Key_3, Qt::Key_1, Qt::Key_5};
+        for (Qt::Key mode : modes) {
+            asked << Dic()->GetCurrentHistoryItem();
+            Press(mode);
+            Press(Qt::Key_N);
+        }
+        asked << Dic()->GetCurrentHistoryItem();
+        QCOMPARE(Dic()->GetHistoryCount(), 5);
+        Press(Qt::Key_B);
+        QCOMPARE(Dic()->m_nHistPos, 2);
+        Press(Qt::Key_B);
+        QCOMPARE(Dic()->m_nHistPos, 0);
+        QVERIFY(!Button(1008)->isEnabled()); // nothing earlier passes
+        Press(Qt::Key_N);
+        QCOMPARE(Dic()->m_nHistPos, 2);
+        // No Known record ahead: to the last one, which is unanswered.
+        Press(Qt::Key_N);
+        QCOMPARE(Dic()->m_nHistPos, 4);
+        QCOMPARE(Dic()->GetCurrentHistoryItem(), asked.last());
+        QCOMPARE(Dic()->GetHistoryCount(), 5);
+        // Answered now: the next step asks a new question.
+        Press(Qt::Key_A);
+        Press(Qt::Key_N);
+        QCOMPARE(Dic()->GetHistoryCount(), 6);
+    }
+
+    void filterIndicator()
+    {
+        WriteProfileInt(QString(), QStringLiteral("HistViewLearned"), 1);
+        WriteProfileInt(QString(), QStringLiteral("HistViewNoLearn"), 1);
+        StartFrame();
+        const QImage image = Bar()->grab().toImage();
+        auto centre = [&](int k) { return image.pixelColor(Bar()->GetFilterSquare(k).center()); };
+        QCOMPARE(centre(1), QColor(180, 220, 253));
+        QCOMPARE(centre(3), QColor(254, 178, 179));
+        QCOMPARE(centre(0), Bar()->palette().color(QPalette::Window));
+        QCOMPARE(centre(2), Bar()->palette().color(QPalette::Window));
+        QVERIFY(Bar()->GetFilterSquare(4).bottom() < Button(1008)->geometry().top());
+    }
+
+    void modeKeysAndArrows_data()
+    {
+        QTest::addColumn<int>("start"); // focused button
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("shift");
+        QTest::addColumn<int>("focus");   // afterwards
+        QTest::addColumn<int>("checked"); // afterwards
+        QTest::newRow("tab leaves the group") << 1004 << int(Qt::Key_Tab) << false << 1005 << 1004;
+        QTest::newRow("tab from a middle member")
+            << 1001 << int(Qt::Key_Tab) << false << 1005 << 1004;
+        QTest::newRow("shift tab leaves backwards")
+            << 1002 << int(Qt::Key_Backtab) << true << 1016 << 1004;
+        QTest::newRow("shift tab enters at checked")
+            << 1005 << int(Qt::Key_Backtab) << true << 1004 << 1004;
+        QTest::newRow("tab wraps into group") << 1016 << int(Qt::Key_Tab) << false << 1004 << 1004;
+        QTest::newRow("tab between buttons") << 1009 << int(Qt::Key_Tab) << false << 1010 << 1004;
+        QTest::newRow("right from last wraps")
+            << 1004 << int(Qt::Key_Right) << false << 1000 << 1000;
+        QTest::newRow("left from first wraps")
+            << 1000 << int(Qt::Key_Left) << false << 1004 << 1004;
+        QTest::newRow("down moves on") << 1001 << int(Qt::Key_Down) << false << 1002 << 1002;
+        QTest::newRow("up moves back") << 1003 << int(Qt::Key_Up) << false << 1002 << 1002;
+        QTest::newRow("left next to group swallowed")
+            << 1005 << int(Qt::Key_Left) << false << 1005 << 1004;
+    }
+    void modeKeysAndArrows()
+    {
+        QFETCH(int, start);
+        QFETCH(int, key);
+        QFETCH(bool, shift);
+        QFETCH(int, focus);
+        QFETCH(int, checked);
+        StartFrame();
+        Button(start)->setFocus();
+        QCOMPARE(QApplication::focusWidget(), Button(start));
+        Press(Qt::Key(key), shift ? Qt::ShiftModifier : Qt::NoModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString::number(focus));
+        QCOMPARE(CheckedButton(), checked);
+        QCOMPARE(TodayShown(), 0); // arrows neither count nor commit
+        QCOMPARE(m_frame->GetCurrentItem()->m_nMode, qint16(Unspec));
+    }
+
+    void arrowChoiceIsCommittedByNext()
+    {
+        StartFrame();
+        CDictionary::CItem* item = m_frame->GetCurrentItem();
+        Button(1004)->setFocus();
+        Press(Qt::Key_Right);
+        QCOMPARE(CheckedButton(), 1000);
+        QCOMPARE(item->m_nMode, qint16(Unspec));
+        Press(Qt::Key_N);
+        QCOMPARE(item->m_nMode, qint16(Known));
+    }
+
+    void modeButtonsCountAndSelect()
+    {
+        StartFrame();
+        QTest::mouseClick(Button(1002), Qt::LeftButton);
+        QCOMPARE(CheckedButton(), 1002);
+        QCOMPARE(TodayShown(), 1);
+        QTest::mouseClick(Button(1003), Qt::LeftButton);
+        QCOMPARE(CheckedButton(), 1003);
+        QCOMPARE(TodayShown(), 1);
+        // The item keeps its mode until the question is left.
+        QCOMPARE(m_frame->GetCurrentItem()->m_nMode, qint16(Unspec));
+    }
+
+    void xClosesAndSaves()
+    {
+        StartFrame();
+        const int index = Dic()->GetCurrentHistoryItem();
+        Press(Qt::Key_2); // 覚えた, chosen for the last question only
+        Press(Qt::Key_X);
+        QVERIFY(!m_frame->isVisible());
+        m_frame.reset();
+        const QDir folder(TestEnv::Instance().DataFolder());
+        QVERIFY(folder.exists(QStringLiteral("histdata.dat")));
+        QVERIFY(folder.exists(QStringLiteral("miscdata.dat")));
+        QVERIFY(GetProfileInt(QString(), QStringLiteral("WinWidth"), 0) > 0);
+        QCOMPARE(GetProfileInt(QString(), QStringLiteral("MainRight"), -1), 1);
+        QCOMPARE(GetProfileInt(QString(), QStringLiteral("WinZoom"), -1), 0);
+        // What a new start reads back.
+        CDictionary::ResetInstanceForTesting();
+        QCOMPARE(Dic()->GetHistoryCount(), 1);
+        QCOMPARE(Dic()->GetItem(index)->m_nMode, qint16(Learned));
+        QCOMPARE(Dic()->GetItem(index)->m_nAskCount, qint16(1));
+        QCOMPARE(Dic()->GetTodayCount(), 1);
+    }
+
+    void crossButtonCloses()
+    {
+        StartFrame();
+        QTest::mouseClick(Button(1016), Qt::LeftButton);
+        QTRY_VERIFY(!m_frame->isVisible());
+    }
+
+    void clearHistoryOnClose()
+    {
+        WriteProfileInt(kSettings, QStringLiteral("ClearHistory"), 1);
+        StartFrame();
+        Press(Qt::Key_N);
+        CloseFrame();
+        CDictionary::ResetInstanceForTesting();
+        QCOMPARE(Dic()->GetHistoryCount(), 0);
+    }
+
+    void sessionEndSavesWithoutPrompt()
+    {
+        WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), 1);
+        StartFrame();
+        const int index = Dic()->GetCurrentHistoryItem();
+        Press(Qt::Key_4);
+        {
+            ModeDialogAnswerer answerer(0);
+            m_frame->OnQueryEndSession();
+            QCOMPARE(answerer.m_nSeen, 0);
+        }
+        QVERIFY(QDir(TestEnv::Instance().DataFolder()).exists(QStringLiteral("histdata.dat")));
+        m_frame.reset(); // the session ends without a close
+        CDictionary::ResetInstanceForTesting();
+        QCOMPARE(Dic()->GetItem(index)->m_nMode, qint16(NoLearn));
+    }
+
+    void xTypesIntoAnEditableBox()
+    {
+        StartFrame();
+        Press(Qt::Key_S);
+        CSearchDialogBar* search = m_frame->GetSearchBar();
+        QVERIFY(search->isVisible());
+        auto* edit = new QLineEdit(search);
+        edit->setGeometry(5, 5, 100, 20);
+        edit->show();
+        edit->setFocus();
+        Press(Qt::Key_X);
+        Press(Qt::Key_N);
+        Press(Qt::Key_3);
+        QCOMPARE(edit->text(), QStringLiteral("xn3"));
+        QVERIFY(m_frame->isVisible());
+        QCOMPARE(Dic()->GetHistoryCount(), 1);
+        QCOMPARE(CheckedButton(), 1004);
+        // Ctrl combinations still run their commands; a read-only box
+        // passes every key on.
+        edit->setReadOnly(true);
+        Press(Qt::Key_N);
+        QCOMPARE(Dic()->GetHistoryCount(), 2);
+    }
+
+    void keypadDigitsChooseModes()
+    {
+        StartFrame();
+        Press(Qt::Key_1, Qt::KeypadModifier);
+        QCOMPARE(CheckedButton(), 1000);
+        Press(Qt::Key_4, Qt::KeypadModifier);
+        QCOMPARE(CheckedButton(), 1003);
+        Press(Qt::Key_3, Qt::ControlModifier | Qt::KeypadModifier);
+        QCOMPARE(CheckedButton(), 1003);
+    }
+
+    void dialogKeysReachTheirSteps()
+    {
+        StartFrame(QSize(900, 600), true);
+        auto* frame = static_cast<HookedFrame*>(m_frame.get());
+        QStringList words;
+        const WebSearchHandler previous =
+            SetWebSearchHandler([&words](const QString& word, QWidget*) { words << word; });
+        const int index = Dic()->GetCurrentHistoryItem();
+        Press(Qt::Key_3);
+        Press(Qt::Key_H); // the history dialog writes the mode first
+        QCOMPARE(frame->m_nHistory, 1);
+        QCOMPARE(Dic()->GetItem(index)->m_nMode, qint16(Learning));
+        Press(Qt::Key_U);
+        QCOMPARE(frame->m_nStudyState, 1);
+        Press(Qt::Key_T);
+        QCOMPARE(words, QStringList{m_frame->GetCurrentItem()->GetWord()});
+        Press(Qt::Key_O);
+        QCOMPARE(frame->m_nOptions, 1);
+        QCOMPARE(QApplication::focusWidget(), Button(1010)); // given back after each
+        SetWebSearchHandler(previous);
+    }
+
+    void optionsRebuildThePanel_data()
+    {
+        QTest::addColumn<bool>("font");
+        QTest::addColumn<bool>("red");
+        QTest::addColumn<bool>("answerSide");
+        QTest::addColumn<int>("pixels");  // -1: unchanged
+        QTest::addColumn<bool>("marked"); // panel shows the answer markup
+        QTest::newRow("font on the question") << true << false << false << 24 << false;
+        QTest::newRow("font on the answer") << true << true << true << 24 << true;
+        QTest::newRow("red on the answer") << false << true << true << -1 << true;
+        QTest::newRow("nothing changed") << false << false << true << -1 << false;
+    }
+    void optionsRebuildThePanel()
+    {
+        QFETCH(bool, font);
+        QFETCH(bool, red);
+        QFETCH(bool, answerSide);
+        QFETCH(int, pixels);
+        QFETCH(bool, marked);
+        StartFrame(QSize(900, 600), true);
+        auto* frame = static_cast<HookedFrame*>(m_frame.get());
+        CPanelDialogBar* panel = m_frame->GetPanelBar();
+        const int before = panel->m_fontPanel.pixelSize();
+        if (answerSide)
+            Press(Qt::Key_A);
+        const QString shown = panel->m_strPanelText;
+        // What the options dialog would have stored.
+        WriteProfileInt(kSettings, QStringLiteral("FontPoint"), 18);
+        WriteProfileInt(kSettings, QStringLiteral("HyogaiRed"), 1);
+        frame->m_bFontChanged = font;
+        frame->m_bRedChanged = red;
+        Press(Qt::Key_O);
+        QCOMPARE(panel->m_fontPanel.pixelSize(),
+                 pixels < 0 ? before : (pixels * panel->logicalDpiY() + 48) / 96);
+        CDictionary::CItem* item = m_frame->GetCurrentItem();
+        if (marked)
+            QCOMPARE(panel->m_strPanelText, item->GetAnswerMarkup());
+        else if (!font)
+            QCOMPARE(panel->m_strPanelText, shown);
+        else
+            QCOMPARE(panel->m_strPanelText, item->GetQuestionText());
+        QCOMPARE(m_frame->IsQuestionSide(), !answerSide);
+    }
+
+    void optionsWithoutCurrentItem()
+    {
+        Dic()->EnsureLoaded();
+        for (int i = 0; i < Dic()->GetTotalItemCount(); ++i)
+            Dic()->GetItem(i)->SetMode(Known, -1);
+        MessageRecorder messages;
+        StartFrame(QSize(900, 600), true);
+        auto* frame = static_cast<HookedFrame*>(m_frame.get());
+        QVERIFY(!m_frame->GetCurrentItem());
+        frame->m_bFontChanged = true;
+        frame->m_bRedChanged = true;
+        Press(Qt::Key_O);
+        QCOMPARE(frame->m_nOptions, 1);
+        QVERIFY(m_frame->GetPanelBar()->m_strPanelText.isEmpty());
+    }
+
+    void ctrlDigitWithSearchBarHidden()
+    {
+        StartFrame();
+        QVERIFY(!m_frame->GetSearchBar()->isVisible());
+        Press(Qt::Key_3, Qt::ControlModifier);
+        QCOMPARE(CheckedButton(), 1004); // not the plain 3
+        QCOMPARE(TodayShown(), 0);
+        Press(Qt::Key_N, Qt::ShiftModifier);
+        QCOMPARE(Dic()->GetHistoryCount(), 1); // accelerators want plain keys
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("small") << QSize(640, 520);
+        QTest::newRow("large") << QSize(1200, 800);
+    }
+    void layout()
+    {
+        QFETCH(QSize, size);
+        StartFrame(size);
+        QTRY_COMPARE(m_frame->size(), size);
+        const QRect bar = Bar()->geometry();
+        const QRect panel = m_frame->GetPanelBar()->geometry();
+        const QRect view = m_frame->GetView()->geometry();
+        QCOMPARE(bar.right(), size.width() - 1);
+        QCOMPARE(bar.height(), size.height());
+        QCOMPARE(panel.topLeft(), QPoint(0, 0));
+        QCOMPARE(panel.right(), bar.left() - 1);
+        QCOMPARE(view.top(), panel.bottom() + 1);
+        QCOMPARE(view.bottom(), size.height() - 1);
+        QCOMPARE(view.width(), panel.width());
+        // The picture buttons sit in two rows at the bottom of the bar.
+        const QRect units = MapDialogRect(Bar(), QRect(0, 0, 100, 100));
+        const QRect cross = Button(1016)->geometry();
+        QCOMPARE(cross.top(), size.height() - 30 * units.height() / 100);
+        QCOMPARE(Button(1012)->geometry().top(), size.height() - 60 * units.height() / 100);
+        QCOMPARE(Button(1015)->geometry().left(), 6 * units.width() / 100);
+        QCOMPARE(cross.width(), (bar.width() - 16 * units.width() / 100) / 3);
+
+        Press(Qt::Key_S); // the search bar on the other side
+        const QRect search = m_frame->GetSearchBar()->geometry();
+        QCOMPARE(search.left(), 0);
+        QCOMPARE(search.height(), size.height());
+        QCOMPARE(m_frame->GetPanelBar()->geometry().left(), search.right() + 1);
+        QCOMPARE(m_frame->GetView()->geometry().left(), search.right() + 1);
+        Press(Qt::Key_E); // sides swapped
+        QCOMPARE(Bar()->geometry().left(), 0);
+        QCOMPARE(m_frame->GetSearchBar()->geometry().right(), size.width() - 1);
+        Press(Qt::Key_S);
+        QVERIFY(!m_frame->GetSearchBar()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), Button(1010)); // back to the bar's control
+        QCOMPARE(m_frame->GetView()->geometry().right(), size.width() - 1);
+    }
+
+    void panelGrowsWhenNarrowed()
+    {
+        WriteProfileInt(kSettings, QStringLiteral("FontPoint"), 48);
+        StartFrame(QSize(1000, 600));
+        CPanelDialogBar* panel = m_frame->GetPanelBar();
+        const int line = QFontMetrics(panel->m_fontPanel).height();
+        QCOMPARE(panel->height(), line + 20);
+        const int textWidth = panel->m_rcText.Width();
+        // One pixel short of the whole line: the last character wraps.
+        m_frame->resize(Bar()->width() + 20 + textWidth - 1, 600);
+        QTRY_COMPARE(panel->height(), 2 * line + 20);
+        QCOMPARE(m_frame->GetView()->geometry().top(), 2 * line + 20);
+        m_frame->resize(1000, 600);
+        QTRY_COMPARE(panel->height(), line + 20);
+        QCOMPARE(m_frame->GetView()->geometry().top(), line + 20);
+    }
+
+    void placementRestored()
+    {
+        WriteProfileInt(QString(), QStringLiteral("WinLeft"), 40);
+        WriteProfileInt(QString(), QStringLiteral("WinTop"), 30);
+        WriteProfileInt(QString(), QStringLiteral("WinWidth"), 700);
+        WriteProfileInt(QString(), QStringLiteral("WinHeight"), 500);
+        WriteProfileInt(QString(), QStringLiteral("MainRight"), 0);
+        m_frame = std::make_unique<CMainFrame>();
+        QVERIFY(m_frame->Create());
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QCOMPARE(m_frame->size(), QSize(700, 500));
+        QCOMPARE(m_frame->pos(), QPoint(40, 30));
+        QVERIFY(!m_frame->IsMainBarRight());
+        QCOMPARE(Bar()->geometry().left(), 0);
+        m_frame->move(60, 50);
+        CloseFrame();
+        QCOMPARE(GetProfileInt(QString(), QStringLiteral("WinLeft"), 0), 60);
+        QCOMPARE(GetProfileInt(QString(), QStringLiteral("WinTop"), 0), 50);
+        QCOMPARE(GetProfileInt(QString(), QStringLiteral("WinWidth"), 0), 700);
+        QCOMPARE(GetProfileInt(QString(), QStringLiteral("MainRight"), -1), 0);
+    }
+
+    void noMoreQuestions()
+    {
+        // Every item known already: nothing to ask at the start.
+        Dic()->EnsureLoaded();
+        for (int i = 0; i < Dic()->GetTotalItemCount(); ++i)
+            Dic()->GetItem(i)->SetMode(Known, -1);
+        Dic()->Save();
+        CDictionary::ResetInstanceForTesting();
+        MessageRecorder messages;
+        StartFrame();
+        QCOMPARE(messages.Texts(), QStringList{QStringLiteral("No more quesions")});
+        QVERIFY(!m_frame->GetCurrentItem());
+        QVERIFY(m_frame->GetPanelBar()->m_strPanelText.isEmpty());
+        Press(Qt::Key_A); // nothing to turn over
+        Press(Qt::Key_1);
+        Press(Qt::Key_T);
+        QVERIFY(m_frame->GetPanelBar()->m_strPanelText.isEmpty());
+        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
+        Press(Qt::Key_N);
+        QCOMPARE(messages.Texts().size(), 2);
+        CloseFrame();
+    }
+
+    void historyRecordWithoutItem()
+    {
+        // A record that names no item (a list that got shorter, say).
+        Dic()->EnsureLoaded();
+        Dic()->AddToHistory(2);
+        Dic()->m_history.append(CDictionary::CHistInfo{9999, 0});
+        Dic()->m_nHistPos = 1;
+        MessageRecorder messages;
+        StartFrame();
+        QVERIFY(!m_frame->GetCurrentItem());
+        Press(Qt::Key_A);
+        Press(Qt::Key_3);
+        Press(Qt::Key_B); // back to the real record
+        QCOMPARE(m_frame->GetCurrentItem(), Dic()->GetItem(2));
+        Press(Qt::Key_N); // forward passes over the empty record to a new question
+        QCOMPARE(Dic()->GetHistoryCount(), 3);
+        QCOMPARE(m_frame->GetCurrentItem(), Dic()->GetItem(Dic()->GetHistoryRecord(2).m_nIndex));
+        QVERIFY(messages.Texts().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestMainFrame)
+#include "tst_mainframe.moc"

@@ -1,0 +1,183 @@
+#include "common/TestEnv.h"
+#include "platform/Bitmaps.h"
+#include "platform/DialogUnits.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QTest>
+
+// The pictures drawn at run time and the dialog-unit arithmetic the layouts
+// are built on.
+class TestPictures : public QObject {
+    Q_OBJECT
+
+private slots:
+    void modePicture_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QColor>("border");
+        QTest::addColumn<QColor>("top");
+        QTest::addColumn<QColor>("bottom");
+        const struct {
+            int id;
+            QColor border, top, bottom;
+        } rows[] = {
+            {150, QColor(189, 193, 163), QColor(255, 255, 230), QColor(240, 240, 215)},
+            {152, QColor(60, 136, 231), QColor(180, 220, 253), QColor(100, 184, 255)},
+            {154, QColor(229, 176, 50), QColor(253, 228, 178), QColor(255, 199, 93)},
+            {156, QColor(230, 52, 52), QColor(254, 178, 179), QColor(255, 94, 95)},
+            {158, QColor(146, 146, 146), QColor(217, 217, 217), QColor(178, 178, 178)},
+        };
+        for (const auto& row : rows) {
+            QTest::addRow("%d wide", row.id) << row.id << 90 << row.border << row.top << row.bottom;
+            QTest::addRow("%d narrow", row.id + 1)
+                << row.id + 1 << 62 << row.border << row.top << row.bottom;
+        }
+    }
+    void modePicture()
+    {
+        QFETCH(int, id);
+        QFETCH(int, width);
+        QFETCH(QColor, border);
+        QFETCH(QColor, top);
+        QFETCH(QColor, bottom);
+        const QImage image = LoadBitmapImage(id);
+        QCOMPARE(image.size(), QSize(width, 30));
+        for (const QPoint corner :
+             {QPoint(0, 0), QPoint(width - 1, 0), QPoint(0, 29), QPoint(width - 1, 29)})
+            QCOMPARE(image.pixelColor(corner), QColor(255, 0, 0));
+        QCOMPARE(image.pixelColor(1, 0), border);
+        QCOMPARE(image.pixelColor(0, 15), border);
+        QCOMPARE(image.pixelColor(width - 1, 15), border);
+        QCOMPARE(image.pixelColor(width / 2, 1), top);
+        QCOMPARE(image.pixelColor(width / 2, 28), bottom);
+    }
+
+    void smallPictures_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QColor>("key");
+        for (int id : {160, 161, 162, 163, 164, 165, 166, 167, 168})
+            QTest::addRow("%d", id) << id << QSize(24, 24) << QColor(255, 0, 0);
+        QTest::newRow("170 cross") << 170 << QSize(24, 24) << QColor(255, 255, 255);
+    }
+    void smallPictures()
+    {
+        QFETCH(int, id);
+        QFETCH(QSize, size);
+        QFETCH(QColor, key);
+        const QImage image = LoadBitmapImage(id);
+        QCOMPARE(image.size(), size);
+        QCOMPARE(GetTransparentColor(id), key);
+        // The ground is the key colour and something else is drawn on it.
+        QCOMPARE(image.pixelColor(0, 0), key);
+        int drawn = 0;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                drawn += image.pixelColor(x, y) != key;
+        QVERIFY2(drawn > 40, qPrintable(QString::number(drawn)));
+        // Cutting the key away leaves exactly the drawn pixels.
+        const QImage masked = LoadBitmap(id).toImage().convertToFormat(QImage::Format_ARGB32);
+        int opaque = 0;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                opaque += qAlpha(masked.pixel(x, y)) != 0;
+        QCOMPARE(opaque, drawn);
+    }
+
+    void chartBar()
+    {
+        const QImage image = LoadBitmapImage(174);
+        QCOMPARE(image.size(), QSize(48, 48));
+        QCOMPARE(image.pixelColor(10, 0), QColor(204, 227, 222));
+        QCOMPARE(image.pixelColor(10, 47), QColor(131, 251, 187));
+        // Every row is of one colour.
+        for (int y = 0; y < 48; ++y)
+            QCOMPARE(image.pixelColor(47, y), image.pixelColor(0, y));
+        const QColor middle = image.pixelColor(0, 23);
+        QVERIFY(qAbs(middle.green() - 185) <= 8 && middle.red() <= 10);
+    }
+
+    void unknownPicture()
+    {
+        QVERIFY(LoadBitmapImage(999).isNull());
+        QVERIFY(LoadBitmap(999).isNull());
+    }
+
+    void icons()
+    {
+        QVERIFY(!LoadIcon(128).isNull());
+        QVERIFY(!LoadIcon(140).isNull());
+        QVERIFY(LoadIcon(129).isNull());
+        QCOMPARE(LoadIcon(128).pixmap(32).size(), QSize(32, 32));
+    }
+
+    void mulDiv_data()
+    {
+        QTest::addColumn<int>("a");
+        QTest::addColumn<int>("b");
+        QTest::addColumn<int>("c");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("exact") << 8 << 6 << 4 << 12;
+        QTest::newRow("half rounds up") << 1 << 6 << 4 << 2;
+        QTest::newRow("below half") << 1 << 5 << 4 << 1;
+        QTest::newRow("negative half rounds away") << -1 << 6 << 4 << -2;
+        QTest::newRow("zero divisor") << 5 << 5 << 0 << 0;
+        QTest::newRow("no overflow") << 2000000000 << 3 << 4 << 1500000000;
+    }
+    void mulDiv()
+    {
+        QFETCH(int, a);
+        QFETCH(int, b);
+        QFETCH(int, c);
+        QFETCH(int, expected);
+        QCOMPARE(MulDiv(a, b, c), expected);
+    }
+
+    void mapDialogRect_data()
+    {
+        QTest::addColumn<QRect>("dlu");
+        QTest::addColumn<QRect>("pixels");
+        // Base units 6 x 13, the classic dialog font.
+        QTest::newRow("origin box") << QRect(0, 0, 100, 100) << QRect(0, 0, 150, 163);
+        QTest::newRow("mode button") << QRect(18, 18, 60, 18) << QRect(27, 29, 90, 30);
+        QTest::newRow("edges rounded apart") << QRect(1, 1, 1, 1) << QRect(2, 2, 1, 1);
+    }
+    void mapDialogRect()
+    {
+        QFETCH(QRect, dlu);
+        QFETCH(QRect, pixels);
+        DialogBaseUnits units;
+        units.m_nBaseX = 6;
+        units.m_nBaseY = 13;
+        QCOMPARE(MapDialogRect(units, dlu), pixels);
+    }
+
+    void baseUnitsFollowTheFont()
+    {
+        const QFont font = GetDialogFont(QStringLiteral("MS Shell Dlg"), 8);
+        const DialogBaseUnits small = GetDialogBaseUnits(font);
+        QFont large = font;
+        large.setPointSize(16);
+        const DialogBaseUnits big = GetDialogBaseUnits(large);
+        QVERIFY(small.m_nBaseX > 0 && small.m_nBaseY > 0);
+        QVERIFY(big.m_nBaseX > small.m_nBaseX);
+        QVERIFY(big.m_nBaseY > small.m_nBaseY);
+        QCOMPARE(MapDialogRect(font, QRect(0, 0, 4, 8)).size(),
+                 QSize(small.m_nBaseX, small.m_nBaseY));
+    }
+
+    void missingFaceFallsBackToJapanese()
+    {
+        const QString face = ResolveJapaneseFace(QStringLiteral("ＭＳ Ｐゴシック"));
+        QVERIFY(QFontDatabase::hasFamily(face));
+        QVERIFY(QFontDatabase::writingSystems(face).contains(QFontDatabase::Japanese));
+        const QFont font = GetDialogFont(QStringLiteral("MS Shell Dlg"), 8);
+        QVERIFY(QFontMetrics(font).inFont(QChar(0x6F22))); // 漢
+    }
+};
+
+QTEST_MAIN(TestPictures)
+#include "tst_pictures.moc"

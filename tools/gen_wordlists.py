@@ -1,0 +1,628 @@
+#!/usr/bin/env python3
+"""Builds the six built-in word lists from the installed EDRDG dictionary files.
+
+    python3 tools/gen_wordlists.py [--edict FILE] [--kanjidic FILE] [--out DIR]
+
+Reads Debian's edict and kanjidic packages (EUC-JP) and writes
+resources/wordlists/dic1_std1.txt ... dic2_std.txt. The same input files
+always give the same bytes: every choice is made over sorted data.
+resources/wordlists/README.md explains what each list holds.
+"""
+
+import argparse
+import os
+import re
+import sys
+from collections import defaultdict
+
+EDICT = "/usr/share/edict/edict"
+KANJIDIC = "/usr/share/edict/kanjidic"
+
+# Not in JIS X 0208, so kanjidic lacks the forms printed in the table; these
+# are the forms in wide use that the program's table holds instead.
+JOYO_EXTRA = "叱填剥頬"
+
+# (file name, first group, last group, item count)
+LISTS = [
+    ("dic1_std1.txt", 5, 50, 1238),
+    ("dic1_std2.txt", 51, 100, 1153),
+    ("dic1_std3.txt", 101, 150, 1140),
+    ("dic1_std4.txt", 151, 200, 1165),
+    ("dic1_std5.txt", 201, 232, 625),
+    ("dic2_std.txt", 5, 100, 737),
+]
+
+
+# ---- characters -------------------------------------------------------------
+
+def is_ideograph(c):
+    o = ord(c)
+    return 0x4E00 <= o <= 0x9FFF or 0x3400 <= o <= 0x4DBF or 0xF900 <= o <= 0xFAFF
+
+
+def is_kanji_like(c):
+    return c == "々" or is_ideograph(c)
+
+
+KATAKANA = ("アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲン"
+            "ァィゥェォッャュョガギグゲゴザジズゼゾダヂヅデドバビブベボパピプペポ")
+HIRAGANA = ("あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん"
+            "ぁぃぅぇぉっゃゅょがぎぐげござじずぜぞだぢづでどばびぶべぼぱぴぷぺぽ")
+assert len(KATAKANA) == len(HIRAGANA) == 80
+KATA_TO_HIRA = dict(zip(KATAKANA, HIRAGANA))
+
+
+def katakana_to_hiragana(text):
+    out = []
+    for c in text:
+        if c == "ヴ":
+            out.append("う゛")
+        else:
+            out.append(KATA_TO_HIRA.get(c, c))
+    return "".join(out)
+
+
+def remove_parenthesized(text):
+    depth = 0
+    out = []
+    for c in text:
+        if c in "(（":
+            depth += 1
+        elif c in ")）":
+            depth -= 1
+        elif depth <= 0:
+            out.append(c)
+    return "".join(out)
+
+
+# The program builds the question text with the same three steps; an item is
+# only usable when every kana run of its word is found in its reading, or the
+# marked stretches of the question would not stand for the word's kanji.
+
+def next_kana_run(word, start):
+    """(start of the next kana run at or after start, its text) or (-1, "")."""
+    n = len(word)
+    s = max(start, 0)
+    while s < n and is_kanji_like(word[s]):
+        s += 1
+    if s >= n:
+        return -1, ""
+    e = s + 1
+    while e < n and not is_kanji_like(word[e]):
+        e += 1
+    return s, word[s:e]
+
+
+def find_kana_run(reading, start, key):
+    """(position in the reading or -1, the key as possibly extended)."""
+    n = len(key)
+    L = len(reading)
+    if start > L - n:
+        return -1, key
+    depth = 0
+    paren_start = -1
+    pos = start
+    while pos <= L - n:
+        c = reading[pos]
+        if c in "（(":
+            depth += 1
+            if paren_start == -1:
+                paren_start = pos
+        elif c in "）)":
+            depth -= 1
+        elif depth >= 1:
+            pass
+        elif reading.startswith(key, pos):
+            if paren_start == -1:
+                return pos, key
+            return paren_start, reading[paren_start:pos] + key
+        pos += 1
+    return -1, key
+
+
+def wrap_in_tag(tag, text):
+    return "<" + tag + ">" + text + "<N>"
+
+
+def mark_reading(word, a, reading, b, tag, misses=None):
+    """The question text; appends to misses every kana run not found."""
+    c, run = next_kana_run(word, a)
+    if c >= 0:
+        skip = 1 if c > 0 else 0
+        d, run2 = find_kana_run(reading, b + skip, run)
+        if d >= 0:
+            head = wrap_in_tag(tag, reading[b:d]) if d > b else ""
+            return head + run2 + mark_reading(word, c + len(run), reading, d + len(run2), tag, misses)
+        if misses is not None:
+            misses.append(run)
+    rest = reading[b:]
+    if not rest:
+        return ""
+    k = min((i for i in (rest.find("("), rest.find("（")) if i >= 0), default=-1)
+    if k < 0:
+        return wrap_in_tag(tag, rest)
+    if k == 0:
+        return rest
+    return wrap_in_tag(tag, rest[:k]) + rest[k:]
+
+
+def question_text(word, reading, misses=None):
+    return mark_reading(katakana_to_hiragana(remove_parenthesized(word)), 0, reading, 0, "G", misses)
+
+
+def aligns(word, reading):
+    """True when every kana run of the word is found in the reading and every
+    marked stretch of the question stands for one stretch of kanji."""
+    misses = []
+    text = question_text(word, reading, misses)
+    plain = remove_parenthesized(word)
+    stretches = []
+    run = ""
+    for c in plain + " ":
+        if is_kanji_like(c):
+            run += c
+        elif run:
+            stretches.append(run)
+            run = ""
+    marked = re.findall("<G>(.*?)<N>", text)
+    if misses or len(marked) != len(stretches):
+        return False
+    # every kanji is read with at least one kana; a shorter stretch means a
+    # kana run was matched too early (被害者が出る: が inside ひがいしゃ)
+    return all(len(remove_parenthesized(m)) >= len(s) for m, s in zip(marked, stretches))
+
+
+# ---- kanjidic -----------------------------------------------------------------
+
+def read_kanjidic(path):
+    """{kanji: (grade, frequency rank or None)} for the kanji with a grade."""
+    info = {}
+    with open(path, encoding="euc_jp", errors="strict") as f:
+        for line in f:
+            if line.startswith("#"):
+                continue
+            fields = line.split(" ")
+            grade = freq = None
+            for t in fields[1:]:
+                if t.startswith("{"):
+                    break
+                if re.fullmatch(r"G\d+", t):
+                    grade = int(t[1:])
+                elif re.fullmatch(r"F\d+", t):
+                    freq = int(t[1:])
+            info[fields[0]] = (grade, freq)
+    return info
+
+
+# ---- edict --------------------------------------------------------------------
+
+# Tags that EDICT puts in front of the first sense and that belong to one
+# spelling or one reading rather than to the entry.
+HEAD_TAGS = {"iK", "ik", "oK", "ok", "io", "ateji", "gikun", "rK", "rk", "sK", "sk"}
+POS_RE = re.compile(r"^(?:adj|adv|aux|conj|cop|ctr|exp|int|n|num|pn|pref|prt|suf|unc|v)[-a-z0-9]*$")
+TAG_GROUP_RE = re.compile(r"^\(([A-Za-z0-9,-]+)\) ?")
+
+
+class Line:
+    """One EDICT line: one spelling with one reading."""
+
+    __slots__ = ("order", "word", "reading", "head_tags", "first_tags", "common", "key")
+
+    def __init__(self, order, word, reading, body):
+        self.order = order
+        self.word = word
+        self.reading = reading
+        self.common = body.endswith("/(P)/")
+        if self.common:
+            body = body[:-4]
+        self.head_tags = set()
+        self.first_tags = set()
+        # the tags of the first sense, in front of its first gloss
+        rest = body.strip("/").split("/")[0]
+        tags = []
+        while True:
+            m = TAG_GROUP_RE.match(rest)
+            if not m:
+                break
+            tags.extend(m.group(1).split(","))
+            rest = rest[m.end():]
+        # head tags come before the first part of speech
+        seen_pos = False
+        for t in tags:
+            if POS_RE.match(t):
+                seen_pos = True
+            if t in HEAD_TAGS and not seen_pos:
+                self.head_tags.add(t)
+            elif not t.isdigit():
+                self.first_tags.add(t)
+        # the meaning without what belongs to this spelling or reading alone:
+        # lines with the same key are spellings and readings of one entry
+        key = body
+        while True:
+            m = re.match(r"^/\(([A-Za-z]+)\) ", key)
+            if not m or m.group(1) not in HEAD_TAGS:
+                break
+            key = "/" + key[m.end():]
+        self.key = key
+
+
+LINE_RE = re.compile(r"^(\S+) (?:\[(\S+)\] )?(/.*/)$")
+
+
+def read_edict(path):
+    lines = []
+    with open(path, encoding="euc_jp", errors="strict") as f:
+        for n, raw in enumerate(f):
+            raw = raw.rstrip("\n")
+            m = LINE_RE.match(raw)
+            if not m or n == 0:
+                continue
+            word, reading, body = m.group(1), m.group(2), m.group(3)
+            lines.append(Line(n, word, reading if reading else word, body))
+    return lines
+
+
+# ---- candidates ---------------------------------------------------------------
+
+# Senses a learner should not be drilled on: words usually written in kana,
+# dated, rare, slang, dialect or vulgar ones.
+BAD_TAGS = {"uk", "arch", "obs", "obsc", "rare", "X", "vulg", "sl", "derog", "net-sl",
+            "m-sl", "chn", "joc", "uK", "ksb", "kyb", "osb", "hob", "tsb", "thb", "tsug",
+            "kyu", "rkb", "nab", "bra", "hist", "pref", "suf", "prt", "ctr", "conj", "int",
+            "aux", "aux-v", "aux-adj", "cop", "cop-da", "unc", "n-suf", "n-pref", "num",
+            "pn", "on-mim", "abbr"}
+VERB_RE = re.compile(r"^v(?:1|5[a-z]*|k|z|s-s)$")
+WORD_OK_RE = re.compile(r"^[\u4e00-\u9fff々\u3041-\u3096\u30a1-\u30f4ー]+$")
+READING_OK_RE = re.compile(r"^[\u3041-\u3096ー゛]+$")
+PARTICLES = "をがにでとへもは"
+
+
+def has_kanji(word):
+    return any(is_ideograph(c) for c in word)
+
+
+def line_usable(line):
+    if line.head_tags - {"ateji", "gikun"}:
+        return False
+    # words usually written in kana stay for now: a few common ones among
+    # them are the usual way to meet kanji outside the table
+    if line.first_tags & (BAD_TAGS - {"uk"}):
+        return False
+    if not WORD_OK_RE.match(line.word) or not has_kanji(line.word):
+        return False
+    if len(line.word) > 12:
+        return False
+    reading = katakana_to_hiragana(line.reading)
+    return bool(READING_OK_RE.match(reading)) and len(reading) <= 20
+
+
+class Entry:
+    """Spellings and readings of one dictionary entry."""
+
+    def __init__(self, lines):
+        self.lines = sorted(lines, key=lambda l: l.order)
+        self.common = any(l.common for l in self.lines)
+        self.first_tags = set().union(*(l.first_tags for l in self.lines))
+        # the spelling most often used, with its most common reading
+        # (the longer of two spellings with the same kanji has the standard
+        # okurigana: 答え rather than 答)
+        main = min(self.lines, key=lambda l: (not l.common, "uk" in l.first_tags,
+                                              -sum(map(is_ideograph, l.word)),
+                                              -len(l.word), l.order))
+        self.word = main.word
+        self.reading = katakana_to_hiragana(main.reading)
+        alt_readings = []
+        for l in sorted(self.lines, key=lambda l: (not l.common, l.order)):
+            r = katakana_to_hiragana(l.reading)
+            if (l.word == self.word and l.common and r != self.reading
+                    and r not in alt_readings):
+                alt_readings.append(r)
+        alt_words = []
+        # only spellings with other kanji are worth showing; okurigana
+        # variants of the main spelling would teach nothing
+        kanji = set(c for c in self.word if is_ideograph(c))
+        for l in sorted(self.lines, key=lambda l: (not l.common, l.order)):
+            if (l.word != self.word and katakana_to_hiragana(l.reading) == self.reading
+                    and l.word not in alt_words and len(l.word) == len(self.word)
+                    and any(is_ideograph(c) and c not in kanji for c in l.word)):
+                alt_words.append(l.word)
+        self.alt_readings = alt_readings[:1]
+        self.kana_usual = "uk" in main.first_tags
+        self.ateji = bool(main.head_tags)
+        self.alt_words = alt_words[:1]
+
+
+def read_entries(lines):
+    by_key = defaultdict(list)
+    for line in lines:
+        if line_usable(line):
+            by_key[line.key].append(line)
+    entries = []
+    for key in sorted(by_key, key=lambda k: by_key[k][0].order):
+        group = by_key[key]
+        # lines with the same meaning belong together only when they share a
+        # spelling or a reading; two unrelated words can have the same gloss
+        parent = list(range(len(group)))
+
+        def find(i):
+            while parent[i] != i:
+                parent[i] = parent[parent[i]]
+                i = parent[i]
+            return i
+
+        first_of = {}
+        for i, l in enumerate(group):
+            for k in (("w", l.word), ("r", l.reading)):
+                if k in first_of:
+                    a, b = find(i), find(first_of[k])
+                    if a != b:
+                        parent[max(a, b)] = min(a, b)
+                else:
+                    first_of[k] = i
+        parts = defaultdict(list)
+        for i, l in enumerate(group):
+            parts[find(i)].append(l)
+        for root in sorted(parts):
+            entries.append(Entry(parts[root]))
+    return entries
+
+
+class Item:
+    __slots__ = ("word", "reading", "plain", "kind", "common", "level", "kanji",
+                 "hyogai", "score")
+
+    def __init__(self, word, reading, plain, kind, common):
+        self.word = word          # as shown, with alternatives in parentheses
+        self.reading = reading    # as shown, with an alternative in parentheses
+        self.plain = plain        # the main spelling alone
+        self.kind = kind
+        self.common = common
+        self.level = 0
+        self.kanji = ""
+        self.hyogai = False
+        self.score = 0
+
+    def line(self):
+        return self.word + "\t" + self.reading
+
+
+def kind_of(entry):
+    word = entry.word
+    tags = entry.first_tags
+    kanji_count = sum(1 for c in word if is_kanji_like(c))
+    if "yoji" in tags and kanji_count == 4 and len(word) == 4:
+        return "yoji"
+    if "exp" in tags:
+        # a set phrase: kanji, a particle, then more text, e.g. 鼻が高い
+        if re.search("[\u4e00-\u9fff々][" + PARTICLES + "][^" + PARTICLES + "]", word):
+            return "phrase"
+        return None
+    if any(VERB_RE.match(t) for t in tags) or "adj-i" in tags:
+        return "verb" if not is_kanji_like(word[-1]) else None
+    if "vs" in tags and is_kanji_like(word[-1]):
+        return "suru"
+    if tags & {"n", "adj-na", "adj-no", "adv", "n-adv", "n-t", "adj-t", "adv-to"}:
+        return "noun"
+    return None
+
+
+def make_item(entry, kind):
+    suffix = "する" if kind == "suru" else ""
+    word = entry.word + "".join("(" + w + ")" for w in entry.alt_words) + suffix
+    reading = entry.reading + suffix + "".join("(" + r + suffix + ")" for r in entry.alt_readings)
+    return Item(word, reading, entry.word + suffix, kind, entry.common)
+
+
+# ---- grading and choice -------------------------------------------------------
+
+class Grader:
+    def __init__(self, kanjidic):
+        self.kanjidic = kanjidic
+        self.joyo = {k for k, (g, _) in kanjidic.items() if g is not None and g <= 8}
+        self.joyo.update(JOYO_EXTRA)
+
+    def is_hyogai(self, c):
+        return is_ideograph(c) and c not in self.joyo
+
+    def grade(self, c):
+        """School grade 1 to 6, 8 for the other kanji of the table, 10 outside it."""
+        if c in JOYO_EXTRA:
+            return 8
+        g = self.kanjidic.get(c, (None, None))[0]
+        return g if g is not None and g <= 8 else 10
+
+    def frequency(self, c):
+        """Rank among the 2,500 kanji most used in newspapers; 9999 for the rest."""
+        f = self.kanjidic.get(c, (None, None))[1]
+        return f if f is not None else 9999
+
+    def level(self, word):
+        return max((self.grade(c) for c in word if is_ideograph(c)), default=0)
+
+
+# list number -> grades of the kanji that set a word's list
+BANDS = {1: (1, 2), 2: (3, 4), 3: (5, 6), 4: (8,), 5: (10,)}
+BAND_OF_LEVEL = {g: b for b, gs in BANDS.items() for g in gs}
+# the share of each kind in a list, so that a list is not all nouns
+KIND_SHARE = {"noun": 0.45, "suru": 0.2, "verb": 0.2, "phrase": 0.15}
+
+
+def build_candidates(entries, grader):
+    headwords = [e.word for e in entries]
+    # how many other headwords contain a word: a word that many compounds
+    # and phrases build on is known even when the dictionary does not mark it
+    pair_use = defaultdict(int)
+    for w in sorted(set(headwords)):
+        for i in range(len(w) - 1):
+            pair_use[w[i:i + 2]] += 1
+    common_words = {e.word for e in entries if e.common and not e.kana_usual}
+    items = []
+    seen = set()
+    for e in sorted(entries, key=lambda e: (not e.common, e.lines[0].order)):
+        kind = kind_of(e)
+        if kind is None:
+            continue
+        level = grader.level(e.word)
+        if e.kana_usual:
+            # only common compounds of kanji outside the table, which the
+            # learner meets in print, e.g. 胡椒 or 箪笥
+            if not (e.common and level == 10 and not e.ateji and len(e.word) >= 2
+                    and all(is_ideograph(c) for c in e.word) and kind in ("noun", "suru")):
+                continue
+        if kind == "phrase" and not e.common:
+            m = re.match("^(.*?[\u4e00-\u9fff々])([" + PARTICLES + "])(.+)$", e.word)
+            if not m or len(e.word) > 9:
+                continue
+            head, tail = m.group(1), m.group(3)
+            if not (head in common_words or head.startswith("お") and head[1:] in common_words):
+                continue
+            if tail not in common_words:
+                continue
+        item = make_item(e, kind)
+        if item.plain in seen or "<" in item.line():
+            continue
+        if not aligns(item.word, item.reading):
+            continue
+        seen.add(item.plain)
+        item.level = level
+        item.kanji = "".join(c for c in item.plain if is_ideograph(c))
+        item.hyogai = any(grader.is_hyogai(c) for c in item.plain)
+        if e.common or kind == "phrase":
+            item.score = 0
+        else:
+            # an uncommon word is worth asking when others build on it
+            use = min((pair_use[item.plain[i:i + 2]] for i in range(len(item.kanji) - 1)
+                       if all(is_kanji_like(c) for c in item.plain[i:i + 2])), default=0)
+            item.score = 1 if use >= 4 else 2
+        items.append(item)
+    return items
+
+
+def quality(item):
+    return (item.score, len(item.plain), item.reading, item.plain)
+
+
+def select_band(cands, quota, grader, cover):
+    """Chooses quota items so that every kanji of the band gets its words.
+
+    The kanji of the band take turns, the most used first; each takes its
+    best word not yet chosen, of the kind furthest behind its share.
+    Common words go first; uncommon ones only when the common ones run out,
+    or, with cover, for a kanji of the table without common words.
+    """
+    by_kanji = defaultdict(list)
+    for item in sorted(cands, key=quality):
+        for k in sorted(set(item.kanji)):
+            if BAND_OF_LEVEL.get(grader.grade(k)) == BAND_OF_LEVEL.get(item.level):
+                by_kanji[k].append(item)
+    order = sorted(by_kanji, key=lambda k: (grader.frequency(k), -len(by_kanji[k]), k))
+    chosen = []
+    taken = set()
+    kind_count = defaultdict(int)
+    # with cover, a first turn in which every kanji gets a word, an uncommon
+    # one if need be; then turns among the common words, then the others
+    passes = [(0, False), (1, False), (2, False)]
+    if cover:
+        passes.insert(0, (2, True))
+    for tier, once in passes:
+        while len(chosen) < quota:
+            picked = 0
+            for k in order:
+                if len(chosen) >= quota:
+                    break
+                free = [i for i in by_kanji[k] if i.score <= tier and id(i) not in taken]
+                if not free:
+                    continue
+                # the kind furthest behind its share that this kanji can give
+                kinds = {i.kind for i in free}
+                want = max(sorted(kinds), key=lambda k: KIND_SHARE[k] * (len(chosen) + 1)
+                           - kind_count[k])
+                best = next(i for i in free if i.kind == want)
+                kind_count[best.kind] += 1
+                chosen.append(best)
+                taken.add(id(best))
+                picked += 1
+            if not picked or once:
+                break
+    if len(chosen) < quota:
+        sys.exit("too few words for a list: %d of %d" % (len(chosen), quota))
+    return chosen
+
+
+def select_yoji(cands, quota, grader, headwords, hyogai_share):
+    """Four-character compounds made of well-used kanji first, and among
+    those the idioms before the plain compounds of two words (政治工作);
+    a share of them with kanji outside the table, chosen the same way."""
+    def key(item):
+        ranks = sorted((grader.frequency(c) for c in item.kanji), reverse=True)
+        compound = item.plain[:2] in headwords and item.plain[2:] in headwords
+        return (item.score, ranks[0] // 500, compound, sum(ranks), item.reading, item.plain)
+
+    ranked = sorted(cands, key=key)
+    want_hyogai = int(quota * hyogai_share)
+    hyogai = [i for i in ranked if i.hyogai][:want_hyogai]
+    rest = [i for i in ranked if not i.hyogai][:quota - len(hyogai)]
+    if len(hyogai) + len(rest) < quota:
+        sys.exit("too few four-character compounds")
+    return hyogai + rest
+
+
+def group_lines(items, first_group, last_group):
+    """The list's text: items in reading order, split into groups of nearly
+    equal size, each group a header, its items and an empty line."""
+    items = sorted(items, key=lambda i: (i.reading, i.word))
+    groups = last_group - first_group + 1
+    size, extra = divmod(len(items), groups)
+    out = []
+    pos = 0
+    for g in range(groups):
+        n = size + (1 if g < extra else 0)
+        out.append("#%d" % (first_group + g))
+        out.extend(i.line() for i in items[pos:pos + n])
+        out.append("")
+        pos += n
+    return "".join(line + "\r\n" for line in out)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser.add_argument("--edict", default=EDICT)
+    parser.add_argument("--kanjidic", default=KANJIDIC)
+    parser.add_argument("--out", default=os.path.join(here, "..", "resources", "wordlists"))
+    args = parser.parse_args()
+
+    grader = Grader(read_kanjidic(args.kanjidic))
+    lines = read_edict(args.edict)
+    cands = build_candidates(read_entries(lines), grader)
+    by_band = defaultdict(list)
+    for item in cands:
+        band = 6 if item.kind == "yoji" else BAND_OF_LEVEL.get(item.level)
+        if band:
+            by_band[band].append(item)
+
+    chosen = {}
+    for band in range(1, 6):
+        # the kanji outside the table are too many to cover; their list takes
+        # the best known words instead
+        chosen[band] = select_band(by_band[band], LISTS[band - 1][3], grader, cover=band < 5)
+    chosen[6] = select_yoji(by_band[6], LISTS[5][3], grader, {l.word for l in lines}, 0.15)
+
+    total = hyogai = 0
+    for band, (name, first, last, count) in enumerate(LISTS, start=1):
+        text = group_lines(chosen[band], first, last)
+        with open(os.path.join(args.out, name), "wb") as f:
+            f.write(text.encode("utf-8"))
+        n_hyogai = sum(i.hyogai for i in chosen[band])
+        total += count
+        hyogai += n_hyogai
+        kinds = defaultdict(int)
+        for i in chosen[band]:
+            kinds[i.kind] += 1
+        print("%s: %d items, %d with kanji outside the table (%s)" % (
+            name, count, n_hyogai, ", ".join("%s %d" % (k, kinds[k]) for k in sorted(kinds))))
+    print("all: %d items, %.1f%% with kanji outside the table" % (total, 100.0 * hyogai / total))
+
+
+if __name__ == "__main__":
+    main()
