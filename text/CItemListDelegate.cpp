@@ -9,7 +9,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleOptionFocusRect>
+#include <QPen>
 
 CItemListDelegate::CItemListDelegate(CItemListBox* list) : QStyledItemDelegate(list), m_pList(list)
 {
@@ -72,13 +72,11 @@ void CItemListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     }
 
     if (option.state.testFlag(QStyle::State_HasFocus)) {
-        QStyleOptionFocusRect focus;
-        focus.QStyleOption::operator=(option);
-        focus.rect = rect;
-        focus.state |= QStyle::State_KeyboardFocusChange;
-        focus.backgroundColor = colours.m_background;
-        const QStyle* style = m_pList->style();
-        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, m_pList);
+        // A dotted outline only: some styles fill their focus frame, which
+        // would tint the row and its pictures.
+        painter->setPen(QPen(colours.m_text, 1, Qt::DotLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(rect.adjusted(0, 0, -1, -1));
     }
     painter->restore();
 }
