@@ -5,8 +5,8 @@
 #include "text/CItemListDelegate.h"
 
 #include <QPainter>
-#include <QResizeEvent>
 #include <QPen>
+#include <QResizeEvent>
 
 CItemListBox::CItemListBox(QWidget* parent) : QListWidget(parent)
 {

@@ -3,6 +3,7 @@
 #include "common/TestEnv.h"
 #include "dialogs/CHistoryDialog.h"
 #include "dialogs/ItemActions.h"
+#include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
@@ -10,10 +11,12 @@
 #include "text/CHistoryListBox.h"
 #include "text/WebSearchOpener.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -121,7 +124,8 @@ private slots:
                              Dictionary()->m_bViewUnspec};
         for (int k = 0; k < 5; ++k) {
             const int on = buttons.count(QString::number(1038 + k)) % 2;
-            QCOMPARE(GetProfileInt(QString(), names.at(k), -1), buttons.contains(QString::number(1038 + k)) ? on : -1);
+            QCOMPARE(GetProfileInt(QString(), names.at(k), -1),
+                     buttons.contains(QString::number(1038 + k)) ? on : -1);
             QCOMPARE(flags[k], on);
             QCOMPARE(int(dialog.m_btnMode[k]->m_bChecked), on);
         }
@@ -261,7 +265,8 @@ private slots:
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             const QRect units = MapDialogRect(&dialog, QRect(0, 0, 100, 100));
-            QCOMPARE(dialog.minimumSize(), QSize(192 * units.width() / 100, 72 * units.height() / 100));
+            QCOMPARE(dialog.minimumSize(),
+                     QSize(192 * units.width() / 100, 72 * units.height() / 100));
             dialog.resize(10, 10);
             QCOMPARE(dialog.size(), dialog.minimumSize());
             dialog.resize(520, 610);
@@ -279,6 +284,28 @@ private slots:
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
         QCOMPARE(again.frameGeometry().size(), closedAt);
+    }
+
+    void frameOpensTheDialogAndShowsTheChosenQuestion()
+    {
+        CMainFrame frame;
+        QVERIFY(frame.Create()); // asks a new question: position 7
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        bool seen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<CHistoryDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            seen = true;
+            dialog->m_comboAction->setCurrentIndex(StartDictation);
+            dialog->m_listHistory->setCurrentRow(dialog->m_listHistory->count() - 1); // oldest
+            dialog->Execute();
+        });
+        frame.OpenHistoryDialog();
+        QVERIFY(seen);
+        QCOMPARE(Dictionary()->m_nHistPos, 0);
+        QCOMPARE(frame.GetCurrentItem(), Dictionary()->GetItem(0));
     }
 };
 

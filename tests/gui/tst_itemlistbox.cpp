@@ -32,7 +32,8 @@ std::shared_ptr<FakeWordLists> MakeLists()
 QPoint OpaquePoint(const QImage& picture)
 {
     for (int d = 0; d < 12; ++d) {
-        for (const QPoint p : {QPoint(12 + d, 12), QPoint(12 - d, 12), QPoint(12, 12 + d), QPoint(12, 12 - d)}) {
+        for (const QPoint p :
+             {QPoint(12 + d, 12), QPoint(12 - d, 12), QPoint(12, 12 + d), QPoint(12, 12 - d)}) {
             if (picture.pixel(p) != kKeyRed)
                 return p;
         }
@@ -149,7 +150,8 @@ private slots:
         list.resize(420, 150);
         QTRY_COMPARE(RowRect(list, 0).width(), list.viewport()->width());
         const QRect row = RowRect(list, 0);
-        QVERIFY(ShowsPicture(Grab(list), 160, QPoint(row.left() + row.width() - 24, row.top() + 2)));
+        QVERIFY(
+            ShowsPicture(Grab(list), 160, QPoint(row.left() + row.width() - 24, row.top() + 2)));
     }
 
     void markerOnlyOnTheCurrentHistoryRow()
@@ -214,8 +216,10 @@ private slots:
         const QImage red = Grab(list);
         QVERIFY(CountReddish(red, row) > 10);
         // Only the first character, 遁, is red.
-        QCOMPARE(CountReddish(red, QRect(row.left() + 24 + QFontMetrics(font).horizontalAdvance(QStringLiteral("遁")) + 1,
-                                         row.top(), 200, row.height())),
+        QCOMPARE(CountReddish(
+                     red, QRect(row.left() + 24 +
+                                    QFontMetrics(font).horizontalAdvance(QStringLiteral("遁")) + 1,
+                                row.top(), 200, row.height())),
                  0);
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("HyogaiRed"), 0);
         QCOMPARE(CountReddish(Grab(list), row), 0);
@@ -228,11 +232,12 @@ private slots:
         QTest::addColumn<bool>("focus");
         QTest::addColumn<int>("text");
         QTest::addColumn<int>("background");
-        QTest::newRow("selected with focus") << true << true << true << int(QPalette::HighlightedText)
-                                             << int(QPalette::Highlight);
-        QTest::newRow("selected, focus elsewhere") << true << true << false << int(QPalette::ButtonText)
-                                                   << int(QPalette::Button);
-        QTest::newRow("not selected") << true << false << true << int(QPalette::Text) << int(QPalette::Base);
+        QTest::newRow("selected with focus")
+            << true << true << true << int(QPalette::HighlightedText) << int(QPalette::Highlight);
+        QTest::newRow("selected, focus elsewhere")
+            << true << true << false << int(QPalette::ButtonText) << int(QPalette::Button);
+        QTest::newRow("not selected")
+            << true << false << true << int(QPalette::Text) << int(QPalette::Base);
         QTest::newRow("disabled") << false << true << true << -1 << int(QPalette::Button);
     }
     void colours()
@@ -251,7 +256,8 @@ private slots:
         palette.setColor(QPalette::Text, QColor(16, 17, 18));
         palette.setColor(QPalette::Disabled, QPalette::Text, QColor(19, 20, 21));
         const auto colours = CItemListDelegate::ChooseColors(palette, enabled, selected, focus);
-        const QColor expectedText = text < 0 ? QColor(19, 20, 21) : palette.color(QPalette::ColorRole(text));
+        const QColor expectedText =
+            text < 0 ? QColor(19, 20, 21) : palette.color(QPalette::ColorRole(text));
         QCOMPARE(colours.m_text, expectedText);
         QCOMPARE(colours.m_background, palette.color(QPalette::ColorRole(background)));
     }
@@ -273,10 +279,12 @@ private slots:
         QTRY_VERIFY(other->hasFocus());
         // Between the word and the right edge, clear of the focus rectangle.
         const QPoint inside = RowRect(*list, 0).topRight() + QPoint(-40, 6);
-        QCOMPARE(QColor(Grab(*list).pixel(inside)), list->palette().color(QPalette::Active, QPalette::Button));
+        QCOMPARE(QColor(Grab(*list).pixel(inside)),
+                 list->palette().color(QPalette::Active, QPalette::Button));
         list->setFocus();
         QTRY_VERIFY(list->hasFocus());
-        QCOMPARE(QColor(Grab(*list).pixel(inside)), list->palette().color(QPalette::Active, QPalette::Highlight));
+        QCOMPARE(QColor(Grab(*list).pixel(inside)),
+                 list->palette().color(QPalette::Active, QPalette::Highlight));
     }
 };
 

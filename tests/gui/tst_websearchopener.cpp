@@ -33,17 +33,21 @@ private slots:
         QTest::addColumn<QString>("searchUrl"); // empty: not set
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("url");
-        QTest::newRow("default engine") << QString() << QStringLiteral("愛想")
-                                        << QStringLiteral("https://www.google.com/search?q=%e6%84%9b%e6%83%b3");
-        QTest::newRow("parentheses encoded") << QString() << QStringLiteral("愛敬(愛嬌)")
-            << QStringLiteral("https://www.google.com/search?q=%e6%84%9b%e6%95%ac%28%e6%84%9b%e5%ac%8c%29");
-        QTest::newRow("space and punctuation") << QString() << QStringLiteral("A-1 x.y")
-                                               << QStringLiteral("https://www.google.com/search?q=A%2d1+x%2ey");
-        QTest::newRow("empty word opens the prefix") << QString() << QString()
-                                                     << QStringLiteral("https://www.google.com/search?q=");
-        QTest::newRow("another engine") << QStringLiteral("https://duckduckgo.com/search?q=")
-                                        << QStringLiteral("蚊")
-                                        << QStringLiteral("https://duckduckgo.com/search?q=%e8%9a%8a");
+        QTest::newRow("default engine")
+            << QString() << QStringLiteral("愛想")
+            << QStringLiteral("https://www.google.com/search?q=%e6%84%9b%e6%83%b3");
+        QTest::newRow("parentheses encoded")
+            << QString() << QStringLiteral("愛敬(愛嬌)")
+            << QStringLiteral(
+                   "https://www.google.com/search?q=%e6%84%9b%e6%95%ac%28%e6%84%9b%e5%ac%8c%29");
+        QTest::newRow("space and punctuation")
+            << QString() << QStringLiteral("A-1 x.y")
+            << QStringLiteral("https://www.google.com/search?q=A%2d1+x%2ey");
+        QTest::newRow("empty word opens the prefix")
+            << QString() << QString() << QStringLiteral("https://www.google.com/search?q=");
+        QTest::newRow("another engine")
+            << QStringLiteral("https://duckduckgo.com/search?q=") << QStringLiteral("蚊")
+            << QStringLiteral("https://duckduckgo.com/search?q=%e8%9a%8a");
     }
     void urls()
     {
@@ -73,7 +77,8 @@ private slots:
         m_bStarts = false;
         MessageRecorder messages;
         OpenWebSearch(QStringLiteral("a"), nullptr);
-        QCOMPARE(messages.Texts(), QStringList{QStringLiteral("ブラウザを起動できませんでした。(31)")});
+        QCOMPARE(messages.Texts(),
+                 QStringList{QStringLiteral("ブラウザを起動できませんでした。(31)")});
     }
 
     void itemActionsReachTheOpener()
