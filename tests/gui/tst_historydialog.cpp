@@ -175,21 +175,22 @@ private slots:
 
     void spaceAndDoubleClickExecute_data()
     {
-        QTest::addColumn<bool>("space");
-        QTest::newRow("Space") << true;
-        QTest::newRow("double click") << false;
+        QTest::addColumn<int>("key"); // 0: double click
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        QTest::newRow("Enter through the default button") << int(Qt::Key_Return);
+        QTest::newRow("double click") << 0;
     }
     void spaceAndDoubleClickExecute()
     {
-        QFETCH(bool, space);
+        QFETCH(int, key);
         CHistoryDialog dialog(nullptr);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         dialog.m_comboAction->setCurrentIndex(SetKnown);
         CHistoryListBox* list = dialog.m_listHistory;
         list->setCurrentRow(1); // position 5, item 2 (Learning)
-        if (space) {
-            QTest::keyClick(list, Qt::Key_Space);
+        if (key) {
+            QTest::keyClick(list, Qt::Key(key));
         } else {
             const QPoint centre = list->visualItemRect(list->item(1)).center();
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
