@@ -2,6 +2,8 @@
 
 #include "dialogs/CHistoryDialog.h"
 #include "dialogs/CModeSelectDialog.h"
+#include "dialogs/COptionDialog.h"
+#include "dialogs/CStudyStateDialog.h"
 #include "dialogs/ItemActions.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CPanelDialogBar.h"
@@ -539,12 +541,18 @@ void CMainFrame::RunHistoryDialog()
 
 bool CMainFrame::RunOptionsDialog(bool& fontChanged, bool& redChanged)
 {
-    fontChanged = false;
-    redChanged = false;
-    return false;
+    COptionDialog dialog(this);
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    fontChanged = ok && dialog.m_bFontChanged;
+    redChanged = ok && dialog.m_bRedChanged;
+    return ok;
 }
 
-void CMainFrame::RunStudyStateDialog() {}
+void CMainFrame::RunStudyStateDialog()
+{
+    CStudyStateDialog dialog(this);
+    dialog.exec();
+}
 
 void CMainFrame::OnOptions()
 {

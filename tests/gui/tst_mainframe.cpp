@@ -747,12 +747,12 @@ private slots:
         QCOMPARE(search.height(), size.height());
         QCOMPARE(m_frame->GetPanelBar()->geometry().left(), search.right() + 1);
         QCOMPARE(m_frame->GetView()->geometry().left(), search.right() + 1);
-        // The search text has the focus now, so E and S would be typed
-        // there: the commands are given directly.
-        m_frame->OnCmdMsg(CMainFrame::kCmdSwapSides); // sides swapped
+        // The search bar took the focus into its text box, where E and S
+        // type letters; its side-swap and magnifier buttons still work.
+        Button(1015)->click(); // sides swapped
         QCOMPARE(Bar()->geometry().left(), 0);
         QCOMPARE(m_frame->GetSearchBar()->geometry().right(), size.width() - 1);
-        m_frame->OnCmdMsg(CMainFrame::kCmdToggleSearch);
+        Button(1012)->click();
         QVERIFY(!m_frame->GetSearchBar()->isVisible());
         QCOMPARE(QApplication::focusWidget(), Button(1010)); // back to the bar's control
         QCOMPARE(m_frame->GetView()->geometry().right(), size.width() - 1);

@@ -1,0 +1,413 @@
+#include "dialogs/COptionDialog.h"
+
+#include "dialogs/CSpinButtonCtrl.h"
+#include "dialogs/MainWindowHooks.h"
+#include "mainwnd/CAboutDlg.h"
+#include "platform/DialogUnits.h"
+#include "platform/MessageBox.h"
+#include "platform/Profile.h"
+#include "study/CDictionary.h"
+#include "study/LearnMode.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <algorithm>
+
+namespace {
+
+const QString kSettings = QStringLiteral("Settings");
+
+// The font list's entry for "no face chosen"; the leading half-width space
+// sorts it before every family name.
+const QString kNoFace = QStringLiteral(" （指定なし）");
+
+constexpr int kFontPointLow = 10;
+constexpr int kFontPointHigh = 100;
+
+struct PenWidth {
+    const char* m_pszText;
+    int m_nWidth;
+};
+constexpr PenWidth kPenWidths[] = {{"細い", 3}, {"標準", 6}, {"太い", 12}};
+
+constexpr int kFrequencies[] = {200, 100, 50, 20, 10};
+
+const char* const kPrefKanji[] = {"優先なし", "常用漢字を優先", "表外漢字を優先"};
+const char* const kQAModes[] = {"読み→漢字", "漢字→読み"};
+const char* const kNoUnspec[] = {"指定なしのまま", "他のモードを指定"};
+
+struct LabelDef {
+    int m_nX, m_nY, m_nWidth;
+    const char* m_pszText;
+};
+
+struct CheckDef {
+    int m_nId;
+    int m_nX, m_nY, m_nWidth;
+    const char* m_pszText;
+};
+
+// The clearing boxes, in control-id order; their captions are formats.
+constexpr CheckDef kClearChecks[] = {
+    {1019, 24, 234, 168, "すべての「知ってる」をクリア(&1) （現在 %d 個）"},
+    {1020, 24, 246, 168, "すべての「覚えた」をクリア(&2) （現在 %d 個）"},
+    {1021, 24, 258, 168, "すべての「覚えたい」をクリア(&3) （現在 %d 個）"},
+    {1022, 24, 270, 168, "すべての「覚えない」をクリア(&4) （現在 %d 個）"},
+    {1023, 24, 282, 168, "書き取り回数をクリア(&5) （現在 %d 回）"},
+};
+
+COptionDialog::FontFamilySource& FamilySource()
+{
+    static COptionDialog::FontFamilySource source;
+    return source;
+}
+
+QString Id(int id)
+{
+    return QString::number(id);
+}
+
+// The format's "%d" replaced by the number; "%%" stands for one "%".
+QString FormatCount(const QString& format, int count)
+{
+    QString result;
+    bool done = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        if (format.at(i) == QLatin1Char('%') && i + 1 < format.size()) {
+            const QChar next = format.at(i + 1);
+            if (next == QLatin1Char('%')) {
+                result += QLatin1Char('%');
+                ++i;
+                continue;
+            }
+            if (next == QLatin1Char('d') && !done) {
+                result += QString::number(count);
+                done = true;
+                ++i;
+                continue;
+            }
+        }
+        result += format.at(i);
+    }
+    return result;
+}
+
+// A sorted combo box's order: case-insensitive, equal names in the order
+// they were added.
+void SortLikeComboBox(QStringList& names)
+{
+    std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+}
+
+// The first row, from the top, whose text begins with the text, ignoring
+// case; -1 when none does.
+int FindRowStartingWith(const QComboBox* combo, const QString& text)
+{
+    for (int row = 0; row < combo->count(); ++row) {
+        if (combo->itemText(row).startsWith(text, Qt::CaseInsensitive))
+            return row;
+    }
+    return -1;
+}
+
+} // namespace
+
+void COptionDialog::SetFontFamilySourceForTesting(FontFamilySource source)
+{
+    FamilySource() = std::move(source);
+}
+
+QStringList COptionDialog::CollectFontFamilies(const QStringList& reported)
+{
+    QStringList names;
+    for (const QString& family : reported) {
+        if (family.startsWith(QLatin1Char('@')))
+            continue;
+        if (names.contains(family, Qt::CaseSensitive))
+            continue;
+        names << family;
+    }
+    return names;
+}
+
+COptionDialog::COptionDialog(QWidget* parent) : CBaseDialog(132, parent)
+{
+    setObjectName(Id(132));
+    setWindowTitle(QStringLiteral("オプション"));
+    SetTemplateSize(309, 308);
+    CreateControls();
+}
+
+COptionDialog::~COptionDialog() = default;
+
+QLineEdit* COptionDialog::Edit(int id) const
+{
+    return findChild<QLineEdit*>(Id(id), Qt::FindDirectChildrenOnly);
+}
+
+QCheckBox* COptionDialog::Check(int id) const
+{
+    return findChild<QCheckBox*>(Id(id), Qt::FindDirectChildrenOnly);
+}
+
+void COptionDialog::CreateControls()
+{
+    // Children are made in template order, which is also the tab order.
+    const auto place = [this](QWidget* control, int x, int y, int cx, int cy) {
+        control->setGeometry(MapDialogRect(this, QRect(x, y, cx, cy)));
+    };
+    // A drop-down list is as tall as its selection field; the template's
+    // height is that of the open list.
+    const auto placeCombo = [this](QComboBox* combo, int x, int y, int cx) {
+        const QRect rect = MapDialogRect(this, QRect(x, y, cx, 12));
+        combo->setGeometry(rect.x(), rect.y(), rect.width(),
+                           std::max(rect.height(), combo->sizeHint().height()));
+    };
+    const auto label = [&](const LabelDef& def, QWidget* buddy) {
+        auto* text = new QLabel(QString::fromUtf8(def.m_pszText), this);
+        text->setBuddy(buddy);
+        place(text, def.m_nX, def.m_nY, def.m_nWidth, 8);
+        return text;
+    };
+    const auto combo = [&](int id) {
+        auto* box = new QComboBox(this);
+        box->setObjectName(Id(id));
+        return box;
+    };
+    const auto check = [&](int id, int x, int y, int cx, const char* text) {
+        auto* box = new QCheckBox(QString::fromUtf8(text), this);
+        box->setObjectName(Id(id));
+        place(box, x, y, cx, 10);
+        return box;
+    };
+
+    m_comboFont = combo(1024);
+    label({12, 12, 55, "漢字のフォント(&F)"}, m_comboFont);
+    placeCombo(m_comboFont, 102, 9, 114);
+
+    auto* pointEdit = new QLineEdit(this);
+    pointEdit->setObjectName(Id(1034));
+    pointEdit->setAlignment(Qt::AlignRight);
+    pointEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), pointEdit));
+    pointEdit->installEventFilter(this);
+    label({12, 30, 52, "フォントサイズ(&P)"}, pointEdit);
+    place(pointEdit, 102, 27, 48, 14);
+    m_spinFontPoint = new CSpinButtonCtrl(this);
+    m_spinFontPoint->setObjectName(Id(1035));
+    place(m_spinFontPoint, 156, 27, 11, 14);
+    m_spinFontPoint->SetBuddy(pointEdit);
+
+    check(1018, 12, 48, 103, "表外漢字を赤字で表示(&R)");
+
+    m_comboStroke = combo(1025);
+    label({12, 66, 52, "筆記線の巾(&W)"}, m_comboStroke);
+    placeCombo(m_comboStroke, 138, 63, 78);
+    m_comboFreq = combo(1026);
+    label({12, 84, 93, "覚えたい漢字の出題頻度(&Q)"}, m_comboFreq);
+    placeCombo(m_comboFreq, 138, 81, 78);
+    m_comboPref = combo(1027);
+    label({12, 102, 83, "優先して出題する漢字(&K)"}, m_comboPref);
+    placeCombo(m_comboPref, 138, 99, 78);
+    m_comboQAMode = combo(1028);
+    label({12, 120, 49, "出題の仕方(&S)"}, m_comboQAMode);
+    placeCombo(m_comboQAMode, 138, 117, 78);
+    m_comboNoUnspec = combo(1029);
+    label({12, 138, 112, "回答漢字が指定なしモードの時(&M)"}, m_comboNoUnspec);
+    placeCombo(m_comboNoUnspec, 138, 135, 78);
+
+    auto* urlEdit = new QLineEdit(this);
+    urlEdit->setObjectName(Id(1030));
+    label({12, 156, 63, "ネット検索のURL(&U)"}, urlEdit);
+    place(urlEdit, 18, 166, 198, 14);
+
+    check(1047, 12, 193, 143, "毎回アプリ終了時に出題履歴をクリア(&C)");
+
+    auto* group = new QGroupBox(QStringLiteral("学習状況のクリア"), this);
+    place(group, 12, 217, 186, 83);
+    for (const CheckDef& def : kClearChecks)
+        check(def.m_nId, def.m_nX, def.m_nY, def.m_nWidth, def.m_pszText);
+
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    const QRect lineRect = MapDialogRect(this, QRect(228, 6, 1, 294));
+    line->setGeometry(lineRect.x(), lineRect.y(), std::max(2, lineRect.width()), lineRect.height());
+
+    const auto button = [&](int id, const QString& text, int y) {
+        auto* push = new QPushButton(text, this);
+        push->setObjectName(Id(id));
+        place(push, 240, y, 60, 18);
+        return push;
+    };
+    QPushButton* ok = button(1, QStringLiteral("OK"), 12);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &COptionDialog::accept);
+    connect(button(2, QStringLiteral("キャンセル"), 36), &QPushButton::clicked, this,
+            &COptionDialog::reject);
+    // Bound to the help topic by the base class.
+    button(9, QStringLiteral("ヘルプ(&H)"), 60);
+    connect(button(1031, QStringLiteral("バージョン情報"), 282), &QPushButton::clicked, this,
+            &COptionDialog::OnAbout);
+}
+
+void COptionDialog::showEvent(QShowEvent* event)
+{
+    if (!m_bInitDone) {
+        m_bInitDone = true;
+        OnInitDialog();
+    }
+    CBaseDialog::showEvent(event);
+}
+
+void COptionDialog::OnInitDialog()
+{
+    const FontFamilySource& source = FamilySource();
+    const QStringList reported = source ? source() : QFontDatabase::families(QFontDatabase::Japanese);
+    QStringList rows = CollectFontFamilies(reported);
+    rows.prepend(kNoFace);
+    SortLikeComboBox(rows);
+    m_comboFont->addItems(rows);
+    QString face = GetProfileString(kSettings, QStringLiteral("FontFace"), QString());
+    if (face.isEmpty())
+        face = kNoFace;
+    m_comboFont->setCurrentIndex(FindRowStartingWith(m_comboFont, face));
+
+    m_spinFontPoint->SetRange32(kFontPointLow, kFontPointHigh);
+    Edit(1034)->setText(QString::number(GetProfileInt(kSettings, QStringLiteral("FontPoint"), 36)));
+
+    Check(1018)->setChecked(GetProfileInt(kSettings, QStringLiteral("HyogaiRed"), 0) != 0);
+
+    const int stroke = GetProfileInt(kSettings, QStringLiteral("StrokeWidth"), 6);
+    int strokeRow = 1;
+    for (const PenWidth& pen : kPenWidths) {
+        if (pen.m_nWidth == stroke)
+            strokeRow = m_comboStroke->count();
+        m_comboStroke->addItem(QString::fromUtf8(pen.m_pszText), pen.m_nWidth);
+    }
+    m_comboStroke->setCurrentIndex(strokeRow);
+
+    const int freq = GetProfileInt(kSettings, QStringLiteral("ProbFreq"), 100);
+    int freqRow = 1;
+    for (int value : kFrequencies) {
+        if (value == freq)
+            freqRow = m_comboFreq->count();
+        m_comboFreq->addItem(QStringLiteral("1/%1").arg(value));
+    }
+    m_comboFreq->setCurrentIndex(freqRow);
+
+    const auto fillChoice = [](QComboBox* combo, const auto& texts, int stored) {
+        for (const char* text : texts)
+            combo->addItem(QString::fromUtf8(text));
+        combo->setCurrentIndex(stored >= 0 && stored < combo->count() ? stored : 0);
+    };
+    fillChoice(m_comboPref, kPrefKanji, GetProfileInt(kSettings, QStringLiteral("PrefKanji"), 0));
+    fillChoice(m_comboQAMode, kQAModes, GetProfileInt(kSettings, QStringLiteral("QAMode"), 0));
+    fillChoice(m_comboNoUnspec, kNoUnspec, GetProfileInt(kSettings, QStringLiteral("NoUnspec"), 0));
+
+    Edit(1030)->setText(GetProfileString(kSettings, QStringLiteral("SearchURL"),
+                                         QString::fromLatin1(kDefaultSearchUrl)));
+    Edit(1030)->setCursorPosition(0);
+
+    Check(1047)->setChecked(GetProfileInt(kSettings, QStringLiteral("ClearHistory"), 0) != 0);
+
+    CDictionary* dic = CDictionary::GetInstance();
+    dic->EnsureLoaded();
+    dic->RecountModes();
+    const int counts[] = {dic->CountInMode(Known), dic->CountInMode(Learned),
+                          dic->CountInMode(Learning), dic->CountInMode(NoLearn),
+                          dic->GetTotalCount()};
+    for (int k = 0; k < 5; ++k) {
+        QCheckBox* box = Check(kClearChecks[k].m_nId);
+        box->setText(FormatCount(box->text(), counts[k]));
+    }
+}
+
+bool COptionDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && watched == Edit(1034))
+        ClampEditToSpinRange(Edit(1034), m_spinFontPoint);
+    return CBaseDialog::eventFilter(watched, event);
+}
+
+void COptionDialog::accept()
+{
+    bool clear[5] = {};
+    bool anyClear = false;
+    for (int k = 0; k < 5; ++k) {
+        clear[k] = Check(kClearChecks[k].m_nId)->isChecked();
+        anyClear = anyClear || clear[k];
+    }
+    if (anyClear
+        && ShowMessageBox(QStringLiteral("チェックした学習状況をクリアしてもよろしいですか？"),
+                          MessageButtons::OkCancel)
+               != IDOK) {
+        return;
+    }
+
+    QString face = m_comboFont->currentText();
+    if (face == kNoFace)
+        face.clear();
+    if (face != GetProfileString(kSettings, QStringLiteral("FontFace"), QString())) {
+        WriteProfileString(kSettings, QStringLiteral("FontFace"), face);
+        m_bFontChanged = true;
+    }
+
+    ClampEditToSpinRange(Edit(1034), m_spinFontPoint);
+    const int point = ParseLeadingInt(Edit(1034)->text());
+    if (point != GetProfileInt(kSettings, QStringLiteral("FontPoint"), 36)) {
+        WriteProfileInt(kSettings, QStringLiteral("FontPoint"), point);
+        m_bFontChanged = true;
+    }
+
+    const bool red = Check(1018)->isChecked();
+    if (red != (GetProfileInt(kSettings, QStringLiteral("HyogaiRed"), 0) != 0)) {
+        WriteProfileInt(kSettings, QStringLiteral("HyogaiRed"), red ? 1 : 0);
+        m_bRedChanged = true;
+    }
+
+    WriteProfileInt(kSettings, QStringLiteral("StrokeWidth"), m_comboStroke->currentData().toInt());
+    WriteProfileInt(kSettings, QStringLiteral("ProbFreq"),
+                    ParseLeadingInt(m_comboFreq->currentText().mid(2)));
+    WriteProfileInt(kSettings, QStringLiteral("PrefKanji"), m_comboPref->currentIndex());
+    WriteProfileInt(kSettings, QStringLiteral("QAMode"), m_comboQAMode->currentIndex());
+    WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), m_comboNoUnspec->currentIndex());
+
+    QString url = Edit(1030)->text();
+    if (url.isEmpty())
+        url = QString::fromLatin1(kDefaultSearchUrl);
+    WriteProfileString(kSettings, QStringLiteral("SearchURL"), url);
+
+    WriteProfileInt(kSettings, QStringLiteral("ClearHistory"), Check(1047)->isChecked() ? 1 : 0);
+
+    CDictionary* dic = CDictionary::GetInstance();
+    if (clear[0] || clear[1] || clear[2] || clear[3]) {
+        dic->ClearModes(clear[1], clear[2], clear[3], clear[0]);
+        CallShowCurrentModeOnBar();
+        CallRepaintSearchList();
+    }
+    if (clear[4]) {
+        dic->ClearDictationCounts();
+        CallShowTodayCount();
+    }
+    if (anyClear)
+        dic->Save();
+
+    CBaseDialog::accept();
+}
+
+void COptionDialog::OnAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}

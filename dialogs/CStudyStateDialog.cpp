@@ -1,0 +1,120 @@
+#include "dialogs/CStudyStateDialog.h"
+
+#include "dialogs/CChartListCtrl.h"
+#include "dialogs/CDeferWindowPos.h"
+#include "platform/Bitmaps.h"
+#include "platform/Clock.h"
+#include "platform/DialogUnits.h"
+#include "platform/Profile.h"
+#include "study/CDictionary.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <QResizeEvent>
+
+CStudyStateDialog::CStudyStateDialog(QWidget* parent) : CBaseDialog(173, parent)
+{
+    setObjectName(QStringLiteral("173"));
+    setWindowTitle(QStringLiteral("最近100日間の書き取り回数"));
+    setWindowIcon(LoadIcon(140));
+    SetResizable(true);
+    SetTemplateSize(297, 164);
+    m_chart = new CChartListCtrl(this);
+    m_chart->setObjectName(QStringLiteral("1049"));
+    m_chart->setGeometry(MapDialogRect(this, QRect(6, 6, 282, 150)));
+}
+
+CStudyStateDialog::~CStudyStateDialog() = default;
+
+void CStudyStateDialog::setVisible(bool visible)
+{
+    // Before the dialog is placed on its owner, so that a restored size is
+    // centred too.
+    if (visible && !m_bInitDone) {
+        m_bInitDone = true;
+        OnInitDialog();
+    }
+    CBaseDialog::setVisible(visible);
+}
+
+QSize CStudyStateDialog::OuterSize() const
+{
+    return size() + m_frameExtra;
+}
+
+void CStudyStateDialog::OnInitDialog()
+{
+    m_chart->InitChart();
+
+    m_frameExtra = frameGeometry().size() - size();
+    const QSize current = OuterSize();
+    const int width = GetProfileInt(QString(), QStringLiteral("SSDlgWidth"), 0);
+    const int height = GetProfileInt(QString(), QStringLiteral("SSDlgHeight"), 0);
+    if (width > 0 && QSize(width, height) != current)
+        resize(QSize(width, height) - m_frameExtra);
+    // The layout runs once even when the size stays.
+    Layout();
+
+    const int cxClient = m_chart->viewport()->width();
+    m_chart->setColumnWidth(0, m_chart->DateColumnWidth());
+    m_chart->setColumnWidth(1, cxClient - m_chart->DateColumnWidth() - m_chart->ScrollBarWidth());
+
+    FillRows();
+}
+
+void CStudyStateDialog::FillRows()
+{
+    CDictionary* dic = CDictionary::GetInstance();
+    dic->EnsureLoaded();
+    m_chart->m_nMaxCount = 0;
+    m_chart->m_nWeekdayBase = -1;
+
+    LocalDate today;
+    QDate date;
+    if (ToLocalDate(GetStudyDate(), today))
+        date = QDate(today.year, today.month, today.day);
+    else
+        date = QDateTime::fromSecsSinceEpoch(CurrentTime()).date();
+
+    // Days are stepped on the calendar, not by 86400 seconds, so that a day
+    // of 23 hours (the change to summer time) is not skipped.
+    const QLocale locale;
+    for (int row = 0; row < kDayCount; ++row) {
+        const int count = dic->GetDayCount(date.year() * 10000 + date.month() * 100 + date.day());
+        m_chart->m_nMaxCount = std::max(m_chart->m_nMaxCount, count);
+        if (row == 0)
+            m_chart->m_nWeekdayBase = date.dayOfWeek() % 7 + 105;
+        m_chart->AddRow(locale.toString(date, QStringLiteral("MM/dd (ddd)")), count);
+        date = date.addDays(-1);
+    }
+}
+
+void CStudyStateDialog::resizeEvent(QResizeEvent* event)
+{
+    CBaseDialog::resizeEvent(event);
+    if (m_chart)
+        Layout();
+}
+
+void CStudyStateDialog::Layout()
+{
+    const QRect units = MapDialogRect(this, QRect(0, 0, 100, 100));
+    const int a = units.width() > 0 ? units.width() : 2;
+    const int b = units.height() > 0 ? units.height() : 2;
+    const int cx = width();
+    const int cy = height();
+    CDeferWindowPos batch;
+    batch.Begin(1);
+    batch.Move(m_chart, 6 * a / 100, 6 * b / 100, cx - 12 * a / 100, cy - 12 * b / 100);
+    batch.End();
+    m_chart->UpdateChartColumnWidth();
+}
+
+void CStudyStateDialog::done(int result)
+{
+    const QSize outer = OuterSize();
+    WriteProfileInt(QString(), QStringLiteral("SSDlgWidth"), outer.width());
+    WriteProfileInt(QString(), QStringLiteral("SSDlgHeight"), outer.height());
+    CBaseDialog::done(result);
+}
