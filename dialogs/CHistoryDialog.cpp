@@ -24,10 +24,8 @@ struct FilterButton {
 };
 
 constexpr FilterButton kFilterButtons[] = {
-    {1038, u"知ってる", 151, u"HistViewKnown"},
-    {1039, u"覚えた", 153, u"HistViewLearned"},
-    {1040, u"覚えたい", 155, u"HistViewLearning"},
-    {1041, u"覚えない", 157, u"HistViewNoLearn"},
+    {1038, u"知ってる", 151, u"HistViewKnown"},    {1039, u"覚えた", 153, u"HistViewLearned"},
+    {1040, u"覚えたい", 155, u"HistViewLearning"}, {1041, u"覚えない", 157, u"HistViewNoLearn"},
     {1042, u"指定なし", 151, u"HistViewUnspec"},
 };
 constexpr int kFilterOffBitmap = 159;
@@ -112,9 +110,8 @@ CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, paren
 
     for (int k = 0; k < 5; ++k)
         connect(m_btnMode[k], &QPushButton::clicked, this, [this, k] { OnFilterClicked(k); });
-    connect(m_comboAction, &QComboBox::activated, this, [](int row) {
-        WriteProfileInt(QString(), QStringLiteral("HistoryAction"), row);
-    });
+    connect(m_comboAction, &QComboBox::activated, this,
+            [](int row) { WriteProfileInt(QString(), QStringLiteral("HistoryAction"), row); });
     connect(m_pExecute, &QPushButton::clicked, this, &CHistoryDialog::Execute);
     connect(m_listHistory, &QListWidget::itemDoubleClicked, this, [this] { Execute(); });
     m_listHistory->installEventFilter(this);
@@ -143,7 +140,8 @@ void CHistoryDialog::FillList()
     for (qsizetype i = m_arrPositions.size() - 1; i >= 0; --i) {
         const int pos = m_arrPositions.at(i);
         // A record whose item no longer exists has nothing to show or act on.
-        const CDictionary::CItem* item = dictionary->GetItem(dictionary->GetHistoryRecord(pos).m_nIndex);
+        const CDictionary::CItem* item =
+            dictionary->GetItem(dictionary->GetHistoryRecord(pos).m_nIndex);
         if (!item)
             continue;
         const int row = m_listHistory->AddRow(item->GetWord(), pos);
@@ -196,8 +194,8 @@ void CHistoryDialog::Execute()
 
 bool CHistoryDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_listHistory && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+    if (watched == m_listHistory && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
         Execute();
         return true;
     }

@@ -31,7 +31,7 @@ public:
 
     void done(int result) override;
 
-    std::array<CModeButton*, 5> m_btnMode{}; // 1038 to 1042
+    std::array<CModeButton*, 5> m_btnMode{};  // 1038 to 1042
     CHistoryListBox* m_listHistory = nullptr; // 1017
     QComboBox* m_comboAction = nullptr;       // 1037
     QList<int> m_arrPositions;                // positions passing the filter, ascending

@@ -5,9 +5,8 @@
 #include "text/CItemListDelegate.h"
 
 #include <QPainter>
+#include <QPen>
 #include <QResizeEvent>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 CItemListBox::CItemListBox(QWidget* parent) : QListWidget(parent)
 {
@@ -78,11 +77,8 @@ void CItemListBox::paintEvent(QPaintEvent* event)
     // An empty list still shows where the keyboard focus is.
     if (count() == 0 && hasFocus()) {
         QPainter painter(viewport());
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = QRect(0, 0, viewport()->width(), kRowHeight);
-        option.backgroundColor = palette().color(QPalette::Base);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Text), 1, Qt::DotLine));
+        painter.drawRect(0, 0, viewport()->width() - 1, kRowHeight - 1);
     }
 }
 

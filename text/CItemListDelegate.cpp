@@ -8,8 +8,8 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QPen>
 #include <QStyle>
-#include <QStyleOptionFocusRect>
 
 CItemListDelegate::CItemListDelegate(CItemListBox* list) : QStyledItemDelegate(list), m_pList(list)
 {
@@ -47,8 +47,8 @@ void CItemListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->fillRect(rect, colours.m_background);
 
     const QList<QPixmap>& images = m_pList->GetImageList();
-    if (m_pList->m_nMarkerKey >= 0 && m_pList->GetRowKey(row) == m_pList->m_nMarkerKey
-        && !images.isEmpty())
+    if (m_pList->m_nMarkerKey >= 0 && m_pList->GetRowKey(row) == m_pList->m_nMarkerKey &&
+        !images.isEmpty())
         painter->drawPixmap(rect.left(), rect.top() + 2, images.at(0));
 
     // A row without an item (a history position that has gone) shows its
@@ -57,7 +57,8 @@ void CItemListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const CDictionary::CItem* item =
         itemIndex >= 0 ? CDictionary::GetInstance()->GetItem(itemIndex) : nullptr;
     if (item) {
-        const bool red = GetProfileInt(QStringLiteral("Settings"), QStringLiteral("HyogaiRed"), 0) != 0;
+        const bool red =
+            GetProfileInt(QStringLiteral("Settings"), QStringLiteral("HyogaiRed"), 0) != 0;
         const QString text = red ? item->GetAnswerMarkup() : item->GetWord();
         const int right = rect.left() + rect.width();
         const TextRect textRect{rect.left() + CItemListBox::kImageSize, rect.top(),
@@ -68,17 +69,16 @@ void CItemListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 
         const int picture = CItemListBox::ImageOfMode(item->m_nMode);
         if (picture > 0 && picture < images.size())
-            painter->drawPixmap(right - CItemListBox::kImageSize, rect.top() + 2, images.at(picture));
+            painter->drawPixmap(right - CItemListBox::kImageSize, rect.top() + 2,
+                                images.at(picture));
     }
 
     if (option.state.testFlag(QStyle::State_HasFocus)) {
-        QStyleOptionFocusRect focus;
-        focus.QStyleOption::operator=(option);
-        focus.rect = rect;
-        focus.state |= QStyle::State_KeyboardFocusChange;
-        focus.backgroundColor = colours.m_background;
-        const QStyle* style = m_pList->style();
-        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, m_pList);
+        // A dotted outline only: some styles fill their focus frame, which
+        // would tint the row and its pictures.
+        painter->setPen(QPen(colours.m_text, 1, Qt::DotLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(rect.adjusted(0, 0, -1, -1));
     }
     painter->restore();
 }

@@ -30,7 +30,7 @@ struct FilterButton {
 
 // In command order: 知ってる, 覚えた, 覚えたい, 覚えない, 指定なし.
 constexpr FilterButton kFilterButtons[] = {
-    {1038, u"知ってる", 151}, {1039, u"覚えた", 153}, {1040, u"覚えたい", 155},
+    {1038, u"知ってる", 151}, {1039, u"覚えた", 153},   {1040, u"覚えたい", 155},
     {1041, u"覚えない", 157}, {1042, u"指定なし", 151},
 };
 constexpr int kFilterOffBitmap = 159;
@@ -106,6 +106,7 @@ CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
     setFocusProxy(m_pEdit);
 
     m_timer.setSingleShot(false);
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &CSearchDialogBar::OnTimer);
     connect(m_pClose, &QPushButton::clicked, this, &CSearchDialogBar::CloseRequested);
     connect(m_pEdit, &QLineEdit::textChanged, this, &CSearchDialogBar::OnQueryChanged);
@@ -156,8 +157,8 @@ void CSearchDialogBar::OnQueryChanged(const QString& text)
 
 bool CSearchDialogBar::AnyFilter() const
 {
-    return m_bFilterKnown || m_bFilterLearned || m_bFilterLearning || m_bFilterNoLearn
-           || m_bFilterUnspec;
+    return m_bFilterKnown || m_bFilterLearned || m_bFilterLearning || m_bFilterNoLearn ||
+           m_bFilterUnspec;
 }
 
 int& CSearchDialogBar::FilterFlag(int k)
@@ -210,11 +211,11 @@ void CSearchDialogBar::OnTimer()
 void CSearchDialogBar::Search()
 {
     if (!m_strQuery.isEmpty() || AnyFilter()) {
-        const bool extends = (m_strLastQuery.isEmpty() && !m_strQuery.isEmpty())
-                             || (!m_strLastQuery.isEmpty() && !m_strQuery.isEmpty()
-                                 && m_strQuery.startsWith(m_strLastQuery));
-        const bool full = m_bFullSearch || m_results.isEmpty() || m_results.size() >= kMaxResults
-                          || !extends;
+        const bool extends = (m_strLastQuery.isEmpty() && !m_strQuery.isEmpty()) ||
+                             (!m_strLastQuery.isEmpty() && !m_strQuery.isEmpty() &&
+                              m_strQuery.startsWith(m_strLastQuery));
+        const bool full =
+            m_bFullSearch || m_results.isEmpty() || m_results.size() >= kMaxResults || !extends;
         emit CommitModeRequested();
         if (full) {
             CDictionary::GetInstance()->Search(m_strQuery, m_bFilterUnspec, m_bFilterLearned,

@@ -92,9 +92,9 @@ private:
     void Narrow();
     void ShowResults();
 
-    QLineEdit* m_pEdit = nullptr;       // 1036
-    QLabel* m_pStatus = nullptr;        // 1043
-    QPushButton* m_pExecute = nullptr;  // 1044
-    QPushButton* m_pClose = nullptr;    // 1046
+    QLineEdit* m_pEdit = nullptr;      // 1036
+    QLabel* m_pStatus = nullptr;       // 1043
+    QPushButton* m_pExecute = nullptr; // 1044
+    QPushButton* m_pClose = nullptr;   // 1046
     QTimer m_timer;
 };

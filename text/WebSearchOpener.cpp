@@ -38,7 +38,8 @@ void OpenWebSearch(const QString& word, QWidget*)
     const UrlOpener& opener = CurrentOpener();
     const bool started = opener ? opener(url) : OpenWithDesktop(url);
     if (!started)
-        ShowMessageBox(QStringLiteral("ブラウザを起動できませんでした。(%1)").arg(kBrowserStartFailure));
+        ShowMessageBox(
+            QStringLiteral("ブラウザを起動できませんでした。(%1)").arg(kBrowserStartFailure));
 }
 
 void InstallWebSearch()

@@ -1,0 +1,668 @@
+#include "common/FakeWordLists.h"
+#include "common/MessageRecorder.h"
+#include "common/TestEnv.h"
+#include "dialogs/CActionDialog.h"
+#include "dialogs/ItemActions.h"
+#include "mainwnd/CMainDialogBar.h"
+#include "mainwnd/CMainFrame.h"
+#include "platform/DialogUnits.h"
+#include "platform/Profile.h"
+#include "study/CDictionary.h"
+#include "study/CItem.h"
+#include "text/CSearchDialogBar.h"
+#include "text/CSearchListBox.h"
+#include "text/WebSearchOpener.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+// Global indices 0 to 9 of the small lists.
+const QStringList kWords = {
+    QStringLiteral("漢字\tかんじ"),           // 0
+    QStringLiteral("感心\tかんしん"),         // 1
+    QStringLiteral("蚊\tか"),                 // 2
+    QStringLiteral("遁走する\tとんそうする"), // 3
+    QStringLiteral("本当\tほんとう"),         // 4
+    QStringLiteral("日本\tにほん"),           // 5
+    QStringLiteral("愛敬(愛嬌)\tあいきょう"), // 6
+    QStringLiteral("火山\tかざん"),           // 7
+    QStringLiteral("本\tもと"),               // 8: only the word holds 本
+    QStringLiteral("簡単\tかんたん"),         // 9
+};
+
+std::shared_ptr<FakeWordLists> MakeLists(const QStringList& first, const QStringList& second = {})
+{
+    auto lists = std::make_shared<FakeWordLists>();
+    lists->m_lists.insert(501, FakeWordLists::MakeList(first));
+    lists->m_lists.insert(502, FakeWordLists::MakeList(second));
+    for (int id = 503; id <= 506; ++id)
+        lists->m_lists.insert(id, FakeWordLists::MakeList({}));
+    return lists;
+}
+
+// count items "課N" read "かN".
+QStringList ManyKa(int count)
+{
+    QStringList items;
+    for (int i = 0; i < count; ++i)
+        items << QStringLiteral("課%1\tか%1").arg(i);
+    return items;
+}
+
+CDictionary::CItem* Item(int index)
+{
+    return CDictionary::GetInstance()->GetItem(index);
+}
+
+// A plain transcription of the sort the bar must use, over strings.
+void ReferenceShellSort(QList<int>& entries, const QHash<int, QString>& readings)
+{
+    const qsizetype n = entries.size();
+    qsizetype h = 1;
+    if (n / 9 > 1) {
+        while (h < n / 9)
+            h = 3 * h + 1;
+    }
+    for (; h > 0; h /= 3) {
+        for (qsizetype i = h; i < n; ++i) {
+            const int v = entries[i];
+            qsizetype j = i - h;
+            while (j >= 0 && readings[entries[j]] > readings[v]) {
+                entries[j + h] = entries[j];
+                j -= h;
+            }
+            entries[j + h] = v;
+        }
+    }
+}
+
+} // namespace
+
+class TestSearchBar : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MessageRecorder> m_messages;
+    std::unique_ptr<CSearchDialogBar> m_bar;
+    QStringList m_urls;
+    UrlOpener m_previousOpener;
+
+    void UseLists(const QStringList& first, const QStringList& second = {})
+    {
+        m_bar.reset();
+        CDictionary::ResetInstanceForTesting();
+        CDictionary::SetWordListSource(MakeLists(first, second));
+        m_bar = std::make_unique<CSearchDialogBar>();
+        m_bar->InitBar();
+        m_bar->resize(m_bar->sizeHint());
+        m_bar->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_bar.get()));
+    }
+    QLineEdit* Edit() const { return m_bar->findChild<QLineEdit*>(QStringLiteral("1036")); }
+    QString Status() const { return m_bar->findChild<QLabel*>(QStringLiteral("1043"))->text(); }
+    QStringList Rows() const
+    {
+        QStringList rows;
+        for (int r = 0; r < m_bar->m_wndList->count(); ++r)
+            rows << m_bar->m_wndList->item(r)->text();
+        return rows;
+    }
+    // Types the text as keystrokes, then lets the timer fire.
+    void Search(const QString& keys)
+    {
+        QTest::keyClicks(Edit(), keys);
+        QVERIFY(m_bar->SearchTimer().isActive());
+        m_bar->OnTimer();
+    }
+    void SelectRow(int row)
+    {
+        m_bar->m_wndList->setCurrentRow(row);
+        QVERIFY(m_bar->m_wndList->item(row)->isSelected());
+    }
+    void ChooseAction(int action) { m_bar->m_wndAction->setCurrentIndex(action); }
+
+private slots:
+    void initTestCase()
+    {
+        m_messages = std::make_unique<MessageRecorder>();
+        m_previousOpener = SetUrlOpener([this](const QString& url) {
+            m_urls << url;
+            return true;
+        });
+        InstallWebSearch();
+    }
+    void cleanupTestCase()
+    {
+        m_bar.reset();
+        SetUrlOpener(std::move(m_previousOpener));
+        CDictionary::ResetInstanceForTesting();
+    }
+    void init()
+    {
+        TestEnv::ClearSettings();
+        QDir(TestEnv::Instance().DataFolder()).removeRecursively();
+        m_messages->Clear();
+        m_urls.clear();
+        UseLists(kWords);
+    }
+
+    void romajiStartsTheTimerOnlyWhenTheKanaChange()
+    {
+        QTest::keyClick(Edit(), Qt::Key_K);
+        QCOMPARE(m_bar->m_strQuery, QString());
+        QVERIFY(!m_bar->SearchTimer().isActive());
+
+        QTest::keyClick(Edit(), Qt::Key_A);
+        QCOMPARE(m_bar->m_strQuery, QStringLiteral("か"));
+        QVERIFY(m_bar->SearchTimer().isActive());
+        QCOMPARE(m_bar->SearchTimer().interval(), 1000);
+        m_bar->OnTimer();
+        QVERIFY(!m_bar->SearchTimer().isActive());
+        QCOMPARE(m_bar->m_strLastQuery, QStringLiteral("か"));
+
+        QTest::keyClick(Edit(), Qt::Key_N);
+        QCOMPARE(m_bar->m_strQuery, QStringLiteral("か"));
+        QVERIFY(!m_bar->SearchTimer().isActive());
+
+        QTest::keyClick(Edit(), Qt::Key_J);
+        QCOMPARE(m_bar->m_strQuery, QStringLiteral("かん"));
+        QVERIFY(m_bar->SearchTimer().isActive());
+    }
+
+    void eachChangeBeforeTheSearchRestartsTheInterval()
+    {
+        QTest::keyClicks(Edit(), QStringLiteral("ka"));
+        QVERIFY(m_bar->SearchTimer().isActive());
+        QTest::qWait(100);
+        const int before = m_bar->SearchTimer().remainingTime();
+        QTest::keyClicks(Edit(), QStringLiteral("nji"));
+        QVERIFY(m_bar->SearchTimer().isActive());
+        QVERIFY2(m_bar->SearchTimer().remainingTime() > before + 50,
+                 "the interval starts again at the last keystroke");
+        m_bar->OnTimer();
+        QCOMPARE(Rows(), QStringList{QStringLiteral("漢字")});
+    }
+
+    void narrowingKeepsToTheEarlierResults()
+    {
+        // With 覚えたい on, "か" finds the Learning items among those with か.
+        Item(0)->m_nMode = Learning; // かんじ
+        Item(2)->m_nMode = Learning; // か
+        m_bar->ToggleModeFilter(32787);
+        m_bar->OnTimer();
+        Search(QStringLiteral("ka"));
+        QCOMPARE(m_bar->m_results, (QList<int>{2, 0}));
+
+        // An item that becomes Learning now is not among them: "かん" only
+        // narrows, so it stays out; a full search would find it.
+        Item(9)->m_nMode = Learning; // かんたん
+        Search(QStringLiteral("nj"));
+        QCOMPARE(m_bar->m_results, (QList<int>{0}));
+        QCOMPARE(Rows(), QStringList{QStringLiteral("漢字")});
+
+        // Deleting text makes the next search a full one.
+        QTest::keyClick(Edit(), Qt::Key_Backspace);
+        QTest::keyClick(Edit(), Qt::Key_Backspace);
+        QCOMPARE(m_bar->m_strQuery, QStringLiteral("か"));
+        m_bar->OnTimer();
+        QCOMPARE(m_bar->m_results, (QList<int>{2, 0, 9}));
+    }
+
+    void fiveHundredResultsForceAFullSearch()
+    {
+        UseLists(ManyKa(600));
+        Search(QStringLiteral("ka"));
+        QCOMPARE(m_bar->m_results.size(), 500);
+        QCOMPARE(Status(), QStringLiteral("検索結果が多すぎます (500個まで表示)"));
+        QCOMPARE(m_bar->m_wndList->count(), 500);
+
+        // Narrowing would only keep 課5 and 課50 to 課59 from the first 500.
+        Search(QStringLiteral("5"));
+        QCOMPARE(m_bar->m_results.size(), 111);
+        QCOMPARE(Status(), QStringLiteral("111 個見つかりました"));
+        QVERIFY(m_bar->m_results.contains(599));
+    }
+
+    void filterToggles_data()
+    {
+        QTest::addColumn<QList<int>>("commands");
+        QTest::addColumn<int>("fullSearch");
+        QTest::addColumn<bool>("timer");
+        QTest::newRow("first filter on narrows") << QList<int>{32785} << 0 << true;
+        QTest::newRow("second filter on searches all") << QList<int>{32785, 32786} << 1 << true;
+        QTest::newRow("one of two off narrows") << QList<int>{32785, 32786, 32786} << 0 << true;
+        QTest::newRow("last filter off searches all") << QList<int>{32789, 32789} << 1 << true;
+        QTest::newRow("other ids do nothing") << QList<int>{32784, 32790} << 1 << false;
+    }
+    void filterToggles()
+    {
+        QFETCH(QList<int>, commands);
+        QFETCH(int, fullSearch);
+        QFETCH(bool, timer);
+        for (int id : commands)
+            m_bar->ToggleModeFilter(id);
+        QCOMPARE(m_bar->m_bFullSearch, fullSearch);
+        QCOMPARE(m_bar->SearchTimer().isActive(), timer);
+    }
+
+    void filterButtonsFlipTheirFilter_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("知ってる") << QStringLiteral("1038") << int(Known);
+        QTest::newRow("覚えた") << QStringLiteral("1039") << int(Learned);
+        QTest::newRow("覚えたい") << QStringLiteral("1040") << int(Learning);
+        QTest::newRow("覚えない") << QStringLiteral("1041") << int(NoLearn);
+        QTest::newRow("指定なし") << QStringLiteral("1042") << int(Unspec);
+    }
+    void filterButtonsFlipTheirFilter()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, mode);
+        for (int i = 0; i < 10; ++i)
+            Item(i)->m_nMode = qint16(i % 5);
+        auto* modeButton = m_bar->findChild<CModeButton*>(button);
+        QVERIFY(modeButton);
+        QTest::mouseClick(modeButton, Qt::LeftButton);
+        QVERIFY(modeButton->m_bChecked);
+        m_bar->OnTimer();
+        QCOMPARE(m_bar->m_results.size(), 2);
+        for (int index : std::as_const(m_bar->m_results))
+            QCOMPARE(int(Item(index)->m_nMode), mode);
+
+        QTest::mouseClick(modeButton, Qt::LeftButton);
+        QVERIFY(!modeButton->m_bChecked);
+        m_bar->OnTimer();
+        QVERIFY(m_bar->m_results.isEmpty());
+        QCOMPARE(Status(), QString());
+        QCOMPARE(m_bar->m_wndList->count(), 0);
+    }
+
+    void knownFilterAloneListsTheFirstFiveHundred()
+    {
+        UseLists(ManyKa(600));
+        for (int i = 0; i < 600; ++i)
+            Item(i)->m_nMode = Known;
+        Item(3)->m_nMode = Learned;
+        m_bar->ToggleModeFilter(32785);
+        m_bar->OnTimer();
+        QCOMPARE(m_bar->m_results.size(), 500);
+        QVERIFY(!m_bar->m_results.contains(3));
+        QVERIFY(m_bar->m_results.contains(500)); // the 500th Known item
+        QVERIFY(!m_bar->m_results.contains(501));
+        QCOMPARE(Status(), QStringLiteral("検索結果が多すぎます (500個まで表示)"));
+        // Sorted by reading: か10 comes before か2.
+        QVERIFY(m_bar->m_results.indexOf(10) < m_bar->m_results.indexOf(2));
+    }
+
+    void statusTexts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("kana") << QStringLiteral("honn")
+                              << QStringList{QStringLiteral("日本"), QStringLiteral("本当")}
+                              << QStringLiteral("2 個見つかりました");
+        QTest::newRow("kanji only in the word")
+            << QStringLiteral("本")
+            << QStringList{QStringLiteral("日本"), QStringLiteral("本当"), QStringLiteral("本")}
+            << QStringLiteral("3 個見つかりました");
+        QTest::newRow("nothing") << QStringLiteral("zuzu") << QStringList{}
+                                 << QStringLiteral("見つかりませんでした");
+        QTest::newRow("one") << QStringLiteral("愛嬌") << QStringList{QStringLiteral("愛敬(愛嬌)")}
+                             << QStringLiteral("1 個見つかりました");
+    }
+    void statusTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, status);
+        Edit()->setText(text);
+        QVERIFY(m_bar->SearchTimer().isActive());
+        m_bar->OnTimer();
+        QCOMPARE(Rows(), rows);
+        QCOMPARE(Status(), status);
+        for (int r = 0; r < rows.size(); ++r)
+            QCOMPARE(Item(m_bar->m_wndList->GetRowItem(r))->GetWord(), rows.at(r));
+    }
+
+    void compareByReading_data()
+    {
+        QTest::addColumn<QString>("x");
+        QTest::addColumn<QString>("y");
+        QTest::addColumn<int>("sign");
+        QTest::newRow("equal") << QStringLiteral("かん") << QStringLiteral("かん") << 0;
+        QTest::newRow("prefix first") << QStringLiteral("か") << QStringLiteral("かん") << -1;
+        QTest::newRow("longer after") << QStringLiteral("かんじ") << QStringLiteral("かん") << 1;
+        QTest::newRow("code units") << QStringLiteral("が") << QStringLiteral("か") << 1;
+        QTest::newRow("surrogate above BMP kana")
+            << QString::fromUtf16(u"\U00020000") << QStringLiteral("\uFF5E") << -1;
+        QTest::newRow("empty first") << QString() << QStringLiteral("あ") << -1;
+    }
+    void compareByReading()
+    {
+        QFETCH(QString, x);
+        QFETCH(QString, y);
+        QFETCH(int, sign);
+        const int result = CSearchDialogBar::CompareByReading(x, y);
+        QCOMPARE((result > 0) - (result < 0), sign);
+    }
+
+    void equalReadingsEndInTheShellSortOrder()
+    {
+        // Twenty items, so the sort runs with the gaps 4 and 1; the order of
+        // equal readings was worked out by hand from the procedure and is
+        // not the order a stable sort gives.
+        const QStringList readings = {u"う"_qs, u"あ"_qs, u"い"_qs, u"あ"_qs, u"う"_qs,
+                                      u"い"_qs, u"あ"_qs, u"え"_qs, u"い"_qs, u"あ"_qs,
+                                      u"う"_qs, u"あ"_qs, u"い"_qs, u"え"_qs, u"あ"_qs,
+                                      u"う"_qs, u"い"_qs, u"あ"_qs, u"え"_qs, u"い"_qs};
+        QStringList items;
+        for (int i = 0; i < readings.size(); ++i)
+            items << QStringLiteral("語%1\t%2").arg(i).arg(readings.at(i));
+        UseLists(items);
+        QList<int> entries;
+        for (int i = 0; i < readings.size(); ++i)
+            entries << i;
+        QList<int> stable = entries;
+        std::stable_sort(stable.begin(), stable.end(),
+                         [&](int a, int b) { return readings.at(a) < readings.at(b); });
+        CSearchDialogBar::SortByReading(entries);
+        const QList<int> expected = {1, 6,  3, 9, 14, 11, 17, 8,  12, 16,
+                                     2, 19, 5, 0, 10, 15, 4,  13, 18, 7};
+        QCOMPARE(entries, expected);
+        QVERIFY(entries != stable);
+    }
+
+    void sortMatchesTheProcedure_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("distinct");
+        QTest::newRow("2 entries") << 2 << 1;
+        QTest::newRow("17 entries, gap 1 only") << 17 << 3;
+        QTest::newRow("120 entries, gaps 13 4 1") << 120 << 7;
+        QTest::newRow("500 entries, gaps 121 40 13 4 1") << 500 << 20;
+    }
+    void sortMatchesTheProcedure()
+    {
+        QFETCH(int, count);
+        QFETCH(int, distinct);
+        std::mt19937 random(count);
+        QStringList items;
+        QHash<int, QString> readings;
+        QList<int> entries;
+        for (int i = 0; i < count; ++i) {
+            const QString reading =
+                QString(QChar(0x3042 + int(random() % distinct))).repeated(1 + int(random() % 2));
+            items << QStringLiteral("語%1\t%2").arg(i).arg(reading);
+            readings.insert(i, reading);
+            entries << i;
+        }
+        std::shuffle(entries.begin(), entries.end(), random);
+        UseLists(items);
+        QList<int> expected = entries;
+        ReferenceShellSort(expected, readings);
+        CSearchDialogBar::SortByReading(entries);
+        QCOMPARE(entries, expected);
+    }
+
+    void executeFromEveryEntryPoint_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("double click") << QStringLiteral("dblclick");
+        QTest::newRow("Enter") << QStringLiteral("enter");
+        QTest::newRow("Space") << QStringLiteral("space");
+        QTest::newRow("実行") << QStringLiteral("button");
+        QTest::newRow("key G through the frame's command") << QStringLiteral("command");
+    }
+    void executeFromEveryEntryPoint()
+    {
+        QFETCH(QString, entry);
+        Search(QStringLiteral("kann"));
+        // かんしん sorts before かんじ: し is U+3057, じ U+3058.
+        QCOMPARE(Rows(), (QStringList{QStringLiteral("感心"), QStringLiteral("漢字"),
+                                      QStringLiteral("簡単")}));
+        ChooseAction(SetNoLearn);
+        SelectRow(1);
+        CSearchListBox* list = m_bar->m_wndList;
+        if (entry == u"dblclick") {
+            const QPoint centre = list->visualItemRect(list->item(1)).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+        } else if (entry == u"enter") {
+            QTest::keyClick(list, Qt::Key_Return);
+        } else if (entry == u"space") {
+            QTest::keyClick(list, Qt::Key_Space);
+        } else if (entry == u"button") {
+            QTest::mouseClick(m_bar->findChild<QPushButton*>(QStringLiteral("1044")),
+                              Qt::LeftButton);
+        } else {
+            QVERIFY(m_bar->OnCmdMsg(32790));
+        }
+        QCOMPARE(int(Item(0)->m_nMode), int(NoLearn));
+        QCOMPARE(int(Item(1)->m_nMode), int(Unspec));
+        QCOMPARE(int(Item(9)->m_nMode), int(Unspec));
+    }
+
+    void executeNeedsARowAndAnAction()
+    {
+        Search(QStringLiteral("kann"));
+        ChooseAction(SetKnown);
+        m_bar->ExecuteAction(); // no row selected
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(int(Item(i)->m_nMode), int(Unspec));
+        SelectRow(0);
+        ChooseAction(-1);
+        m_bar->ExecuteAction();
+        QCOMPARE(int(Item(0)->m_nMode), int(Unspec));
+    }
+
+    void startDictationAppendsToTheHistory()
+    {
+        Search(QStringLiteral("honn"));
+        ChooseAction(StartDictation);
+        SelectRow(1); // 本当
+        QSignalSpy show(m_bar.get(), &CSearchDialogBar::ShowQuestionRequested);
+        const int before = CDictionary::GetInstance()->GetHistoryCount();
+        m_bar->ExecuteAction();
+        QCOMPARE(CDictionary::GetInstance()->GetHistoryCount(), before + 1);
+        QCOMPARE(CDictionary::GetInstance()->GetCurrentHistoryItem(), 4);
+        QCOMPARE(show.count(), 1);
+        QCOMPARE(show.at(0).at(0).toInt(), 4);
+        QCOMPARE(show.at(0).at(1).toBool(), true);
+        QCOMPARE(Rows().size(), 2); // the results stay
+    }
+
+    void webSearchSendsTheWordWithItsParentheses()
+    {
+        Search(QStringLiteral("aikyou"));
+        ChooseAction(WebSearch);
+        SelectRow(0);
+        m_bar->ExecuteAction();
+        QCOMPARE(
+            m_urls,
+            QStringList{QStringLiteral(
+                "https://www.google.com/search?q=%e6%84%9b%e6%95%ac%28%e6%84%9b%e5%ac%8c%29")});
+    }
+
+    void modeChangeKeepsTheRowUntilTheNextSearch()
+    {
+        m_bar->ToggleModeFilter(32789); // 指定なし
+        m_bar->OnTimer();
+        Search(QStringLiteral("kann"));
+        QCOMPARE(Rows().size(), 3);
+        ChooseAction(CycleMode);
+        SelectRow(0);
+        m_bar->ExecuteAction();
+        QCOMPARE(int(Item(1)->m_nMode), int(Known));
+        QCOMPARE(Rows().size(), 3);
+        QVERIFY(Rows().contains(QStringLiteral("感心")));
+        // The next search, after the filter went off and on again, drops it.
+        m_bar->ToggleModeFilter(32789);
+        m_bar->ToggleModeFilter(32789);
+        m_bar->OnTimer();
+        QCOMPARE(Rows(), (QStringList{QStringLiteral("漢字"), QStringLiteral("簡単")}));
+    }
+
+    void unspecActionsReuseTheCachedAverage()
+    {
+        for (int i = 0; i < 10; ++i)
+            Item(i)->m_nAskCount = qint16(i == 5 ? 10 : 4);
+        Item(0)->m_nMode = Known;
+        Item(1)->m_nMode = Known;
+        Search(QStringLiteral("kann"));
+        ChooseAction(SetUnspec);
+        SelectRow(0);
+        m_bar->ExecuteAction();
+        const qint16 first = Item(0)->m_nAskCount;
+        QCOMPARE(m_bar->m_nUnspecAskCount, first);
+        Item(5)->m_nAskCount = 30000; // the average of Unspec items moves
+        SelectRow(1);
+        m_bar->ExecuteAction();
+        QCOMPARE(Item(1)->m_nAskCount, first);
+    }
+
+    void askEachTime_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("closed") << QString() << int(Unspec);
+        QTest::newRow("覚えた") << QStringLiteral("1001") << int(Learned);
+        QTest::newRow("覚えない") << QStringLiteral("1003") << int(NoLearn);
+    }
+    void askEachTime()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, mode);
+        Search(QStringLiteral("kann"));
+        ChooseAction(AskEachTime);
+        SelectRow(2);
+        bool seen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<CActionDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            seen = true;
+            if (button.isEmpty())
+                dialog->reject();
+            else
+                dialog->findChild<QPushButton*>(button)->click();
+        });
+        m_bar->ExecuteAction();
+        QVERIFY(seen);
+        QCOMPARE(int(Item(9)->m_nMode), mode);
+        QCOMPARE(CDictionary::GetInstance()->GetHistoryCount(), 0);
+    }
+
+    void actionChoiceIsStoredAtOnce()
+    {
+        QCOMPARE(m_bar->m_wndAction->count(), 9);
+        QCOMPARE(m_bar->m_wndAction->currentIndex(), 0);
+        m_bar->m_wndAction->setFocus();
+        QTest::keyClick(m_bar->m_wndAction, Qt::Key_Down);
+        QTest::keyClick(m_bar->m_wndAction, Qt::Key_Down);
+        QCOMPARE(GetProfileInt(QString(), QStringLiteral("SearchAction"), 0), 2);
+        UseLists(kWords);
+        QCOMPARE(m_bar->m_wndAction->currentIndex(), 2);
+    }
+
+    void storedActionOutsideTheTableSelectsNothing()
+    {
+        WriteProfileInt(QString(), QStringLiteral("SearchAction"), 9);
+        UseLists(kWords);
+        QCOMPARE(m_bar->m_wndAction->currentIndex(), -1);
+        Search(QStringLiteral("kann"));
+        SelectRow(0);
+        m_bar->ExecuteAction();
+        QCOMPARE(int(Item(0)->m_nMode), int(Unspec));
+        QVERIFY(m_urls.isEmpty());
+    }
+
+    void findRowOfItem()
+    {
+        Search(QStringLiteral("kann"));
+        QCOMPARE(m_bar->FindRowOfItem(1), 0);
+        QCOMPARE(m_bar->FindRowOfItem(0), 1);
+        QCOMPARE(m_bar->FindRowOfItem(9), 2);
+        QCOMPARE(m_bar->FindRowOfItem(4), -1);
+        QCOMPARE(m_bar->FindRowOfItem(-1), -1);
+    }
+
+    void layoutFollowsTheSize()
+    {
+        m_bar->resize(400, 600);
+        const QRect units = MapDialogRect(m_bar.get(), QRect(0, 0, 100, 100));
+        const int bx = units.width();
+        const int by = units.height();
+        QCOMPARE(m_bar->m_wndList->geometry(),
+                 QRect(bx * 6 / 100, by * 72 / 100, 400 - bx * 12 / 100, 600 - by * 102 / 100));
+        QCOMPARE(m_bar->m_wndAction->geometry().topLeft(),
+                 QPoint(bx * 6 / 100, 600 - by * 21 / 100));
+        QCOMPARE(m_bar->m_wndAction->width(), 400 - bx * 78 / 100);
+        auto* execute = m_bar->findChild<QPushButton*>(QStringLiteral("1044"));
+        QCOMPARE(execute->pos(), QPoint(400 - bx * 66 / 100, 600 - by * 24 / 100));
+        // The edit box keeps its template place.
+        QCOMPARE(Edit()->geometry(), MapDialogRect(m_bar.get(), QRect(6, 18, 180, 14)));
+    }
+
+    void focusGoesToTheEditBox()
+    {
+        m_bar->activateWindow();
+        m_bar->setFocus();
+        QTRY_VERIFY(Edit()->hasFocus());
+    }
+
+    void frameRunsTheBarsRequests()
+    {
+        m_bar.reset();
+        auto frame = std::make_unique<CMainFrame>();
+        QVERIFY(frame->Create());
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        CSearchDialogBar* bar = frame->GetSearchBar();
+        QVERIFY(!bar->isVisibleTo(frame.get()));
+        frame->OnToggleSearchBar();
+        QVERIFY(bar->isVisibleTo(frame.get()));
+
+        auto* edit = bar->findChild<QLineEdit*>(QStringLiteral("1036"));
+        edit->setText(QStringLiteral("honn"));
+        bar->OnTimer();
+        QCOMPARE(bar->m_wndList->count(), 2);
+        bar->m_wndList->setCurrentRow(0);
+        bar->m_wndAction->setCurrentIndex(StartDictation);
+        QVERIFY(frame->OnCmdMsg(32790));
+        QVERIFY(frame->GetCurrentItem());
+        QCOMPARE(frame->GetCurrentItem()->GetWord(), QStringLiteral("日本"));
+        QCOMPARE(CDictionary::GetInstance()->GetCurrentHistoryItem(), 5);
+
+        // The current item's mode changed in the list shows on the main bar.
+        bar->m_wndAction->setCurrentIndex(SetLearning);
+        bar->ExecuteAction();
+        QCOMPARE(int(frame->GetMainBar()->GetCheckedMode()), int(Learning));
+
+        // Ctrl+2 reaches the filter while the bar is visible.
+        QVERIFY(frame->OnCmdMsg(32786));
+        QCOMPARE(bar->m_bFilterLearned, 1);
+
+        QTest::mouseClick(bar->findChild<QPushButton*>(QStringLiteral("1046")), Qt::LeftButton);
+        QVERIFY(!bar->isVisibleTo(frame.get()));
+        // Hidden, the frame no longer passes the filter commands on.
+        frame->OnCmdMsg(32786);
+        QCOMPARE(bar->m_bFilterLearned, 1);
+        frame.reset();
+    }
+};
+
+QTEST_MAIN(TestSearchBar)
+#include "tst_searchbar.moc"
