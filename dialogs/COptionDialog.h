@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs/CBaseDialog.h"
+#include "text/WebSearch.h"
 
 #include <QStringList>
 #include <functional>
@@ -9,9 +10,6 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class CSpinButtonCtrl;
-
-// Used for the web search when "SearchURL" is missing or left empty.
-inline constexpr char kDefaultSearchUrl[] = "https://www.google.com/search?q=";
 
 // The options dialog: the question panel's font, the red marking, the pen
 // width, question choice, the web-search URL and the history at exit, plus

@@ -28,7 +28,7 @@ UrlOpener& CurrentOpener()
 QString GetWebSearchUrl(const QString& word)
 {
     const QString prefix = GetProfileString(QStringLiteral("Settings"), QStringLiteral("SearchURL"),
-                                            QStringLiteral("https://www.google.com/search?q="));
+                                            QString::fromLatin1(kDefaultSearchUrl));
     return prefix + EncodeQuery(word);
 }
 
