@@ -2,7 +2,13 @@
 # Installs what building, running and testing need on Debian, skipping apt
 # entirely when every package is already there.
 set -euo pipefail
-packages=(g++ make cmake qt6-base-dev libgl-dev fonts-ipafont fonts-ipafont-gothic)
+packages=(
+    g++ make cmake qt6-base-dev libgl-dev
+    fonts-ipafont fonts-ipafont-gothic fonts-noto-cjk
+    qt6-translations-l10n
+    libzinnia-dev tegaki-zinnia-japanese fonts-kanjistrokeorders
+    desktop-file-utils appstream dpkg-dev file
+)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
