@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSessionManager>
+#include <QWindow>
 #include <climits>
 
 namespace {
@@ -340,6 +341,14 @@ int CMainFrame::TranslateAccelerator(const QKeyEvent* event) const
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    // A close request that reaches the window while a modal dialog runs
+    // (the mode prompt of a close among them) would end the program from
+    // inside the dialog, without the exit save: it is dropped.
+    if (event->type() == QEvent::Close && watched == static_cast<QObject*>(windowHandle()) &&
+        QApplication::activeModalWidget()) {
+        event->ignore();
+        return true;
+    }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return QWidget::eventFilter(watched, event);
     auto* target = static_cast<QWidget*>(watched);
@@ -645,7 +654,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (PromptForMode()) {
+    if (QApplication::activeModalWidget() || PromptForMode()) {
         event->ignore();
         return;
     }

@@ -6,6 +6,7 @@
 #include "platform/DialogUnits.h"
 #include "platform/GuiMessageBox.h"
 #include "platform/HelpService.h"
+#include "platform/ProcessSignals.h"
 #include "platform/Profile.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
@@ -19,6 +20,10 @@ CVelmarikApp::CVelmarikApp(int& argc, char** argv) : QApplication(argc, argv)
     InitProgramIdentity();
     setApplicationVersion(QStringLiteral(VELMARIK_PRODUCT_VERSION));
     setApplicationDisplayName(QStringLiteral("Velmarik"));
+    IgnoreFileSizeSignal();
+    m_pTermination = new CTerminationSignals(this);
+    connect(m_pTermination, &CTerminationSignals::Received, this,
+            &CVelmarikApp::OnTerminationSignal);
 }
 
 CVelmarikApp::~CVelmarikApp()
@@ -85,6 +90,20 @@ const QFont& CVelmarikApp::GetGuiFont()
         m_font = font;
     }
     return *m_font;
+}
+
+void CVelmarikApp::OnTerminationSignal()
+{
+    // A save failure's message box runs an event loop in which a repeated
+    // signal arrives; the first one does the work.
+    if (m_bTerminating)
+        return;
+    m_bTerminating = true;
+    if (m_pMainWnd)
+        m_pMainWnd->OnQueryEndSession();
+    m_bTerminating = false;
+    // Leaves every event loop, an open dialog's too.
+    exit(0);
 }
 
 void CVelmarikApp::OnHelpIndex()

@@ -5,6 +5,7 @@
 #include <optional>
 
 class CMainFrame;
+class CTerminationSignals;
 
 // The process's application object: program identity, the main frame, one
 // shared user-interface font, the help contents, and the end of the study
@@ -37,6 +38,12 @@ public:
     void OnHelpIndex();
 
 private:
-    CMainFrame* m_pMainWnd = nullptr; // owned
+    // SIGTERM, SIGINT and SIGHUP end the program like a session end: the
+    // placement and the study data are saved, no prompt is shown.
+    void OnTerminationSignal();
+
+    CMainFrame* m_pMainWnd = nullptr;              // owned
+    CTerminationSignals* m_pTermination = nullptr; // child
+    bool m_bTerminating = false;
     std::optional<QFont> m_font;
 };
