@@ -8,10 +8,14 @@
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
 
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QtEndian>
+
+#include <cerrno>
 
 namespace {
 
@@ -24,6 +28,9 @@ constexpr qint16 kHistoryFileVersion = 2;
 
 constexpr qint64 kStudyDayOffset = 10800;        // a study day starts at 03:00
 constexpr qint64 kKeptDaySpan = 100 * 86400;     // day counts kept: 100 days
+
+// Qt's text for a device that holds no error of its own.
+const QString kUnknownError = QStringLiteral("Unknown error");
 
 const QString kListReadError = QStringLiteral(
     "学習モードファイルを読み込めませんでした。\r\n一部の学習モードはクリアされます。\r\n");
@@ -75,9 +82,21 @@ bool WriteWholeFile(const QString& path, const QByteArray& content, FileFailure&
     }
     // commit() alone does not notice a write that the system cut short (a
     // full disk, a file-size limit), so the flushed size is checked first.
-    if (file.write(content) != content.size() || !file.flush() ||
-        file.size() != content.size()) {
-        failure = FileFailure::FromDevice(file);
+    // A short write leaves the device without an error of its own; the
+    // system's reason is still in errno.
+    errno = 0;
+    bool written = file.write(content) == content.size();
+    int systemError = errno;
+    if (written) {
+        written = file.flush();
+        if (errno != 0)
+            systemError = errno;
+        written = written && file.size() == content.size();
+    }
+    if (!written) {
+        failure = file.error() != QFileDevice::NoError && file.errorString() != kUnknownError
+                      ? FileFailure::FromDevice(file)
+                      : FileFailure::ShortWrite(systemError);
         file.cancelWriting();
         return false;
     }
@@ -103,6 +122,28 @@ QStringList SplitLines(const QString& text)
     return lines;
 }
 
+// A save killed before its commit leaves its temporary file, named after
+// the state file and six random letters. No save runs while the
+// files are loaded, so any such file is a leftover; nothing else in the
+// folder is touched.
+void RemoveStaleSaveFiles(const QString& folder)
+{
+    QStringList names{kMiscFileName, kHistoryFileName};
+    for (const WordListInfo& info : kWordLists)
+        names << QString::fromLatin1(info.m_pszName) + QStringLiteral(".dat");
+    const QDir dir(folder);
+    for (const QString& name : std::as_const(names)) {
+        const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+            QRegularExpression::escape(name) + QStringLiteral("\\.[A-Za-z]{6}")));
+        const QStringList found = dir.entryList({name + QStringLiteral(".??????")},
+                                                QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString& candidate : found) {
+            if (pattern.match(candidate).hasMatch())
+                QFile::remove(dir.filePath(candidate));
+        }
+    }
+}
+
 } // namespace
 
 void CDictionary::SetWordListSource(std::shared_ptr<const CWordListSource> source)
@@ -117,6 +158,7 @@ void CDictionary::EnsureLoaded()
     QString folder;
     if (!GetAppDataFolder(folder))
         return;
+    RemoveStaleSaveFiles(folder);
 
     static const CWordListSource builtIn;
     const std::shared_ptr<const CWordListSource> installed = InstalledWordListSource();

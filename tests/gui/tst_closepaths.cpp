@@ -16,6 +16,7 @@
 #include <QWindow>
 
 #include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -51,7 +52,6 @@ class TestClosePaths : public QObject {
 
 private:
     std::shared_ptr<FakeWordLists> m_lists;
-    std::unique_ptr<MessageRecorder> m_messages;
     CVelmarikApp* App() const { return CVelmarikApp::Instance(); }
 
     CMainFrame* Start()
@@ -79,15 +79,18 @@ private slots:
                                             QStringLiteral("山川%1\tやまかわ").arg(id),
                                             QStringLiteral("花火%1\tはなび").arg(id),
                                         }));
+        // One list whose file is larger than the others together.
+        QStringList many;
+        for (int k = 0; k < 200; ++k)
+            many << QStringLiteral("語%1\tご").arg(k);
+        m_lists->m_lists.insert(506, FakeWordLists::MakeList(many));
         CDictionary::SetWordListSource(m_lists);
-        m_messages = std::make_unique<MessageRecorder>();
     }
     void init()
     {
         QDir(TestEnv::Instance().DataFolder()).removeRecursively();
         TestEnv::ClearSettings();
         CDictionary::ResetInstanceForTesting();
-        m_messages->Clear();
     }
     void cleanup()
     {
@@ -181,6 +184,37 @@ private slots:
         QVERIFY(!DataFileExists(QStringLiteral("histdata.dat")));
         dialog.close();
         QVERIFY(frame->close());
+        QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
+    }
+
+    // A save that runs into the file-size limit fails like any failed write:
+    // the learner is told, and the program is still there to tell.
+    void fileSizeLimitFailsTheSaveNotTheProgram()
+    {
+        CMainFrame* frame = Start();
+        QVERIFY(frame);
+        MessageRecorder messages; // after the start, which installs the message boxes
+        // Asked until the question comes from the large list.
+        while (frame->GetCurrentItem()->GetWord().startsWith(QStringLiteral("山川")) ||
+               frame->GetCurrentItem()->GetWord().startsWith(QStringLiteral("花火")))
+            Press(Qt::Key_N);
+        Press(Qt::Key_2);
+        rlimit old{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        rlimit small = old;
+        // Room for the small files and the settings' lock, not for the
+        // large list's file.
+        small.rlim_cur = 400;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool closed = frame->close();
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(closed);
+        QCOMPARE(messages.Texts(),
+                 QStringList{QStringLiteral(
+                     "学習モードファイルを保存できませんでした。\r\nFile too large(2)")});
+        // The rest of the save went on.
+        QVERIFY(!DataFileExists(QStringLiteral("dic2_std.dat")));
+        QVERIFY(DataFileExists(QStringLiteral("miscdata.dat")));
         QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
     }
 
