@@ -11,6 +11,9 @@
 namespace {
 
 const QString kDefaultFace = QStringLiteral("ＭＳ Ｐゴシック");
+constexpr qsizetype kMaxFaceLength = 255;
+constexpr int kMinPoints = 10;
+constexpr int kMaxPoints = 100;
 
 } // namespace
 
@@ -35,9 +38,15 @@ void CPanelDialogBar::CreateTextFont()
 {
     QString face =
         GetProfileString(QStringLiteral("Settings"), QStringLiteral("FontFace"), QString());
-    if (face.isEmpty())
+    // No installed family has a name this long; matching one against the
+    // font system costs seconds, so it counts as no face chosen.
+    if (face.isEmpty() || face.size() > kMaxFaceLength)
         face = kDefaultFace;
-    const int points = GetProfileInt(QStringLiteral("Settings"), QStringLiteral("FontPoint"), 36);
+    // The options dialog stores 10 to 100; anything else was written by
+    // hand, and points * 10 must not overflow.
+    const int points = qBound(
+        kMinPoints, GetProfileInt(QStringLiteral("Settings"), QStringLiteral("FontPoint"), 36),
+        kMaxPoints);
     // A face this system lacks would be replaced by one without Japanese
     // glyphs; an installed Japanese face stands in for it.
     QFont font(ResolveJapaneseFace(face));
