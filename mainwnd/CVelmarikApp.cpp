@@ -8,6 +8,7 @@
 #include "platform/HelpService.h"
 #include "platform/ProcessSignals.h"
 #include "platform/Profile.h"
+#include "platform/SingleInstance.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
 #include "text/WebSearchOpener.h"
@@ -34,6 +35,47 @@ CVelmarikApp::~CVelmarikApp()
 CVelmarikApp* CVelmarikApp::Instance()
 {
     return qobject_cast<CVelmarikApp*>(QCoreApplication::instance());
+}
+
+bool CVelmarikApp::HandOverToRunningCopy(int& exitCode)
+{
+    // A folder failure is shown as a message box, like the one the first
+    // load would show.
+    InstallGuiMessageBox();
+    QString folder;
+    if (!GetAppDataFolder(folder))
+        return false;
+    m_pSingleInstance = new CSingleInstance(this);
+    switch (m_pSingleInstance->ClaimFolder(folder)) {
+    case CSingleInstance::Claim::kFirst:
+        connect(m_pSingleInstance, &CSingleInstance::ActivationRequested, this,
+                &CVelmarikApp::RaiseMainWindow);
+        return false;
+    case CSingleInstance::Claim::kUnavailable:
+        return false;
+    case CSingleInstance::Claim::kOtherRunning:
+        break;
+    }
+    if (m_pSingleInstance->ActivateRunningCopy(folder)) {
+        exitCode = 0;
+    } else {
+        // The other copy holds the lock but does not answer: running beside
+        // it would still cost one of the two its progress.
+        qWarning("Velmarik is already running and does not answer.");
+        exitCode = 1;
+    }
+    return true;
+}
+
+void CVelmarikApp::RaiseMainWindow()
+{
+    if (!m_pMainWnd)
+        return;
+    if (m_pMainWnd->isMinimized())
+        m_pMainWnd->setWindowState(m_pMainWnd->windowState() & ~Qt::WindowMinimized);
+    m_pMainWnd->show();
+    m_pMainWnd->raise();
+    m_pMainWnd->activateWindow();
 }
 
 bool CVelmarikApp::InitInstance(int showCommand)
@@ -66,6 +108,10 @@ bool CVelmarikApp::InitInstance(int showCommand)
         break;
     }
     m_pMainWnd->activateWindow();
+    if (m_bTerminationPending) {
+        m_bTerminationPending = false;
+        QMetaObject::invokeMethod(this, &CVelmarikApp::OnTerminationSignal, Qt::QueuedConnection);
+    }
     return true;
 }
 
@@ -75,6 +121,9 @@ int CVelmarikApp::ExitInstance(int exitCode)
     m_pMainWnd = nullptr;
     CDictionary::DestroyInstance();
     m_font.reset();
+    // The lock goes last: the exit save is done by now.
+    delete m_pSingleInstance;
+    m_pSingleInstance = nullptr;
     return exitCode;
 }
 
@@ -98,9 +147,15 @@ void CVelmarikApp::OnTerminationSignal()
     // signal arrives; the first one does the work.
     if (m_bTerminating)
         return;
+    if (!m_pMainWnd || !m_pMainWnd->isVisible()) {
+        // Still starting (a message box of the load may be open): the
+        // request waits for the main loop, where the frame exists.
+        m_bTerminationPending = true;
+        exit(0);
+        return;
+    }
     m_bTerminating = true;
-    if (m_pMainWnd)
-        m_pMainWnd->OnQueryEndSession();
+    m_pMainWnd->OnQueryEndSession();
     m_bTerminating = false;
     // Leaves every event loop, an open dialog's too.
     exit(0);

@@ -5,6 +5,7 @@
 #include <optional>
 
 class CMainFrame;
+class CSingleInstance;
 class CTerminationSignals;
 
 // The process's application object: program identity, the main frame, one
@@ -27,6 +28,11 @@ public:
 
     static CVelmarikApp* Instance();
 
+    // One copy per user: when another copy already runs for the same data
+    // folder, asks it to come to the front and returns true with the exit
+    // code for this one. Without a data folder every start runs, as ever.
+    bool HandOverToRunningCopy(int& exitCode);
+
     // Creates and shows the main frame; false when it cannot be created.
     bool InitInstance(int showCommand = kShowUnset);
     // Ends the study data (without saving) and returns the exit code.
@@ -41,9 +47,12 @@ private:
     // SIGTERM, SIGINT and SIGHUP end the program like a session end: the
     // placement and the study data are saved, no prompt is shown.
     void OnTerminationSignal();
+    void RaiseMainWindow();
 
     CMainFrame* m_pMainWnd = nullptr;              // owned
     CTerminationSignals* m_pTermination = nullptr; // child
+    CSingleInstance* m_pSingleInstance = nullptr;  // child, holds the lock until exit
     bool m_bTerminating = false;
+    bool m_bTerminationPending = false; // a signal came before the frame was shown
     std::optional<QFont> m_font;
 };
