@@ -14,6 +14,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "study/CItem.h"
+#include "study/CPeriodicSave.h"
 #include "text/CSearchDialogBar.h"
 
 #include <QApplication>
@@ -188,6 +189,7 @@ bool CMainFrame::Create()
     else
         ReshowCurrentQuestion();
     m_wndMainBar->UpdateCommandUI();
+    new CPeriodicSave(this);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "dialogs/CModeSelectDialog.h"
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CVelmarikApp.h"
+#include "platform/Clock.h"
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
@@ -216,6 +217,35 @@ private slots:
         QVERIFY(!DataFileExists(QStringLiteral("dic2_std.dat")));
         QVERIFY(DataFileExists(QStringLiteral("miscdata.dat")));
         QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
+    }
+
+    // A crash after a minute of drill loses nothing but the last minute:
+    // the session is saved while the window stays open.
+    void sessionIsSavedDuringTheDrill()
+    {
+        const qint64 start = 1'700'000'000;
+        SetCurrentTimeForTesting(start);
+        CMainFrame* frame = Start();
+        QVERIFY(frame);
+        const QString word = frame->GetCurrentItem()->GetWord();
+        Press(Qt::Key_2); // counts the dictation
+        Press(Qt::Key_N); // commits 覚えた
+        QVERIFY(!DataFileExists(QStringLiteral("histdata.dat")));
+        SetCurrentTimeForTesting(start + 61);
+        QTRY_VERIFY_WITH_TIMEOUT(DataFileExists(QStringLiteral("histdata.dat")), 20000);
+        QVERIFY(DataFileExists(QStringLiteral("miscdata.dat")));
+        QVERIFY(frame->isVisible());
+        SetCurrentTimeForTesting(std::nullopt);
+
+        // What a start after a crash would read.
+        CDictionary saved;
+        saved.EnsureLoaded();
+        QCOMPARE(saved.GetHistoryCount(), 2);
+        QCOMPARE(saved.GetTotalCount(), 1);
+        CDictionary::CItem* item = saved.GetItem(saved.GetHistoryRecord(0).m_nIndex);
+        QVERIFY(item);
+        QCOMPARE(item->GetWord(), word);
+        QCOMPARE(item->m_nMode, qint16(Learned));
     }
 
     // A termination signal saves the placement and the session without the
