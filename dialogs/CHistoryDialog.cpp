@@ -5,6 +5,7 @@
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
+#include "platform/ScreenFit.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "text/CHistoryListBox.h"
@@ -91,8 +92,8 @@ CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, paren
 
     const int width = GetProfileInt(QString(), QStringLiteral("HWinWidth"), 0);
     const int height = GetProfileInt(QString(), QStringLiteral("HWinHeight"), 0);
-    if (width > 0)
-        resize(width, height); // the frame's margins are taken off when shown
+    if (width > 0) // the frame's margins are taken off when shown
+        resize(FitSizeToScreens(QSize(width, height), minimumSize(), size()));
 
     for (int k = 0; k < 5; ++k)
         m_btnMode[k]->LoadBitmaps(kFilterButtons[k].m_nBitmapOn, kFilterOffBitmap);
@@ -215,7 +216,8 @@ void CHistoryDialog::showEvent(QShowEvent* event)
         return;
     // The stored size is the outer one; the window's frame is known now.
     const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    resize(width - margins.left() - margins.right(), height - margins.top() - margins.bottom());
+    const QSize frame(margins.left() + margins.right(), margins.top() + margins.bottom());
+    resize(FitSizeToScreens(QSize(width, height), minimumSize() + frame, size() + frame) - frame);
     if (QWidget* owner = parentWidget()) {
         const QRect ownerRect = owner->window()->frameGeometry();
         QRect rect = frameGeometry();

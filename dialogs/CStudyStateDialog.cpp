@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
+#include "platform/ScreenFit.h"
 #include "study/CDictionary.h"
 
 #include <QDate>
@@ -51,8 +52,10 @@ void CStudyStateDialog::OnInitDialog()
     const QSize current = OuterSize();
     const int width = GetProfileInt(QString(), QStringLiteral("SSDlgWidth"), 0);
     const int height = GetProfileInt(QString(), QStringLiteral("SSDlgHeight"), 0);
-    if (width > 0 && QSize(width, height) != current)
-        resize(QSize(width, height) - m_frameExtra);
+    const QSize stored =
+        FitSizeToScreens(QSize(width, height), minimumSize() + m_frameExtra, current);
+    if (width > 0 && stored != current)
+        resize(stored - m_frameExtra);
     // The layout runs once even when the size stays.
     Layout();
 

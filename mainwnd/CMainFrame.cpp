@@ -13,6 +13,7 @@
 #include "platform/HelpService.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
+#include "platform/ScreenFit.h"
 #include "study/CItem.h"
 #include "study/CPeriodicSave.h"
 #include "text/CSearchDialogBar.h"
@@ -139,16 +140,14 @@ void CMainFrame::RestorePlacement()
     const int height = GetProfileInt(QString(), QStringLiteral("WinHeight"), INT_MIN);
     // INT_MIN leaves the choice to the platform: an unset left edge leaves
     // the position to the window system, an unset width the size.
-    if (width == INT_MIN || height == INT_MIN) {
-        QSize size(900, 680);
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            size = size.boundedTo(screen->availableSize() * 9 / 10);
-        resize(size);
-    } else {
-        resize(qMax(width, 1), qMax(height, 1));
-    }
+    QSize size(900, 680);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableSize() * 9 / 10);
+    if (width != INT_MIN && height != INT_MIN)
+        size = FitSizeToScreens(QSize(width, height), minimumSize(), size);
+    resize(size);
     if (left != INT_MIN && top != INT_MIN)
-        move(left, top);
+        move(FitPositionToScreens(QPoint(left, top), size));
 }
 
 bool CMainFrame::Create()
