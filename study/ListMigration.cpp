@@ -694,13 +694,14 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
     QList<ListSignature> nowSignature(kListCount);
     for (int i = 0; i < kListCount; ++i) {
         const std::optional<QByteArray> text = current.Load(kWordLists[i].m_nResourceId);
-        if (text) {
-            nowText[i] = *text;
-            now[i] = ListItemTexts(*text);
-        }
+        // A list missing from the program is a broken build, not a new
+        // list: carrying over to it would throw its records away.
+        if (!text)
+            return;
+        nowText[i] = *text;
+        now[i] = ListItemTexts(*text);
         nowSignature[i] = MakeListSignature(now[i]);
-        if (text)
-            known.SetCurrent(i, nowText[i], now[i], nowSignature[i]);
+        known.SetCurrent(i, nowText[i], now[i], nowSignature[i]);
     }
     const StateSignatures stored = StoredSignatures(folder, known);
     StateSignatures updated = stored;

@@ -441,6 +441,26 @@ private slots:
         QCOMPARE(messages.Texts(), QStringList());
     }
 
+    void missingListLeavesStateAlone()
+    {
+        auto lists = MakeLists(kNew);
+        lists->m_lists.remove(502);
+        CDictionary::SetWordListSource(lists);
+        SetUnsignedWordListSource(MakeLists(kOld));
+        WriteOldState();
+        MessageRecorder messages;
+        {
+            CDictionary dic;
+            dic.EnsureLoaded();
+        }
+        QCOMPARE(ReadFile("dic1_std2.dat"), ListFile(kOldList2));
+        QCOMPARE(ReadFile("dic1_std1.dat"), ListFile(kOldList1));
+        QVERIFY(!QFile::exists(Folder() + "wordlists.sig"));
+        // Once the program is whole again, the records are all there to carry.
+        Install(kOld, kNew);
+        VerifyCarriedState();
+    }
+
     void interruptedCarryOver_data()
     {
         QTest::addColumn<int>("steps");
