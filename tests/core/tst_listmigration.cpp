@@ -202,18 +202,29 @@ private:
 
         MessageRecorder messages;
         CDictionary dic;
-        QHash<QString, int> newIndex;
-        survivors = 0;
+        // Should a text stand twice in the new lists, one of them takes the
+        // record and the other starts afresh.
+        QHash<QString, QList<int>> newIndices;
+        QHash<QString, int> carriedTo;
         for (int index = 0; index < dic.GetTotalItemCount(); ++index) {
             const CDictionary::CItem* item = dic.GetItem(index);
-            newIndex.insert(item->m_strText, index);
+            newIndices[item->m_strText].append(index);
             const QPair<int, int> got(item->m_nAskCount, item->m_nMode);
+            if (got == QPair<int, int>(0, 0))
+                continue;
             if (recordOfText.contains(item->m_strText)) {
                 QCOMPARE(got, recordOfText.value(item->m_strText));
-                ++survivors;
-            } else if (got != QPair<int, int>(0, 0)) {
+                ++carriedTo[item->m_strText];
+            } else {
                 QVERIFY2(recordsOfSpelling.value(MainSpelling(item->m_strText)).contains(got),
                          qPrintable(item->m_strText));
+            }
+        }
+        survivors = 0;
+        for (auto it = newIndices.cbegin(); it != newIndices.cend(); ++it) {
+            if (recordOfText.contains(it.key())) {
+                QCOMPARE(carriedTo.value(it.key()), 1);
+                ++survivors;
             }
         }
         QCOMPARE(messages.Texts(), QStringList());
@@ -224,8 +235,8 @@ private:
         for (const auto& [oldIndex, answered] : std::as_const(history)) {
             const QString& text = oldTexts.at(oldIndex);
             const CDictionary::CHistInfo record = dic.GetHistoryRecord(next);
-            if (newIndex.contains(text)) {
-                QCOMPARE(record.m_nIndex, newIndex.value(text));
+            if (newIndices.contains(text)) {
+                QVERIFY2(newIndices.value(text).contains(record.m_nIndex), qPrintable(text));
                 ++next;
             } else if (record.m_nIndex >= 0 &&
                        MainSpelling(dic.GetItem(record.m_nIndex)->m_strText) ==
@@ -555,16 +566,14 @@ private slots:
         SetUnsignedWordListSource(nullptr); // the shipped lists, as for a learner
         int survivors = 0;
         CheckShippedStateCarriesOver(survivors);
-        int expected = 0;
         const Lists shipped = ShippedLists();
         QSet<QString> old;
         for (const QStringList& list : shipped)
             old.unite(QSet<QString>(list.begin(), list.end()));
-        for (const QStringList& list : std::as_const(lists)) {
-            for (const QString& text : list)
-                expected += old.contains(text);
-        }
-        QCOMPARE(survivors, expected);
+        QSet<QString> kept;
+        for (const QStringList& list : std::as_const(lists))
+            kept.unite(QSet<QString>(list.begin(), list.end()));
+        QCOMPARE(survivors, int(kept.intersect(old).size()));
 
         // The words whose reading lost its alternative kept their records.
         CDictionary dic;
