@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
+#include "platform/SaveFile.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
@@ -12,11 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QtEndian>
-
-#include <cerrno>
 
 namespace {
 
@@ -29,9 +27,6 @@ constexpr qint16 kHistoryFileVersion = 2;
 
 constexpr qint64 kStudyDayOffset = 10800;        // a study day starts at 03:00
 constexpr qint64 kKeptDaySpan = 100 * 86400;     // day counts kept: 100 days
-
-// Qt's text for a device that holds no error of its own.
-const QString kUnknownError = QStringLiteral("Unknown error");
 
 const QString kListReadError = QStringLiteral(
     "学習モードファイルを読み込めませんでした。\r\n一部の学習モードはクリアされます。\r\n");
@@ -72,42 +67,6 @@ void AppendValue(QByteArray& out, T value)
     out.append(bytes, sizeof(T));
 }
 
-// Writes the whole content to a temporary file and puts it in place only
-// when all of it was written, so a failed save never leaves a broken file.
-bool WriteWholeFile(const QString& path, const QByteArray& content, FileFailure& failure)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        failure = FileFailure::FromDevice(file);
-        return false;
-    }
-    // commit() alone does not notice a write that the system cut short (a
-    // full disk, a file-size limit), so the flushed size is checked first.
-    // A short write leaves the device without an error of its own; the
-    // system's reason is still in errno.
-    errno = 0;
-    bool written = file.write(content) == content.size();
-    int systemError = errno;
-    if (written) {
-        written = file.flush();
-        if (errno != 0)
-            systemError = errno;
-        written = written && file.size() == content.size();
-    }
-    if (!written) {
-        failure = file.error() != QFileDevice::NoError && file.errorString() != kUnknownError
-                      ? FileFailure::FromDevice(file)
-                      : FileFailure::ShortWrite(systemError);
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        failure = FileFailure::FromDevice(file);
-        return false;
-    }
-    return true;
-}
-
 // Splits at every CR LF; text after the last one is not a line.
 QStringList SplitLines(const QString& text)
 {
@@ -129,7 +88,8 @@ QStringList SplitLines(const QString& text)
 // folder is touched.
 void RemoveStaleSaveFiles(const QString& folder)
 {
-    QStringList names{kMiscFileName, kHistoryFileName};
+    // The word lists' signature file is saved the same way.
+    QStringList names{kMiscFileName, kHistoryFileName, QStringLiteral("wordlists.sig")};
     for (const WordListInfo& info : kWordLists)
         names << QString::fromLatin1(info.m_pszName) + QStringLiteral(".dat");
     const QDir dir(folder);
