@@ -219,6 +219,19 @@ private slots:
         QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
     }
 
+    // A signal that comes while the program is still starting is not lost:
+    // the session is saved once the window is there.
+    void signalDuringStartUpWaitsForTheWindow()
+    {
+        std::raise(SIGTERM);
+        QCoreApplication::processEvents(); // the program's start-up runs events too
+        // As the program's main does: the event loop right after the start.
+        QVERIFY(App()->InitInstance());
+        QVERIFY(!DataFileExists(QStringLiteral("histdata.dat")));
+        QVERIFY(RunUntilQuit());
+        QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
+    }
+
     // A crash after a minute of drill loses nothing but the last minute:
     // the session is saved while the window stays open.
     void sessionIsSavedDuringTheDrill()
