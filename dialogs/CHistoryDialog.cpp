@@ -188,8 +188,11 @@ void CHistoryDialog::Execute()
         reject();
         return;
     }
-    CarryOutItemAction(action, m_listHistory->GetRowItem(row), m_nUnspecAskCount, this,
-                       [this, row] { m_listHistory->InvalidateRow(row); });
+    const int index = m_listHistory->GetRowItem(row);
+    CarryOutItemAction(action, index, m_nUnspecAskCount, this, [this, row, index] {
+        m_listHistory->InvalidateRow(row);
+        emit ItemModeChanged(index);
+    });
 }
 
 bool CHistoryDialog::eventFilter(QObject* watched, QEvent* event)

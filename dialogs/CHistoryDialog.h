@@ -40,6 +40,8 @@ public:
 signals:
     // The frame shows the item again as the current question.
     void ShowQuestionRequested(int itemIndex, bool isNew);
+    // An action changed the item's mode.
+    void ItemModeChanged(int itemIndex);
 
 protected:
     void showEvent(QShowEvent* event) override;

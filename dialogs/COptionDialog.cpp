@@ -1,8 +1,7 @@
 #include "dialogs/COptionDialog.h"
 
+#include "dialogs/CAboutDlg.h"
 #include "dialogs/CSpinButtonCtrl.h"
-#include "dialogs/MainWindowHooks.h"
-#include "mainwnd/CAboutDlg.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
@@ -393,12 +392,11 @@ void COptionDialog::accept()
     CDictionary* dic = CDictionary::GetInstance();
     if (clear[0] || clear[1] || clear[2] || clear[3]) {
         dic->ClearModes(clear[1], clear[2], clear[3], clear[0]);
-        CallShowCurrentModeOnBar();
-        CallRepaintSearchList();
+        emit ModesCleared();
     }
     if (clear[4]) {
         dic->ClearDictationCounts();
-        CallShowTodayCount();
+        emit DictationCountsCleared();
     }
     if (anyClear)
         dic->Save();

@@ -1,14 +1,9 @@
 #include "mainwnd/CMainDialogBar.h"
 
 #include "dialogs/CDeferWindowPos.h"
-#include "mainwnd/CMainFrame.h"
-#include "mainwnd/CVelmarikApp.h"
-#include "mainwnd/CWriteView.h"
 #include "platform/DialogUnits.h"
-#include "platform/HelpService.h"
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
-#include "text/CSearchDialogBar.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -27,6 +22,15 @@ const char* const kModeCaptions[] = {"知ってる", "覚えた", "覚えたい"
 constexpr QRgb kModeColors[] = {
     qRgb(255, 255, 230), qRgb(180, 220, 253), qRgb(253, 228, 178),
     qRgb(254, 178, 179), qRgb(255, 255, 230),
+};
+
+// The command each control runs, for the controls 1000 to 1016.
+constexpr int kControlCommands[] = {
+    32771, 32772, 32773, 32774, 32775, // the mode buttons
+    32776, 32777, 32778, 32779, 32780, 32781,
+    57632, // 消去
+    32782, 32783, 57666, 32784,
+    57665, // the cross: the frame's close
 };
 
 int IndexOfMode(int mode)
@@ -143,22 +147,7 @@ void CMainDialogBar::CheckButton(int index)
         m_btnMode[k]->m_bChecked = (k == index);
         m_btnMode[k]->update();
     }
-}
-
-void CMainDialogBar::ChooseMode(LearnMode mode)
-{
-    CheckButton(IndexOfMode(mode));
-    CountDictation();
-    CMainFrame* frame = CMainFrame::GetMainFrame();
-    CSearchDialogBar* search = frame ? frame->GetSearchBar() : nullptr;
-    if (!search)
-        return;
-    const int row = search->FindRowOfItem(CDictionary::GetInstance()->GetCurrentHistoryItem());
-    if (row < 0)
-        return; // the item gets the mode at the next commit
-    // The listed row shows the item's mode, so it must be right at once.
-    frame->CommitMode();
-    search->InvalidateListRow(row);
+    emit CheckedModeChanged(GetCheckedMode());
 }
 
 void CMainDialogBar::SelectModeButton(int mode)
@@ -191,17 +180,14 @@ void CMainDialogBar::SetAnswerCaption(bool questionSide)
     static_cast<QPushButton*>(GetControl(1010))->setText(caption);
 }
 
-void CMainDialogBar::CountDictation()
-{
-    const int count = CDictionary::GetInstance()->RecordDictation();
-    if (count != -1)
-        static_cast<QPushButton*>(GetControl(1006))->setText(QString::number(count));
-}
-
 void CMainDialogBar::ShowTodayCount()
 {
-    static_cast<QPushButton*>(GetControl(1006))
-        ->setText(QString::number(CDictionary::GetInstance()->GetTodayCount()));
+    ShowTodayCount(CDictionary::GetInstance()->GetTodayCount());
+}
+
+void CMainDialogBar::ShowTodayCount(int count)
+{
+    static_cast<QPushButton*>(GetControl(1006))->setText(QString::number(count));
 }
 
 void CMainDialogBar::UpdateCommandUI()
@@ -211,71 +197,21 @@ void CMainDialogBar::UpdateCommandUI()
 
 void CMainDialogBar::RouteCommand(int id)
 {
-    if (CMainFrame* frame = CMainFrame::GetMainFrame())
-        frame->OnCmdMsg(id);
-    else
-        OnCmdMsg(id);
-}
-
-bool CMainDialogBar::OnCmdMsg(int id)
-{
-    if (id >= 1000 && id <= 1004) {
-        ChooseMode(kButtonModes[id - 1000]);
-        return true;
-    }
-    if (id < 1005 || id > 1016)
-        return false;
-    CMainFrame* frame = CMainFrame::GetMainFrame();
-    if (id == 1014) {
-        if (auto* app = CVelmarikApp::Instance())
-            app->OnHelpIndex();
-        else
-            ShowHelpContents();
-        return true;
-    }
-    if (!frame)
-        return true;
-    switch (id) {
-    case 1005:
-        frame->OnWebSearch();
-        break;
-    case 1006:
-        frame->OnStudyState();
-        break;
-    case 1007:
-        if (!frame->PromptForMode())
-            frame->OpenHistoryDialog();
-        break;
-    case 1008:
-        if (!frame->PromptForMode())
-            frame->PreviousQuestion();
-        break;
-    case 1009:
-        if (!frame->PromptForMode())
-            frame->NextQuestion();
-        break;
-    case 1010:
-        frame->ToggleAnswer();
-        break;
-    case 1011:
-        frame->GetView()->Erase();
-        break;
-    case 1012:
-        frame->OnToggleSearchBar();
-        break;
-    case 1013:
-        frame->OnOptions();
-        break;
-    case 1015:
-        frame->OnSwapSides();
-        break;
-    case 1016:
+    const int command = CommandOfControl(id);
+    if (command == 57665) {
         // Posted, so the close runs after the click has finished.
         QMetaObject::invokeMethod(
-            frame, [frame] { frame->OnCmdMsg(CMainFrame::kCmdExit); }, Qt::QueuedConnection);
-        break;
+            this, [this, command] { emit CommandRequested(command); }, Qt::QueuedConnection);
+    } else if (command) {
+        emit CommandRequested(command);
     }
-    return true;
+}
+
+int CMainDialogBar::CommandOfControl(int id)
+{
+    if (id < 1000 || id > 1016)
+        return 0;
+    return kControlCommands[id - 1000];
 }
 
 bool CMainDialogBar::IsTabStop(const QWidget* widget) const

@@ -15,6 +15,7 @@
 #include "platform/Profile.h"
 #include "study/CItem.h"
 #include "text/CSearchDialogBar.h"
+#include "text/CSearchListBox.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -27,23 +28,9 @@
 
 namespace {
 
-CMainFrame* g_mainFrame = nullptr;
-
-const QString kSettings = QStringLiteral("Settings");
-
 int Combined(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     return QKeyCombination(modifiers, key).toCombined();
-}
-
-bool IsReverseMode()
-{
-    return GetProfileInt(kSettings, QStringLiteral("QAMode"), 0) == 1;
-}
-
-bool IsHyogaiRed()
-{
-    return GetProfileInt(kSettings, QStringLiteral("HyogaiRed"), 0) != 0;
 }
 
 // Gives the focus back to the window that had it before a modal dialog.
@@ -68,7 +55,6 @@ private:
 
 CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
 {
-    g_mainFrame = this;
     setWindowTitle(QStringLiteral("Velmarik"));
     setWindowIcon(LoadIcon(128));
     setAttribute(Qt::WA_QuitOnClose);
@@ -118,16 +104,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
     }
 }
 
-CMainFrame::~CMainFrame()
-{
-    if (g_mainFrame == this)
-        g_mainFrame = nullptr;
-}
-
-CMainFrame* CMainFrame::GetMainFrame()
-{
-    return g_mainFrame;
-}
+CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::RestorePlacement()
 {
@@ -159,14 +136,21 @@ bool CMainFrame::Create()
     m_nMainBarAlign =
         GetProfileInt(QString(), QStringLiteral("MainRight"), 1) ? kAlignRight : kAlignLeft;
     m_wndMainBar = new CMainDialogBar(this);
+    connect(m_wndMainBar, &CMainDialogBar::CommandRequested, this, &CMainFrame::OnCmdMsg);
+    connect(m_wndMainBar, &CMainDialogBar::CheckedModeChanged, this,
+            [this](LearnMode mode) { m_session.SetPendingMode(mode); });
     m_wndMainBar->InitBar();
-    connect(m_wndView, &CWriteView::StrokeBegun, m_wndMainBar, &CMainDialogBar::CountDictation);
+    connect(m_wndView, &CWriteView::StrokeBegun, this, &CMainFrame::CountDictation);
 
     m_nSearchBarAlign = (m_nMainBarAlign == kAlignRight) ? kAlignLeft : kAlignRight;
     m_wndSearchBar = new CSearchDialogBar(this);
     connect(m_wndSearchBar, &CSearchDialogBar::CommitModeRequested, this, &CMainFrame::CommitMode);
-    connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this, &CMainFrame::ShowQuestion);
-    connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this, &CMainFrame::OnToggleSearchBar);
+    connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this,
+            &CMainFrame::ShowQuestion);
+    connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this,
+            &CMainFrame::OnToggleSearchBar);
+    connect(m_wndSearchBar, &CSearchDialogBar::ItemModeChanged, this,
+            &CMainFrame::OnItemModeChanged);
     m_wndSearchBar->InitBar();
     m_wndSearchBar->hide();
 
@@ -176,17 +160,7 @@ bool CMainFrame::Create()
     m_bCreated = true;
     RecalcLayout();
 
-    m_wndMainBar->ShowTodayCount();
-    SeedQuestionRandom();
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int last = dictionary->GetHistoryCount() - 1;
-    if (dictionary->m_nHistPos != last)
-        dictionary->SetHistoryPos(last);
-    if (dictionary->IsCurrentAnswered(1))
-        NextQuestion();
-    else
-        ReshowCurrentQuestion();
-    m_wndMainBar->UpdateCommandUI();
+    m_session.Start();
     return true;
 }
 
@@ -202,13 +176,12 @@ void CMainFrame::RecalcLayout()
     }
     m_bInRecalc = true;
     do {
-        m_bRecalcAgain = false;
-        LayoutChildren();
+        m_bRecalcAgain = LayoutChildren();
     } while (m_bRecalcAgain);
     m_bInRecalc = false;
 }
 
-void CMainFrame::LayoutChildren()
+bool CMainFrame::LayoutChildren()
 {
     QRect area = rect();
     auto dockSide = [&area](QWidget* bar, int align) {
@@ -224,10 +197,24 @@ void CMainFrame::LayoutChildren()
     dockSide(m_wndMainBar, m_nMainBarAlign);
     if (m_wndSearchBar->isVisibleTo(this))
         dockSide(m_wndSearchBar, m_nSearchBarAlign);
-    const int panelHeight = qMin(m_wndPanelBar->GetBarHeight(), area.height());
+    // A new width rewraps the panel's text, which may change the height it
+    // wants; the next round gives it that height.
+    const int wanted = m_wndPanelBar->GetBarHeight();
+    const int panelHeight = qMin(wanted, area.height());
     m_wndPanelBar->setGeometry(area.left(), area.top(), area.width(), panelHeight);
     area.setTop(area.top() + panelHeight);
     m_wndView->setGeometry(area);
+    return m_wndPanelBar->GetBarHeight() != wanted;
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    // The panel's updateGeometry() after its text changed.
+    if (event->type() == QEvent::LayoutRequest) {
+        RecalcLayout();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event)
@@ -254,23 +241,10 @@ void CMainFrame::focusInEvent(QFocusEvent* event)
 
 bool CMainFrame::OnCmdMsg(int id)
 {
-    bool handled = false;
-    if (m_wndMainBar && m_wndMainBar->OnCmdMsg(id))
-        handled = true;
-    else if (m_wndSearchBar && m_wndSearchBar->isVisible() && m_wndSearchBar->OnCmdMsg(id))
-        handled = true;
-    else if (OnFrameCommand(id))
-        handled = true;
-    else if (id == kCmdHelpIndex) {
-        if (CVelmarikApp* app = CVelmarikApp::Instance())
-            app->OnHelpIndex();
-        else
-            ShowHelpContents();
-        handled = true;
-    }
+    const bool handled = OnFrameCommand(id);
     // Like the framework's idle update of the bar's controls.
-    if (m_wndMainBar && !m_bClosed)
-        m_wndMainBar->UpdateCommandUI();
+    if (m_bCreated && !m_bClosed)
+        m_session.UpdateBackButton();
     return handled;
 }
 
@@ -278,7 +252,17 @@ bool CMainFrame::OnFrameCommand(int id)
 {
     if (id >= kCmdModeKnown && id <= kCmdModeKnown + 4) {
         const LearnMode modes[] = {Known, Learned, Learning, NoLearn, Unspec};
-        m_wndMainBar->ChooseMode(modes[id - kCmdModeKnown]);
+        ChooseMode(modes[id - kCmdModeKnown]);
+        return true;
+    }
+    // The search bar's commands only while it can be seen.
+    if (id >= kCmdSearchFilterKnown && id <= kCmdSearchAction) {
+        if (!m_wndSearchBar || !m_wndSearchBar->isVisible())
+            return false;
+        if (id == kCmdSearchAction)
+            m_wndSearchBar->ExecuteAction();
+        else
+            m_wndSearchBar->ToggleModeFilter(id);
         return true;
     }
     switch (id) {
@@ -317,6 +301,12 @@ bool CMainFrame::OnFrameCommand(int id)
         return true;
     case kCmdExit:
         close();
+        return true;
+    case kCmdHelpIndex:
+        if (CVelmarikApp* app = CVelmarikApp::Instance())
+            app->OnHelpIndex();
+        else
+            ShowHelpContents();
         return true;
     default:
         return false;
@@ -375,151 +365,59 @@ bool CMainFrame::PreTranslateKey(QWidget* target, QKeyEvent* event)
     return true;
 }
 
-QString CMainFrame::WordSideText() const
+void CMainFrame::ShowPanelText(const QString& markup)
 {
-    return IsHyogaiRed() ? m_pCurItem->GetAnswerMarkup() : m_pCurItem->GetWord();
-}
-
-QString CMainFrame::QuestionSideText() const
-{
-    return m_pCurItem->GetQuestionText();
-}
-
-bool CMainFrame::ShowQuestion(int itemIndex, bool isNew)
-{
-    CommitMode();
-    CDictionary::CItem* item = CDictionary::GetInstance()->GetItem(itemIndex);
-    if (!item)
-        return false; // a history record of an item that is gone: stay put
-    m_pCurItem = item;
-    if (isNew && m_pCurItem->m_nAskCount < 32767) {
-        ++m_pCurItem->m_nAskCount;
-        m_pCurItem->m_bDirty = 1;
-    }
-    m_wndPanelBar->m_strPanelText = IsReverseMode() ? WordSideText() : QuestionSideText();
+    m_wndPanelBar->m_strPanelText = markup;
     m_wndPanelBar->Relayout();
+    // The panel's layout request arrives later, and only while shown; the
+    // canvas below has to move now.
+    RecalcLayout();
+}
+
+void CMainFrame::ShowModeOnBar(LearnMode mode)
+{
+    m_wndMainBar->SelectModeButton(mode);
+}
+
+void CMainFrame::ShowAnswerCaption(bool questionSide)
+{
+    m_wndMainBar->SetAnswerCaption(questionSide);
+}
+
+void CMainFrame::EraseWriting()
+{
     m_wndView->Erase();
-    m_bQuestionSide = true;
-    m_wndMainBar->SetAnswerCaption(true);
-    m_wndMainBar->SelectModeButton(m_pCurItem->m_nMode);
-    m_wndMainBar->UpdateCommandUI();
-    return true;
 }
 
-void CMainFrame::ShowCurrentModeOnBar()
+void CMainFrame::ShowTodayCount(int count)
 {
-    if (m_pCurItem)
-        m_wndMainBar->SelectModeButton(m_pCurItem->m_nMode);
+    m_wndMainBar->ShowTodayCount(count);
 }
 
-void CMainFrame::CommitMode()
+void CMainFrame::SetBackEnabled(bool enabled)
 {
-    if (!m_pCurItem)
-        return;
-    const LearnMode mode = m_wndMainBar->GetCheckedMode();
-    if (mode == m_pCurItem->m_nMode)
-        return;
-    const qint16 askCount =
-        (mode == Unspec) ? CDictionary::GetInstance()->GetAverageUnspecCount() : qint16(-1);
-    m_pCurItem->SetMode(mode, askCount);
+    m_wndMainBar->GetControl(1008)->setEnabled(enabled);
 }
 
-bool CMainFrame::PromptForMode()
+std::optional<LearnMode> CMainFrame::AskForMode()
 {
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int count = dictionary->GetHistoryCount(); // loads the history first
-    const int pos = dictionary->m_nHistPos;
-    if (pos < 0 || pos >= count)
-        return false;
-    if (!dictionary->GetHistoryRecord(pos).m_bAnswered)
-        return false;
-    if (GetProfileInt(kSettings, QStringLiteral("NoUnspec"), 0) != 1)
-        return false;
-    if (m_wndMainBar->GetCheckedModeButton() != 1004)
-        return false;
     FocusKeeper focus;
     CModeSelectDialog dialog(this);
     if (dialog.exec() != QDialog::Accepted)
-        return true;
-    m_wndMainBar->SelectModeButton(dialog.m_nMode);
-    return false;
+        return std::nullopt;
+    return IsValidMode(dialog.m_nMode) ? static_cast<LearnMode>(dialog.m_nMode) : Unspec;
 }
 
-void CMainFrame::NextQuestion()
+bool CMainFrame::IsItemListed(int itemIndex) const
 {
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int next = dictionary->GetNextHistoryPos();
-    if (next != -1) {
-        dictionary->SetHistoryPos(next);
-        const int index = dictionary->GetHistoryRecord(next).m_nIndex;
-        if (index >= 0 && ShowQuestion(index, false))
-            return;
-    }
-    const int last = dictionary->GetHistoryCount() - 1;
-    if (dictionary->m_nHistPos != last) {
-        dictionary->SetHistoryPos(last);
-        if (last >= 0 && !dictionary->GetHistoryRecord(last).m_bAnswered) {
-            const int index = dictionary->GetCurrentHistoryItem();
-            if (index >= 0 && ShowQuestion(index, false))
-                return;
-        }
-    }
-    int prefKanji = GetProfileInt(kSettings, QStringLiteral("PrefKanji"), 0);
-    if (prefKanji < 0 || prefKanji > 2)
-        prefKanji = 0;
-    const int chosen = dictionary->SelectNextQuestion(prefKanji);
-    if (chosen == -1) {
-        ShowMessageBox(QStringLiteral("No more quesions"));
-        return;
-    }
-    dictionary->AddToHistory(chosen);
-    ShowQuestion(chosen, true);
+    return m_wndSearchBar && m_wndSearchBar->FindRowOfItem(itemIndex) >= 0;
 }
 
-void CMainFrame::PreviousQuestion()
+void CMainFrame::RepaintListedItem(int itemIndex)
 {
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int previous = dictionary->GetPrevHistoryPos();
-    if (previous == -1)
-        return;
-    dictionary->SetHistoryPos(previous);
-    const int index = dictionary->GetHistoryRecord(previous).m_nIndex;
-    if (index >= 0)
-        ShowQuestion(index, false);
-}
-
-void CMainFrame::ReshowCurrentQuestion()
-{
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int index = dictionary->GetCurrentHistoryItem();
-    if (index >= 0 && dictionary->m_nHistPos != -1)
-        ShowQuestion(index, false);
-}
-
-void CMainFrame::ToggleAnswer()
-{
-    // Nothing to turn over before the first question (none was left to ask).
-    if (!m_pCurItem)
-        return;
-    if (m_bQuestionSide)
-        m_wndMainBar->CountDictation();
-    const bool reverse = IsReverseMode();
-    const bool wordNext = reverse ? !m_bQuestionSide : m_bQuestionSide;
-    m_wndPanelBar->m_strPanelText = wordNext ? WordSideText() : QuestionSideText();
-    m_wndPanelBar->Relayout();
-    m_bQuestionSide = !m_bQuestionSide;
-    m_wndMainBar->SetAnswerCaption(m_bQuestionSide);
-}
-
-void CMainFrame::RebuildPanelText()
-{
-    if (!m_pCurItem)
-        return;
-    // The side shows what ShowQuestion and ToggleAnswer show for it, in
-    // either direction of asking.
-    const bool wordShown = IsReverseMode() ? m_bQuestionSide : !m_bQuestionSide;
-    m_wndPanelBar->m_strPanelText = wordShown ? WordSideText() : QuestionSideText();
-    m_wndPanelBar->Relayout();
+    const int row = m_wndSearchBar ? m_wndSearchBar->FindRowOfItem(itemIndex) : -1;
+    if (row >= 0)
+        m_wndSearchBar->InvalidateListRow(row);
 }
 
 void CMainFrame::OpenHistoryDialog()
@@ -536,12 +434,19 @@ void CMainFrame::RunHistoryDialog()
 {
     CHistoryDialog dialog(this);
     connect(&dialog, &CHistoryDialog::ShowQuestionRequested, this, &CMainFrame::ShowQuestion);
+    connect(&dialog, &CHistoryDialog::ItemModeChanged, this, &CMainFrame::OnItemModeChanged);
     dialog.exec();
 }
 
 bool CMainFrame::RunOptionsDialog(bool& fontChanged, bool& redChanged)
 {
     COptionDialog dialog(this);
+    connect(&dialog, &COptionDialog::ModesCleared, this, [this] {
+        ShowCurrentModeOnBar();
+        m_wndSearchBar->m_wndList->viewport()->update();
+    });
+    connect(&dialog, &COptionDialog::DictationCountsCleared, m_wndMainBar,
+            qOverload<>(&CMainDialogBar::ShowTodayCount));
     const bool ok = dialog.exec() == QDialog::Accepted;
     fontChanged = ok && dialog.m_bFontChanged;
     redChanged = ok && dialog.m_bRedChanged;
@@ -564,16 +469,16 @@ void CMainFrame::OnOptions()
         return;
     if (fontChanged) {
         m_wndPanelBar->CreateTextFont();
-        RebuildPanelText();
+        m_session.RefreshPanelText();
     } else if (redChanged) {
-        RebuildPanelText();
+        m_session.RefreshPanelText();
     }
 }
 
 void CMainFrame::OnWebSearch()
 {
-    if (m_pCurItem)
-        RequestWebSearch(m_pCurItem->GetWord(), this);
+    if (const CDictionary::CItem* item = GetCurrentItem())
+        RequestWebSearch(item->GetWord(), this);
 }
 
 void CMainFrame::OnStudyState()
@@ -631,14 +536,6 @@ void CMainFrame::SaveWindowPlacement()
     WriteProfileInt(QString(), QStringLiteral("MainRight"), m_nMainBarAlign == kAlignRight ? 1 : 0);
 }
 
-void CMainFrame::ExitSave()
-{
-    CDictionary* dictionary = CDictionary::GetInstance();
-    if (GetProfileInt(kSettings, QStringLiteral("ClearHistory"), 0) != 0)
-        dictionary->ClearHistory();
-    dictionary->Save();
-}
-
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
     if (m_bClosed || !m_bCreated) {
@@ -653,7 +550,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     // would otherwise never reach the item.
     CommitMode();
     SaveWindowPlacement();
-    ExitSave();
+    m_session.ExitSave();
     m_bClosed = true;
     event->accept();
 }
@@ -664,5 +561,5 @@ void CMainFrame::OnQueryEndSession()
         return;
     CommitMode();
     SaveWindowPlacement();
-    ExitSave();
+    m_session.ExitSave();
 }

@@ -1,6 +1,5 @@
 #include "mainwnd/CPanelDialogBar.h"
 
-#include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
 
@@ -65,9 +64,10 @@ void CPanelDialogBar::Relayout()
     m_rcText.left += shift;
     m_rcText.right += shift;
 
+    // The window that holds the panel sizes it; alone, it sizes itself.
     m_bInLayout = true;
-    if (auto* frame = qobject_cast<CMainFrame*>(parentWidget()))
-        frame->RecalcLayout();
+    if (parentWidget())
+        updateGeometry();
     else
         resize(width(), m_nBarHeight);
     m_bInLayout = false;

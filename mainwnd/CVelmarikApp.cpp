@@ -4,15 +4,13 @@
 #include "platform/AppData.h"
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
+#include "platform/GuiFont.h"
 #include "platform/GuiMessageBox.h"
 #include "platform/HelpService.h"
 #include "platform/Profile.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
 #include "text/WebSearchOpener.h"
-
-#include <QFontDatabase>
-#include <QFontInfo>
 
 CVelmarikApp::CVelmarikApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -69,22 +67,13 @@ int CVelmarikApp::ExitInstance(int exitCode)
     delete m_pMainWnd;
     m_pMainWnd = nullptr;
     CDictionary::DestroyInstance();
-    m_font.reset();
+    ReleaseGuiFont();
     return exitCode;
 }
 
 const QFont& CVelmarikApp::GetGuiFont()
 {
-    if (!m_font) {
-        QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-        // The chart writes Japanese dates and numbers; a face without
-        // Japanese glyphs gives way to one that has them.
-        const QString face = QFontInfo(font).family();
-        if (!QFontDatabase::writingSystems(face).contains(QFontDatabase::Japanese))
-            font.setFamily(ResolveJapaneseFace(QString()));
-        m_font = font;
-    }
-    return *m_font;
+    return ::GetGuiFont();
 }
 
 void CVelmarikApp::OnHelpIndex()

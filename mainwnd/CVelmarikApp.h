@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFont>
-#include <optional>
 
 class CMainFrame;
 
@@ -38,5 +37,4 @@ public:
 
 private:
     CMainFrame* m_pMainWnd = nullptr; // owned
-    std::optional<QFont> m_font;
 };

@@ -1,6 +1,6 @@
 #include "text/CItemListDelegate.h"
 
-#include "mainwnd/MarkupDrawing.h"
+#include "text/MarkupDrawing.h"
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"

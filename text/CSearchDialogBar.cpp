@@ -20,7 +20,6 @@
 namespace {
 
 constexpr int kFirstFilterCommand = 32785;
-constexpr int kExecuteCommand = 32790; // key G in the main window
 
 struct FilterButton {
     int m_nId;
@@ -338,8 +337,10 @@ void CSearchDialogBar::ExecuteAction()
         emit ShowQuestionRequested(index, true);
         return;
     }
-    CarryOutItemAction(action, index, m_nUnspecAskCount, this,
-                       [this, row] { m_wndList->InvalidateRow(row); });
+    CarryOutItemAction(action, index, m_nUnspecAskCount, this, [this, row, index] {
+        m_wndList->InvalidateRow(row);
+        emit ItemModeChanged(index);
+    });
 }
 
 int CSearchDialogBar::FindRowOfItem(int index) const
@@ -354,19 +355,6 @@ int CSearchDialogBar::FindRowOfItem(int index) const
 void CSearchDialogBar::InvalidateListRow(int row)
 {
     m_wndList->InvalidateRow(row);
-}
-
-bool CSearchDialogBar::OnCmdMsg(int id)
-{
-    if (id >= kFirstFilterCommand && id < kFirstFilterCommand + 5) {
-        ToggleModeFilter(id);
-        return true;
-    }
-    if (id == kExecuteCommand) {
-        ExecuteAction();
-        return true;
-    }
-    return false;
 }
 
 bool CSearchDialogBar::eventFilter(QObject* watched, QEvent* event)

@@ -40,9 +40,6 @@ public:
     int FindRowOfItem(int index) const;
     // Repaints a result row after its item changed mode.
     void InvalidateListRow(int row);
-    // Commands the bar handles while it is visible (32785 to 32790); false
-    // for others.
-    bool OnCmdMsg(int id);
 
     // Readings compared code unit by code unit; a prefix comes first.
     static int CompareByReading(const QString& x, const QString& y);
@@ -76,6 +73,8 @@ signals:
     void CommitModeRequested();
     // The frame shows the item as the current question.
     void ShowQuestionRequested(int itemIndex, bool isNew);
+    // An action changed the item's mode.
+    void ItemModeChanged(int itemIndex);
     // The "x" button: the frame's search-bar toggle hides the bar.
     void CloseRequested();
 

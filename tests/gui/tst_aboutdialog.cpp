@@ -1,7 +1,7 @@
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
 #include "common/TestEnv.h"
-#include "mainwnd/CAboutDlg.h"
+#include "dialogs/CAboutDlg.h"
 #include "study/CDictionary.h"
 #include "text/VersionInfo.h"
 

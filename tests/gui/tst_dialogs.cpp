@@ -258,16 +258,27 @@ private slots:
         const int other = (current + 1) % Dic()->GetTotalItemCount();
         const qint16 otherMode = Dic()->GetItem(other)->m_nMode;
         qint16 cached = -1;
+        // What a list owner does with a change: tell the frame.
+        int changes = 0;
+        auto changeOf = [&](int index) {
+            return [&frame, &changes, index] {
+                ++changes;
+                frame.OnItemModeChanged(index);
+            };
+        };
         // Another item: the bar stays as it is.
-        QVERIFY(
-            CarryOutModeAction(otherMode == Learning ? SetKnown : SetLearning, other, cached, {}));
+        QVERIFY(CarryOutModeAction(otherMode == Learning ? SetKnown : SetLearning, other, cached,
+                                   changeOf(other)));
+        QCOMPARE(changes, 1);
         QCOMPARE(bar->GetCheckedModeButton(), 1004);
         // The current question's item: the bar follows at once.
-        QVERIFY(CarryOutModeAction(SetNoLearn, current, cached, {}));
+        QVERIFY(CarryOutModeAction(SetNoLearn, current, cached, changeOf(current)));
+        QCOMPARE(changes, 2);
         QCOMPARE(bar->GetCheckedModeButton(), 1003);
-        // Already so: nothing changes, nothing is shown.
+        // Already so: nothing changes, nothing is reported.
         bar->SelectModeButton(Unspec);
-        QVERIFY(!CarryOutModeAction(SetNoLearn, current, cached, {}));
+        QVERIFY(!CarryOutModeAction(SetNoLearn, current, cached, changeOf(current)));
+        QCOMPARE(changes, 2);
         QCOMPARE(bar->GetCheckedModeButton(), 1004);
         bar->SelectModeButton(NoLearn);
         frame.close();

@@ -1,6 +1,6 @@
 #include "common/TestEnv.h"
 #include "mainwnd/CPanelDialogBar.h"
-#include "mainwnd/MarkupDrawing.h"
+#include "text/MarkupDrawing.h"
 #include "platform/Profile.h"
 
 #include <QFontDatabase>

@@ -448,7 +448,7 @@ private slots:
             QTest::mouseClick(m_bar->findChild<QPushButton*>(QStringLiteral("1044")),
                               Qt::LeftButton);
         } else {
-            QVERIFY(m_bar->OnCmdMsg(32790));
+            m_bar->ExecuteAction(); // key G, run by the frame
         }
         QCOMPARE(int(Item(0)->m_nMode), int(NoLearn));
         QCOMPARE(int(Item(1)->m_nMode), int(Unspec));
