@@ -1,5 +1,7 @@
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
+#include "common/ModalAnswerer.h"
+#include "common/StudyData.h"
 #include "common/TestEnv.h"
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CSpinButtonCtrl.h"
@@ -134,9 +136,7 @@ private slots:
 
     void init()
     {
-        TestEnv::ClearSettings();
-        QDir(TestEnv::Instance().DataFolder()).removeRecursively();
-        CDictionary::ResetInstanceForTesting();
+        StudyData::Fresh();
         UseLists();
         m_nModesCleared = m_nCountsCleared = 0;
     }
@@ -566,12 +566,9 @@ private slots:
     {
         Open();
         QString title;
-        QTimer::singleShot(0, this, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal) {
-                title = modal->windowTitle();
-                modal->close();
-            }
+        ModalAnswerer<> answerer([&](QDialog* modal) {
+            title = modal->windowTitle();
+            modal->close();
         });
         QTest::mouseClick(Control<QPushButton>(1031), Qt::LeftButton);
         QCOMPARE(title, QStringLiteral("バージョン情報"));
