@@ -5,8 +5,10 @@
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/ModeTable.h"
 #include "text/CHistoryListBox.h"
 
 #include <QComboBox>
@@ -15,20 +17,6 @@
 #include <QWindow>
 
 namespace {
-
-struct FilterButton {
-    int m_nId;
-    const char16_t* m_caption;
-    int m_nBitmapOn;
-    const char16_t* m_setting;
-};
-
-constexpr FilterButton kFilterButtons[] = {
-    {1038, u"知ってる", 151, u"HistViewKnown"},    {1039, u"覚えた", 153, u"HistViewLearned"},
-    {1040, u"覚えたい", 155, u"HistViewLearning"}, {1041, u"覚えない", 157, u"HistViewNoLearn"},
-    {1042, u"指定なし", 151, u"HistViewUnspec"},
-};
-constexpr int kFilterOffBitmap = 159;
 
 int ViewFlag(const CDictionary* dictionary, int k)
 {
@@ -51,29 +39,28 @@ int ViewFlag(const CDictionary* dictionary, int k)
 CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, parent)
 {
     setWindowTitle(QStringLiteral("出題履歴"));
-    setWindowIcon(LoadIcon(140));
+    setWindowIcon(LoadIcon(kPictureHistoryIcon));
     SetResizable(true);
     SetTemplateSize(195, 236);
 
     for (int k = 0; k < 5; ++k) {
-        const FilterButton& button = kFilterButtons[k];
-        m_btnMode[k] = new CModeButton(QString::fromUtf16(button.m_caption), this);
-        m_btnMode[k]->setObjectName(QString::number(button.m_nId));
+        m_btnMode[k] = new CModeButton(QString::fromUtf16(kModeTable[k].m_caption), this);
+        m_btnMode[k]->setObjectName(QString::number(kIdFilterFirst + k));
         PlaceControl(m_btnMode[k], 6 + 36 * k, 6, 36, 18);
         m_btnMode[k]->setAutoDefault(false);
     }
     m_listHistory = new CHistoryListBox(this);
-    m_listHistory->setObjectName(QStringLiteral("1017"));
+    m_listHistory->setObjectName(QString::number(kIdItemList));
     PlaceControl(m_listHistory, 6, 30, 180, 174);
 
     m_comboAction = new QComboBox(this);
-    m_comboAction->setObjectName(QStringLiteral("1037"));
+    m_comboAction->setObjectName(QString::number(kIdActionCombo));
     // The template height includes the dropped-down list.
     PlaceControl(m_comboAction, 6, 213, 114, 14);
     m_comboAction->setFixedHeight(m_comboAction->sizeHint().height());
 
     m_pExecute = new QPushButton(QStringLiteral("実行"), this);
-    m_pExecute->setObjectName(QStringLiteral("1044"));
+    m_pExecute->setObjectName(QString::number(kIdExecute));
     m_pExecute->setDefault(true);
     PlaceControl(m_pExecute, 126, 210, 60, 18);
 
@@ -95,7 +82,7 @@ CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, paren
         resize(width, height); // the frame's margins are taken off when shown
 
     for (int k = 0; k < 5; ++k)
-        m_btnMode[k]->LoadBitmaps(kFilterButtons[k].m_nBitmapOn, kFilterOffBitmap);
+        m_btnMode[k]->LoadBitmaps(kModeTable[k].m_nFilterPictureOn, kPictureFilterOff);
     m_listHistory->InitList();
 
     m_comboAction->addItems(GetItemActionTexts());
@@ -159,7 +146,7 @@ void CHistoryDialog::OnFilterClicked(int k)
     CModeButton* button = m_btnMode[k];
     button->m_bChecked = !button->m_bChecked;
     button->update();
-    WriteProfileInt(QString(), QString::fromUtf16(kFilterButtons[k].m_setting),
+    WriteProfileInt(QString(), QString::fromUtf16(kModeTable[k].m_filterSetting),
                     button->m_bChecked ? 1 : 0);
     CDictionary::GetInstance()->LoadHistoryFilter();
     FillList();

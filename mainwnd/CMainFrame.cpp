@@ -14,6 +14,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "study/CItem.h"
+#include "study/ModeTable.h"
 #include "text/CSearchDialogBar.h"
 #include "text/CSearchListBox.h"
 
@@ -56,7 +57,7 @@ private:
 CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Velmarik"));
-    setWindowIcon(LoadIcon(128));
+    setWindowIcon(LoadIcon(kPictureProgramIcon));
     setAttribute(Qt::WA_QuitOnClose);
 
     const struct {
@@ -64,16 +65,16 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
         Qt::KeyboardModifiers m_modifiers;
         int m_nCommand;
     } table[] = {
-        {Qt::Key_1, Qt::NoModifier, 32771},
-        {Qt::Key_1, Qt::KeypadModifier, 32771},
-        {Qt::Key_2, Qt::NoModifier, 32772},
-        {Qt::Key_2, Qt::KeypadModifier, 32772},
-        {Qt::Key_3, Qt::NoModifier, 32773},
-        {Qt::Key_3, Qt::KeypadModifier, 32773},
-        {Qt::Key_4, Qt::NoModifier, 32774},
-        {Qt::Key_4, Qt::KeypadModifier, 32774},
-        {Qt::Key_5, Qt::NoModifier, 32775},
-        {Qt::Key_5, Qt::KeypadModifier, 32775},
+        {Qt::Key_1, Qt::NoModifier, kCmdModeKnown},
+        {Qt::Key_1, Qt::KeypadModifier, kCmdModeKnown},
+        {Qt::Key_2, Qt::NoModifier, kCmdModeKnown + 1},
+        {Qt::Key_2, Qt::KeypadModifier, kCmdModeKnown + 1},
+        {Qt::Key_3, Qt::NoModifier, kCmdModeKnown + 2},
+        {Qt::Key_3, Qt::KeypadModifier, kCmdModeKnown + 2},
+        {Qt::Key_4, Qt::NoModifier, kCmdModeKnown + 3},
+        {Qt::Key_4, Qt::KeypadModifier, kCmdModeKnown + 3},
+        {Qt::Key_5, Qt::NoModifier, kCmdModeKnown + 4},
+        {Qt::Key_5, Qt::KeypadModifier, kCmdModeKnown + 4},
         {Qt::Key_T, Qt::NoModifier, kCmdWebSearch},
         {Qt::Key_U, Qt::NoModifier, kCmdStudyState},
         {Qt::Key_H, Qt::NoModifier, kCmdHistory},
@@ -131,7 +132,7 @@ bool CMainFrame::Create()
     RestorePlacement();
 
     m_wndView = new CWriteView(this);
-    m_wndView->setObjectName(QStringLiteral("59648"));
+    m_wndView->setObjectName(QString::number(kIdView));
 
     m_nMainBarAlign =
         GetProfileInt(QString(), QStringLiteral("MainRight"), 1) ? kAlignRight : kAlignLeft;
@@ -228,7 +229,7 @@ void CMainFrame::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (m_bFirstShow && m_wndMainBar) {
         m_bFirstShow = false;
-        m_wndMainBar->GetControl(1010)->setFocus(Qt::OtherFocusReason);
+        m_wndMainBar->GetControl(kIdAnswer)->setFocus(Qt::OtherFocusReason);
     }
 }
 
@@ -251,8 +252,7 @@ bool CMainFrame::OnCmdMsg(int id)
 bool CMainFrame::OnFrameCommand(int id)
 {
     if (id >= kCmdModeKnown && id <= kCmdModeKnown + 4) {
-        const LearnMode modes[] = {Known, Learned, Learning, NoLearn, Unspec};
-        ChooseMode(modes[id - kCmdModeKnown]);
+        ChooseMode(kModeTable[id - kCmdModeKnown].m_nMode);
         return true;
     }
     // The search bar's commands only while it can be seen.
@@ -396,7 +396,7 @@ void CMainFrame::ShowTodayCount(int count)
 
 void CMainFrame::SetBackEnabled(bool enabled)
 {
-    m_wndMainBar->GetControl(1008)->setEnabled(enabled);
+    m_wndMainBar->GetControl(kIdBack)->setEnabled(enabled);
 }
 
 std::optional<LearnMode> CMainFrame::AskForMode()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/DrillFrontend.h"
 #include "study/DrillSession.h"
@@ -22,24 +23,6 @@ class QSessionManager;
 class CMainFrame : public QWidget, public DrillFrontend {
     Q_OBJECT
 public:
-    // Command ids of the accelerator table and the framework.
-    enum Command : int {
-        kCmdModeKnown = 32771, // to 32775: Known, Learned, Learning, NoLearn, Unspec
-        kCmdWebSearch = 32776,
-        kCmdStudyState = 32777,
-        kCmdHistory = 32778,
-        kCmdPrevious = 32779,
-        kCmdNext = 32780,
-        kCmdAnswer = 32781,
-        kCmdToggleSearch = 32782,
-        kCmdOptions = 32783,
-        kCmdSwapSides = 32784,
-        kCmdSearchFilterKnown = 32785, // to 32789
-        kCmdSearchAction = 32790,
-        kCmdErase = 57632,
-        kCmdExit = 57665,
-        kCmdHelpIndex = 57666,
-    };
     // Bar alignments.
     enum Align : int { kAlignLeft = 0x1000, kAlignTop = 0x2000, kAlignRight = 0x4000 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CItem.h"
 #include "study/DrillFrontend.h"
 
@@ -26,8 +27,6 @@ LearnMode ShownMode(int mode)
 {
     return IsValidMode(mode) ? static_cast<LearnMode>(mode) : Unspec;
 }
-
-constexpr qint16 kMaxAskCount = 32767;
 
 } // namespace
 

@@ -4,9 +4,11 @@
 #include "dialogs/ItemActions.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "study/LearnMode.h"
+#include "study/ModeTable.h"
 #include "text/CSearchListBox.h"
 #include "text/RomajiConversion.h"
 
@@ -19,24 +21,6 @@
 
 namespace {
 
-constexpr int kFirstFilterCommand = 32785;
-
-struct FilterButton {
-    int m_nId;
-    const char16_t* m_caption;
-    int m_nBitmapOn;
-};
-
-// In command order: 知ってる, 覚えた, 覚えたい, 覚えない, 指定なし.
-constexpr FilterButton kFilterButtons[] = {
-    {1038, u"知ってる", 151}, {1039, u"覚えた", 153},   {1040, u"覚えたい", 155},
-    {1041, u"覚えない", 157}, {1042, u"指定なし", 151},
-};
-constexpr int kFilterOffBitmap = 159;
-
-// The mode whose items each filter admits, in the same order.
-constexpr int kFilterModes[] = {Known, Learned, Learning, NoLearn, Unspec};
-
 QString ActionSection()
 {
     return QString();
@@ -46,12 +30,12 @@ QString ActionSection()
 
 CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("59398"));
+    setObjectName(QString::number(kIdSearchBar));
     setAutoFillBackground(true);
     setFont(GetDialogFont(QStringLiteral("MS Shell Dlg"), 8));
 
     m_pClose = new QPushButton(QStringLiteral("x"), this);
-    m_pClose->setObjectName(QStringLiteral("1046"));
+    m_pClose->setObjectName(QString::number(kIdCloseSearch));
     PlaceControl(m_pClose, 179, 2, 13, 12);
 
     auto* caption = new QLabel(QStringLiteral("検索する文字列 および モード"), this);
@@ -59,35 +43,34 @@ CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
     caption->adjustSize(); // the template's 96 units are narrow for some faces
 
     m_pEdit = new QLineEdit(this);
-    m_pEdit->setObjectName(QStringLiteral("1036"));
+    m_pEdit->setObjectName(QString::number(kIdSearchText));
     PlaceControl(m_pEdit, 6, 18, 180, 14);
 
     for (int k = 0; k < 5; ++k) {
-        const FilterButton& button = kFilterButtons[k];
-        m_btnMode[k] = new CModeButton(QString::fromUtf16(button.m_caption), this);
-        m_btnMode[k]->setObjectName(QString::number(button.m_nId));
+        m_btnMode[k] = new CModeButton(QString::fromUtf16(kModeTable[k].m_caption), this);
+        m_btnMode[k]->setObjectName(QString::number(kIdFilterFirst + k));
         PlaceControl(m_btnMode[k], 6 + 36 * k, 36, 36, 18);
     }
 
     m_pStatus = new QLabel(this);
-    m_pStatus->setObjectName(QStringLiteral("1043"));
+    m_pStatus->setObjectName(QString::number(kIdSearchStatus));
     m_pStatus->setAlignment(Qt::AlignCenter);
     PlaceControl(m_pStatus, 6, 60, 168, 8);
     m_pStatus->setFixedHeight(qMax(m_pStatus->height(), m_pStatus->sizeHint().height()));
 
     m_wndList = new CSearchListBox(this);
-    m_wndList->setObjectName(QStringLiteral("1017"));
+    m_wndList->setObjectName(QString::number(kIdItemList));
     PlaceControl(m_wndList, 6, 72, 180, 108);
 
     m_wndAction = new QComboBox(this);
-    m_wndAction->setObjectName(QStringLiteral("1037"));
+    m_wndAction->setObjectName(QString::number(kIdActionCombo));
     // The template height includes the dropped-down list; the closed box
     // keeps the height of one line.
     PlaceControl(m_wndAction, 6, 189, 114, 14);
     m_wndAction->setFixedHeight(m_wndAction->sizeHint().height());
 
     m_pExecute = new QPushButton(QStringLiteral("実行"), this);
-    m_pExecute->setObjectName(QStringLiteral("1044"));
+    m_pExecute->setObjectName(QString::number(kIdExecute));
     m_pExecute->setAutoDefault(false);
     PlaceControl(m_pExecute, 126, 186, 60, 18);
 
@@ -111,7 +94,7 @@ CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
     connect(m_pEdit, &QLineEdit::textChanged, this, &CSearchDialogBar::OnQueryChanged);
     for (int k = 0; k < 5; ++k) {
         connect(m_btnMode[k], &QPushButton::clicked, this,
-                [this, k] { ToggleModeFilter(kFirstFilterCommand + k); });
+                [this, k] { ToggleModeFilter(kCmdSearchFilterKnown + k); });
     }
     connect(m_wndList, &QListWidget::itemDoubleClicked, this, [this] { ExecuteAction(); });
     connect(m_pExecute, &QPushButton::clicked, this, &CSearchDialogBar::ExecuteAction);
@@ -131,7 +114,7 @@ QSize CSearchDialogBar::sizeHint() const
 void CSearchDialogBar::InitBar()
 {
     for (int k = 0; k < 5; ++k)
-        m_btnMode[k]->LoadBitmaps(kFilterButtons[k].m_nBitmapOn, kFilterOffBitmap);
+        m_btnMode[k]->LoadBitmaps(kModeTable[k].m_nFilterPictureOn, kPictureFilterOff);
     m_wndList->InitList();
     m_wndAction->clear();
     m_wndAction->addItems(GetItemActionTexts());
@@ -178,7 +161,7 @@ int& CSearchDialogBar::FilterFlag(int k)
 
 void CSearchDialogBar::ToggleModeFilter(int id)
 {
-    const int k = id - kFirstFilterCommand;
+    const int k = id - kCmdSearchFilterKnown;
     if (k < 0 || k >= 5)
         return;
     const bool anyBefore = AnyFilter();
@@ -237,7 +220,7 @@ void CSearchDialogBar::Narrow()
     const bool anyFilter = AnyFilter();
     bool admits[kLearnModeCount] = {};
     for (int k = 0; k < 5; ++k)
-        admits[kFilterModes[k]] = FilterFlag(k) != 0;
+        admits[kModeTable[k].m_nMode] = FilterFlag(k) != 0;
     for (qsizetype i = m_results.size() - 1; i >= 0; --i) {
         const CDictionary::CItem* item = dictionary->GetItem(m_results.at(i));
         bool remove = item == nullptr;
