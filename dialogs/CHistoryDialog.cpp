@@ -4,8 +4,8 @@
 #include "dialogs/ItemActions.h"
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
-#include "platform/Profile.h"
 #include "platform/ResourceIds.h"
+#include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "study/ModeTable.h"
@@ -76,8 +76,8 @@ CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, paren
     const QSize scale = DialogUnitScale();
     setMinimumSize(192 * scale.width() / 100, 72 * scale.height() / 100);
 
-    const int width = GetProfileInt(QString(), QStringLiteral("HWinWidth"), 0);
-    const int height = GetProfileInt(QString(), QStringLiteral("HWinHeight"), 0);
+    const int width = GetProfileInt(Setting::HWinWidth);
+    const int height = GetProfileInt(Setting::HWinHeight);
     if (width > 0)
         resize(width, height); // the frame's margins are taken off when shown
 
@@ -86,7 +86,7 @@ CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, paren
     m_listHistory->InitList();
 
     m_comboAction->addItems(GetItemActionTexts());
-    const int action = GetProfileInt(QString(), QStringLiteral("HistoryAction"), 0);
+    const int action = GetProfileInt(Setting::HistoryAction);
     m_comboAction->setCurrentIndex(action >= 0 && action < kItemActionCount ? action : -1);
 
     const CDictionary* dictionary = CDictionary::GetInstance();
@@ -98,7 +98,7 @@ CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, paren
     for (int k = 0; k < 5; ++k)
         connect(m_btnMode[k], &QPushButton::clicked, this, [this, k] { OnFilterClicked(k); });
     connect(m_comboAction, &QComboBox::activated, this,
-            [](int row) { WriteProfileInt(QString(), QStringLiteral("HistoryAction"), row); });
+            [](int row) { WriteProfileInt(Setting::HistoryAction, row); });
     connect(m_pExecute, &QPushButton::clicked, this, &CHistoryDialog::Execute);
     connect(m_listHistory, &QListWidget::itemDoubleClicked, this, [this] { Execute(); });
     m_listHistory->installEventFilter(this);
@@ -146,8 +146,7 @@ void CHistoryDialog::OnFilterClicked(int k)
     CModeButton* button = m_btnMode[k];
     button->m_bChecked = !button->m_bChecked;
     button->update();
-    WriteProfileInt(QString(), QString::fromUtf16(kModeTable[k].m_filterSetting),
-                    button->m_bChecked ? 1 : 0);
+    WriteProfileInt(*kModeTable[k].m_pFilterSetting, button->m_bChecked ? 1 : 0);
     CDictionary::GetInstance()->LoadHistoryFilter();
     FillList();
 }
@@ -199,8 +198,8 @@ void CHistoryDialog::showEvent(QShowEvent* event)
     if (m_bSizeRestored)
         return;
     m_bSizeRestored = true;
-    const int width = GetProfileInt(QString(), QStringLiteral("HWinWidth"), 0);
-    const int height = GetProfileInt(QString(), QStringLiteral("HWinHeight"), 0);
+    const int width = GetProfileInt(Setting::HWinWidth);
+    const int height = GetProfileInt(Setting::HWinHeight);
     if (width <= 0)
         return;
     // The stored size is the outer one; the window's frame is known now.
@@ -241,8 +240,8 @@ void CHistoryDialog::SaveSize()
         return;
     m_bSizeSaved = true;
     const QRect outer = frameGeometry();
-    WriteProfileInt(QString(), QStringLiteral("HWinWidth"), outer.width());
-    WriteProfileInt(QString(), QStringLiteral("HWinHeight"), outer.height());
+    WriteProfileInt(Setting::HWinWidth, outer.width());
+    WriteProfileInt(Setting::HWinHeight, outer.height());
 }
 
 void CHistoryDialog::done(int result)

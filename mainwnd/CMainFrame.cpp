@@ -12,7 +12,7 @@
 #include "platform/Bitmaps.h"
 #include "platform/HelpService.h"
 #include "platform/MessageBox.h"
-#include "platform/Profile.h"
+#include "platform/Settings.h"
 #include "study/CItem.h"
 #include "study/ModeTable.h"
 #include "text/CSearchDialogBar.h"
@@ -109,10 +109,10 @@ CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::RestorePlacement()
 {
-    const int left = GetProfileInt(QString(), QStringLiteral("WinLeft"), INT_MIN);
-    const int top = GetProfileInt(QString(), QStringLiteral("WinTop"), INT_MIN);
-    const int width = GetProfileInt(QString(), QStringLiteral("WinWidth"), INT_MIN);
-    const int height = GetProfileInt(QString(), QStringLiteral("WinHeight"), INT_MIN);
+    const int left = GetProfileInt(Setting::WinLeft);
+    const int top = GetProfileInt(Setting::WinTop);
+    const int width = GetProfileInt(Setting::WinWidth);
+    const int height = GetProfileInt(Setting::WinHeight);
     // INT_MIN leaves the choice to the platform: an unset left edge leaves
     // the position to the window system, an unset width the size.
     if (width == INT_MIN || height == INT_MIN) {
@@ -134,8 +134,7 @@ bool CMainFrame::Create()
     m_wndView = new CWriteView(this);
     m_wndView->setObjectName(QString::number(kIdView));
 
-    m_nMainBarAlign =
-        GetProfileInt(QString(), QStringLiteral("MainRight"), 1) ? kAlignRight : kAlignLeft;
+    m_nMainBarAlign = GetProfileInt(Setting::MainRight) ? kAlignRight : kAlignLeft;
     m_wndMainBar = new CMainDialogBar(this);
     connect(m_wndMainBar, &CMainDialogBar::CommandRequested, this, &CMainFrame::OnCmdMsg);
     connect(m_wndMainBar, &CMainDialogBar::CheckedModeChanged, this,
@@ -528,12 +527,12 @@ void CMainFrame::SaveWindowPlacement()
         if (normal.isValid())
             restored = QRect(normal.topLeft() - (geometry().topLeft() - pos()), normal.size());
     }
-    WriteProfileInt(QString(), QStringLiteral("WinLeft"), restored.x());
-    WriteProfileInt(QString(), QStringLiteral("WinTop"), restored.y());
-    WriteProfileInt(QString(), QStringLiteral("WinWidth"), restored.width());
-    WriteProfileInt(QString(), QStringLiteral("WinHeight"), restored.height());
-    WriteProfileInt(QString(), QStringLiteral("WinZoom"), maximised ? 1 : 0);
-    WriteProfileInt(QString(), QStringLiteral("MainRight"), m_nMainBarAlign == kAlignRight ? 1 : 0);
+    WriteProfileInt(Setting::WinLeft, restored.x());
+    WriteProfileInt(Setting::WinTop, restored.y());
+    WriteProfileInt(Setting::WinWidth, restored.width());
+    WriteProfileInt(Setting::WinHeight, restored.height());
+    WriteProfileInt(Setting::WinZoom, maximised ? 1 : 0);
+    WriteProfileInt(Setting::MainRight, m_nMainBarAlign == kAlignRight ? 1 : 0);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

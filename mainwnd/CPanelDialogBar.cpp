@@ -1,7 +1,7 @@
 #include "mainwnd/CPanelDialogBar.h"
 
 #include "platform/DialogUnits.h"
-#include "platform/Profile.h"
+#include "platform/Settings.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -32,11 +32,10 @@ QSize CPanelDialogBar::sizeHint() const
 
 void CPanelDialogBar::CreateTextFont()
 {
-    QString face =
-        GetProfileString(QStringLiteral("Settings"), QStringLiteral("FontFace"), QString());
+    QString face = GetProfileString(Setting::FontFace);
     if (face.isEmpty())
         face = kDefaultFace;
-    const int points = GetProfileInt(QStringLiteral("Settings"), QStringLiteral("FontPoint"), 36);
+    const int points = GetProfileInt(Setting::FontPoint);
     // A face this system lacks would be replaced by one without Japanese
     // glyphs; an installed Japanese face stands in for it.
     QFont font(ResolveJapaneseFace(face));

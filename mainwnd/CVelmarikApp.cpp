@@ -33,8 +33,8 @@ bool CVelmarikApp::InitInstance(int showCommand)
 {
     InstallGuiMessageBox();
     InstallWebSearch();
-    setWindowIcon(LoadIcon(128));
-    if (showCommand == kShowNormal || showCommand == 5 || showCommand == kShowDefault ||
+    setWindowIcon(LoadIcon(kPictureProgramIcon));
+    if (showCommand == kShowNormal || showCommand == kShowCmdShow || showCommand == kShowDefault ||
         showCommand == kShowUnset) {
         if (GetProfileInt(QString(), QStringLiteral("WinZoom"), 0) != 0)
             showCommand = kShowMaximized;
@@ -50,8 +50,8 @@ bool CVelmarikApp::InitInstance(int showCommand)
         m_pMainWnd->showMaximized();
         break;
     case kShowMinimized:
-    case 6:
-    case 7:
+    case kShowCmdMinNoActive:
+    case kShowCmdMinimizedNoActive:
         m_pMainWnd->showMinimized();
         break;
     default:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ResourceIds.h"
+
 #include <QApplication>
 #include <QFont>
 
@@ -13,11 +15,11 @@ class CVelmarikApp : public QApplication {
 public:
     // Show commands as the process start may request them.
     enum ShowCommand : int {
-        kShowUnset = -1,
-        kShowNormal = 1,
-        kShowMinimized = 2,
-        kShowMaximized = 3,
-        kShowDefault = 10,
+        kShowUnset = kShowCmdUnset,
+        kShowNormal = kShowCmdNormal,
+        kShowMinimized = kShowCmdMinimized,
+        kShowMaximized = kShowCmdMaximized,
+        kShowDefault = kShowCmdDefault,
     };
 
     CVelmarikApp(int& argc, char** argv);

@@ -1,24 +1,22 @@
 #include "study/DrillSession.h"
 
 #include "platform/MessageBox.h"
-#include "platform/Profile.h"
 #include "platform/ResourceIds.h"
+#include "platform/Settings.h"
 #include "study/CItem.h"
 #include "study/DrillFrontend.h"
 
 namespace {
 
-const QString kSettings = QStringLiteral("Settings");
-
 // Only 1 turns the drill round; every other stored value asks the reading.
 bool IsReverseMode()
 {
-    return GetProfileInt(kSettings, QStringLiteral("QAMode"), 0) == 1;
+    return GetProfileInt(Setting::QAMode) == 1;
 }
 
 bool IsHyogaiRed()
 {
-    return GetProfileInt(kSettings, QStringLiteral("HyogaiRed"), 0) != 0;
+    return GetProfileInt(Setting::HyogaiRed) != 0;
 }
 
 // A mode read from a damaged file checks no button of its own; the
@@ -129,7 +127,7 @@ bool DrillSession::PromptForMode()
         return false;
     if (!dictionary->GetHistoryRecord(pos).m_bAnswered)
         return false;
-    if (GetProfileInt(kSettings, QStringLiteral("NoUnspec"), 0) != 1)
+    if (GetProfileInt(Setting::NoUnspec) != 1)
         return false;
     if (m_nPendingMode != Unspec)
         return false;
@@ -161,7 +159,7 @@ void DrillSession::NextQuestion()
                 return;
         }
     }
-    int prefKanji = GetProfileInt(kSettings, QStringLiteral("PrefKanji"), 0);
+    int prefKanji = GetProfileInt(Setting::PrefKanji);
     if (prefKanji < 0 || prefKanji > 2)
         prefKanji = 0;
     const int chosen = dictionary->SelectNextQuestion(prefKanji);
@@ -236,7 +234,7 @@ void DrillSession::UpdateBackButton()
 void DrillSession::ExitSave()
 {
     CDictionary* dictionary = CDictionary::GetInstance();
-    if (GetProfileInt(kSettings, QStringLiteral("ClearHistory"), 0) != 0)
+    if (GetProfileInt(Setting::ClearHistory) != 0)
         dictionary->ClearHistory();
     dictionary->Save();
 }

@@ -3,8 +3,8 @@
 #include "dialogs/CDeferWindowPos.h"
 #include "dialogs/ItemActions.h"
 #include "platform/DialogUnits.h"
-#include "platform/Profile.h"
 #include "platform/ResourceIds.h"
+#include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "study/LearnMode.h"
@@ -18,15 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
-namespace {
-
-QString ActionSection()
-{
-    return QString();
-}
-
-} // namespace
 
 CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
 {
@@ -118,13 +109,13 @@ void CSearchDialogBar::InitBar()
     m_wndList->InitList();
     m_wndAction->clear();
     m_wndAction->addItems(GetItemActionTexts());
-    const int action = GetProfileInt(ActionSection(), QStringLiteral("SearchAction"), 0);
+    const int action = GetProfileInt(Setting::SearchAction);
     m_wndAction->setCurrentIndex(action >= 0 && action < kItemActionCount ? action : -1);
 }
 
 void CSearchDialogBar::OnActionChosen(int row)
 {
-    WriteProfileInt(ActionSection(), QStringLiteral("SearchAction"), row);
+    WriteProfileInt(Setting::SearchAction, row);
 }
 
 void CSearchDialogBar::OnQueryChanged(const QString& text)
