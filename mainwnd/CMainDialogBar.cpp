@@ -60,6 +60,24 @@ CMainDialogBar::CMainDialogBar(QWidget* parent) : QWidget(parent)
         connect(button, &QPushButton::clicked, this, [this, id] { RouteCommand(id); });
         m_controls.append(button);
     }
+    // The picture buttons and the count have no text that says what they
+    // do; the tip and the name for screen readers say it, with the key.
+    const struct {
+        int m_nId;
+        const char16_t* m_text;
+    } tips[] = {
+        {kIdTodayCount, u"今日の書き取り回数 — 学習状況 (U)"},
+        {kIdSearchBarButton, u"検索バー (S)"},
+        {kIdOptionsButton, u"オプション (O)"},
+        {kIdHelpButton, u"ヘルプ (F1)"},
+        {kIdSwapButton, u"左右を入れ替え (E)"},
+        {kIdExitButton, u"終了 (X)"},
+    };
+    for (const auto& tip : tips) {
+        QWidget* control = GetControl(tip.m_nId);
+        control->setToolTip(QString::fromUtf16(tip.m_text));
+        control->setAccessibleName(QString::fromUtf16(tip.m_text));
+    }
     const QSize size = sizeHint();
     resize(size);
 }

@@ -87,6 +87,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
         {Qt::Key_F1, Qt::NoModifier, kCmdHelpIndex},
         {Qt::Key_E, Qt::NoModifier, kCmdSwapSides},
         {Qt::Key_X, Qt::NoModifier, kCmdExit},
+        // The desktop's usual quit key; Ctrl keeps it a command while typing.
+        {Qt::Key_Q, Qt::ControlModifier, kCmdExit},
         {Qt::Key_G, Qt::NoModifier, kCmdSearchAction},
     };
     for (const auto& entry : table)

@@ -15,6 +15,8 @@
 #include "text/CSearchDialogBar.h"
 
 #include <QDir>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -457,6 +459,67 @@ private slots:
         QCOMPARE(Dic()->GetItem(index)->m_nMode, qint16(Learned));
         QCOMPARE(Dic()->GetItem(index)->m_nAskCount, qint16(1));
         QCOMPARE(Dic()->GetTodayCount(), 1);
+    }
+
+    void ctrlQCloses_data()
+    {
+        QTest::addColumn<bool>("typing");
+        QTest::newRow("on the bar") << false;
+        QTest::newRow("while typing a search") << true;
+    }
+    void ctrlQCloses()
+    {
+        QFETCH(bool, typing);
+        WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), 1);
+        StartFrame();
+        Press(Qt::Key_A);
+        if (typing) {
+            Press(Qt::Key_S);
+            QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        }
+        {
+            // The same sequence as the close box: the prompt may keep it open.
+            ModePromptAnswerer answerer([](CModeSelectDialog* dialog) { dialog->reject(); });
+            Press(Qt::Key_Q, Qt::ControlModifier);
+            QCOMPARE(answerer.Seen(), 1);
+        }
+        QVERIFY(m_frame->isVisible());
+        ModePromptAnswerer answerer([](CModeSelectDialog* dialog) {
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("1001")),
+                              Qt::LeftButton);
+        });
+        Press(Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!m_frame->isVisible());
+        QCOMPARE(Current()->m_nMode, qint16(Learned)); // committed before the save
+        QVERIFY(QDir(TestEnv::Instance().DataFolder()).exists(QStringLiteral("histdata.dat")));
+    }
+
+    // Each button without a caption says what it does and which key does
+    // the same; the key named is the one that runs the button's command.
+    void pictureButtonTips_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("search bar") << 1012 << QStringLiteral("検索バー (S)");
+        QTest::newRow("options") << 1013 << QStringLiteral("オプション (O)");
+        QTest::newRow("help") << 1014 << QStringLiteral("ヘルプ (F1)");
+        QTest::newRow("swap") << 1015 << QStringLiteral("左右を入れ替え (E)");
+        QTest::newRow("exit") << 1016 << QStringLiteral("終了 (X)");
+        QTest::newRow("count") << 1006 << QStringLiteral("今日の書き取り回数 — 学習状況 (U)");
+    }
+    void pictureButtonTips()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, tip);
+        StartFrame();
+        QCOMPARE(Button(id)->toolTip(), tip);
+        QCOMPARE(Button(id)->accessibleName(), tip);
+        const qsizetype open = tip.lastIndexOf(u'(');
+        const QKeySequence key(tip.mid(open + 1, tip.size() - open - 2));
+        QCOMPARE(key.count(), 1);
+        const QKeyEvent press(QEvent::KeyPress, key[0].key(), key[0].keyboardModifiers());
+        QVERIFY(m_frame->TranslateAccelerator(&press) != 0);
+        QCOMPARE(m_frame->TranslateAccelerator(&press), CMainDialogBar::CommandOfControl(id));
     }
 
     void crossButtonCloses()
