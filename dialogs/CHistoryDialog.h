@@ -7,6 +7,7 @@
 #include <array>
 
 class CHistoryListBox;
+class CItemActionControls;
 class QComboBox;
 class QPushButton;
 
@@ -54,6 +55,7 @@ private:
     void SaveSize();
 
     QPushButton* m_pExecute = nullptr; // 1044
+    CItemActionControls* m_pActions = nullptr;
     bool m_bSizeRestored = false;
     bool m_bSizeSaved = false;
 };

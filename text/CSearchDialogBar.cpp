@@ -1,6 +1,5 @@
 #include "text/CSearchDialogBar.h"
 
-#include "dialogs/CDeferWindowPos.h"
 #include "dialogs/ItemActions.h"
 #include "platform/DialogUnits.h"
 #include "platform/ResourceIds.h"
@@ -9,6 +8,7 @@
 #include "study/CItem.h"
 #include "study/LearnMode.h"
 #include "study/ModeTable.h"
+#include "text/CItemActionControls.h"
 #include "text/CSearchListBox.h"
 #include "text/RomajiConversion.h"
 
@@ -37,11 +37,12 @@ CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
     m_pEdit->setObjectName(QString::number(kIdSearchText));
     PlaceControl(m_pEdit, 6, 18, 180, 14);
 
-    for (int k = 0; k < 5; ++k) {
-        m_btnMode[k] = new CModeButton(QString::fromUtf16(kModeTable[k].m_caption), this);
-        m_btnMode[k]->setObjectName(QString::number(kIdFilterFirst + k));
-        PlaceControl(m_btnMode[k], 6 + 36 * k, 36, 36, 18);
-    }
+    m_wndList = new CSearchListBox(this);
+    m_pActions = new CItemActionControls(this, m_wndList, Setting::SearchAction,
+                                         {36, 72, 108, 189, 186, 30});
+    m_btnMode = m_pActions->m_btnMode;
+    m_wndAction = m_pActions->m_pAction;
+    m_pExecute = m_pActions->m_pExecute;
 
     m_pStatus = new QLabel(this);
     m_pStatus->setObjectName(QString::number(kIdSearchStatus));
@@ -49,31 +50,8 @@ CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
     PlaceControl(m_pStatus, 6, 60, 168, 8);
     m_pStatus->setFixedHeight(qMax(m_pStatus->height(), m_pStatus->sizeHint().height()));
 
-    m_wndList = new CSearchListBox(this);
-    m_wndList->setObjectName(QString::number(kIdItemList));
-    PlaceControl(m_wndList, 6, 72, 180, 108);
-
-    m_wndAction = new QComboBox(this);
-    m_wndAction->setObjectName(QString::number(kIdActionCombo));
-    // The template height includes the dropped-down list; the closed box
-    // keeps the height of one line.
-    PlaceControl(m_wndAction, 6, 189, 114, 14);
-    m_wndAction->setFixedHeight(m_wndAction->sizeHint().height());
-
-    m_pExecute = new QPushButton(QStringLiteral("実行"), this);
-    m_pExecute->setObjectName(QString::number(kIdExecute));
-    m_pExecute->setAutoDefault(false);
-    PlaceControl(m_pExecute, 126, 186, 60, 18);
-
     setTabOrder(m_pClose, m_pEdit);
-    QWidget* previous = m_pEdit;
-    for (CModeButton* button : m_btnMode) {
-        setTabOrder(previous, button);
-        previous = button;
-    }
-    setTabOrder(previous, m_wndList);
-    setTabOrder(m_wndList, m_wndAction);
-    setTabOrder(m_wndAction, m_pExecute);
+    setTabOrder(m_pEdit, m_btnMode[0]);
 
     // Focus given to the bar goes on to the search text.
     setFocusProxy(m_pEdit);
@@ -83,13 +61,12 @@ CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
     connect(&m_timer, &QTimer::timeout, this, &CSearchDialogBar::OnTimer);
     connect(m_pClose, &QPushButton::clicked, this, &CSearchDialogBar::CloseRequested);
     connect(m_pEdit, &QLineEdit::textChanged, this, &CSearchDialogBar::OnQueryChanged);
-    for (int k = 0; k < 5; ++k) {
-        connect(m_btnMode[k], &QPushButton::clicked, this,
-                [this, k] { ToggleModeFilter(kCmdSearchFilterKnown + k); });
-    }
-    connect(m_wndList, &QListWidget::itemDoubleClicked, this, [this] { ExecuteAction(); });
-    connect(m_pExecute, &QPushButton::clicked, this, &CSearchDialogBar::ExecuteAction);
-    connect(m_wndAction, &QComboBox::activated, this, &CSearchDialogBar::OnActionChosen);
+    connect(m_pActions, &CItemActionControls::FilterClicked, this,
+            [this](int k) { ToggleModeFilter(kCmdSearchFilterKnown + k); });
+    connect(m_pActions, &CItemActionControls::ExecuteRequested, this,
+            &CSearchDialogBar::ExecuteAction);
+    connect(m_pActions, &CItemActionControls::ItemModeChanged, this,
+            &CSearchDialogBar::ItemModeChanged);
     m_wndList->installEventFilter(this);
 
     resize(sizeHint());
@@ -104,18 +81,7 @@ QSize CSearchDialogBar::sizeHint() const
 
 void CSearchDialogBar::InitBar()
 {
-    for (int k = 0; k < 5; ++k)
-        m_btnMode[k]->LoadBitmaps(kModeTable[k].m_nFilterPictureOn, kPictureFilterOff);
-    m_wndList->InitList();
-    m_wndAction->clear();
-    m_wndAction->addItems(GetItemActionTexts());
-    const int action = GetProfileInt(Setting::SearchAction);
-    m_wndAction->setCurrentIndex(action >= 0 && action < kItemActionCount ? action : -1);
-}
-
-void CSearchDialogBar::OnActionChosen(int row)
-{
-    WriteProfileInt(Setting::SearchAction, row);
+    m_pActions->Init();
 }
 
 void CSearchDialogBar::OnQueryChanged(const QString& text)
@@ -295,26 +261,17 @@ void CSearchDialogBar::ShowResults()
 
 void CSearchDialogBar::ExecuteAction()
 {
-    const QList<QListWidgetItem*> selected = m_wndList->selectedItems();
-    if (selected.isEmpty())
+    int row = -1;
+    int action = AskEachTime;
+    if (!m_pActions->ChooseAction(row, action))
         return;
-    const int row = m_wndList->row(selected.first());
-    const int index = m_wndList->GetRowItem(row);
-    int action = m_wndAction->currentIndex();
-    if (action == AskEachTime) {
-        action = AskForItemAction(this);
-        if (action == AskEachTime)
-            return;
-    }
     if (action == StartDictation) {
+        const int index = m_wndList->GetRowItem(row);
         CDictionary::GetInstance()->AddToHistory(index);
         emit ShowQuestionRequested(index, true);
         return;
     }
-    CarryOutItemAction(action, index, m_nUnspecAskCount, this, [this, row, index] {
-        m_wndList->InvalidateRow(row);
-        emit ItemModeChanged(index);
-    });
+    m_pActions->CarryOut(action, row, m_nUnspecAskCount);
 }
 
 int CSearchDialogBar::FindRowOfItem(int index) const
@@ -346,27 +303,13 @@ bool CSearchDialogBar::eventFilter(QObject* watched, QEvent* event)
 void CSearchDialogBar::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (!m_wndList)
+    if (!m_pActions)
         return;
     const QRect units = MapDialogRect(this, QRect(0, 0, 100, 100));
-    int bx = units.width();
-    int by = units.height();
-    if (bx <= 0 || by <= 0) {
-        // Without a usable font the template's proportions at a common
-        // scale keep the controls usable.
-        bx = 150;
-        by = 163;
-    }
-    const auto dx = [bx](int k) { return bx * k / 100; };
-    const auto dy = [by](int k) { return by * k / 100; };
-    const int cx = width();
-    const int cy = height();
-    // A bar shorter than its fixed controls gives the list no height rather
-    // than a negative one, so the other controls still move.
-    CDeferWindowPos batch;
-    batch.Begin(3);
-    batch.Move(m_wndList, dx(6), dy(72), qMax(0, cx - dx(12)), qMax(0, cy - dy(102)));
-    batch.Move(m_wndAction, dx(6), cy - dy(21), qMax(0, cx - dx(78)), m_wndAction->height());
-    batch.Move(m_pExecute, cx - dx(66), cy - dy(24), m_pExecute->width(), m_pExecute->height());
-    batch.End();
+    QSize scale = units.size();
+    // Without a usable font the template's proportions at a common scale
+    // keep the controls usable.
+    if (scale.width() <= 0 || scale.height() <= 0)
+        scale = QSize(150, 163);
+    m_pActions->Place(size(), scale);
 }

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 
+class CItemActionControls;
 class CSearchListBox;
 class QComboBox;
 class QLabel;
@@ -84,7 +85,6 @@ protected:
 
 private:
     void OnQueryChanged(const QString& text);
-    void OnActionChosen(int row);
     bool AnyFilter() const;
     int& FilterFlag(int k);
     void Search();
@@ -96,4 +96,5 @@ private:
     QPushButton* m_pExecute = nullptr; // 1044
     QPushButton* m_pClose = nullptr;   // 1046
     QTimer m_timer;
+    CItemActionControls* m_pActions = nullptr;
 };
