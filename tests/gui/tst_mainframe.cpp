@@ -19,6 +19,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -744,6 +745,59 @@ private slots:
         m_frame->resize(1000, 600);
         QTRY_COMPARE(panel->height(), line + 20);
         QCOMPARE(m_frame->GetView()->geometry().top(), line + 20);
+    }
+
+    void panelTextFromElsewhereIsLaidOut()
+    {
+        WriteProfileInt(kSettings, QStringLiteral("FontPoint"), 48);
+        StartFrame(QSize(900, 600));
+        CPanelDialogBar* panel = m_frame->GetPanelBar();
+        const int line = QFontMetrics(panel->m_fontPanel).height();
+        QCOMPARE(m_frame->GetView()->geometry().top(), line + 20);
+        // Not through the drill: only the panel's layout request tells the
+        // frame that the canvas has to move.
+        panel->SetText(QString(40, QChar(0x5C71)));
+        QVERIFY(panel->GetBarHeight() > 2 * line);
+        QTRY_COMPARE(m_frame->GetView()->geometry().top(), panel->GetBarHeight());
+        QCOMPARE(panel->height(), panel->GetBarHeight());
+    }
+
+    // The bar runs nothing itself: each control asks for its command, and
+    // only the frame carries commands out.
+    void barControlsAskForTheirCommands_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("command");
+        QTest::newRow("知ってる") << 1000 << 32771;
+        QTest::newRow("指定なし") << 1004 << 32775;
+        QTest::newRow("ネット") << 1005 << 32776;
+        QTest::newRow("count") << 1006 << 32777;
+        QTest::newRow("履歴") << 1007 << 32778;
+        QTest::newRow("次へ") << 1009 << 32780;
+        QTest::newRow("答え") << 1010 << 32781;
+        QTest::newRow("消去") << 1011 << 57632;
+        QTest::newRow("search bar") << 1012 << 32782;
+        QTest::newRow("options") << 1013 << 32783;
+        QTest::newRow("help") << 1014 << 57666;
+        QTest::newRow("swap") << 1015 << 32784;
+        QTest::newRow("cross, after its click") << 1016 << 57665;
+    }
+    void barControlsAskForTheirCommands()
+    {
+        QFETCH(int, id);
+        QFETCH(int, command);
+        CMainDialogBar bar;
+        bar.InitBar();
+        bar.show();
+        QSignalSpy asked(&bar, &CMainDialogBar::CommandRequested);
+        const int historyBefore = Dic()->GetHistoryCount();
+        auto* button = bar.findChild<QPushButton*>(QString::number(id));
+        button->setEnabled(true);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTRY_COMPARE(asked.size(), 1);
+        QCOMPARE(asked.at(0).at(0).toInt(), command);
+        QCOMPARE(Dic()->GetHistoryCount(), historyBefore);
+        QCOMPARE(Dic()->GetTodayCount(), 0);
     }
 
     void placementRestored()
