@@ -19,10 +19,7 @@ CVelmarikApp::CVelmarikApp(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationDisplayName(QStringLiteral("Velmarik"));
 }
 
-CVelmarikApp::~CVelmarikApp()
-{
-    delete m_pMainWnd;
-}
+CVelmarikApp::~CVelmarikApp() = default;
 
 CVelmarikApp* CVelmarikApp::Instance()
 {
@@ -39,10 +36,9 @@ bool CVelmarikApp::InitInstance(int showCommand)
         if (GetProfileInt(QString(), QStringLiteral("WinZoom"), 0) != 0)
             showCommand = kShowMaximized;
     }
-    m_pMainWnd = new CMainFrame;
+    m_pMainWnd = std::make_unique<CMainFrame>();
     if (!m_pMainWnd->Create()) {
-        delete m_pMainWnd;
-        m_pMainWnd = nullptr;
+        m_pMainWnd.reset();
         return false;
     }
     switch (showCommand) {
@@ -64,8 +60,7 @@ bool CVelmarikApp::InitInstance(int showCommand)
 
 int CVelmarikApp::ExitInstance(int exitCode)
 {
-    delete m_pMainWnd;
-    m_pMainWnd = nullptr;
+    m_pMainWnd.reset();
     CDictionary::DestroyInstance();
     ReleaseGuiFont();
     return exitCode;

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <memory>
 
 class CMainFrame;
 
@@ -32,11 +33,11 @@ public:
     // Ends the study data (without saving) and returns the exit code.
     int ExitInstance(int exitCode);
 
-    CMainFrame* GetMainWnd() const { return m_pMainWnd; }
+    CMainFrame* GetMainWnd() const { return m_pMainWnd.get(); }
     // The message-box font, made on first use.
     const QFont& GetGuiFont();
     void OnHelpIndex();
 
 private:
-    CMainFrame* m_pMainWnd = nullptr; // owned
+    std::unique_ptr<CMainFrame> m_pMainWnd;
 };
