@@ -7,7 +7,7 @@
 #include "platform/GuiFont.h"
 #include "platform/GuiMessageBox.h"
 #include "platform/HelpService.h"
-#include "platform/Profile.h"
+#include "platform/Settings.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
 #include "text/WebSearchOpener.h"
@@ -33,7 +33,7 @@ bool CVelmarikApp::InitInstance(int showCommand)
     setWindowIcon(LoadIcon(kPictureProgramIcon));
     if (showCommand == kShowNormal || showCommand == kShowCmdShow || showCommand == kShowDefault ||
         showCommand == kShowUnset) {
-        if (GetProfileInt(QString(), QStringLiteral("WinZoom"), 0) != 0)
+        if (GetProfileInt(Setting::WinZoom) != 0)
             showCommand = kShowMaximized;
     }
     m_pMainWnd = std::make_unique<CMainFrame>();
