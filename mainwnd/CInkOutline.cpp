@@ -220,26 +220,21 @@ void CInkOutline::AddOutline(QPainterPath& path, const QRectF& area) const
         AddRun(path, 0, 0);
         return;
     }
-    // Runs of segments that reach the area, each widened by a segment on
-    // both sides so that the caps closing a run lie outside the area.
+    // Runs of segments that reach the area, each its own closed outline.
+    // The cap that closes a run sits on a sample whose other segment cannot
+    // reach the area, so neither can the cap: inside the area the runs give
+    // the pixels of the whole stroke.
     const qsizetype segments = count - 1;
     qsizetype runStart = -1;
-    qsizetype runEnd = -1;
     for (qsizetype j = 0; j <= segments; ++j) {
         const bool hit = j < segments && SegmentBounds(j).intersects(area);
-        if (hit) {
-            const qsizetype from = qMax<qsizetype>(0, j - 1);
-            if (runStart < 0) {
-                runStart = from;
-            } else if (from > runEnd + 1) {
-                AddRun(path, runStart, qMin(runEnd + 1, segments - 1) + 1);
-                runStart = from;
-            }
-            runEnd = j;
+        if (hit && runStart < 0) {
+            runStart = j;
+        } else if (!hit && runStart >= 0) {
+            AddRun(path, runStart, j);
+            runStart = -1;
         }
     }
-    if (runStart >= 0)
-        AddRun(path, runStart, qMin(runEnd + 1, segments - 1) + 1);
 }
 
 qsizetype CInkOutline::MemoryUse() const

@@ -310,6 +310,46 @@ private slots:
         QVERIFY(qAbs(least - width) < 0.75);
     }
 
+    // The pieces drawn while writing add up to exactly the picture drawn
+    // from the strokes afterwards, so nothing is left half-blended at the
+    // edges of the rectangles repainted on the way.
+    void liveInkEqualsRedrawFromStrokes_data()
+    {
+        QTest::addColumn<QList<QPoint>>("points");
+        QTest::addColumn<int>("width");
+        QList<QPoint> dense;
+        for (int x = 20; x < 280; x += 2)
+            dense << QPoint(x, 100 + int(30 * std::sin(x / 25.0)));
+        QList<QPoint> loop;
+        for (int k = 0; k <= 60; ++k)
+            loop << QPoint(150 + int(80 * std::cos(k / 6.0)), 100 + int(60 * std::sin(k / 4.0)));
+        QTest::newRow("dense wave") << dense << 12;
+        QTest::newRow("self-crossing loop") << loop << 20;
+        QTest::newRow("hairpin")
+            << QList<QPoint>{{40, 20}, {150, 180}, {156, 184}, {162, 180}, {260, 20}} << 16;
+        QTest::newRow("dot") << QList<QPoint>{{150, 100}} << 30;
+        QTest::newRow("thin") << dense << 1;
+    }
+    void liveInkEqualsRedrawFromStrokes()
+    {
+        QFETCH(QList<QPoint>, points);
+        QFETCH(int, width);
+        WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StrokeWidth"), width);
+        CWriteView view;
+        view.resize(300, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, points.first());
+        for (const QPoint& point : points)
+            QTest::mouseMove(&view, point);
+        QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, points.last());
+        Stroke(&view, QPoint(10, 190), QPoint(290, 10));
+        const QImage live = view.GetBackBuffer().copy();
+        QVERIFY(HasInk(live, QRect(points.first() - QPoint(1, 1), QSize(3, 3))));
+        view.SetGuideMode(view.GetGuideMode()); // draws the whole sheet anew
+        QVERIFY(view.GetBackBuffer() == live);
+    }
+
     void strokesAsData()
     {
         CWriteView view;

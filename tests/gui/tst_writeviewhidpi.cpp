@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <cmath>
 
 namespace {
 
@@ -73,6 +74,24 @@ private slots:
                     ++mixed;
             }
         QVERIFY2(mixed > 200, qPrintable(QString::number(mixed)));
+    }
+
+    void liveInkEqualsRedrawFromStrokes()
+    {
+        WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("GuideMode"), 2);
+        CWriteView view;
+        view.resize(300, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.SetAnswerWord(QStringLiteral("学校"));
+        QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+        for (int k = 0; k <= 60; ++k)
+            QTest::mouseMove(&view, QPoint(150 + int(80 * std::cos(k / 6.0)),
+                                           100 + int(60 * std::sin(k / 4.0))));
+        QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, QPoint(150, 100));
+        const QImage live = view.GetBackBuffer().copy();
+        view.SetGuideMode(view.GetGuideMode()); // draws the whole sheet anew
+        QVERIFY(view.GetBackBuffer() == live);
     }
 
     void guidesAreWholeDevicePixels()
