@@ -16,6 +16,10 @@ constexpr qreal kMinStep = 0.05;
 // a slow hand reports every pixel, and curving through each of them turns
 // the pixel staircase into a wobble.
 constexpr qreal kControlSpacing = 3;
+// How far a control point moves towards a new position after a short step,
+// and the step from which it moves all the way.
+constexpr qreal kFollow = 0.35;
+constexpr qreal kFollowFully = 10;
 
 qreal Dot(const QPointF& a, const QPointF& b)
 {
@@ -139,9 +143,18 @@ QRectF CInkOutline::Append(const InkPoint& point)
         touch(SampleOf(m_ptLast));
         const QPointF step = point.pos - m_ptControl.pos;
         if (std::hypot(step.x(), step.y()) >= kControlSpacing) {
+            // After a short step the next control point goes only part of
+            // the way to the new position: whole-pixel positions zigzag
+            // about the line the hand drew by half a pixel, which shows as
+            // a wobble on short steps and is lost on long ones. Long steps
+            // are followed fully, so fast strokes keep their corners' place.
+            const qreal length = std::hypot(step.x(), step.y());
+            InkPoint next = point;
+            next.pos = m_ptControl.pos + qBound(kFollow, length / kFollowFully, 1.0) * step;
             const Sample control = SampleOf(m_ptControl);
-            const Sample mid{(control.x + here.x) / 2, (control.y + here.y) / 2,
-                             (control.r + here.r) / 2};
+            const Sample ahead = SampleOf(next);
+            const Sample mid{(control.x + ahead.x) / 2, (control.y + ahead.y) / 2,
+                             (control.r + ahead.r) / 2};
             if (m_nControls == 1) {
                 AddStable(mid);
             } else {
@@ -164,7 +177,7 @@ QRectF CInkOutline::Append(const InkPoint& point)
                     touch(s);
                 }
             }
-            m_ptControl = point;
+            m_ptControl = next;
             ++m_nControls;
         }
     }

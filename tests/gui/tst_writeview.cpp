@@ -350,6 +350,45 @@ private slots:
         QVERIFY(view.GetBackBuffer() == live);
     }
 
+    // A slow hand reports whole pixels that zigzag about the line it drew;
+    // the ink follows the line, not the zigzag.
+    void slowGentleSlopeStaysStraight_data()
+    {
+        QTest::addColumn<int>("run"); // pixels across for one pixel down
+        QTest::newRow("1 in 3") << 3;
+        QTest::newRow("1 in 4") << 4;
+        QTest::newRow("1 in 7") << 7;
+    }
+    void slowGentleSlopeStaysStraight()
+    {
+        QFETCH(int, run);
+        WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StrokeWidth"), 12);
+        CWriteView view;
+        view.resize(300, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto at = [run](int x) { return QPoint(x, 40 + qRound((x - 20) / double(run))); };
+        QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, at(20));
+        for (int x = 21; x <= 280; ++x)
+            QTest::mouseMove(&view, at(x));
+        QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, at(280));
+        const QImage image = view.GetBackBuffer();
+        double worst = 0;
+        for (int x = 60; x < 240; ++x) {
+            double ink = 0;
+            double moment = 0;
+            for (int y = 0; y < 200; ++y) {
+                const double shade =
+                    (kGround.red() - image.pixelColor(x, y).red()) / double(kGround.red());
+                ink += shade;
+                moment += shade * (y + 0.5);
+            }
+            const double ideal = 40.5 + (x + 0.5 - 20.5) / run;
+            worst = qMax(worst, qAbs(moment / ink - ideal));
+        }
+        QVERIFY2(worst < 0.2, qPrintable(QString::number(worst)));
+    }
+
     void strokesAsData()
     {
         CWriteView view;
