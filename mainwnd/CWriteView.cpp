@@ -179,6 +179,7 @@ void CWriteView::RebuildBuffer(const QSize& logicalSize)
 void CWriteView::RedrawAll()
 {
     Redraw(QRectF(QPointF(0, 0), QSizeF(m_sizeBuffer)));
+    m_bBlank = m_strokes.isEmpty() && !m_image.isNull();
 }
 
 void CWriteView::Redraw(const QRectF& area)
@@ -396,6 +397,7 @@ void CWriteView::AddPoint(const QPointF& point, qreal pressure)
     if (!points.isEmpty() && points.last().pos == point && points.last().pressure == pressure)
         return;
     points.append(InkPoint{point, pressure, m_strokeClock.elapsed()});
+    m_bBlank = false;
     Redraw(m_outlines.last().Append(points.last()));
 }
 
@@ -424,6 +426,7 @@ void CWriteView::Undo()
         for (const CInkOutline& outline : std::as_const(m_outlines))
             area = area.united(outline.Bounds());
         m_redo.append(Step{true, {}, {}});
+        m_bBlank = false;
     } else {
         Step redo;
         redo.m_strokes.append(m_strokes.takeLast());
@@ -449,6 +452,7 @@ void CWriteView::Redo()
         m_strokes.append(step.m_strokes.first());
         m_outlines.append(step.m_outlines.first());
         m_undo.append(Step());
+        m_bBlank = false;
         Redraw(Inflated(m_outlines.last().Bounds(), 1));
     }
     emit StrokesChanged();
@@ -456,44 +460,47 @@ void CWriteView::Redo()
 
 void CWriteView::Erase()
 {
-    InkPoint carried;
-    if (m_bDrawing)
-        carried = m_strokes.last().points.last();
+    // A new question wipes the sheet and the frame erases it again: a sheet
+    // drawn blank only needs showing.
+    if (m_strokes.isEmpty() && m_bBlank) {
+        repaint();
+        return;
+    }
+    const bool drawing = m_bDrawing;
+    const InkPoint carried = drawing ? m_strokes.last().points.last() : InkPoint();
     if (!m_strokes.isEmpty()) {
         m_undo.append(Step{true, std::move(m_strokes), std::move(m_outlines)});
         m_redo.clear();
     }
     m_strokes.clear();
     m_outlines.clear();
-    if (m_bDrawing) {
-        // Wiped while the button is held: the line goes on from where the
-        // pen is, as a stroke of its own.
-        m_strokes.append(InkStroke{{carried}});
-        m_outlines.append(CInkOutline(ReadStrokeWidth()));
-        m_outlines.last().Append(carried);
-        m_undo.append(Step());
-    }
+    if (drawing)
+        CarryOn(carried);
     RedrawAll();
     repaint();
     emit StrokesChanged();
 }
 
+void CWriteView::CarryOn(const InkPoint& from)
+{
+    // Wiped while the button is held: the line goes on from where the pen
+    // is, as a stroke of its own.
+    m_strokes.append(InkStroke{{from}});
+    m_outlines.append(CInkOutline(ReadStrokeWidth()));
+    m_outlines.last().Append(from);
+    m_undo.append(Step());
+}
+
 void CWriteView::ClearSheet()
 {
     const bool drawing = m_bDrawing;
-    InkPoint carried;
-    if (drawing)
-        carried = m_strokes.last().points.last();
+    const InkPoint carried = drawing ? m_strokes.last().points.last() : InkPoint();
     m_strokes.clear();
     m_outlines.clear();
     m_undo.clear();
     m_redo.clear();
-    if (drawing) {
-        m_strokes.append(InkStroke{{carried}});
-        m_outlines.append(CInkOutline(ReadStrokeWidth()));
-        m_outlines.last().Append(carried);
-        m_undo.append(Step());
-    }
+    if (drawing)
+        CarryOn(carried);
 }
 
 void CWriteView::SetAnswerWord(const QString& word)

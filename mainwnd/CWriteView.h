@@ -111,6 +111,7 @@ private:
     void EndStroke(const QPointF& point, qreal pressure);
     void AddPoint(const QPointF& point, qreal pressure);
     void ClearSheet();
+    void CarryOn(const InkPoint& from);
     void OpenMenu(const QPoint& globalPos);
     void UpdateMenu();
 
@@ -129,6 +130,7 @@ private:
     QSize m_sizeBuffer; // logical
     qreal m_rDpr = 1;   // device pixels of the buffer per logical pixel
     bool m_bDrawing = false;
+    bool m_bBlank = false; // the buffer shows ground and guides only
     QElapsedTimer m_strokeClock;
 
     InkStrokes m_strokes;

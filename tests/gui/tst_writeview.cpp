@@ -521,6 +521,31 @@ private slots:
         QVERIFY(view.CanUndo());
     }
 
+    void eraseWhileWriting()
+    {
+        CWriteView view;
+        view.resize(300, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QSignalSpy begun(&view, &CWriteView::StrokeBegun);
+        QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(20, 50));
+        QTest::mouseMove(&view, QPoint(100, 50));
+        view.Erase();
+        QVERIFY(!HasInk(view.GetBackBuffer(), QRect(10, 40, 60, 20)));
+        QTest::mouseMove(&view, QPoint(100, 150));
+        QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, QPoint(100, 150));
+        // The line goes on from where the pen was, without counting again.
+        QCOMPARE(begun.count(), 1);
+        QCOMPARE(view.Strokes().size(), 1);
+        QCOMPARE(view.Strokes().first().points.first().pos, QPointF(100.5, 50.5));
+        QVERIFY(HasInk(view.GetBackBuffer(), QRect(95, 90, 10, 20)));
+        view.Undo(); // the rest of the line
+        QVERIFY(view.Strokes().isEmpty());
+        view.Undo(); // the erase
+        QCOMPARE(view.Strokes().size(), 1);
+        QVERIFY(HasInk(view.GetBackBuffer(), QRect(10, 40, 60, 20)));
+    }
+
     void guideBoxes_data()
     {
         QTest::addColumn<QString>("word");
