@@ -90,6 +90,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
         // The desktop's usual quit key; Ctrl keeps it a command while typing.
         {Qt::Key_Q, Qt::ControlModifier, kCmdExit},
         {Qt::Key_G, Qt::NoModifier, kCmdSearchAction},
+        {Qt::Key_Z, Qt::ControlModifier, CWriteView::kCmdUndo},
+        {Qt::Key_Y, Qt::ControlModifier, CWriteView::kCmdRedo},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, CWriteView::kCmdRedo},
     };
     for (const auto& entry : table)
         m_accelerators.insert(Combined(entry.m_key, entry.m_modifiers), entry.m_nCommand);
@@ -243,7 +246,8 @@ void CMainFrame::focusInEvent(QFocusEvent* event)
 
 bool CMainFrame::OnCmdMsg(int id)
 {
-    const bool handled = OnFrameCommand(id);
+    // The writing sheet takes its own commands (undo and redo) first.
+    const bool handled = (m_wndView && m_wndView->OnCmdMsg(id)) || OnFrameCommand(id);
     // Like the framework's idle update of the bar's controls.
     if (m_bCreated && !m_bClosed)
         m_session.UpdateBackButton();
@@ -360,7 +364,9 @@ bool CMainFrame::PreTranslateKey(QWidget* target, QKeyEvent* event)
             return false;
     }
     const int command = TranslateAccelerator(event);
-    if (!command)
+    // A text box undoes its own typing.
+    if (!command ||
+        (CWriteView::IsTextEditCommand(command) && CWriteView::IsEditableTextBox(target)))
         return false;
     OnCmdMsg(command);
     return true;
@@ -387,6 +393,12 @@ void CMainFrame::ShowAnswerCaption(bool questionSide)
 
 void CMainFrame::EraseWriting()
 {
+    // A new sheet is for the current question: the sheet compares the
+    // writing with the side that answers it.
+    if (const CDictionary::CItem* item = GetCurrentItem()) {
+        const bool reverse = GetProfileInt(Setting::QAMode) == 1;
+        m_wndView->SetAnswerWord(reverse ? item->GetReading() : item->GetWord());
+    }
     m_wndView->Erase();
 }
 
