@@ -5,8 +5,8 @@
 #include "platform/Bitmaps.h"
 #include "platform/Clock.h"
 #include "platform/DialogUnits.h"
-#include "platform/Profile.h"
 #include "platform/ScreenFit.h"
+#include "platform/Settings.h"
 #include "study/CDictionary.h"
 
 #include <QDate>
@@ -50,8 +50,8 @@ void CStudyStateDialog::OnInitDialog()
 
     m_frameExtra = frameGeometry().size() - size();
     const QSize current = OuterSize();
-    const int width = GetProfileInt(QString(), QStringLiteral("SSDlgWidth"), 0);
-    const int height = GetProfileInt(QString(), QStringLiteral("SSDlgHeight"), 0);
+    const int width = GetProfileInt(Setting::SSDlgWidth);
+    const int height = GetProfileInt(Setting::SSDlgHeight);
     const QSize stored =
         FitSizeToScreens(QSize(width, height), minimumSize() + m_frameExtra, current);
     if (width > 0 && stored != current)
@@ -117,7 +117,7 @@ void CStudyStateDialog::Layout()
 void CStudyStateDialog::done(int result)
 {
     const QSize outer = OuterSize();
-    WriteProfileInt(QString(), QStringLiteral("SSDlgWidth"), outer.width());
-    WriteProfileInt(QString(), QStringLiteral("SSDlgHeight"), outer.height());
+    WriteProfileInt(Setting::SSDlgWidth, outer.width());
+    WriteProfileInt(Setting::SSDlgHeight, outer.height());
     CBaseDialog::done(result);
 }

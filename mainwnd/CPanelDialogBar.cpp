@@ -1,8 +1,7 @@
 #include "mainwnd/CPanelDialogBar.h"
 
-#include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
-#include "platform/Profile.h"
+#include "platform/Settings.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -36,17 +35,14 @@ QSize CPanelDialogBar::sizeHint() const
 
 void CPanelDialogBar::CreateTextFont()
 {
-    QString face =
-        GetProfileString(QStringLiteral("Settings"), QStringLiteral("FontFace"), QString());
+    QString face = GetProfileString(Setting::FontFace);
     // No installed family has a name this long; matching one against the
     // font system costs seconds, so it counts as no face chosen.
     if (face.isEmpty() || face.size() > kMaxFaceLength)
         face = kDefaultFace;
     // The options dialog stores 10 to 100; anything else was written by
     // hand, and points * 10 must not overflow.
-    const int points = qBound(
-        kMinPoints, GetProfileInt(QStringLiteral("Settings"), QStringLiteral("FontPoint"), 36),
-        kMaxPoints);
+    const int points = qBound(kMinPoints, GetProfileInt(Setting::FontPoint), kMaxPoints);
     // A face this system lacks would be replaced by one without Japanese
     // glyphs; an installed Japanese face stands in for it.
     QFont font(ResolveJapaneseFace(face));
@@ -74,9 +70,10 @@ void CPanelDialogBar::Relayout()
     m_rcText.left += shift;
     m_rcText.right += shift;
 
+    // The window that holds the panel sizes it; alone, it sizes itself.
     m_bInLayout = true;
-    if (auto* frame = qobject_cast<CMainFrame*>(parentWidget()))
-        frame->RecalcLayout();
+    if (parentWidget())
+        updateGeometry();
     else
         resize(width(), m_nBarHeight);
     m_bInLayout = false;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/ResourceIds.h"
+
 #include <QApplication>
 #include <QFont>
-#include <optional>
+#include <memory>
 
 class CMainFrame;
 class CSingleInstance;
@@ -16,11 +18,11 @@ class CVelmarikApp : public QApplication {
 public:
     // Show commands as the process start may request them.
     enum ShowCommand : int {
-        kShowUnset = -1,
-        kShowNormal = 1,
-        kShowMinimized = 2,
-        kShowMaximized = 3,
-        kShowDefault = 10,
+        kShowUnset = kShowCmdUnset,
+        kShowNormal = kShowCmdNormal,
+        kShowMinimized = kShowCmdMinimized,
+        kShowMaximized = kShowCmdMaximized,
+        kShowDefault = kShowCmdDefault,
     };
 
     CVelmarikApp(int& argc, char** argv);
@@ -38,7 +40,7 @@ public:
     // Ends the study data (without saving) and returns the exit code.
     int ExitInstance(int exitCode);
 
-    CMainFrame* GetMainWnd() const { return m_pMainWnd; }
+    CMainFrame* GetMainWnd() const { return m_pMainWnd.get(); }
     // The message-box font, made on first use.
     const QFont& GetGuiFont();
     void OnHelpIndex();
@@ -49,10 +51,9 @@ private:
     void OnTerminationSignal();
     void RaiseMainWindow();
 
-    CMainFrame* m_pMainWnd = nullptr;              // owned
+    std::unique_ptr<CMainFrame> m_pMainWnd;
     CTerminationSignals* m_pTermination = nullptr; // child
     CSingleInstance* m_pSingleInstance = nullptr;  // child, holds the lock until exit
     bool m_bTerminating = false;
     bool m_bTerminationPending = false; // a signal came before the frame was shown
-    std::optional<QFont> m_font;
 };

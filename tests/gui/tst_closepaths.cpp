@@ -67,7 +67,7 @@ private:
     static void Press(Qt::Key key)
     {
         QWidget* target = QApplication::focusWidget();
-        QTest::keyClick(target ? target : CMainFrame::GetMainFrame(), key);
+        QTest::keyClick(target ? target : CVelmarikApp::Instance()->GetMainWnd(), key);
     }
 
 private slots:
