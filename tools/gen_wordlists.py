@@ -556,9 +556,14 @@ def build_candidates(entries, grader, tables, groups):
         item.hyogai = any(grader.is_hyogai(c) for c in item.plain)
         items.append(item)
 
+    # nouns whose first sense is a する-verb, for the phrases of the table
+    # that end in one (詮索する)
+    verb_nouns = {e.word for e in entries if "vs" in e.first_tags}
     for word, reading in tables.phrases:
         item = Item(word, reading, word, "phrase", True)
         item.facts.add("common")
+        if word.endswith("する") and word[:-2] in verb_nouns:
+            item.facts.add("verb")
         add(item, grader.level(word))
 
     for e in sorted(entries, key=lambda e: (not e.common, e.lines[0].order)):
