@@ -71,6 +71,10 @@ class Tables:
         self.excluded = {r[0] for r in read_table("exclude.txt")}
         # words usually written in kana, whatever the dictionary says
         self.kana_usual = {r[0] for r in read_table("kana_usual.txt")}
+        # spellings less usual than another of the same word: rare, usual
+        self.spellings = {r[0]: r[1] for r in read_table("spellings.txt", 2)}
+        # the usual reading of a spelling read in several common ways
+        self.readings = {r[0]: r[1] for r in read_table("readings.txt", 2)}
         # spelling alternatives worth showing: main, alternative
         self.alt_words = {(r[0], r[1]) for r in read_table("alternatives.txt", 2)}
         # reading alternatives worth showing: word, main reading, alternative
@@ -361,6 +365,16 @@ class Entry:
         main = min(self.lines, key=lambda l: (not l.common, "uk" in l.first_tags,
                                               -sum(map(is_ideograph, l.word)),
                                               -len(l.word), l.order))
+        # the tables know better where the dictionary's first common
+        # spelling or reading is not the usual one (唄う for 歌う, まいげつ
+        # for まいつき)
+        usual = tables.spellings.get(main.word)
+        usual_reading = tables.readings.get(usual or main.word)
+        for l in self.lines:
+            if (l.word == (usual or main.word) and (usual_reading is None or
+                                                     katakana_to_hiragana(l.reading) == usual_reading)):
+                main = l
+                break
         self.word = main.word
         self.reading = katakana_to_hiragana(main.reading)
         # another reading or spelling is shown only where the tables say it
