@@ -287,6 +287,10 @@ private slots:
         QVERIFY(notIdioms.contains(QStringLiteral("意識不明")));
         const QSet<QString> idioms =
             FirstFields(ReadTable(TablePath(QStringLiteral("idioms.txt"))));
+        // a reviewer cannot have judged one entry both ways
+        QSet<QString> both = idioms;
+        both.intersect(notIdioms);
+        QVERIFY2(both.isEmpty(), qPrintable(QStringList(both.values()).join(u' ')));
         int items = 0;
         QStringList compounds;
         QStringList unreviewed;
