@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -97,20 +98,28 @@ void PlaceControl(QWidget* control, int x, int y, int cx, int cy)
 
 QString ResolveJapaneseFace(const QString& face)
 {
-    // Asking the font database is slow and the installed faces do not
-    // change while the program runs, so each face is resolved once.
+    // Asking the font database is slow (each question runs the font
+    // configuration's substitution rules) and the installed faces do not
+    // change while the program runs, so each face is resolved once, and the
+    // Japanese fallback once for all faces.
     static QHash<QString, QString> cache;
+    static std::optional<QString> fallback;
     const auto it = cache.constFind(face);
     if (it != cache.constEnd())
         return *it;
     QString resolved = face;
     if (face.isEmpty() || !QFontDatabase::hasFamily(face)) {
-        for (const QString& candidate : JapaneseFaces()) {
-            if (QFontDatabase::hasFamily(candidate)) {
-                resolved = candidate;
-                break;
+        if (!fallback) {
+            fallback.emplace();
+            for (const QString& candidate : JapaneseFaces()) {
+                if (QFontDatabase::hasFamily(candidate)) {
+                    *fallback = candidate;
+                    break;
+                }
             }
         }
+        if (!fallback->isEmpty())
+            resolved = *fallback;
     }
     cache.insert(face, resolved);
     return resolved;
