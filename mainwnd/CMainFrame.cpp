@@ -163,12 +163,6 @@ bool CMainFrame::Create()
     connect(m_wndView, &CWriteView::StrokeBegun, m_wndMainBar, &CMainDialogBar::CountDictation);
 
     m_nSearchBarAlign = (m_nMainBarAlign == kAlignRight) ? kAlignLeft : kAlignRight;
-    m_wndSearchBar = new CSearchDialogBar(this);
-    connect(m_wndSearchBar, &CSearchDialogBar::CommitModeRequested, this, &CMainFrame::CommitMode);
-    connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this, &CMainFrame::ShowQuestion);
-    connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this, &CMainFrame::OnToggleSearchBar);
-    m_wndSearchBar->InitBar();
-    m_wndSearchBar->hide();
 
     m_wndPanelBar = new CPanelDialogBar(this);
     m_wndPanelBar->CreateTextFont();
@@ -188,6 +182,26 @@ bool CMainFrame::Create()
         ReshowCurrentQuestion();
     m_wndMainBar->UpdateCommandUI();
     return true;
+}
+
+CSearchDialogBar* CMainFrame::GetSearchBar()
+{
+    if (!m_wndSearchBar) {
+        m_wndSearchBar = new CSearchDialogBar(this);
+        connect(m_wndSearchBar, &CSearchDialogBar::CommitModeRequested, this,
+                &CMainFrame::CommitMode);
+        connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this,
+                &CMainFrame::ShowQuestion);
+        connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this,
+                &CMainFrame::OnToggleSearchBar);
+        m_wndSearchBar->InitBar();
+        m_wndSearchBar->hide();
+        // Stacked where it stood when it was built with the others, between
+        // the main bar and the panel.
+        if (m_wndPanelBar)
+            m_wndSearchBar->stackUnder(m_wndPanelBar);
+    }
+    return m_wndSearchBar;
 }
 
 void CMainFrame::RecalcLayout()
@@ -222,7 +236,7 @@ void CMainFrame::LayoutChildren()
         }
     };
     dockSide(m_wndMainBar, m_nMainBarAlign);
-    if (m_wndSearchBar->isVisibleTo(this))
+    if (m_wndSearchBar && m_wndSearchBar->isVisibleTo(this))
         dockSide(m_wndSearchBar, m_nSearchBarAlign);
     const int panelHeight = qMin(m_wndPanelBar->GetBarHeight(), area.height());
     m_wndPanelBar->setGeometry(area.left(), area.top(), area.width(), panelHeight);
@@ -584,7 +598,7 @@ void CMainFrame::OnStudyState()
 
 void CMainFrame::OnToggleSearchBar()
 {
-    if (m_wndSearchBar->isVisibleTo(this)) {
+    if (GetSearchBar()->isVisibleTo(this)) {
         // Hiding moves the focus on by itself; the bar's control that had it
         // before the search bar took it is the one to get it back.
         QPointer<QWidget> last = m_wndMainBar->focusWidget();
