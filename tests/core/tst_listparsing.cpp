@@ -4,6 +4,7 @@
 
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/ListMigration.h"
 
 #include <QStringDecoder>
 #include <QTest>
@@ -27,7 +28,24 @@ private slots:
         QTest::newRow("lone CRs") << QByteArray("a\rb\r\r\nc\r\n\r\r\n\r");
         QTest::newRow("no final CR LF") << QByteArray("語\tご\r\n本\tほん");
         QTest::newRow("headers and blanks") << QByteArray("#5\r\n\r\n#x\r\n \r\n\t\r\n");
+        QTest::newRow("overlong slash") << QByteArray("\xC0\xAF\tx\r\n");
+        QTest::newRow("encoded surrogate pair") << QByteArray("\xED\xA0\xBD\xED\xB8\x80\r\n");
+        QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80\r\n");
+        QTest::newRow("noncharacters") << QByteArray("\xEF\xBF\xBE\xEF\xBF\xBF\r\n");
+        QTest::newRow("NUL inside") << QByteArray("a\0b\tc\r\n", 8);
+        QTest::newRow("emoji and kanji") << QByteArray("\xF0\x9F\x98\x80語\tご\r\n#\r\n");
     }
+    // The signature taken from the raw bytes of a valid list must be the one
+    // of its decoded item texts; other text takes the decoding way.
+    void signatureAsOfTheDecodedItems_data() { linesAsInTheDecodedText_data(); }
+    void signatureAsOfTheDecodedItems()
+    {
+        QFETCH(QByteArray, text);
+        const ListSignature expected = MakeListSignature(ListItemTexts(text));
+        QCOMPARE(SignatureOfListText(text).m_nCount, expected.m_nCount);
+        QCOMPARE(SignatureOfListText(text).m_hash, expected.m_hash);
+    }
+
     void linesAsInTheDecodedText()
     {
         QFETCH(QByteArray, text);
