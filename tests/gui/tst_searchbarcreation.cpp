@@ -1,6 +1,8 @@
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
+#include "common/ModalAnswerer.h"
 #include "common/TestEnv.h"
+#include "dialogs/COptionDialog.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CPanelDialogBar.h"
@@ -117,6 +119,25 @@ private slots:
         QVERIFY(!bar->isVisible());
         QCOMPARE(m_frame->findChildren<CSearchDialogBar*>().size(), 1);
         QCOMPARE(m_frame->GetView()->width() + main.width(), m_frame->width());
+    }
+
+    // The options dialog repaints the search bar's list after clearing
+    // modes; with no search bar built yet there is nothing to repaint.
+    void modesClearedBeforeTheBarIsBuilt()
+    {
+        m_frame = std::make_unique<CMainFrame>();
+        QVERIFY(m_frame->Create());
+        m_frame->show();
+        {
+            ModalAnswerer<COptionDialog> answer([](COptionDialog* dialog) {
+                emit dialog->ModesCleared();
+                dialog->reject();
+            });
+            m_frame->OnOptions();
+        }
+        QVERIFY(!m_frame->findChild<CSearchDialogBar*>());
+        m_frame->OnToggleSearchBar();
+        QVERIFY(m_frame->GetSearchBar()->isVisible());
     }
 };
 
