@@ -149,16 +149,6 @@ bool CMainFrame::Create()
     connect(m_wndView, &CWriteView::StrokeBegun, this, &CMainFrame::CountDictation);
 
     m_nSearchBarAlign = (m_nMainBarAlign == kAlignRight) ? kAlignLeft : kAlignRight;
-    m_wndSearchBar = new CSearchDialogBar(this);
-    connect(m_wndSearchBar, &CSearchDialogBar::CommitModeRequested, this, &CMainFrame::CommitMode);
-    connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this,
-            &CMainFrame::ShowQuestion);
-    connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this,
-            &CMainFrame::OnToggleSearchBar);
-    connect(m_wndSearchBar, &CSearchDialogBar::ItemModeChanged, this,
-            &CMainFrame::OnItemModeChanged);
-    m_wndSearchBar->InitBar();
-    m_wndSearchBar->hide();
 
     m_wndPanelBar = new CPanelDialogBar(this);
     m_wndPanelBar->CreateTextFont();
@@ -169,6 +159,28 @@ bool CMainFrame::Create()
     m_session.Start();
     new CPeriodicSave(this);
     return true;
+}
+
+CSearchDialogBar* CMainFrame::GetSearchBar()
+{
+    if (!m_wndSearchBar) {
+        m_wndSearchBar = new CSearchDialogBar(this);
+        connect(m_wndSearchBar, &CSearchDialogBar::CommitModeRequested, this,
+                &CMainFrame::CommitMode);
+        connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this,
+                &CMainFrame::ShowQuestion);
+        connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this,
+                &CMainFrame::OnToggleSearchBar);
+        connect(m_wndSearchBar, &CSearchDialogBar::ItemModeChanged, this,
+                &CMainFrame::OnItemModeChanged);
+        m_wndSearchBar->InitBar();
+        m_wndSearchBar->hide();
+        // Stacked where it stood when it was built with the others, between
+        // the main bar and the panel.
+        if (m_wndPanelBar)
+            m_wndSearchBar->stackUnder(m_wndPanelBar);
+    }
+    return m_wndSearchBar;
 }
 
 void CMainFrame::RecalcLayout()
@@ -202,7 +214,7 @@ bool CMainFrame::LayoutChildren()
         }
     };
     dockSide(m_wndMainBar, m_nMainBarAlign);
-    if (m_wndSearchBar->isVisibleTo(this))
+    if (m_wndSearchBar && m_wndSearchBar->isVisibleTo(this))
         dockSide(m_wndSearchBar, m_nSearchBarAlign);
     // A new width rewraps the panel's text, which may change the height it
     // wants; the next round gives it that height.
@@ -466,7 +478,8 @@ bool CMainFrame::RunOptionsDialog(bool& fontChanged, bool& redChanged)
     COptionDialog dialog(this);
     connect(&dialog, &COptionDialog::ModesCleared, this, [this] {
         ShowCurrentModeOnBar();
-        m_wndSearchBar->m_wndList->viewport()->update();
+        if (m_wndSearchBar) // not built until first shown
+            m_wndSearchBar->m_wndList->viewport()->update();
     });
     connect(&dialog, &COptionDialog::DictationCountsCleared, m_wndMainBar,
             qOverload<>(&CMainDialogBar::ShowTodayCount));
@@ -512,7 +525,7 @@ void CMainFrame::OnStudyState()
 
 void CMainFrame::OnToggleSearchBar()
 {
-    if (m_wndSearchBar->isVisibleTo(this)) {
+    if (GetSearchBar()->isVisibleTo(this)) {
         // Hiding moves the focus on by itself; the bar's control that had it
         // before the search bar took it is the one to get it back.
         QPointer<QWidget> last = m_wndMainBar->focusWidget();

@@ -35,7 +35,9 @@ public:
 
     CWriteView* GetView() const { return m_wndView; }
     CMainDialogBar* GetMainBar() const { return m_wndMainBar; }
-    CSearchDialogBar* GetSearchBar() const { return m_wndSearchBar; }
+    // The search bar is built when it is first needed: most sessions never
+    // open it, and building it was a good part of the start-up.
+    CSearchDialogBar* GetSearchBar();
     CPanelDialogBar* GetPanelBar() const { return m_wndPanelBar; }
     DrillSession& GetSession() { return m_session; }
     CDictionary::CItem* GetCurrentItem() const { return m_session.CurrentItem(); }

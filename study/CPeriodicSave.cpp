@@ -20,9 +20,9 @@ const QString kHistoryFailure = QStringLiteral("履歴ファイルを保存で�
 
 bool AnyListDirty(const CDictionary& dictionary)
 {
-    for (const CDictionary::CDicFile* list : dictionary.m_lists) {
-        for (const CDictionary::CItem* item : list->m_items) {
-            if (item->m_bDirty)
+    for (const auto& list : dictionary.m_lists) {
+        for (const CDictionary::CItem& item : list->m_items) {
+            if (item.m_bDirty)
                 return true;
         }
     }
