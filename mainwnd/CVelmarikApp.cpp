@@ -19,6 +19,8 @@ CVelmarikApp::CVelmarikApp(int& argc, char** argv) : QApplication(argc, argv)
     InitProgramIdentity();
     setApplicationVersion(QStringLiteral(VELMARIK_PRODUCT_VERSION));
     setApplicationDisplayName(QStringLiteral("Velmarik"));
+    // Lets the desktop match our windows to the installed entry and its icon.
+    setDesktopFileName(QStringLiteral("io.github.quillmoor.Velmarik"));
 }
 
 CVelmarikApp::~CVelmarikApp()

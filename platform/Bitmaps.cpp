@@ -3,6 +3,7 @@
 #include "platform/DialogUnits.h"
 
 #include <QBitmap>
+#include <QDir>
 #include <QHash>
 #include <QLinearGradient>
 #include <QPainter>
@@ -242,28 +243,6 @@ QImage CreateBitmap(int id)
     }
 }
 
-QPixmap DrawIconImage(int id, int size)
-{
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    const QRectF tile(size * 0.04, size * 0.04, size * 0.92, size * 0.92);
-    const bool program = (id == 128);
-    painter.setPen(
-        QPen(program ? QColor(120, 90, 50) : QColor(40, 80, 150), qMax(1.0, size / 24.0)));
-    painter.setBrush(program ? QColor(240, 230, 210) : QColor(225, 236, 250));
-    painter.drawRoundedRect(tile, size * 0.16, size * 0.16);
-    QFont font(ResolveJapaneseFace(QString()));
-    font.setPixelSize(qRound(size * 0.7));
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(program ? QColor(20, 20, 20) : QColor(20, 50, 120));
-    painter.drawText(tile, Qt::AlignCenter, program ? QStringLiteral("漢") : QStringLiteral("字"));
-    return pixmap;
-}
-
 } // namespace
 
 QImage LoadBitmapImage(int id)
@@ -300,8 +279,16 @@ QIcon LoadIcon(int id)
 {
     if (id != 128 && id != 140)
         return {};
-    QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64})
-        icon.addPixmap(DrawIconImage(id, size));
-    return icon;
+    // The PNGs rendered at build time from the SVG drawings that are also
+    // installed for the desktop, so the window and the menu show one icon.
+    static QHash<int, QIcon> cache;
+    auto found = cache.constFind(id);
+    if (found == cache.constEnd()) {
+        QIcon icon;
+        const QDir folder(QStringLiteral(":/icons/%1").arg(id));
+        for (const QString& name : folder.entryList(QDir::Files))
+            icon.addFile(folder.filePath(name));
+        found = cache.insert(id, icon);
+    }
+    return *found;
 }
