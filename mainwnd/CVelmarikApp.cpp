@@ -7,6 +7,7 @@
 #include "platform/GuiMessageBox.h"
 #include "platform/HelpService.h"
 #include "platform/Profile.h"
+#include "platform/QtTranslation.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
 #include "text/WebSearchOpener.h"
@@ -21,6 +22,7 @@ CVelmarikApp::CVelmarikApp(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationDisplayName(QStringLiteral("Velmarik"));
     // Lets the desktop match our windows to the installed entry and its icon.
     setDesktopFileName(QStringLiteral("io.github.quillmoor.Velmarik"));
+    InstallQtTranslation();
 }
 
 CVelmarikApp::~CVelmarikApp()
