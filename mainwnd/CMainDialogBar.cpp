@@ -15,6 +15,9 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyle>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -95,6 +98,27 @@ QPushButton* CMainDialogBar::CreateButton(int id, const QString& caption, int x,
 QSize CMainDialogBar::sizeHint() const
 {
     return MapDialogRect(this, QRect(0, 0, 98, 356)).size();
+}
+
+double CMainDialogBar::SqueezeFactor(int height) const
+{
+    // The tightest spots are the 18-unit buttons and the 12 units between
+    // the group box's top and its first button, which holds its title.
+    const QRect units = MapDialogRect(this, QRect(0, 0, 100, 100));
+    const int textHeight = fontMetrics().height();
+    const int buttonMargin =
+        2 * (style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, this) / 2 +
+             style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this));
+    const double least = std::max((textHeight + buttonMargin) / (18.0 * units.height() / 100),
+                                  (textHeight + 2.0) / (12.0 * units.height() / 100));
+    const double fit = double(height) / sizeHint().height();
+    return std::clamp(fit, std::min(least, 1.0), 1.0);
+}
+
+QSize CMainDialogBar::minimumSizeHint() const
+{
+    const int natural = sizeHint().height();
+    return QSize(sizeHint().width(), static_cast<int>(std::ceil(natural * SqueezeFactor(0))));
 }
 
 QWidget* CMainDialogBar::GetControl(int id) const
@@ -395,9 +419,25 @@ void CMainDialogBar::resizeEvent(QResizeEvent* event)
         return;
     const QRect units = MapDialogRect(this, QRect(0, 0, 100, 100));
     const int ux = units.width();
-    const int uy = units.height();
     const int cx = width();
     const int cy = height();
+    // A window too short for the template (a large font, or 200% on a
+    // small screen) squeezes the bar's vertical units, down to where the
+    // captions still fit, rather than let the picture buttons cover the
+    // buttons above them.
+    if (m_templateGeometry.isEmpty()) {
+        for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!qobject_cast<CImageButton*>(control))
+                m_templateGeometry.append({control, control->geometry()});
+        }
+    }
+    const double squeeze = SqueezeFactor(cy);
+    for (const auto& [control, rect] : std::as_const(m_templateGeometry)) {
+        const int top = qRound(rect.top() * squeeze);
+        const int bottom = qRound((rect.top() + rect.height()) * squeeze);
+        control->setGeometry(rect.left(), top, rect.width(), bottom - top);
+    }
+    const int uy = qRound(units.height() * squeeze);
     const int x0 = 6 * ux / 100;
     const int gap = 2 * ux / 100;
     const int w = (cx - 16 * ux / 100) / 3;

@@ -57,6 +57,9 @@ public:
 
     // The template width in pixels.
     QSize sizeHint() const override;
+    // As wide as the template; as short as the bar may be squeezed while
+    // every caption still fits (see resizeEvent).
+    QSize minimumSizeHint() const override;
 
     QWidget* GetControl(int id) const;
     // Gives the keyboard focus back to the bar's control that had it last.
@@ -82,4 +85,9 @@ private:
 
     QGroupBox* m_pGroup = nullptr;
     QList<QWidget*> m_controls; // in template order: the order of tab stops
+    // Where the template puts the group box and the buttons above the
+    // picture buttons, kept to squeeze the bar in a short window.
+    QList<QPair<QWidget*, QRect>> m_templateGeometry;
+    // The share of the template's height a squeezed bar keeps, 1 at most.
+    double SqueezeFactor(int height) const;
 };

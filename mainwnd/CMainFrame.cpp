@@ -10,6 +10,7 @@
 #include "mainwnd/CVelmarikApp.h"
 #include "mainwnd/CWriteView.h"
 #include "platform/Bitmaps.h"
+#include "platform/DialogUnits.h"
 #include "platform/HelpService.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
@@ -23,6 +24,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSessionManager>
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -165,8 +167,10 @@ bool CMainFrame::Create()
     m_nSearchBarAlign = (m_nMainBarAlign == kAlignRight) ? kAlignLeft : kAlignRight;
     m_wndSearchBar = new CSearchDialogBar(this);
     connect(m_wndSearchBar, &CSearchDialogBar::CommitModeRequested, this, &CMainFrame::CommitMode);
-    connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this, &CMainFrame::ShowQuestion);
-    connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this, &CMainFrame::OnToggleSearchBar);
+    connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this,
+            &CMainFrame::ShowQuestion);
+    connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this,
+            &CMainFrame::OnToggleSearchBar);
     m_wndSearchBar->InitBar();
     m_wndSearchBar->hide();
 
@@ -190,6 +194,19 @@ bool CMainFrame::Create()
     return true;
 }
 
+void CMainFrame::SetMinimumFrameSize()
+{
+    // The bars side by side with room to write between them, and the main
+    // bar's least height: its picture buttons keep to the bottom edge and
+    // would cover the buttons above them in a shorter window. Opening the
+    // search bar widens a window too narrow for it.
+    const QSize canvas = MapDialogRect(m_wndMainBar, QRect(0, 0, 60, 60)).size();
+    int width = m_wndMainBar->sizeHint().width() + canvas.width();
+    if (m_wndSearchBar->isVisibleTo(this))
+        width += m_wndSearchBar->sizeHint().width();
+    setMinimumSize(width, std::max(m_wndMainBar->minimumSizeHint().height(), canvas.height()));
+}
+
 void CMainFrame::RecalcLayout()
 {
     if (!m_bCreated)
@@ -210,6 +227,7 @@ void CMainFrame::RecalcLayout()
 
 void CMainFrame::LayoutChildren()
 {
+    SetMinimumFrameSize();
     QRect area = rect();
     auto dockSide = [&area](QWidget* bar, int align) {
         const int width = qMin(bar->sizeHint().width(), area.width());

@@ -113,6 +113,7 @@ private:
     void ExitSave();
     void RestorePlacement();
     void LayoutChildren();
+    void SetMinimumFrameSize();
 
     CWriteView* m_wndView = nullptr;
     CMainDialogBar* m_wndMainBar = nullptr;

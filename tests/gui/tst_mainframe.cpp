@@ -715,7 +715,9 @@ private slots:
     void layout_data()
     {
         QTest::addColumn<QSize>("size");
-        QTest::newRow("small") << QSize(640, 520);
+        // Tall enough for the bar's template: a shorter window squeezes it
+        // (the layout test covers that).
+        QTest::newRow("small") << QSize(640, 540);
         QTest::newRow("large") << QSize(1200, 800);
     }
     void layout()
