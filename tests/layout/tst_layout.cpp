@@ -356,9 +356,17 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(bool, searchBar);
         StartFrame();
-        if (searchBar)
+        CSearchDialogBar* bar = m_frame->GetSearchBar();
+        if (searchBar) {
             m_frame->OnCmdMsg(32782);
-        QCOMPARE(m_frame->GetSearchBar()->isVisible(), searchBar);
+            // Results and the longest status line the bar shows.
+            QTest::keyClicks(bar->findChild<QLineEdit*>(), QStringLiteral("ka"));
+            bar->OnTimer();
+            QCOMPARE(bar->m_results.size(), 500);
+            QCOMPARE(bar->findChild<QLabel*>(QStringLiteral("1043"))->text(),
+                     QStringLiteral("検索結果が多すぎます (500個まで表示)"));
+        }
+        QCOMPARE(bar->isVisible(), searchBar);
         const QSize minimum = m_frame->minimumSize();
         QVERIFY2(minimum.width() > 0 && minimum.height() > 0, "the window has no minimum size");
         if (size.isEmpty())
