@@ -182,9 +182,15 @@ private slots:
             QSKIP("validator not installed (tools/install-deps.sh installs it)");
         const Run run = RunProgram(program, arguments << Installed(file));
         QVERIFY2(run.m_nExitCode == 0, run.m_output.constData());
-        // desktop-file-validate exits 0 with warnings; they are faults too.
-        QVERIFY2(!run.m_output.contains("error") && !run.m_output.contains("warning"),
-                 run.m_output.constData());
+        // desktop-file-validate exits 0 with warnings and hints (a missing
+        // main category among them, which hides the entry in a catch-all
+        // menu); appstreamcli passes with warnings. All of them are faults.
+        for (const QByteArray& line : run.m_output.split('\n')) {
+            const bool fault = line.contains(": error:") || line.contains(": warning:") ||
+                               line.contains(": hint:") || line.startsWith("E:") ||
+                               line.startsWith("W:");
+            QVERIFY2(!fault, run.m_output.constData());
+        }
     }
 
     void installedProgramVersion()
