@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ColumnSqueeze.h"
+
 #include "dialogs/CImageButton.h"
 #include "dialogs/CModeButton.h"
 #include "study/LearnMode.h"
@@ -87,7 +89,9 @@ private:
     QList<QWidget*> m_controls; // in template order: the order of tab stops
     // Where the template puts the group box and the buttons above the
     // picture buttons, kept to squeeze the bar in a short window.
-    QList<QPair<QWidget*, QRect>> m_templateGeometry;
-    // The share of the template's height a squeezed bar keeps, 1 at most.
-    double SqueezeFactor(int height) const;
+    mutable QList<QPair<QWidget*, QRect>> m_templateGeometry;
+    QList<SqueezeItem> ColumnItems() const;
+    int PictureUnit(double squeeze) const;
+    // The bar's height with the template squeezed by the factor.
+    int SqueezedHeight(const QList<SqueezeItem>& items, double squeeze) const;
 };

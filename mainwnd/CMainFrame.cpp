@@ -200,7 +200,7 @@ void CMainFrame::SetMinimumFrameSize()
     // bar's least height: its picture buttons keep to the bottom edge and
     // would cover the buttons above them in a shorter window. Opening the
     // search bar widens a window too narrow for it.
-    const QSize canvas = MapDialogRect(m_wndMainBar, QRect(0, 0, 60, 60)).size();
+    const QSize canvas = MapDialogRect(m_wndMainBar, QRect(0, 0, 100, 60)).size();
     int width = m_wndMainBar->sizeHint().width() + canvas.width();
     if (m_wndSearchBar->isVisibleTo(this))
         width += m_wndSearchBar->sizeHint().width();

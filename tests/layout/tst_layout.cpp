@@ -375,9 +375,10 @@ private slots:
         QTRY_COMPARE(m_frame->size(), size.isEmpty() ? minimum : size.expandedTo(minimum));
         const QStringList faults = LayoutFaults(m_frame.get());
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
-        if (size == QSize(900, 680))
-            SaveShot(m_frame.get(),
-                     searchBar ? QStringLiteral("main-search") : QStringLiteral("main"));
+        if (size == QSize(900, 680) || size.isEmpty())
+            SaveShot(m_frame.get(), QStringLiteral("main%1%2")
+                                        .arg(searchBar ? QStringLiteral("-search") : QString(),
+                                             size.isEmpty() ? QStringLiteral("-min") : QString()));
     }
 
     void dialog_data()
