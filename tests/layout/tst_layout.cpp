@@ -4,7 +4,7 @@
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CStudyStateDialog.h"
-#include "mainwnd/CAboutDlg.h"
+#include "dialogs/CAboutDlg.h"
 #include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
