@@ -21,6 +21,8 @@ CStudyStateDialog::CStudyStateDialog(QWidget* parent) : CBaseDialog(173, parent)
     setWindowIcon(LoadIcon(140));
     SetResizable(true);
     SetTemplateSize(297, 164);
+    // Small enough to tuck away, large enough for a date, a bar and a row.
+    setMinimumSize(MapDialogRect(this, QRect(0, 0, 150, 60)).size());
     m_chart = new CChartListCtrl(this);
     m_chart->setObjectName(QStringLiteral("1049"));
     m_chart->setGeometry(MapDialogRect(this, QRect(6, 6, 282, 150)));

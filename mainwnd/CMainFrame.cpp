@@ -10,6 +10,7 @@
 #include "mainwnd/CVelmarikApp.h"
 #include "mainwnd/CWriteView.h"
 #include "platform/Bitmaps.h"
+#include "platform/DialogUnits.h"
 #include "platform/HelpService.h"
 #include "platform/MessageBox.h"
 #include "platform/ScreenFit.h"
@@ -28,6 +29,7 @@
 #include <QScreen>
 #include <QSessionManager>
 #include <QWindow>
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -183,6 +185,19 @@ CSearchDialogBar* CMainFrame::GetSearchBar()
     return m_wndSearchBar;
 }
 
+void CMainFrame::SetMinimumFrameSize()
+{
+    // The bars side by side with room to write between them, and the main
+    // bar's least height: its picture buttons keep to the bottom edge and
+    // would cover the buttons above them in a shorter window. Opening the
+    // search bar widens a window too narrow for it.
+    const QSize canvas = MapDialogRect(m_wndMainBar, QRect(0, 0, 100, 60)).size();
+    int width = m_wndMainBar->sizeHint().width() + canvas.width();
+    if (m_wndSearchBar && m_wndSearchBar->isVisibleTo(this))
+        width += m_wndSearchBar->sizeHint().width();
+    setMinimumSize(width, std::max(m_wndMainBar->minimumSizeHint().height(), canvas.height()));
+}
+
 void CMainFrame::RecalcLayout()
 {
     if (!m_bCreated)
@@ -202,6 +217,7 @@ void CMainFrame::RecalcLayout()
 
 bool CMainFrame::LayoutChildren()
 {
+    SetMinimumFrameSize();
     QRect area = rect();
     auto dockSide = [&area](QWidget* bar, int align) {
         const int width = qMin(bar->sizeHint().width(), area.width());

@@ -113,6 +113,7 @@ private:
     void RestorePlacement();
     // True when the panel asked for another height while being placed.
     bool LayoutChildren();
+    void SetMinimumFrameSize();
 
     CWriteView* m_wndView = nullptr;
     CMainDialogBar* m_wndMainBar = nullptr;

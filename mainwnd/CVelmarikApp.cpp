@@ -8,6 +8,7 @@
 #include "platform/GuiMessageBox.h"
 #include "platform/HelpService.h"
 #include "platform/ProcessSignals.h"
+#include "platform/QtTranslation.h"
 #include "platform/Settings.h"
 #include "platform/SingleInstance.h"
 #include "platform/Version.h"
@@ -23,6 +24,9 @@ CVelmarikApp::CVelmarikApp(int& argc, char** argv) : QApplication(argc, argv)
     m_pTermination = new CTerminationSignals(this);
     connect(m_pTermination, &CTerminationSignals::Received, this,
             &CVelmarikApp::OnTerminationSignal);
+    // Lets the desktop match our windows to the installed entry and its icon.
+    setDesktopFileName(QStringLiteral("io.github.quillmoor.Velmarik"));
+    InstallQtTranslation();
 }
 
 CVelmarikApp::~CVelmarikApp() = default;

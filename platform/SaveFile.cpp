@@ -6,13 +6,6 @@
 
 #include <cerrno>
 
-namespace {
-
-// Qt's text for a device that holds no error of its own.
-const QString kUnknownError = QStringLiteral("Unknown error");
-
-} // namespace
-
 bool WriteWholeFile(const QString& path, const QByteArray& content, FileFailure& failure)
 {
     QSaveFile file(path);
@@ -34,9 +27,11 @@ bool WriteWholeFile(const QString& path, const QByteArray& content, FileFailure&
         written = written && file.size() == content.size();
     }
     if (!written) {
-        failure = file.error() != QFileDevice::NoError && file.errorString() != kUnknownError
-                      ? FileFailure::FromDevice(file)
-                      : FileFailure::ShortWrite(systemError);
+        // The system's reason wins: the device's own text for a short write
+        // is only "Unknown error", in whatever language Qt speaks.
+        failure = systemError != 0 || file.error() == QFileDevice::NoError
+                      ? FileFailure::ShortWrite(systemError)
+                      : FileFailure::FromDevice(file);
         file.cancelWriting();
         return false;
     }

@@ -61,17 +61,17 @@ private slots:
         QTest::addColumn<bool>("moved");   // onto the primary screen, centred
         QTest::newRow("sane") << QRect(50, 40, 640, 480) << QSize(640, 480) << false;
         QTest::newRow("largest size") << QRect(0, 0, INT_MAX, INT_MAX) << QSize(-1, -1) << false;
-        QTest::newRow("too wide") << QRect(0, 0, 100000, 300) << QSize(-1, 300) << false;
+        QTest::newRow("too wide") << QRect(0, 0, 100000, 400) << QSize(-1, 400) << false;
         QTest::newRow("negative size") << QRect(10, 10, -640, -480) << QSize(0, 0) << false;
         QTest::newRow("zero height") << QRect(10, 10, 640, 0) << QSize(0, 0) << false;
         QTest::newRow("smallest size")
             << QRect(10, 10, INT_MIN + 1, INT_MIN + 1) << QSize(0, 0) << false;
-        QTest::newRow("far right") << QRect(INT_MAX, 10, 400, 300) << QSize(400, 300) << true;
-        QTest::newRow("far left") << QRect(INT_MIN + 1, 10, 400, 300) << QSize(400, 300) << true;
-        QTest::newRow("far below") << QRect(10, 100000, 400, 300) << QSize(400, 300) << true;
-        QTest::newRow("just above") << QRect(10, -300, 400, 300) << QSize(400, 300) << true;
+        QTest::newRow("far right") << QRect(INT_MAX, 10, 500, 400) << QSize(500, 400) << true;
+        QTest::newRow("far left") << QRect(INT_MIN + 1, 10, 500, 400) << QSize(500, 400) << true;
+        QTest::newRow("far below") << QRect(10, 100000, 500, 400) << QSize(500, 400) << true;
+        QTest::newRow("just above") << QRect(10, -400, 500, 400) << QSize(500, 400) << true;
         QTest::newRow("mostly off the left edge")
-            << QRect(-350, 10, 400, 300) << QSize(400, 300) << false;
+            << QRect(-450, 10, 500, 400) << QSize(500, 400) << false;
     }
     void mainWindowPlacement()
     {
