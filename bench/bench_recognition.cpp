@@ -229,10 +229,11 @@ int main(int argc, char** argv)
     std::sort(times.begin(), times.end());
     const double median = times.isEmpty() ? 0 : times[times.size() / 2];
 
-    // Whole words written side by side without boxes: characters a little
-    // uneven in size and height, with gaps of a sixteenth to a quarter of a
-    // character between them.
+    // Whole words written without boxes, side by side or top to bottom:
+    // characters a little uneven in size and place, with gaps of a
+    // sixteenth to a quarter of a character between them.
     qint64 words = 0, segmented = 0, allCorrect = 0;
+    qint64 horizontalWords = 0, horizontalSegmented = 0, verticalWords = 0, verticalSegmented = 0;
     for (const QString& word : BuiltInWords()) {
         const QStringList characters = CharactersToCheck(word);
         if (characters.size() < 2 ||
@@ -241,14 +242,18 @@ int main(int argc, char** argv)
             continue;
         InkStrokes ink;
         QList<int> owner; // which character each stroke belongs to
-        qreal x = 20;
+        // Every fourth word is written top to bottom.
+        const bool vertical = words % 4 == 3;
+        qreal along = 20;
         for (int i = 0; i < characters.size(); ++i) {
             const qreal size = kCell * (0.9 + 0.1 * random.generateDouble());
-            const QRectF cell(x, 20 + (random.generateDouble() * 2 - 1) * 4, size, size);
+            const qreal across = 20 + (random.generateDouble() * 2 - 1) * 4;
+            const QRectF cell =
+                vertical ? QRectF(across, along, size, size) : QRectF(along, across, size, size);
             const InkStrokes written = WriteMedians(medians[characters[i]], cell, random);
             ink += written;
             owner += QList<int>(written.size(), i);
-            x += size + kCell * (0.06 + 0.19 * random.generateDouble());
+            along += size + kCell * (0.06 + 0.19 * random.generateDouble());
         }
         ++words;
         // The cut is right when every character gets exactly its own
@@ -261,6 +266,8 @@ int main(int argc, char** argv)
                 right = owner.value(next, -1) == i;
         right = right && next == ink.size();
         segmented += right;
+        (vertical ? verticalSegmented : horizontalSegmented) += right;
+        (vertical ? verticalWords : horizontalWords) += 1;
         const QList<CharacterCheck> checks = CheckWriting(recognizer, ink, word);
         allCorrect += std::all_of(checks.begin(), checks.end(), [](const CharacterCheck& c) {
             return c.verdict == CheckVerdict::Correct;
@@ -268,6 +275,8 @@ int main(int argc, char** argv)
     }
 
     std::printf("peak resident %ld KiB\n", ResidentKiB("VmHWM:"));
+    std::printf("segmented side by side %lld of %lld, top to bottom %lld of %lld\n",
+                horizontalSegmented, horizontalWords, verticalSegmented, verticalWords);
     std::printf("recognition: chars %lld top1 %.1f%% top10 %.1f%% words %lld segmented %.1f%% "
                 "all-correct %.1f%% false-accept %.2f%% median %.2f ms\n",
                 chars, Percent(top1, chars), Percent(top10, chars), words,
