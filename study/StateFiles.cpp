@@ -7,6 +7,7 @@
 #include "study/CDicFile.h"
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
+#include "study/ListMigration.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -107,6 +108,9 @@ QStringList SplitLines(const QString& text)
 
 void CDictionary::SetWordListSource(std::shared_ptr<const CWordListSource> source)
 {
+    // State files that tests write by hand, without a signature file, are
+    // meant for the lists the test installs.
+    SetUnsignedWordListSource(source);
     InstalledWordListSource() = std::move(source);
 }
 
@@ -121,6 +125,9 @@ void CDictionary::EnsureLoaded()
     static const CWordListSource builtIn;
     const std::shared_ptr<const CWordListSource> installed = InstalledWordListSource();
     const CWordListSource& source = installed ? *installed : builtIn;
+    // Records written for other versions of the lists move to their items
+    // first, so that what follows reads every file by position.
+    CarryOverStudyState(source, folder);
     for (const WordListInfo& info : kWordLists)
         LoadList(source, info.m_nResourceId, QString::fromLatin1(info.m_pszName), folder);
     LoadMisc(folder);
@@ -291,9 +298,14 @@ void CDictionary::Save()
     QString folder;
     if (!GetAppDataFolder(folder))
         return;
-    SaveLists(folder);
+    // The files that depend on the lists' contents are written only once
+    // the signature file says which lists they are written for.
+    const bool listsSigned = PrepareStateSave(*this, folder);
+    if (listsSigned)
+        SaveLists(folder);
     SaveMisc(folder);
-    SaveHistory(folder);
+    if (listsSigned)
+        SaveHistory(folder);
 }
 
 bool CDictionary::SaveLists(const QString& folder)

@@ -1,0 +1,598 @@
+#include "common/FakeWordLists.h"
+#include "common/MessageRecorder.h"
+#include "common/TestEnv.h"
+#include "study/CDicFile.h"
+#include "study/CDictionary.h"
+#include "study/CItem.h"
+#include "study/ListMigration.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QTest>
+#include <QtEndian>
+
+#include <algorithm>
+
+namespace {
+
+using Lists = QList<QStringList>;       // the six lists' item lines, in list order
+using Records = QList<QPair<int, int>>; // (ask count, mode) as stored, 16 bits each
+
+const QString kListWriteError = QStringLiteral("学習モードファイルを保存できませんでした。\r\n");
+
+std::shared_ptr<FakeWordLists> MakeLists(const Lists& lists)
+{
+    auto fake = std::make_shared<FakeWordLists>();
+    for (int i = 0; i < 6; ++i)
+        fake->m_lists.insert(501 + i, FakeWordLists::MakeList(lists.value(i)));
+    return fake;
+}
+
+QByteArray ListFile(const Records& records)
+{
+    QByteArray bytes(2 + 4 * records.size(), Qt::Uninitialized);
+    qToLittleEndian<qint16>(1, bytes.data());
+    for (int k = 0; k < records.size(); ++k) {
+        qToLittleEndian<qint16>(qint16(records[k].first), bytes.data() + 2 + 4 * k);
+        qToLittleEndian<qint16>(qint16(records[k].second), bytes.data() + 4 + 4 * k);
+    }
+    return bytes;
+}
+
+// (index, answered) records of a version 2 history file.
+QByteArray HistoryFile(int pos, const QList<QPair<int, int>>& records)
+{
+    QByteArray bytes(10 + 8 * records.size(), Qt::Uninitialized);
+    qToLittleEndian<qint16>(2, bytes.data());
+    qToLittleEndian<qint32>(pos, bytes.data() + 2);
+    qToLittleEndian<qint32>(qint32(records.size()), bytes.data() + 6);
+    for (int k = 0; k < records.size(); ++k) {
+        qToLittleEndian<qint32>(records[k].first, bytes.data() + 10 + 8 * k);
+        qToLittleEndian<qint32>(records[k].second, bytes.data() + 14 + 8 * k);
+    }
+    return bytes;
+}
+
+QString MainSpelling(const QString& text)
+{
+    const QString word = text.section(QLatin1Char('\t'), 0, 0);
+    return word.section(QLatin1Char('('), 0, 0);
+}
+
+// One release's lists and the next: words reordered, inserted, removed,
+// moved to another list and given other alternatives.
+const QString A = QStringLiteral("一\tいち");
+const QString B = QStringLiteral("二\tに");
+const QString C = QStringLiteral("三\tさん");
+const QString D = QStringLiteral("四\tし(よん)");
+const QString D2 = QStringLiteral("四\tよん");
+const QString G = QStringLiteral("消\tしょう");
+const QString E = QStringLiteral("五\tご");
+const QString F = QStringLiteral("六\tろく");
+const QString H = QStringLiteral("七\tしち");
+const QString N = QStringLiteral("新\tしん");
+const Lists kOld = {{A, B, C, D, G}, {E, F}, {}, {}, {}, {H}};
+const Lists kNew = {{C, A, N, D2}, {F, B, E}, {}, {}, {}, {H}};
+
+// B's record holds bits the loader does not take (top bit, mode 9); the
+// file keeps them as they were.
+const Records kOldList1 = {{7, 4}, {-1, 9}, {3, 2}, {5, 3}, {9, 1}};
+const Records kOldList2 = {{1, 1}, {2, 2}};
+const Records kOldList6 = {{4, 4}};
+const Records kNewList1 = {{3, 2}, {7, 4}, {0, 0}, {5, 3}};
+const Records kNewList2 = {{2, 2}, {-1, 9}, {1, 1}};
+// Old indices: A0 B1 C2 D3 G4 E5 F6 H7; new: C0 A1 N2 D3 F4 B5 E6 H7. The
+// current record names G, which is gone; the two A records meet once the G
+// between them is dropped; 99 named no item even in the old lists.
+const QByteArray kOldHistory =
+    HistoryFile(6, {{99, 1}, {1, 1}, {0, 1}, {4, 1}, {0, 0}, {7, 1}, {4, 0}});
+const QByteArray kNewHistory = HistoryFile(2, {{5, 1}, {1, 0}, {7, 1}});
+// Dictation counts: version 2, total 12, one day with 5. They name no item.
+const QByteArray kMisc = QByteArray::fromHex("02000c00000001000000dd25350105000000");
+
+} // namespace
+
+// Learning-mode files and the history carried over to changed word lists by
+// item text, and a carry-over that a crash interrupts anywhere.
+class TestListMigration : public QObject {
+    Q_OBJECT
+
+private:
+    QString Folder() const { return TestEnv::Instance().DataFolder(); }
+
+    void WriteFile(const QString& name, const QByteArray& bytes)
+    {
+        QDir().mkpath(Folder());
+        QFile file(Folder() + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray ReadFile(const QString& name) const
+    {
+        QFile file(Folder() + name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // State files as the release before wrote them: no signature file.
+    void WriteOldState()
+    {
+        WriteFile("dic1_std1.dat", ListFile(kOldList1));
+        WriteFile("dic1_std2.dat", ListFile(kOldList2));
+        WriteFile("dic2_std.dat", ListFile(kOldList6));
+        WriteFile("histdata.dat", kOldHistory);
+        WriteFile("miscdata.dat", kMisc);
+    }
+
+    void Install(const Lists& before, const Lists& now)
+    {
+        CDictionary::SetWordListSource(MakeLists(now));
+        SetUnsignedWordListSource(MakeLists(before));
+    }
+
+    void VerifyCarriedState()
+    {
+        CDictionary dic;
+        dic.EnsureLoaded();
+        QCOMPARE(ReadFile("dic1_std1.dat"), ListFile(kNewList1));
+        QCOMPARE(ReadFile("dic1_std2.dat"), ListFile(kNewList2));
+        QCOMPARE(ReadFile("dic2_std.dat"), ListFile(kOldList6));
+        QCOMPARE(ReadFile("histdata.dat"), kNewHistory);
+        QCOMPARE(ReadFile("miscdata.dat"), kMisc);
+        QCOMPARE(dic.GetTotalCount(), 12);
+        QVERIFY(QFile::exists(Folder() + "wordlists.sig"));
+        QVERIFY(!QFileInfo::exists(Folder() + "carryover"));
+
+        QCOMPARE(dic.GetItem(1)->m_strText, A);
+        QCOMPARE(int(dic.GetItem(1)->m_nMode), int(Known));
+        QCOMPARE(int(dic.GetItem(1)->m_nAskCount), 7);
+        QCOMPARE(int(dic.GetItem(2)->m_nMode), int(Unspec));  // a new word
+        QCOMPARE(int(dic.GetItem(3)->m_nMode), int(NoLearn)); // only its alternative went
+        QCOMPARE(dic.GetItem(5)->m_strText, B);               // moved to the second list
+        QCOMPARE(int(dic.GetItem(5)->m_nAskCount), 0);
+        QCOMPARE(int(dic.GetItem(7)->m_nMode), int(Known));
+        QCOMPARE(dic.GetHistoryCount(), 3);
+        QCOMPARE(dic.GetCurrentHistoryItem(), 7);
+        QCOMPARE(dic.IsCurrentAnswered(0), 1);
+        QCOMPARE(dic.GetHistoryRecord(1).m_bAnswered, 0);
+    }
+
+    // Records of the shipped lists, one per item, told apart by position.
+    static QPair<int, int> RecordOf(int globalIndex)
+    {
+        return {(globalIndex * 7) % 32000 + 1, globalIndex % 5};
+    }
+
+    static Lists ShippedLists()
+    {
+        Lists lists;
+        for (int id = 501; id <= 506; ++id) {
+            QFile file(QStringLiteral(":/dictionary/previous/%1").arg(id));
+            if (!file.open(QIODevice::ReadOnly))
+                return {};
+            lists.append(ListItemTexts(file.readAll()));
+        }
+        return lists;
+    }
+
+    // Writes state for the shipped lists, loads it against the installed
+    // ones and checks that every word still there kept its record, that
+    // the others start afresh (or, for a word whose alternatives changed,
+    // took that word's record), and that the history kept its words.
+    void CheckShippedStateCarriesOver(int& survivors)
+    {
+        const Lists shipped = ShippedLists();
+        QCOMPARE(shipped.size(), 6);
+        QHash<QString, QPair<int, int>> recordOfText;
+        QHash<QString, QList<QPair<int, int>>> recordsOfSpelling;
+        QStringList oldTexts;
+        int g = 0;
+        for (int i = 0; i < 6; ++i) {
+            Records records;
+            for (const QString& text : shipped[i]) {
+                records.append(RecordOf(g));
+                recordOfText.insert(text, RecordOf(g));
+                recordsOfSpelling[MainSpelling(text)].append(RecordOf(g));
+                oldTexts.append(text);
+                ++g;
+            }
+            static const char* const kFiles[] = {"dic1_std1.dat", "dic1_std2.dat", "dic1_std3.dat",
+                                                 "dic1_std4.dat", "dic1_std5.dat", "dic2_std.dat"};
+            WriteFile(QString::fromLatin1(kFiles[i]), ListFile(records));
+        }
+        QList<QPair<int, int>> history;
+        for (int k = 0; k < g; k += 31)
+            history.append({k, 1});
+        WriteFile("histdata.dat", HistoryFile(int(history.size()) - 1, history));
+
+        MessageRecorder messages;
+        CDictionary dic;
+        // Should a text stand twice in the new lists, one of them takes the
+        // record and the other starts afresh.
+        QHash<QString, QList<int>> newIndices;
+        QHash<QString, int> carriedTo;
+        for (int index = 0; index < dic.GetTotalItemCount(); ++index) {
+            const CDictionary::CItem* item = dic.GetItem(index);
+            newIndices[item->m_strText].append(index);
+            const QPair<int, int> got(item->m_nAskCount, item->m_nMode);
+            if (got == QPair<int, int>(0, 0))
+                continue;
+            if (recordOfText.contains(item->m_strText)) {
+                QCOMPARE(got, recordOfText.value(item->m_strText));
+                ++carriedTo[item->m_strText];
+            } else {
+                QVERIFY2(recordsOfSpelling.value(MainSpelling(item->m_strText)).contains(got),
+                         qPrintable(item->m_strText));
+            }
+        }
+        survivors = 0;
+        for (auto it = newIndices.cbegin(); it != newIndices.cend(); ++it) {
+            if (recordOfText.contains(it.key())) {
+                QCOMPARE(carriedTo.value(it.key()), 1);
+                ++survivors;
+            }
+        }
+        QCOMPARE(messages.Texts(), QStringList());
+
+        // Every history record whose word is still there is still there, in
+        // order; one whose spelling is still there may have followed it.
+        int next = 0;
+        for (const auto& [oldIndex, answered] : std::as_const(history)) {
+            const QString& text = oldTexts.at(oldIndex);
+            const CDictionary::CHistInfo record = dic.GetHistoryRecord(next);
+            if (newIndices.contains(text)) {
+                QVERIFY2(newIndices.value(text).contains(record.m_nIndex), qPrintable(text));
+                ++next;
+            } else if (record.m_nIndex >= 0 &&
+                       MainSpelling(dic.GetItem(record.m_nIndex)->m_strText) ==
+                           MainSpelling(text) &&
+                       !recordOfText.contains(dic.GetItem(record.m_nIndex)->m_strText)) {
+                ++next;
+            }
+        }
+        QCOMPARE(dic.GetHistoryCount(), next);
+    }
+
+private slots:
+    void init()
+    {
+        QDir(Folder()).removeRecursively();
+        SetCarryOverStopForTesting(-1);
+    }
+    void cleanup()
+    {
+        SetCarryOverStopForTesting(-1);
+        CDictionary::SetWordListSource(nullptr);
+        SetUnsignedWordListSource(nullptr);
+    }
+
+    void signatures_data()
+    {
+        QTest::addColumn<QByteArray>("first");
+        QTest::addColumn<QByteArray>("second");
+        QTest::addColumn<bool>("same");
+        const QByteArray list = "#5\r\n一\tいち\r\n二\tに\r\n\r\n";
+        QTest::newRow("regrouped")
+            << list << QByteArray("#5\r\n一\tいち\r\n\r\n#6\r\n二\tに\r\n") << true;
+        QTest::newRow("text after the last line end")
+            << list << QByteArray(list + "三\tさん") << true;
+        QTest::newRow("reordered") << list << QByteArray("#5\r\n二\tに\r\n一\tいち\r\n") << false;
+        QTest::newRow("alternative added")
+            << list << QByteArray("#5\r\n一\tいち(ひと)\r\n二\tに\r\n") << false;
+        QTest::newRow("byte-order mark is part of the first item")
+            << QByteArray("一\tいち\r\n") << QByteArray("\xEF\xBB\xBF一\tいち\r\n") << false;
+        QTest::newRow("byte-order mark before a header makes an item")
+            << QByteArray("#5\r\n") << QByteArray("\xEF\xBB\xBF#5\r\n") << false;
+    }
+    void signatures()
+    {
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, second);
+        QFETCH(bool, same);
+        QCOMPARE(MakeListSignature(ListItemTexts(first)) ==
+                     MakeListSignature(ListItemTexts(second)),
+                 same);
+    }
+
+    void signatureFileRoundTrip()
+    {
+        StateSignatures signatures;
+        signatures["dic1_std1.dat"]["dic1_std1"] = {1238, "00ff"};
+        signatures["histdata.dat"]["dic1_std1"] = {1238, "00ff"};
+        signatures["histdata.dat"]["dic2_std"] = {0, "da39"};
+        StateSignatures read;
+        QVERIFY(ParseStateSignatures(FormatStateSignatures(signatures), read));
+        QCOMPARE(read, signatures);
+        QVERIFY(!ParseStateSignatures("something else\ndic1_std1.dat\tdic1_std1\t3\tab\n", read));
+        QVERIFY(read.isEmpty());
+    }
+
+    void matchItems_data()
+    {
+        QTest::addColumn<Lists>("before");
+        QTest::addColumn<Lists>("after");
+        // where each old item went, in old global order: "list:position" or "-"
+        QTest::addColumn<QStringList>("places");
+        QTest::newRow("reordered")
+            << Lists{{"a\tあ", "b\tび", "c\tし"}} << Lists{{"c\tし", "a\tあ", "b\tび"}}
+            << QStringList{"0:1", "0:2", "0:0"};
+        QTest::newRow("inserted and removed")
+            << Lists{{"a\tあ", "b\tび", "c\tし"}} << Lists{{"x\tえ", "a\tあ", "c\tし"}}
+            << QStringList{"0:1", "-", "0:2"};
+        QTest::newRow("duplicates pair in order")
+            << Lists{{"a\tあ", "b\tび", "a\tあ"}} << Lists{{"a\tあ", "a\tあ", "b\tび"}}
+            << QStringList{"0:0", "0:2", "0:1"};
+        QTest::newRow("a duplicate removed")
+            << Lists{{"a\tあ", "a\tあ"}} << Lists{{"a\tあ"}} << QStringList{"0:0", "-"};
+        QTest::newRow("moved to another list")
+            << Lists{{"a\tあ", "b\tび"}, {"c\tし"}} << Lists{{"a\tあ"}, {"c\tし", "b\tび"}}
+            << QStringList{"0:0", "1:1", "1:0"};
+        QTest::newRow("own list first") << Lists{{"a\tあ"}, {"a\tあ"}}
+                                        << Lists{{"a\tあ"}, {"a\tあ"}} << QStringList{"0:0", "1:0"};
+        QTest::newRow("alternative dropped")
+            << Lists{{"愛想\tあいそ(あいそう)"}} << Lists{{"愛想\tあいそう"}} << QStringList{"0:0"};
+        QTest::newRow("alternative spelling added")
+            << Lists{{"愛敬\tあいきょう"}} << Lists{{"愛敬(愛嬌)\tあいきょう"}}
+            << QStringList{"0:0"};
+        QTest::newRow("main spelling changed")
+            << Lists{{"紅い(赤い)\tあかい"}} << Lists{{"赤い\tあかい"}} << QStringList{"-"};
+        QTest::newRow("same spelling, other reading")
+            << Lists{{"開く\tあく"}} << Lists{{"開く\tひらく"}} << QStringList{"-"};
+        QTest::newRow("two words now where one was")
+            << Lists{{"上手\tじょうず(うわて)"}} << Lists{{"上手\tじょうず", "上手\tうわて"}}
+            << QStringList{"-"};
+        QTest::newRow("set in a phrase")
+            << Lists{{"暑い\tあつい"}} << Lists{{"暑い夏\tあついなつ"}} << QStringList{"-"};
+        QTest::newRow("exact text before a changed alternative")
+            << Lists{{"生\tなま(せい)", "生\tなま"}} << Lists{{"生\tなま"}}
+            << QStringList{"-", "0:0"};
+    }
+    void matchItems()
+    {
+        QFETCH(Lists, before);
+        QFETCH(Lists, after);
+        QFETCH(QStringList, places);
+        QList<const QStringList*> oldLists;
+        QList<const QStringList*> newLists;
+        for (const QStringList& list : std::as_const(before))
+            oldLists.append(&list);
+        for (const QStringList& list : std::as_const(after))
+            newLists.append(&list);
+        const QList<QList<ItemPlace>> found = MatchListItems(oldLists, newLists);
+        QStringList got;
+        for (const QList<ItemPlace>& list : found) {
+            for (const ItemPlace& place : list)
+                got.append(place.m_nList < 0
+                               ? QStringLiteral("-")
+                               : QStringLiteral("%1:%2").arg(place.m_nList).arg(place.m_nPos));
+        }
+        QCOMPARE(got, places);
+    }
+
+    void carriesRecordsAndHistoryByText()
+    {
+        Install(kOld, kNew);
+        WriteOldState();
+        MessageRecorder messages;
+        VerifyCarriedState();
+        QCOMPARE(messages.Texts(), QStringList());
+
+        // Nothing is carried a second time, and saving keeps the new order.
+        const QByteArray signatures = ReadFile("wordlists.sig");
+        {
+            CDictionary dic;
+            dic.GetItem(2)->SetMode(Learning, -1);
+            dic.AddToHistory(2);
+            dic.Save();
+        }
+        QCOMPARE(ReadFile("wordlists.sig"), signatures);
+        CDictionary dic;
+        QCOMPARE(int(dic.GetItem(1)->m_nMode), int(Known));
+        QCOMPARE(int(dic.GetItem(2)->m_nMode), int(Learning));
+        QCOMPARE(dic.GetCurrentHistoryItem(), 2);
+        QCOMPARE(messages.Texts(), QStringList());
+    }
+
+    void unchangedListsWriteNoSignature()
+    {
+        // State without a signature file, for the lists that are still
+        // shipped: there is nothing to carry and nothing to sign.
+        Install(kOld, kOld);
+        WriteOldState();
+        {
+            CDictionary dic;
+            QCOMPARE(int(dic.GetItem(0)->m_nMode), int(Known));
+            dic.GetItem(0)->SetMode(Learned, -1);
+            dic.AddToHistory(3);
+            dic.Save();
+        }
+        QVERIFY(!QFile::exists(Folder() + "wordlists.sig"));
+        QCOMPARE(ReadFile("dic2_std.dat"), ListFile(kOldList6));
+    }
+
+    void newLearnerOnChangedListsKeepsProgress()
+    {
+        // A learner who starts on the new lists must never have their files
+        // taken for the old lists' at the next start.
+        Install(kOld, kNew);
+        {
+            CDictionary dic;
+            dic.GetItem(0)->SetMode(Known, -1); // C, where the old lists had A
+            dic.GetItem(4)->SetMode(Learning, -1);
+            dic.AddToHistory(4);
+            dic.Save();
+        }
+        QVERIFY(QFile::exists(Folder() + "wordlists.sig"));
+        CDictionary dic;
+        QCOMPARE(int(dic.GetItem(0)->m_nMode), int(Known));
+        QCOMPARE(int(dic.GetItem(1)->m_nMode), int(Unspec));
+        QCOMPARE(int(dic.GetItem(4)->m_nMode), int(Learning));
+        QCOMPARE(dic.GetCurrentHistoryItem(), 4);
+    }
+
+    void unknownVersionLoadsByPosition()
+    {
+        // Written for lists that this release does not know (a later one's,
+        // say): loaded by position, and nothing is rewritten at start.
+        Install(kOld, kNew);
+        WriteFile("dic1_std1.dat", ListFile({{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
+        const QByteArray signatures = "velmarik-wordlists\t1\n"
+                                      "dic1_std1.dat\tdic1_std1\t4\t0123\n";
+        WriteFile("wordlists.sig", signatures);
+        MessageRecorder messages;
+        {
+            CDictionary dic;
+            QCOMPARE(int(dic.GetItem(0)->m_nMode), 1);
+            QCOMPARE(int(dic.GetItem(3)->m_nMode), 4);
+            QCOMPARE(ReadFile("dic1_std1.dat"), ListFile({{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
+            QCOMPARE(ReadFile("wordlists.sig"), signatures);
+            dic.GetItem(2)->SetMode(Known, -1);
+            dic.Save();
+        }
+        // Once written by this release the file is signed for its lists.
+        QVERIFY(ReadFile("wordlists.sig") != signatures);
+        CDictionary dic;
+        QCOMPARE(int(dic.GetItem(0)->m_nMode), 1);
+        QCOMPARE(int(dic.GetItem(2)->m_nMode), int(Known));
+        QCOMPARE(messages.Texts(), QStringList());
+    }
+
+    void missingListLeavesStateAlone()
+    {
+        auto lists = MakeLists(kNew);
+        lists->m_lists.remove(502);
+        CDictionary::SetWordListSource(lists);
+        SetUnsignedWordListSource(MakeLists(kOld));
+        WriteOldState();
+        MessageRecorder messages;
+        {
+            CDictionary dic;
+            dic.EnsureLoaded();
+        }
+        QCOMPARE(ReadFile("dic1_std2.dat"), ListFile(kOldList2));
+        QCOMPARE(ReadFile("dic1_std1.dat"), ListFile(kOldList1));
+        QVERIFY(!QFile::exists(Folder() + "wordlists.sig"));
+        // Once the program is whole again, the records are all there to carry.
+        Install(kOld, kNew);
+        VerifyCarriedState();
+    }
+
+    void interruptedCarryOver_data()
+    {
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<bool>("committed"); // the staged signature file was written
+        // Three staged files, the staged signature file, three moves into
+        // place and the signature file's move.
+        for (int steps = 0; steps < 8; ++steps)
+            QTest::addRow("stopped after %d steps", steps) << steps << (steps >= 4);
+    }
+    void interruptedCarryOver()
+    {
+        QFETCH(int, steps);
+        QFETCH(bool, committed);
+        Install(kOld, kNew);
+        WriteOldState();
+        MessageRecorder messages;
+        SetCarryOverStopForTesting(steps);
+        {
+            CDictionary dic;
+            dic.EnsureLoaded();
+        }
+        // A real crash would end the run here; this one went on to read the
+        // half-done files by position, and may have said so.
+        messages.Clear();
+        QCOMPARE(QFile::exists(Folder() + "carryover/wordlists.sig"), committed);
+        QVERIFY(!QFile::exists(Folder() + "wordlists.sig"));
+        if (steps == 5) {
+            // The most dangerous point: one file already in its new order
+            // beside old ones, and no signature file yet to say so.
+            QCOMPARE(ReadFile("dic1_std1.dat"), ListFile(kNewList1));
+            QCOMPARE(ReadFile("dic1_std2.dat"), ListFile(kOldList2));
+            QCOMPARE(ReadFile("histdata.dat"), kOldHistory);
+        }
+        // The restart finishes or redoes it, exactly once.
+        VerifyCarriedState();
+        VerifyCarriedState();
+        QCOMPARE(messages.Texts(), QStringList());
+    }
+
+    void carryOverThatCannotBeWrittenIsNotSavedByPosition()
+    {
+        Install(kOld, kNew);
+        WriteOldState();
+        WriteFile("carryover", "in the way"); // the staging folder cannot be made
+        MessageRecorder messages;
+        {
+            CDictionary dic;
+            dic.GetItem(0)->SetMode(Learned, -1);
+            dic.Save();
+        }
+        // The old files load by position for this run (the loader may
+        // report the second list as short), but none is written so.
+        QVERIFY(!messages.Texts().isEmpty());
+        QVERIFY(messages.Texts().last().startsWith(kListWriteError));
+        QCOMPARE(ReadFile("dic1_std1.dat"), ListFile(kOldList1));
+        QCOMPARE(ReadFile("histdata.dat"), kOldHistory);
+
+        QVERIFY(QFile::remove(Folder() + "carryover"));
+        messages.Clear();
+        VerifyCarriedState();
+        QCOMPARE(messages.Texts(), QStringList());
+    }
+
+    void shippedListsToBuiltInLists()
+    {
+        // The lists compiled into the program, whatever they hold.
+        int survivors = 0;
+        CheckShippedStateCarriesOver(survivors);
+        qInfo("%d items kept their records", survivors);
+        QVERIFY(survivors > 0);
+    }
+
+    void shippedListsToChangedLists()
+    {
+        Lists lists = ShippedLists();
+        QCOMPARE(lists.size(), 6);
+        std::reverse(lists[0].begin(), lists[0].end());
+        for (int k = int(lists[1].size()) - 1; k >= 0; k -= 5)
+            lists[1].removeAt(k);
+        for (int k = 0; k < 40; ++k)
+            lists[2].insert(k * 20, QStringLiteral("新語%1\tしんご").arg(k));
+        for (int k = 0; k < 50; ++k)
+            lists[4].append(lists[3].takeFirst());
+        int alternativesDropped = 0;
+        for (QString& text : lists[4]) {
+            const qsizetype paren = text.indexOf(QLatin1Char('('), text.indexOf(u'\t'));
+            if (paren > 0 && text.endsWith(QLatin1Char(')'))) {
+                text.truncate(paren);
+                ++alternativesDropped;
+            }
+        }
+        QVERIFY(alternativesDropped > 0);
+        CDictionary::SetWordListSource(MakeLists(lists));
+        SetUnsignedWordListSource(nullptr); // the shipped lists, as for a learner
+        int survivors = 0;
+        CheckShippedStateCarriesOver(survivors);
+        const Lists shipped = ShippedLists();
+        QSet<QString> old;
+        for (const QStringList& list : shipped)
+            old.unite(QSet<QString>(list.begin(), list.end()));
+        QSet<QString> kept;
+        for (const QStringList& list : std::as_const(lists))
+            kept.unite(QSet<QString>(list.begin(), list.end()));
+        QCOMPARE(survivors, int(kept.intersect(old).size()));
+
+        // The words whose reading lost its alternative kept their records.
+        CDictionary dic;
+        int carried = 0;
+        for (int index = 0; index < dic.GetTotalItemCount(); ++index) {
+            const CDictionary::CItem* item = dic.GetItem(index);
+            carried += !old.contains(item->m_strText) && item->m_nAskCount != 0;
+        }
+        QCOMPARE(carried, alternativesDropped);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestListMigration)
+#include "tst_listmigration.moc"
