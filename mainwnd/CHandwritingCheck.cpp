@@ -87,13 +87,14 @@ void CHandwritingCheck::UpdateActions()
         m_pOverlay->Clear();
 }
 
-void CHandwritingCheck::OnQuestionShown(const QString& word)
+void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& word)
 {
-    m_strWord = word;
+    m_strWord = answer;
+    m_strStrokeOrderWord = word.isEmpty() ? answer : word;
     m_pChecker->SetQuestion(++m_nSerial);
     m_pOverlay->Clear();
     if (m_pStrokeOrder)
-        m_pStrokeOrder->SetWord(word);
+        m_pStrokeOrder->SetWord(m_strStrokeOrderWord);
     if (!m_bLoadStarted) {
         // After the first question is on screen, not before it.
         m_bLoadStarted = true;
@@ -130,7 +131,7 @@ void CHandwritingCheck::ShowStrokeOrder()
 {
     if (!m_pStrokeOrder)
         return;
-    m_pStrokeOrder->SetWord(m_strWord);
+    m_pStrokeOrder->SetWord(m_strStrokeOrderWord);
     m_pStrokeOrder->show();
     m_pStrokeOrder->raise();
 }

@@ -39,9 +39,12 @@ public:
     static bool IsAutomatic();
     static void SetAutomatic(bool on);
 
-    // A question is shown: the marks go, the stroke order follows. The first
-    // question also starts reading the model in the background.
-    void OnQuestionShown(const QString& word);
+    // A question is shown: the marks go, the stroke order follows. answer is
+    // what the learner writes (the word, or its reading when the drill asks
+    // the other way round); the stroke order shows word, or answer when word
+    // is empty. The first question also starts reading the model in the
+    // background.
+    void OnQuestionShown(const QString& answer, const QString& word = {});
     // The answer is shown: checks the writing when the automatic check is on.
     void OnAnswerShown();
     // Checks the current writing now; false when there is nothing to check
@@ -76,6 +79,7 @@ private:
     QAction* m_pAutoAction = nullptr;
     QAction* m_pStrokeOrderAction = nullptr;
     QString m_strWord;
+    QString m_strStrokeOrderWord;
     quint64 m_nSerial = 0;
     bool m_bLoadStarted = false;
 };

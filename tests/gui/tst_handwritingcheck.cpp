@@ -269,6 +269,10 @@ void TestHandwritingCheck::strokeOrderFollowsTheQuestion()
     QCOMPARE(window->Word(), u"川口"_qs);
     m_check->OnQuestionShown(u"合図(相図)する"_qs);
     QCOMPARE(window->Word(), u"合図する"_qs);
+    // Asked the other way round the learner writes the reading; the window
+    // still shows the word's strokes.
+    m_check->OnQuestionShown(u"かわ"_qs, u"川"_qs);
+    QCOMPARE(window->Word(), u"川"_qs);
     const bool hasFont = QFontDatabase::families().contains(CStrokeOrderWindow::kStrokeOrderFamily);
     QCOMPARE(window->HasStrokeOrderFont(), hasFont);
     if (hasFont)
