@@ -3,6 +3,13 @@
 #include "recognition/CRecognizer.h"
 #include "recognition/Segmentation.h"
 
+namespace {
+
+// How much larger a box is than the ink written in it, about.
+constexpr qreal kInkToBox = 1.25;
+
+} // namespace
+
 CheckVerdict JudgeCandidates(const QString& expected, const QStringList& candidates)
 {
     const int index = int(candidates.indexOf(expected));
@@ -58,8 +65,17 @@ QList<CharacterCheck> CheckWriting(const CRecognizer& recognizer, const InkStrok
         if (!recognizer.Knows(check.expected)) {
             check.verdict = CheckVerdict::Unchecked;
         } else if (!segment.strokes.isEmpty()) {
-            const QStringList candidates = recognizer.Classify(
-                NormaliseToFrame(segment.strokes, segment.cell), kCheckCandidates);
+            QRectF frame = segment.cell;
+            if (boxes.isEmpty()) {
+                // Without boxes the cell is no larger than the ink, while a
+                // character written in a box leaves room around it; the
+                // model was trained on the latter.
+                const QPointF middle = frame.center();
+                frame.setSize(frame.size() * kInkToBox);
+                frame.moveCenter(middle);
+            }
+            const QStringList candidates =
+                recognizer.Classify(NormaliseToFrame(segment.strokes, frame), kCheckCandidates);
             check.recognised = candidates.value(0);
             check.verdict = JudgeCandidates(check.expected, candidates);
         }
