@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mainwnd/CStrokeOrderWindow.h"
 #include "recognition/InkStroke.h"
 #include "recognition/ModelLocation.h"
 #include "recognition/WritingCheck.h"
@@ -11,7 +12,6 @@
 #include <functional>
 
 class CCheckMarksOverlay;
-class CStrokeOrderWindow;
 class CWritingChecker;
 class QAction;
 class QWidget;
