@@ -101,6 +101,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
         {Qt::Key_E, Qt::NoModifier, kCmdSwapSides},
         {Qt::Key_X, Qt::NoModifier, kCmdExit},
         {Qt::Key_G, Qt::NoModifier, kCmdSearchAction},
+        {Qt::Key_Z, Qt::ControlModifier, CWriteView::kCmdUndo},
+        {Qt::Key_Y, Qt::ControlModifier, CWriteView::kCmdRedo},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, CWriteView::kCmdRedo},
     };
     for (const auto& entry : table)
         m_accelerators.insert(Combined(entry.m_key, entry.m_modifiers), entry.m_nCommand);
@@ -255,7 +258,9 @@ void CMainFrame::focusInEvent(QFocusEvent* event)
 bool CMainFrame::OnCmdMsg(int id)
 {
     bool handled = false;
-    if (m_wndMainBar && m_wndMainBar->OnCmdMsg(id))
+    if (m_wndView && m_wndView->OnCmdMsg(id))
+        handled = true;
+    else if (m_wndMainBar && m_wndMainBar->OnCmdMsg(id))
         handled = true;
     else if (m_wndSearchBar && m_wndSearchBar->isVisible() && m_wndSearchBar->OnCmdMsg(id))
         handled = true;
@@ -369,7 +374,9 @@ bool CMainFrame::PreTranslateKey(QWidget* target, QKeyEvent* event)
             return false;
     }
     const int command = TranslateAccelerator(event);
-    if (!command)
+    // A text box undoes its own typing.
+    if (!command ||
+        (CWriteView::IsTextEditCommand(command) && CWriteView::IsEditableTextBox(target)))
         return false;
     OnCmdMsg(command);
     return true;
@@ -398,6 +405,7 @@ bool CMainFrame::ShowQuestion(int itemIndex, bool isNew)
     }
     m_wndPanelBar->m_strPanelText = IsReverseMode() ? WordSideText() : QuestionSideText();
     m_wndPanelBar->Relayout();
+    m_wndView->SetAnswerWord(IsReverseMode() ? m_pCurItem->GetReading() : m_pCurItem->GetWord());
     m_wndView->Erase();
     m_bQuestionSide = true;
     m_wndMainBar->SetAnswerCaption(true);
