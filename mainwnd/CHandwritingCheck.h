@@ -56,6 +56,10 @@ public:
 
     // 判定, the automatic check box and 書き順, for the sheet's context menu.
     QList<QAction*> ContextMenuActions() const;
+    // Brings the actions up to date: the check box to the stored setting
+    // (the options may change it), 判定 to whether a model is there. Call it
+    // before the menu opens.
+    void UpdateActions();
 
     CCheckMarksOverlay* Overlay() const { return m_pOverlay; }
     CStrokeOrderWindow* StrokeOrderWindow() const { return m_pStrokeOrder; }
@@ -68,7 +72,6 @@ signals:
 
 private:
     void OnChecked(quint64 serial, const QList<CharacterCheck>& checks);
-    void UpdateActions();
 
     StrokesSource m_strokes;
     BoxesSource m_boxes;

@@ -5,6 +5,7 @@
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CStudyStateDialog.h"
 #include "dialogs/ItemActions.h"
+#include "mainwnd/CHandwritingCheck.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CPanelDialogBar.h"
 #include "mainwnd/CVelmarikApp.h"
@@ -20,6 +21,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QScreen>
 #include <QSessionManager>
@@ -101,6 +103,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
         {Qt::Key_E, Qt::NoModifier, kCmdSwapSides},
         {Qt::Key_X, Qt::NoModifier, kCmdExit},
         {Qt::Key_G, Qt::NoModifier, kCmdSearchAction},
+        {Qt::Key_R, Qt::NoModifier, kCmdCheckWriting},
+        {Qt::Key_K, Qt::NoModifier, kCmdStrokeOrder},
         {Qt::Key_Z, Qt::ControlModifier, CWriteView::kCmdUndo},
         {Qt::Key_Y, Qt::ControlModifier, CWriteView::kCmdRedo},
         {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, CWriteView::kCmdRedo},
@@ -165,11 +169,22 @@ bool CMainFrame::Create()
     m_wndMainBar->InitBar();
     connect(m_wndView, &CWriteView::StrokeBegun, m_wndMainBar, &CMainDialogBar::CountDictation);
 
+    CWriteView* view = m_wndView;
+    m_pHandwriting = new CHandwritingCheck(
+        view, [view] { return view->Strokes(); }, [view] { return view->GuideBoxes(); },
+        HandwritingModelCandidates(), this);
+    connect(view, &CWriteView::StrokesChanged, m_pHandwriting, &CHandwritingCheck::ClearMarks);
+    view->AddContextActions(m_pHandwriting->ContextMenuActions());
+    connect(view->ContextMenu(), &QMenu::aboutToShow, m_pHandwriting,
+            &CHandwritingCheck::UpdateActions);
+
     m_nSearchBarAlign = (m_nMainBarAlign == kAlignRight) ? kAlignLeft : kAlignRight;
     m_wndSearchBar = new CSearchDialogBar(this);
     connect(m_wndSearchBar, &CSearchDialogBar::CommitModeRequested, this, &CMainFrame::CommitMode);
-    connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this, &CMainFrame::ShowQuestion);
-    connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this, &CMainFrame::OnToggleSearchBar);
+    connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this,
+            &CMainFrame::ShowQuestion);
+    connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this,
+            &CMainFrame::OnToggleSearchBar);
     m_wndSearchBar->InitBar();
     m_wndSearchBar->hide();
 
@@ -311,6 +326,12 @@ bool CMainFrame::OnFrameCommand(int id)
     case kCmdErase:
         m_wndView->Erase();
         return true;
+    case kCmdCheckWriting:
+        m_pHandwriting->RunCheck();
+        return true;
+    case kCmdStrokeOrder:
+        m_pHandwriting->ShowStrokeOrder();
+        return true;
     case kCmdToggleSearch:
         OnToggleSearchBar();
         return true;
@@ -407,6 +428,9 @@ bool CMainFrame::ShowQuestion(int itemIndex, bool isNew)
     m_wndPanelBar->Relayout();
     m_wndView->SetAnswerWord(IsReverseMode() ? m_pCurItem->GetReading() : m_pCurItem->GetWord());
     m_wndView->Erase();
+    // Asked the other way round, the learner writes the reading.
+    m_pHandwriting->OnQuestionShown(
+        IsReverseMode() ? m_pCurItem->GetReading() : m_pCurItem->GetWord(), m_pCurItem->GetWord());
     m_bQuestionSide = true;
     m_wndMainBar->SetAnswerCaption(true);
     m_wndMainBar->SelectModeButton(m_pCurItem->m_nMode);
@@ -517,6 +541,8 @@ void CMainFrame::ToggleAnswer()
     m_wndPanelBar->Relayout();
     m_bQuestionSide = !m_bQuestionSide;
     m_wndMainBar->SetAnswerCaption(m_bQuestionSide);
+    if (!m_bQuestionSide)
+        m_pHandwriting->OnAnswerShown();
 }
 
 void CMainFrame::RebuildPanelText()

@@ -6,6 +6,7 @@
 #include <QKeyCombination>
 #include <QWidget>
 
+class CHandwritingCheck;
 class CMainDialogBar;
 class CPanelDialogBar;
 class CSearchDialogBar;
@@ -34,6 +35,8 @@ public:
         kCmdSwapSides = 32784,
         kCmdSearchFilterKnown = 32785, // to 32789
         kCmdSearchAction = 32790,
+        kCmdCheckWriting = 32791,
+        kCmdStrokeOrder = 32792,
         kCmdErase = 57632,
         kCmdExit = 57665,
         kCmdHelpIndex = 57666,
@@ -55,6 +58,7 @@ public:
     CMainDialogBar* GetMainBar() const { return m_wndMainBar; }
     CSearchDialogBar* GetSearchBar() const { return m_wndSearchBar; }
     CPanelDialogBar* GetPanelBar() const { return m_wndPanelBar; }
+    CHandwritingCheck* GetHandwritingCheck() const { return m_pHandwriting; }
     CDictionary::CItem* GetCurrentItem() const { return m_pCurItem; }
     bool IsQuestionSide() const { return m_bQuestionSide; }
     bool IsMainBarRight() const { return m_nMainBarAlign == kAlignRight; }
@@ -118,6 +122,7 @@ private:
     CMainDialogBar* m_wndMainBar = nullptr;
     CSearchDialogBar* m_wndSearchBar = nullptr;
     CPanelDialogBar* m_wndPanelBar = nullptr;
+    CHandwritingCheck* m_pHandwriting = nullptr;
     bool m_bQuestionSide = true;
     CDictionary::CItem* m_pCurItem = nullptr;
 
