@@ -1,7 +1,7 @@
 #include "dialogs/CChartListCtrl.h"
 
-#include "dialogs/MainWindowHooks.h"
 #include "platform/Bitmaps.h"
+#include "platform/GuiFont.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -58,7 +58,7 @@ CChartListCtrl::~CChartListCtrl() = default;
 
 void CChartListCtrl::InitChart()
 {
-    setFont(CallGetGuiFont());
+    setFont(GetGuiFont());
     const QSize size = QFontMetrics(font()).size(Qt::TextSingleLine, QStringLiteral("00/00 (--)"));
     m_cxDate = size.width();
     m_cyDate = size.height();

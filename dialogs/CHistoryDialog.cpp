@@ -1,13 +1,15 @@
 #include "dialogs/CHistoryDialog.h"
 
-#include "dialogs/CDeferWindowPos.h"
 #include "dialogs/ItemActions.h"
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
-#include "platform/Profile.h"
+#include "platform/ResourceIds.h"
+#include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/ModeTable.h"
 #include "text/CHistoryListBox.h"
+#include "text/CItemActionControls.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -15,20 +17,6 @@
 #include <QWindow>
 
 namespace {
-
-struct FilterButton {
-    int m_nId;
-    const char16_t* m_caption;
-    int m_nBitmapOn;
-    const char16_t* m_setting;
-};
-
-constexpr FilterButton kFilterButtons[] = {
-    {1038, u"知ってる", 151, u"HistViewKnown"},    {1039, u"覚えた", 153, u"HistViewLearned"},
-    {1040, u"覚えたい", 155, u"HistViewLearning"}, {1041, u"覚えない", 157, u"HistViewNoLearn"},
-    {1042, u"指定なし", 151, u"HistViewUnspec"},
-};
-constexpr int kFilterOffBitmap = 159;
 
 int ViewFlag(const CDictionary* dictionary, int k)
 {
@@ -51,56 +39,27 @@ int ViewFlag(const CDictionary* dictionary, int k)
 CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, parent)
 {
     setWindowTitle(QStringLiteral("出題履歴"));
-    setWindowIcon(LoadIcon(140));
+    setWindowIcon(LoadIcon(kPictureHistoryIcon));
     SetResizable(true);
     SetTemplateSize(195, 236);
 
-    for (int k = 0; k < 5; ++k) {
-        const FilterButton& button = kFilterButtons[k];
-        m_btnMode[k] = new CModeButton(QString::fromUtf16(button.m_caption), this);
-        m_btnMode[k]->setObjectName(QString::number(button.m_nId));
-        PlaceControl(m_btnMode[k], 6 + 36 * k, 6, 36, 18);
-        m_btnMode[k]->setAutoDefault(false);
-    }
     m_listHistory = new CHistoryListBox(this);
-    m_listHistory->setObjectName(QStringLiteral("1017"));
-    PlaceControl(m_listHistory, 6, 30, 180, 174);
-
-    m_comboAction = new QComboBox(this);
-    m_comboAction->setObjectName(QStringLiteral("1037"));
-    // The template height includes the dropped-down list.
-    PlaceControl(m_comboAction, 6, 213, 114, 14);
-    m_comboAction->setFixedHeight(m_comboAction->sizeHint().height());
-
-    m_pExecute = new QPushButton(QStringLiteral("実行"), this);
-    m_pExecute->setObjectName(QStringLiteral("1044"));
+    m_pActions = new CItemActionControls(this, m_listHistory, Setting::HistoryAction,
+                                         {6, 30, 174, 213, 210, 30});
+    m_btnMode = m_pActions->m_btnMode;
+    m_comboAction = m_pActions->m_pAction;
+    m_pExecute = m_pActions->m_pExecute;
     m_pExecute->setDefault(true);
-    PlaceControl(m_pExecute, 126, 210, 60, 18);
-
-    QWidget* previous = m_btnMode[0];
-    for (int k = 1; k < 5; ++k) {
-        setTabOrder(previous, m_btnMode[k]);
-        previous = m_btnMode[k];
-    }
-    setTabOrder(previous, m_listHistory);
-    setTabOrder(m_listHistory, m_comboAction);
-    setTabOrder(m_comboAction, m_pExecute);
 
     const QSize scale = DialogUnitScale();
     setMinimumSize(192 * scale.width() / 100, 72 * scale.height() / 100);
 
-    const int width = GetProfileInt(QString(), QStringLiteral("HWinWidth"), 0);
-    const int height = GetProfileInt(QString(), QStringLiteral("HWinHeight"), 0);
+    const int width = GetProfileInt(Setting::HWinWidth);
+    const int height = GetProfileInt(Setting::HWinHeight);
     if (width > 0)
         resize(width, height); // the frame's margins are taken off when shown
 
-    for (int k = 0; k < 5; ++k)
-        m_btnMode[k]->LoadBitmaps(kFilterButtons[k].m_nBitmapOn, kFilterOffBitmap);
-    m_listHistory->InitList();
-
-    m_comboAction->addItems(GetItemActionTexts());
-    const int action = GetProfileInt(QString(), QStringLiteral("HistoryAction"), 0);
-    m_comboAction->setCurrentIndex(action >= 0 && action < kItemActionCount ? action : -1);
+    m_pActions->Init();
 
     const CDictionary* dictionary = CDictionary::GetInstance();
     for (int k = 0; k < 5; ++k) {
@@ -108,12 +67,11 @@ CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, paren
         m_btnMode[k]->update();
     }
 
-    for (int k = 0; k < 5; ++k)
-        connect(m_btnMode[k], &QPushButton::clicked, this, [this, k] { OnFilterClicked(k); });
-    connect(m_comboAction, &QComboBox::activated, this,
-            [](int row) { WriteProfileInt(QString(), QStringLiteral("HistoryAction"), row); });
-    connect(m_pExecute, &QPushButton::clicked, this, &CHistoryDialog::Execute);
-    connect(m_listHistory, &QListWidget::itemDoubleClicked, this, [this] { Execute(); });
+    connect(m_pActions, &CItemActionControls::FilterClicked, this,
+            &CHistoryDialog::OnFilterClicked);
+    connect(m_pActions, &CItemActionControls::ExecuteRequested, this, &CHistoryDialog::Execute);
+    connect(m_pActions, &CItemActionControls::ItemModeChanged, this,
+            &CHistoryDialog::ItemModeChanged);
     m_listHistory->installEventFilter(this);
 
     FillList();
@@ -159,24 +117,17 @@ void CHistoryDialog::OnFilterClicked(int k)
     CModeButton* button = m_btnMode[k];
     button->m_bChecked = !button->m_bChecked;
     button->update();
-    WriteProfileInt(QString(), QString::fromUtf16(kFilterButtons[k].m_setting),
-                    button->m_bChecked ? 1 : 0);
+    WriteProfileInt(*kModeTable[k].m_pFilterSetting, button->m_bChecked ? 1 : 0);
     CDictionary::GetInstance()->LoadHistoryFilter();
     FillList();
 }
 
 void CHistoryDialog::Execute()
 {
-    const QList<QListWidgetItem*> selected = m_listHistory->selectedItems();
-    if (selected.isEmpty())
+    int row = -1;
+    int action = AskEachTime;
+    if (!m_pActions->ChooseAction(row, action))
         return;
-    const int row = m_listHistory->row(selected.first());
-    int action = m_comboAction->currentIndex();
-    if (action == AskEachTime) {
-        action = AskForItemAction(this);
-        if (action == AskEachTime)
-            return;
-    }
     if (action == StartDictation) {
         CDictionary* dictionary = CDictionary::GetInstance();
         const int pos = m_listHistory->GetRowKey(row);
@@ -188,8 +139,7 @@ void CHistoryDialog::Execute()
         reject();
         return;
     }
-    CarryOutItemAction(action, m_listHistory->GetRowItem(row), m_nUnspecAskCount, this,
-                       [this, row] { m_listHistory->InvalidateRow(row); });
+    m_pActions->CarryOut(action, row, m_nUnspecAskCount);
 }
 
 bool CHistoryDialog::eventFilter(QObject* watched, QEvent* event)
@@ -209,8 +159,8 @@ void CHistoryDialog::showEvent(QShowEvent* event)
     if (m_bSizeRestored)
         return;
     m_bSizeRestored = true;
-    const int width = GetProfileInt(QString(), QStringLiteral("HWinWidth"), 0);
-    const int height = GetProfileInt(QString(), QStringLiteral("HWinHeight"), 0);
+    const int width = GetProfileInt(Setting::HWinWidth);
+    const int height = GetProfileInt(Setting::HWinHeight);
     if (width <= 0)
         return;
     // The stored size is the outer one; the window's frame is known now.
@@ -227,22 +177,8 @@ void CHistoryDialog::showEvent(QShowEvent* event)
 void CHistoryDialog::resizeEvent(QResizeEvent* event)
 {
     CBaseDialog::resizeEvent(event);
-    if (!m_listHistory)
-        return;
-    const QSize scale = DialogUnitScale();
-    const int a = scale.width();
-    const int b = scale.height();
-    const int cx = width();
-    const int cy = height();
-    CDeferWindowPos batch;
-    batch.Begin(3);
-    batch.Move(m_listHistory, 6 * a / 100, 30 * b / 100, qMax(0, cx - 12 * a / 100),
-               qMax(0, cy - 60 * b / 100));
-    batch.Move(m_comboAction, 6 * a / 100, cy - 21 * b / 100, qMax(0, cx - 78 * a / 100),
-               m_comboAction->height());
-    batch.Move(m_pExecute, cx - 66 * a / 100, cy - 24 * b / 100, m_pExecute->width(),
-               m_pExecute->height());
-    batch.End();
+    if (m_pActions)
+        m_pActions->Place(size(), DialogUnitScale());
 }
 
 void CHistoryDialog::SaveSize()
@@ -251,8 +187,8 @@ void CHistoryDialog::SaveSize()
         return;
     m_bSizeSaved = true;
     const QRect outer = frameGeometry();
-    WriteProfileInt(QString(), QStringLiteral("HWinWidth"), outer.width());
-    WriteProfileInt(QString(), QStringLiteral("HWinHeight"), outer.height());
+    WriteProfileInt(Setting::HWinWidth, outer.width());
+    WriteProfileInt(Setting::HWinHeight, outer.height());
 }
 
 void CHistoryDialog::done(int result)

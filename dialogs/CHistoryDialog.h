@@ -7,6 +7,7 @@
 #include <array>
 
 class CHistoryListBox;
+class CItemActionControls;
 class QComboBox;
 class QPushButton;
 
@@ -40,6 +41,8 @@ public:
 signals:
     // The frame shows the item again as the current question.
     void ShowQuestionRequested(int itemIndex, bool isNew);
+    // An action changed the item's mode.
+    void ItemModeChanged(int itemIndex);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -52,6 +55,7 @@ private:
     void SaveSize();
 
     QPushButton* m_pExecute = nullptr; // 1044
+    CItemActionControls* m_pActions = nullptr;
     bool m_bSizeRestored = false;
     bool m_bSizeSaved = false;
 };

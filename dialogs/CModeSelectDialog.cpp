@@ -1,44 +1,40 @@
 #include "dialogs/CModeSelectDialog.h"
 
 #include "platform/DialogUnits.h"
-#include "study/LearnMode.h"
+#include "platform/ResourceIds.h"
+#include "study/ModeTable.h"
 
 namespace {
 
-struct ModeChoice {
+// Places in the template; the last button keeps its mode's colours under
+// its own caption.
+struct Place {
     int m_nX;
     int m_nY;
     int m_nWidth;
-    const char* m_pszCaption;
-    int m_nMode;
-    int m_nPicture;
 };
-
-constexpr ModeChoice kChoices[] = {
-    {30, 6, 60, "知ってる", Known, 150},          {30, 30, 60, "覚えた", Learned, 152},
-    {30, 54, 60, "覚えたい", Learning, 154},      {30, 78, 60, "覚えない", NoLearn, 156},
-    {24, 102, 72, "指定なしのまま", Unspec, 150},
-};
+constexpr Place kPlaces[] = {{30, 6, 60}, {30, 30, 60}, {30, 54, 60}, {30, 78, 60}, {24, 102, 72}};
 
 } // namespace
 
-CModeSelectDialog::CModeSelectDialog(QWidget* parent) : CBaseDialog(172, parent)
+CModeSelectDialog::CModeSelectDialog(QWidget* parent) : CBaseDialog(kTemplateModeSelect, parent)
 {
-    setObjectName(QStringLiteral("172"));
+    setObjectName(QString::number(kTemplateModeSelect));
     setWindowTitle(QStringLiteral("どのモードにしますか？"));
     SetTemplateSize(117, 128);
     for (int k = 0; k < 5; ++k) {
-        const ModeChoice& choice = kChoices[k];
-        auto* button = new CModeButton(QString::fromUtf8(choice.m_pszCaption), this);
-        button->setObjectName(QString::number(1000 + k));
+        const Place& place = kPlaces[k];
+        const ModeInfo& mode = kModeTable[k];
+        const QString caption = mode.m_nMode == Unspec ? QStringLiteral("指定なしのまま")
+                                                       : QString::fromUtf16(mode.m_caption);
+        auto* button = new CModeButton(caption, this);
+        button->setObjectName(QString::number(kIdModeFirst + k));
         button->setAutoDefault(false);
-        button->setGeometry(
-            MapDialogRect(this, QRect(choice.m_nX, choice.m_nY, choice.m_nWidth, 18)));
-        button->LoadBitmaps(choice.m_nPicture, 158);
+        button->setGeometry(MapDialogRect(this, QRect(place.m_nX, place.m_nY, place.m_nWidth, 18)));
+        button->LoadBitmaps(mode.m_nPictureOn, kPictureModeOff);
         button->m_bChecked = true;
-        const int mode = choice.m_nMode;
-        connect(button, &QPushButton::clicked, this, [this, mode] {
-            m_nMode = mode;
+        connect(button, &QPushButton::clicked, this, [this, value = mode.m_nMode] {
+            m_nMode = value;
             accept();
         });
         m_btnMode[k] = button;

@@ -1,11 +1,10 @@
 #include "dialogs/COptionDialog.h"
 
+#include "dialogs/CAboutDlg.h"
 #include "dialogs/CSpinButtonCtrl.h"
-#include "dialogs/MainWindowHooks.h"
-#include "mainwnd/CAboutDlg.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
-#include "platform/Profile.h"
+#include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/LearnMode.h"
 
@@ -22,8 +21,6 @@
 #include <algorithm>
 
 namespace {
-
-const QString kSettings = QStringLiteral("Settings");
 
 // The font list's entry for "no face chosen"; the leading half-width space
 // sorts it before every family name.
@@ -279,17 +276,17 @@ void COptionDialog::OnInitDialog()
     rows.prepend(kNoFace);
     SortLikeComboBox(rows);
     m_comboFont->addItems(rows);
-    QString face = GetProfileString(kSettings, QStringLiteral("FontFace"), QString());
+    QString face = GetProfileString(Setting::FontFace);
     if (face.isEmpty())
         face = kNoFace;
     m_comboFont->setCurrentIndex(FindRowStartingWith(m_comboFont, face));
 
     m_spinFontPoint->SetRange32(kFontPointLow, kFontPointHigh);
-    Edit(1034)->setText(QString::number(GetProfileInt(kSettings, QStringLiteral("FontPoint"), 36)));
+    Edit(1034)->setText(QString::number(GetProfileInt(Setting::FontPoint)));
 
-    Check(1018)->setChecked(GetProfileInt(kSettings, QStringLiteral("HyogaiRed"), 0) != 0);
+    Check(1018)->setChecked(GetProfileInt(Setting::HyogaiRed) != 0);
 
-    const int stroke = GetProfileInt(kSettings, QStringLiteral("StrokeWidth"), 6);
+    const int stroke = GetProfileInt(Setting::StrokeWidth);
     int strokeRow = 1;
     for (const PenWidth& pen : kPenWidths) {
         if (pen.m_nWidth == stroke)
@@ -298,7 +295,7 @@ void COptionDialog::OnInitDialog()
     }
     m_comboStroke->setCurrentIndex(strokeRow);
 
-    const int freq = GetProfileInt(kSettings, QStringLiteral("ProbFreq"), 100);
+    const int freq = GetProfileInt(Setting::ProbFreq);
     int freqRow = 1;
     for (int value : kFrequencies) {
         if (value == freq)
@@ -312,15 +309,14 @@ void COptionDialog::OnInitDialog()
             combo->addItem(QString::fromUtf8(text));
         combo->setCurrentIndex(stored >= 0 && stored < combo->count() ? stored : 0);
     };
-    fillChoice(m_comboPref, kPrefKanji, GetProfileInt(kSettings, QStringLiteral("PrefKanji"), 0));
-    fillChoice(m_comboQAMode, kQAModes, GetProfileInt(kSettings, QStringLiteral("QAMode"), 0));
-    fillChoice(m_comboNoUnspec, kNoUnspec, GetProfileInt(kSettings, QStringLiteral("NoUnspec"), 0));
+    fillChoice(m_comboPref, kPrefKanji, GetProfileInt(Setting::PrefKanji));
+    fillChoice(m_comboQAMode, kQAModes, GetProfileInt(Setting::QAMode));
+    fillChoice(m_comboNoUnspec, kNoUnspec, GetProfileInt(Setting::NoUnspec));
 
-    Edit(1030)->setText(GetProfileString(kSettings, QStringLiteral("SearchURL"),
-                                         QString::fromLatin1(kDefaultSearchUrl)));
+    Edit(1030)->setText(GetProfileString(Setting::SearchURL));
     Edit(1030)->setCursorPosition(0);
 
-    Check(1047)->setChecked(GetProfileInt(kSettings, QStringLiteral("ClearHistory"), 0) != 0);
+    Check(1047)->setChecked(GetProfileInt(Setting::ClearHistory) != 0);
 
     CDictionary* dic = CDictionary::GetInstance();
     dic->EnsureLoaded();
@@ -358,47 +354,45 @@ void COptionDialog::accept()
     QString face = m_comboFont->currentText();
     if (face == kNoFace)
         face.clear();
-    if (face != GetProfileString(kSettings, QStringLiteral("FontFace"), QString())) {
-        WriteProfileString(kSettings, QStringLiteral("FontFace"), face);
+    if (face != GetProfileString(Setting::FontFace)) {
+        WriteProfileString(Setting::FontFace, face);
         m_bFontChanged = true;
     }
 
     ClampEditToSpinRange(Edit(1034), m_spinFontPoint);
     const int point = ParseLeadingInt(Edit(1034)->text());
-    if (point != GetProfileInt(kSettings, QStringLiteral("FontPoint"), 36)) {
-        WriteProfileInt(kSettings, QStringLiteral("FontPoint"), point);
+    if (point != GetProfileInt(Setting::FontPoint)) {
+        WriteProfileInt(Setting::FontPoint, point);
         m_bFontChanged = true;
     }
 
     const bool red = Check(1018)->isChecked();
-    if (red != (GetProfileInt(kSettings, QStringLiteral("HyogaiRed"), 0) != 0)) {
-        WriteProfileInt(kSettings, QStringLiteral("HyogaiRed"), red ? 1 : 0);
+    if (red != (GetProfileInt(Setting::HyogaiRed) != 0)) {
+        WriteProfileInt(Setting::HyogaiRed, red ? 1 : 0);
         m_bRedChanged = true;
     }
 
-    WriteProfileInt(kSettings, QStringLiteral("StrokeWidth"), m_comboStroke->currentData().toInt());
-    WriteProfileInt(kSettings, QStringLiteral("ProbFreq"),
-                    ParseLeadingInt(m_comboFreq->currentText().mid(2)));
-    WriteProfileInt(kSettings, QStringLiteral("PrefKanji"), m_comboPref->currentIndex());
-    WriteProfileInt(kSettings, QStringLiteral("QAMode"), m_comboQAMode->currentIndex());
-    WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), m_comboNoUnspec->currentIndex());
+    WriteProfileInt(Setting::StrokeWidth, m_comboStroke->currentData().toInt());
+    WriteProfileInt(Setting::ProbFreq, ParseLeadingInt(m_comboFreq->currentText().mid(2)));
+    WriteProfileInt(Setting::PrefKanji, m_comboPref->currentIndex());
+    WriteProfileInt(Setting::QAMode, m_comboQAMode->currentIndex());
+    WriteProfileInt(Setting::NoUnspec, m_comboNoUnspec->currentIndex());
 
     QString url = Edit(1030)->text();
     if (url.isEmpty())
         url = QString::fromLatin1(kDefaultSearchUrl);
-    WriteProfileString(kSettings, QStringLiteral("SearchURL"), url);
+    WriteProfileString(Setting::SearchURL, url);
 
-    WriteProfileInt(kSettings, QStringLiteral("ClearHistory"), Check(1047)->isChecked() ? 1 : 0);
+    WriteProfileInt(Setting::ClearHistory, Check(1047)->isChecked() ? 1 : 0);
 
     CDictionary* dic = CDictionary::GetInstance();
     if (clear[0] || clear[1] || clear[2] || clear[3]) {
         dic->ClearModes(clear[1], clear[2], clear[3], clear[0]);
-        CallShowCurrentModeOnBar();
-        CallRepaintSearchList();
+        emit ModesCleared();
     }
     if (clear[4]) {
         dic->ClearDictationCounts();
-        CallShowTodayCount();
+        emit DictationCountsCleared();
     }
     if (anyClear)
         dic->Save();

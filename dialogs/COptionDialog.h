@@ -42,6 +42,12 @@ public:
     bool m_bFontChanged = false;
     bool m_bRedChanged = false;
 
+signals:
+    // OK cleared learning modes: whatever shows modes shows them again.
+    void ModesCleared();
+    // OK cleared the dictation counts: today's count is shown again.
+    void DictationCountsCleared();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;

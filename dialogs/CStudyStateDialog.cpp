@@ -5,7 +5,7 @@
 #include "platform/Bitmaps.h"
 #include "platform/Clock.h"
 #include "platform/DialogUnits.h"
-#include "platform/Profile.h"
+#include "platform/Settings.h"
 #include "study/CDictionary.h"
 
 #include <QDate>
@@ -49,8 +49,8 @@ void CStudyStateDialog::OnInitDialog()
 
     m_frameExtra = frameGeometry().size() - size();
     const QSize current = OuterSize();
-    const int width = GetProfileInt(QString(), QStringLiteral("SSDlgWidth"), 0);
-    const int height = GetProfileInt(QString(), QStringLiteral("SSDlgHeight"), 0);
+    const int width = GetProfileInt(Setting::SSDlgWidth);
+    const int height = GetProfileInt(Setting::SSDlgHeight);
     if (width > 0 && QSize(width, height) != current)
         resize(QSize(width, height) - m_frameExtra);
     // The layout runs once even when the size stays.
@@ -114,7 +114,7 @@ void CStudyStateDialog::Layout()
 void CStudyStateDialog::done(int result)
 {
     const QSize outer = OuterSize();
-    WriteProfileInt(QString(), QStringLiteral("SSDlgWidth"), outer.width());
-    WriteProfileInt(QString(), QStringLiteral("SSDlgHeight"), outer.height());
+    WriteProfileInt(Setting::SSDlgWidth, outer.width());
+    WriteProfileInt(Setting::SSDlgHeight, outer.height());
     CBaseDialog::done(result);
 }

@@ -1,7 +1,6 @@
 #include "dialogs/ItemActions.h"
 
 #include "dialogs/CActionDialog.h"
-#include "mainwnd/CMainFrame.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "study/LearnMode.h"
@@ -84,7 +83,7 @@ int AskForItemAction(QWidget* owner)
 }
 
 bool CarryOutModeAction(int action, int itemIndex, qint16& cachedAverage,
-                        const RowInvalidator& invalidateRow)
+                        const ModeChangedHandler& modeChanged)
 {
     CDictionary* dictionary = CDictionary::GetInstance();
     CDictionary::CItem* item = dictionary ? dictionary->GetItem(itemIndex) : nullptr;
@@ -101,12 +100,8 @@ bool CarryOutModeAction(int action, int itemIndex, qint16& cachedAverage,
     }
     if (!item->SetMode(static_cast<qint16>(target.m_nMode), askCount))
         return false;
-    if (invalidateRow)
-        invalidateRow();
-    if (itemIndex == dictionary->GetCurrentHistoryItem()) {
-        if (CMainFrame* frame = CMainFrame::GetMainFrame())
-            frame->ShowCurrentModeOnBar();
-    }
+    if (modeChanged)
+        modeChanged();
     return true;
 }
 
@@ -118,14 +113,14 @@ void CarryOutWebSearch(int itemIndex, QWidget* owner)
 }
 
 bool CarryOutItemAction(int action, int itemIndex, qint16& cachedAverage, QWidget* owner,
-                        const RowInvalidator& invalidateRow)
+                        const ModeChangedHandler& modeChanged)
 {
     if (action == WebSearch) {
         CarryOutWebSearch(itemIndex, owner);
         return true;
     }
     if (action >= SetKnown && action <= CycleMode)
-        return CarryOutModeAction(action, itemIndex, cachedAverage, invalidateRow);
+        return CarryOutModeAction(action, itemIndex, cachedAverage, modeChanged);
     return false;
 }
 

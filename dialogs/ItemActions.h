@@ -30,16 +30,16 @@ QStringList GetItemActionTexts();
 // window that had it. The chosen code, or AskEachTime when it was closed.
 int AskForItemAction(QWidget* owner);
 
-// Redraws the list row that shows the item.
-using RowInvalidator = std::function<void()>;
+// Runs when an action changed the item's mode: the list owner redraws the
+// row and tells whoever shows the current question.
+using ModeChangedHandler = std::function<void()>;
 
 // Codes SetKnown to CycleMode on the item with that global index. A change to
 // Unspec uses `cachedAverage`, filled from the study data the first time it is
 // needed (-1 means not yet) and reused by later changes through the same list
-// owner. When the mode changed, the row is redrawn and, for the item of the
-// current question, the main bar shows the new mode. True when it changed.
+// owner. True, after `modeChanged`, when the mode changed.
 bool CarryOutModeAction(int action, int itemIndex, qint16& cachedAverage,
-                        const RowInvalidator& invalidateRow);
+                        const ModeChangedHandler& modeChanged);
 
 // Opens the web search for the item's word.
 void CarryOutWebSearch(int itemIndex, QWidget* owner);
@@ -48,7 +48,7 @@ void CarryOutWebSearch(int itemIndex, QWidget* owner);
 // AskEachTime or codes outside the table do nothing. True when something was
 // carried out.
 bool CarryOutItemAction(int action, int itemIndex, qint16& cachedAverage, QWidget* owner,
-                        const RowInvalidator& invalidateRow);
+                        const ModeChangedHandler& modeChanged);
 
 // The web search opener: the default browser on the search URL with the
 // word. Until one is installed a request does nothing.

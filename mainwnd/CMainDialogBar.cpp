@@ -1,14 +1,11 @@
 #include "mainwnd/CMainDialogBar.h"
 
 #include "dialogs/CDeferWindowPos.h"
-#include "mainwnd/CMainFrame.h"
-#include "mainwnd/CVelmarikApp.h"
-#include "mainwnd/CWriteView.h"
 #include "platform/DialogUnits.h"
-#include "platform/HelpService.h"
-#include "platform/Profile.h"
+#include "platform/ResourceIds.h"
+#include "platform/Settings.h"
 #include "study/CDictionary.h"
-#include "text/CSearchDialogBar.h"
+#include "study/ModeTable.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -18,31 +15,20 @@
 
 namespace {
 
-// Buttons 1000 to 1004 in order, with their modes and pictures.
-constexpr LearnMode kButtonModes[] = {Known, Learned, Learning, NoLearn, Unspec};
-constexpr int kOnPictures[] = {150, 152, 154, 156, 150};
-const char* const kModeCaptions[] = {"知ってる", "覚えた", "覚えたい", "覚えない", "指定なし"};
-
-// Colours of the filter squares for Known, Learned, Learning, NoLearn, Unspec.
-constexpr QRgb kModeColors[] = {
-    qRgb(255, 255, 230), qRgb(180, 220, 253), qRgb(253, 228, 178),
-    qRgb(254, 178, 179), qRgb(255, 255, 230),
+// The command each control runs, for the controls 1000 to 1016.
+constexpr int kControlCommands[] = {
+    kCmdModeKnown,     kCmdModeKnown + 1, kCmdModeKnown + 2, kCmdModeKnown + 3,
+    kCmdModeKnown + 4, kCmdWebSearch,     kCmdStudyState,    kCmdHistory,
+    kCmdPrevious,      kCmdNext,          kCmdAnswer,        kCmdErase,
+    kCmdToggleSearch,  kCmdOptions,       kCmdHelpIndex,     kCmdSwapSides,
+    kCmdExit, // the cross: the frame's close
 };
-
-int IndexOfMode(int mode)
-{
-    for (int k = 0; k < 5; ++k) {
-        if (kButtonModes[k] == mode)
-            return k;
-    }
-    return -1;
-}
 
 } // namespace
 
 CMainDialogBar::CMainDialogBar(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("59397"));
+    setObjectName(QString::number(kIdMainBar));
     setFont(GetDialogFont(QStringLiteral("MS Shell Dlg"), 8));
     setAutoFillBackground(true);
 
@@ -51,28 +37,46 @@ CMainDialogBar::CMainDialogBar(QWidget* parent) : QWidget(parent)
     m_pGroup->setFocusPolicy(Qt::NoFocus);
 
     for (int k = 0; k < 5; ++k) {
-        auto* button = new CModeButton(QString::fromUtf8(kModeCaptions[k]), this);
-        button->setObjectName(QString::number(1000 + k));
+        auto* button = new CModeButton(QString::fromUtf16(kModeTable[k].m_caption), this);
+        button->setObjectName(QString::number(kIdModeFirst + k));
         button->setGeometry(MapDialogRect(this, QRect(18, 18 + 24 * k, 60, 18)));
-        connect(button, &QPushButton::clicked, this, [this, k] { RouteCommand(1000 + k); });
+        connect(button, &QPushButton::clicked, this, [this, k] { RouteCommand(kIdModeFirst + k); });
         m_controls.append(button);
     }
-    CreateButton(1005, QStringLiteral("ネット"), 4, 150, 42, 18);
-    CreateButton(1006, QStringLiteral("99999"), 50, 150, 42, 18);
-    CreateButton(1007, QStringLiteral("履歴..."), 50, 174, 42, 24);
-    CreateButton(1008, QStringLiteral("←戻る"), 4, 198, 42, 24);
-    CreateButton(1009, QStringLiteral("次へ→"), 50, 198, 42, 24);
-    CreateButton(1010, QStringLiteral("答え"), 24, 228, 48, 24);
-    CreateButton(1011, QStringLiteral("消去"), 24, 258, 48, 24);
+    CreateButton(kIdWebSearch, QStringLiteral("ネット"), 4, 150, 42, 18);
+    CreateButton(kIdTodayCount, QStringLiteral("99999"), 50, 150, 42, 18);
+    CreateButton(kIdHistory, QStringLiteral("履歴..."), 50, 174, 42, 24);
+    CreateButton(kIdBack, QStringLiteral("←戻る"), 4, 198, 42, 24);
+    CreateButton(kIdNext, QStringLiteral("次へ→"), 50, 198, 42, 24);
+    CreateButton(kIdAnswer, QStringLiteral("答え"), 24, 228, 48, 24);
+    CreateButton(kIdErase, QStringLiteral("消去"), 24, 258, 48, 24);
     const int pictureX[] = {6, 36, 66, 6, 66};
     const int pictureY[] = {294, 294, 294, 324, 324};
     for (int k = 0; k < 5; ++k) {
         auto* button = new CImageButton(this);
-        const int id = 1012 + k;
+        const int id = kIdSearchBarButton + k;
         button->setObjectName(QString::number(id));
         button->setGeometry(MapDialogRect(this, QRect(pictureX[k], pictureY[k], 24, 24)));
         connect(button, &QPushButton::clicked, this, [this, id] { RouteCommand(id); });
         m_controls.append(button);
+    }
+    // The picture buttons and the count have no text that says what they
+    // do; the tip and the name for screen readers say it, with the key.
+    const struct {
+        int m_nId;
+        const char16_t* m_text;
+    } tips[] = {
+        {kIdTodayCount, u"今日の書き取り回数 — 学習状況 (U)"},
+        {kIdSearchBarButton, u"検索バー (S)"},
+        {kIdOptionsButton, u"オプション (O)"},
+        {kIdHelpButton, u"ヘルプ (F1)"},
+        {kIdSwapButton, u"左右を入れ替え (E)"},
+        {kIdExitButton, u"終了 (X)"},
+    };
+    for (const auto& tip : tips) {
+        QWidget* control = GetControl(tip.m_nId);
+        control->setToolTip(QString::fromUtf16(tip.m_text));
+        control->setAccessibleName(QString::fromUtf16(tip.m_text));
     }
     const QSize size = sizeHint();
     resize(size);
@@ -106,30 +110,30 @@ void CMainDialogBar::FocusDialogControl()
 {
     QWidget* target = focusWidget();
     if (!target || target == this)
-        target = GetControl(1010);
+        target = GetControl(kIdAnswer);
     target->setFocus(Qt::OtherFocusReason);
 }
 
 QColor CMainDialogBar::ModeColor(int k)
 {
-    return QColor::fromRgb(kModeColors[k]);
+    return QColor::fromRgb(kModeTable[k].m_rgbColour);
 }
 
 void CMainDialogBar::InitBar()
 {
     for (int k = 0; k < 5; ++k) {
         m_btnMode[k] = static_cast<CModeButton*>(m_controls.at(k));
-        m_btnMode[k]->LoadBitmaps(kOnPictures[k], 158);
-        m_btnImage[k] = static_cast<CImageButton*>(GetControl(1012 + k));
+        m_btnMode[k]->LoadBitmaps(kModeTable[k].m_nPictureOn, kPictureModeOff);
+        m_btnImage[k] = static_cast<CImageButton*>(GetControl(kIdSearchBarButton + k));
     }
     for (int k = 0; k < 4; ++k)
-        m_btnImage[k]->SetButtonImage(165 + k, QColor(255, 0, 0));
-    m_btnImage[4]->SetButtonImage(170, QColor(255, 255, 255));
+        m_btnImage[k]->SetButtonImage(kPictureSearchBar + k, QColor(255, 0, 0));
+    m_btnImage[4]->SetButtonImage(kPictureExit, QColor(255, 255, 255));
     // Only the buttons: the study data may already hold the last session's
     // current record, whose dictation no learner action has counted.
     SelectModeButton(Unspec);
-    m_strAnswerCaption = static_cast<QPushButton*>(GetControl(1010))->text();
-    GetControl(1010)->setFocus(Qt::OtherFocusReason);
+    m_strAnswerCaption = static_cast<QPushButton*>(GetControl(kIdAnswer))->text();
+    GetControl(kIdAnswer)->setFocus(Qt::OtherFocusReason);
     CDictionary::GetInstance()->LoadHistoryFilter();
     // The picture buttons follow the bar's size from now on.
     resizeEvent(nullptr);
@@ -143,139 +147,70 @@ void CMainDialogBar::CheckButton(int index)
         m_btnMode[k]->m_bChecked = (k == index);
         m_btnMode[k]->update();
     }
-}
-
-void CMainDialogBar::ChooseMode(LearnMode mode)
-{
-    CheckButton(IndexOfMode(mode));
-    CountDictation();
-    CMainFrame* frame = CMainFrame::GetMainFrame();
-    CSearchDialogBar* search = frame ? frame->GetSearchBar() : nullptr;
-    if (!search)
-        return;
-    const int row = search->FindRowOfItem(CDictionary::GetInstance()->GetCurrentHistoryItem());
-    if (row < 0)
-        return; // the item gets the mode at the next commit
-    // The listed row shows the item's mode, so it must be right at once.
-    frame->CommitMode();
-    search->InvalidateListRow(row);
+    emit CheckedModeChanged(GetCheckedMode());
 }
 
 void CMainDialogBar::SelectModeButton(int mode)
 {
-    CheckButton(IndexOfMode(mode));
+    CheckButton(ButtonOfMode(mode));
 }
 
 int CMainDialogBar::GetCheckedModeButton() const
 {
     for (int k = 0; k < 4; ++k) {
         if (m_btnMode[k] && m_btnMode[k]->m_bChecked)
-            return 1000 + k;
+            return kIdModeFirst + k;
     }
-    return 1004;
+    return kIdModeFirst + 4;
 }
 
 LearnMode CMainDialogBar::GetCheckedMode() const
 {
-    return kButtonModes[GetCheckedModeButton() - 1000];
+    return kModeTable[GetCheckedModeButton() - kIdModeFirst].m_nMode;
 }
 
 void CMainDialogBar::SetAnswerCaption(bool questionSide)
 {
     QString caption = m_strAnswerCaption;
     if (!questionSide) {
-        const bool reverse =
-            GetProfileInt(QStringLiteral("Settings"), QStringLiteral("QAMode"), 0) == 1;
+        const bool reverse = GetProfileInt(Setting::QAMode) == 1;
         caption = reverse ? QStringLiteral("漢字") : QStringLiteral("読み");
     }
-    static_cast<QPushButton*>(GetControl(1010))->setText(caption);
-}
-
-void CMainDialogBar::CountDictation()
-{
-    const int count = CDictionary::GetInstance()->RecordDictation();
-    if (count != -1)
-        static_cast<QPushButton*>(GetControl(1006))->setText(QString::number(count));
+    static_cast<QPushButton*>(GetControl(kIdAnswer))->setText(caption);
 }
 
 void CMainDialogBar::ShowTodayCount()
 {
-    static_cast<QPushButton*>(GetControl(1006))
-        ->setText(QString::number(CDictionary::GetInstance()->GetTodayCount()));
+    ShowTodayCount(CDictionary::GetInstance()->GetTodayCount());
+}
+
+void CMainDialogBar::ShowTodayCount(int count)
+{
+    static_cast<QPushButton*>(GetControl(kIdTodayCount))->setText(QString::number(count));
 }
 
 void CMainDialogBar::UpdateCommandUI()
 {
-    GetControl(1008)->setEnabled(CDictionary::GetInstance()->GetPrevHistoryPos() != -1);
+    GetControl(kIdBack)->setEnabled(CDictionary::GetInstance()->GetPrevHistoryPos() != -1);
 }
 
 void CMainDialogBar::RouteCommand(int id)
 {
-    if (CMainFrame* frame = CMainFrame::GetMainFrame())
-        frame->OnCmdMsg(id);
-    else
-        OnCmdMsg(id);
-}
-
-bool CMainDialogBar::OnCmdMsg(int id)
-{
-    if (id >= 1000 && id <= 1004) {
-        ChooseMode(kButtonModes[id - 1000]);
-        return true;
-    }
-    if (id < 1005 || id > 1016)
-        return false;
-    CMainFrame* frame = CMainFrame::GetMainFrame();
-    if (id == 1014) {
-        if (auto* app = CVelmarikApp::Instance())
-            app->OnHelpIndex();
-        else
-            ShowHelpContents();
-        return true;
-    }
-    if (!frame)
-        return true;
-    switch (id) {
-    case 1005:
-        frame->OnWebSearch();
-        break;
-    case 1006:
-        frame->OnStudyState();
-        break;
-    case 1007:
-        if (!frame->PromptForMode())
-            frame->OpenHistoryDialog();
-        break;
-    case 1008:
-        if (!frame->PromptForMode())
-            frame->PreviousQuestion();
-        break;
-    case 1009:
-        if (!frame->PromptForMode())
-            frame->NextQuestion();
-        break;
-    case 1010:
-        frame->ToggleAnswer();
-        break;
-    case 1011:
-        frame->GetView()->Erase();
-        break;
-    case 1012:
-        frame->OnToggleSearchBar();
-        break;
-    case 1013:
-        frame->OnOptions();
-        break;
-    case 1015:
-        frame->OnSwapSides();
-        break;
-    case 1016:
+    const int command = CommandOfControl(id);
+    if (command == kCmdExit) {
         // Posted, so the close runs after the click has finished.
         QMetaObject::invokeMethod(
-            frame, [frame] { frame->OnCmdMsg(CMainFrame::kCmdExit); }, Qt::QueuedConnection);
-        break;
+            this, [this, command] { emit CommandRequested(command); }, Qt::QueuedConnection);
+    } else if (command) {
+        emit CommandRequested(command);
     }
-    return true;
+}
+
+int CMainDialogBar::CommandOfControl(int id)
+{
+    if (id < kIdModeFirst || id > kIdExitButton)
+        return 0;
+    return kControlCommands[id - kIdModeFirst];
 }
 
 bool CMainDialogBar::IsTabStop(const QWidget* widget) const
@@ -353,8 +288,8 @@ bool CMainDialogBar::PreTranslateKey(QKeyEvent* event)
 
 QRect CMainDialogBar::GetFilterSquare(int k) const
 {
-    const QRect back = GetControl(1008)->geometry();
-    const QRect history = GetControl(1007)->geometry();
+    const QRect back = GetControl(kIdBack)->geometry();
+    const QRect history = GetControl(kIdHistory)->geometry();
     const int s = back.width() / 5;
     const int bottom = history.y() + history.height(); // exclusive edge
     return QRect(back.x() + 1 + k * s, bottom - s - 1, s, s);

@@ -14,11 +14,12 @@ class QKeyEvent;
 class QPushButton;
 
 // The tall bar at one side of the main window: the five mode buttons that
-// hold the learner's choice for the current question until the frame writes
+// show the learner's choice for the current question until the drill writes
 // it into the item, the drill buttons, today's dictation count, the
 // history-filter indicator and five picture buttons. The mode buttons act as
 // one radio group: Tab enters it at the checked button and leaves it as a
-// whole, the arrow keys move the choice within it.
+// whole, the arrow keys move the choice within it. The bar runs nothing
+// itself: each control asks for its command, which the frame runs.
 class CMainDialogBar : public QWidget {
     Q_OBJECT
 public:
@@ -27,9 +28,6 @@ public:
 
     void InitBar();
 
-    // The learner's choice: checks the button, counts the dictation and, when
-    // the search bar lists the current item, writes the mode at once.
-    void ChooseMode(LearnMode mode);
     // Checks the button of the mode; nothing else.
     void SelectModeButton(int mode);
     // Id of the first checked of 1000 to 1003, else 1004.
@@ -37,15 +35,15 @@ public:
     // The mode of GetCheckedModeButton.
     LearnMode GetCheckedMode() const;
     void SetAnswerCaption(bool questionSide);
-    void CountDictation();
+    // Today's count from the study data, or the one given.
     void ShowTodayCount();
+    void ShowTodayCount(int count);
 
     // The enabling rule of "←戻る": an earlier record passes the filter.
     void UpdateCommandUI();
 
-    // Runs the command of one of the bar's controls (1000 to 1016); false
-    // for other ids.
-    bool OnCmdMsg(int id);
+    // The command a control of the bar (1000 to 1016) asks for, else 0.
+    static int CommandOfControl(int id);
 
     // Tab and arrow keys among the bar's controls, before the focused
     // control sees them. True when the key was used.
@@ -67,6 +65,12 @@ public:
     QString m_strAnswerCaption;
 
     static QColor ModeColor(int k);
+
+signals:
+    // A control was pressed; the cross asks after its click has finished.
+    void CommandRequested(int command);
+    // The checked mode button changed, by a click, an arrow key or a caller.
+    void CheckedModeChanged(LearnMode mode);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -13,9 +13,11 @@
 #include "platform/Bitmaps.h"
 #include "platform/HelpService.h"
 #include "platform/MessageBox.h"
-#include "platform/Profile.h"
+#include "platform/Settings.h"
 #include "study/CItem.h"
+#include "study/ModeTable.h"
 #include "text/CSearchDialogBar.h"
+#include "text/CSearchListBox.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -29,23 +31,9 @@
 
 namespace {
 
-CMainFrame* g_mainFrame = nullptr;
-
-const QString kSettings = QStringLiteral("Settings");
-
 int Combined(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     return QKeyCombination(modifiers, key).toCombined();
-}
-
-bool IsReverseMode()
-{
-    return GetProfileInt(kSettings, QStringLiteral("QAMode"), 0) == 1;
-}
-
-bool IsHyogaiRed()
-{
-    return GetProfileInt(kSettings, QStringLiteral("HyogaiRed"), 0) != 0;
 }
 
 // Gives the focus back to the window that had it before a modal dialog.
@@ -70,9 +58,8 @@ private:
 
 CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
 {
-    g_mainFrame = this;
     setWindowTitle(QStringLiteral("Velmarik"));
-    setWindowIcon(LoadIcon(128));
+    setWindowIcon(LoadIcon(kPictureProgramIcon));
     setAttribute(Qt::WA_QuitOnClose);
 
     const struct {
@@ -80,16 +67,16 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
         Qt::KeyboardModifiers m_modifiers;
         int m_nCommand;
     } table[] = {
-        {Qt::Key_1, Qt::NoModifier, 32771},
-        {Qt::Key_1, Qt::KeypadModifier, 32771},
-        {Qt::Key_2, Qt::NoModifier, 32772},
-        {Qt::Key_2, Qt::KeypadModifier, 32772},
-        {Qt::Key_3, Qt::NoModifier, 32773},
-        {Qt::Key_3, Qt::KeypadModifier, 32773},
-        {Qt::Key_4, Qt::NoModifier, 32774},
-        {Qt::Key_4, Qt::KeypadModifier, 32774},
-        {Qt::Key_5, Qt::NoModifier, 32775},
-        {Qt::Key_5, Qt::KeypadModifier, 32775},
+        {Qt::Key_1, Qt::NoModifier, kCmdModeKnown},
+        {Qt::Key_1, Qt::KeypadModifier, kCmdModeKnown},
+        {Qt::Key_2, Qt::NoModifier, kCmdModeKnown + 1},
+        {Qt::Key_2, Qt::KeypadModifier, kCmdModeKnown + 1},
+        {Qt::Key_3, Qt::NoModifier, kCmdModeKnown + 2},
+        {Qt::Key_3, Qt::KeypadModifier, kCmdModeKnown + 2},
+        {Qt::Key_4, Qt::NoModifier, kCmdModeKnown + 3},
+        {Qt::Key_4, Qt::KeypadModifier, kCmdModeKnown + 3},
+        {Qt::Key_5, Qt::NoModifier, kCmdModeKnown + 4},
+        {Qt::Key_5, Qt::KeypadModifier, kCmdModeKnown + 4},
         {Qt::Key_T, Qt::NoModifier, kCmdWebSearch},
         {Qt::Key_U, Qt::NoModifier, kCmdStudyState},
         {Qt::Key_H, Qt::NoModifier, kCmdHistory},
@@ -102,6 +89,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
         {Qt::Key_F1, Qt::NoModifier, kCmdHelpIndex},
         {Qt::Key_E, Qt::NoModifier, kCmdSwapSides},
         {Qt::Key_X, Qt::NoModifier, kCmdExit},
+        // The desktop's usual quit key; Ctrl keeps it a command while typing.
+        {Qt::Key_Q, Qt::ControlModifier, kCmdExit},
         {Qt::Key_G, Qt::NoModifier, kCmdSearchAction},
         {Qt::Key_R, Qt::NoModifier, kCmdCheckWriting},
         {Qt::Key_K, Qt::NoModifier, kCmdStrokeOrder},
@@ -125,23 +114,14 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
     }
 }
 
-CMainFrame::~CMainFrame()
-{
-    if (g_mainFrame == this)
-        g_mainFrame = nullptr;
-}
-
-CMainFrame* CMainFrame::GetMainFrame()
-{
-    return g_mainFrame;
-}
+CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::RestorePlacement()
 {
-    const int left = GetProfileInt(QString(), QStringLiteral("WinLeft"), INT_MIN);
-    const int top = GetProfileInt(QString(), QStringLiteral("WinTop"), INT_MIN);
-    const int width = GetProfileInt(QString(), QStringLiteral("WinWidth"), INT_MIN);
-    const int height = GetProfileInt(QString(), QStringLiteral("WinHeight"), INT_MIN);
+    const int left = GetProfileInt(Setting::WinLeft);
+    const int top = GetProfileInt(Setting::WinTop);
+    const int width = GetProfileInt(Setting::WinWidth);
+    const int height = GetProfileInt(Setting::WinHeight);
     // INT_MIN leaves the choice to the platform: an unset left edge leaves
     // the position to the window system, an unset width the size.
     if (width == INT_MIN || height == INT_MIN) {
@@ -161,13 +141,15 @@ bool CMainFrame::Create()
     RestorePlacement();
 
     m_wndView = new CWriteView(this);
-    m_wndView->setObjectName(QStringLiteral("59648"));
+    m_wndView->setObjectName(QString::number(kIdView));
 
-    m_nMainBarAlign =
-        GetProfileInt(QString(), QStringLiteral("MainRight"), 1) ? kAlignRight : kAlignLeft;
+    m_nMainBarAlign = GetProfileInt(Setting::MainRight) ? kAlignRight : kAlignLeft;
     m_wndMainBar = new CMainDialogBar(this);
+    connect(m_wndMainBar, &CMainDialogBar::CommandRequested, this, &CMainFrame::OnCmdMsg);
+    connect(m_wndMainBar, &CMainDialogBar::CheckedModeChanged, this,
+            [this](LearnMode mode) { m_session.SetPendingMode(mode); });
     m_wndMainBar->InitBar();
-    connect(m_wndView, &CWriteView::StrokeBegun, m_wndMainBar, &CMainDialogBar::CountDictation);
+    connect(m_wndView, &CWriteView::StrokeBegun, this, &CMainFrame::CountDictation);
 
     CWriteView* view = m_wndView;
     m_pHandwriting = new CHandwritingCheck(
@@ -185,6 +167,8 @@ bool CMainFrame::Create()
             &CMainFrame::ShowQuestion);
     connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this,
             &CMainFrame::OnToggleSearchBar);
+    connect(m_wndSearchBar, &CSearchDialogBar::ItemModeChanged, this,
+            &CMainFrame::OnItemModeChanged);
     m_wndSearchBar->InitBar();
     m_wndSearchBar->hide();
 
@@ -194,17 +178,7 @@ bool CMainFrame::Create()
     m_bCreated = true;
     RecalcLayout();
 
-    m_wndMainBar->ShowTodayCount();
-    SeedQuestionRandom();
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int last = dictionary->GetHistoryCount() - 1;
-    if (dictionary->m_nHistPos != last)
-        dictionary->SetHistoryPos(last);
-    if (dictionary->IsCurrentAnswered(1))
-        NextQuestion();
-    else
-        ReshowCurrentQuestion();
-    m_wndMainBar->UpdateCommandUI();
+    m_session.Start();
     return true;
 }
 
@@ -220,13 +194,12 @@ void CMainFrame::RecalcLayout()
     }
     m_bInRecalc = true;
     do {
-        m_bRecalcAgain = false;
-        LayoutChildren();
+        m_bRecalcAgain = LayoutChildren();
     } while (m_bRecalcAgain);
     m_bInRecalc = false;
 }
 
-void CMainFrame::LayoutChildren()
+bool CMainFrame::LayoutChildren()
 {
     QRect area = rect();
     auto dockSide = [&area](QWidget* bar, int align) {
@@ -242,10 +215,24 @@ void CMainFrame::LayoutChildren()
     dockSide(m_wndMainBar, m_nMainBarAlign);
     if (m_wndSearchBar->isVisibleTo(this))
         dockSide(m_wndSearchBar, m_nSearchBarAlign);
-    const int panelHeight = qMin(m_wndPanelBar->GetBarHeight(), area.height());
+    // A new width rewraps the panel's text, which may change the height it
+    // wants; the next round gives it that height.
+    const int wanted = m_wndPanelBar->GetBarHeight();
+    const int panelHeight = qMin(wanted, area.height());
     m_wndPanelBar->setGeometry(area.left(), area.top(), area.width(), panelHeight);
     area.setTop(area.top() + panelHeight);
     m_wndView->setGeometry(area);
+    return m_wndPanelBar->GetBarHeight() != wanted;
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    // The panel's updateGeometry() after its text changed.
+    if (event->type() == QEvent::LayoutRequest) {
+        RecalcLayout();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event)
@@ -259,7 +246,7 @@ void CMainFrame::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (m_bFirstShow && m_wndMainBar) {
         m_bFirstShow = false;
-        m_wndMainBar->GetControl(1010)->setFocus(Qt::OtherFocusReason);
+        m_wndMainBar->GetControl(kIdAnswer)->setFocus(Qt::OtherFocusReason);
     }
 }
 
@@ -272,33 +259,28 @@ void CMainFrame::focusInEvent(QFocusEvent* event)
 
 bool CMainFrame::OnCmdMsg(int id)
 {
-    bool handled = false;
-    if (m_wndView && m_wndView->OnCmdMsg(id))
-        handled = true;
-    else if (m_wndMainBar && m_wndMainBar->OnCmdMsg(id))
-        handled = true;
-    else if (m_wndSearchBar && m_wndSearchBar->isVisible() && m_wndSearchBar->OnCmdMsg(id))
-        handled = true;
-    else if (OnFrameCommand(id))
-        handled = true;
-    else if (id == kCmdHelpIndex) {
-        if (CVelmarikApp* app = CVelmarikApp::Instance())
-            app->OnHelpIndex();
-        else
-            ShowHelpContents();
-        handled = true;
-    }
+    // The writing sheet takes its own commands (undo and redo) first.
+    const bool handled = (m_wndView && m_wndView->OnCmdMsg(id)) || OnFrameCommand(id);
     // Like the framework's idle update of the bar's controls.
-    if (m_wndMainBar && !m_bClosed)
-        m_wndMainBar->UpdateCommandUI();
+    if (m_bCreated && !m_bClosed)
+        m_session.UpdateBackButton();
     return handled;
 }
 
 bool CMainFrame::OnFrameCommand(int id)
 {
     if (id >= kCmdModeKnown && id <= kCmdModeKnown + 4) {
-        const LearnMode modes[] = {Known, Learned, Learning, NoLearn, Unspec};
-        m_wndMainBar->ChooseMode(modes[id - kCmdModeKnown]);
+        ChooseMode(kModeTable[id - kCmdModeKnown].m_nMode);
+        return true;
+    }
+    // The search bar's commands only while it can be seen.
+    if (id >= kCmdSearchFilterKnown && id <= kCmdSearchAction) {
+        if (!m_wndSearchBar || !m_wndSearchBar->isVisible())
+            return false;
+        if (id == kCmdSearchAction)
+            m_wndSearchBar->ExecuteAction();
+        else
+            m_wndSearchBar->ToggleModeFilter(id);
         return true;
     }
     switch (id) {
@@ -343,6 +325,12 @@ bool CMainFrame::OnFrameCommand(int id)
         return true;
     case kCmdExit:
         close();
+        return true;
+    case kCmdHelpIndex:
+        if (CVelmarikApp* app = CVelmarikApp::Instance())
+            app->OnHelpIndex();
+        else
+            ShowHelpContents();
         return true;
     default:
         return false;
@@ -403,157 +391,72 @@ bool CMainFrame::PreTranslateKey(QWidget* target, QKeyEvent* event)
     return true;
 }
 
-QString CMainFrame::WordSideText() const
+void CMainFrame::ShowPanelText(const QString& markup)
 {
-    return IsHyogaiRed() ? m_pCurItem->GetAnswerMarkup() : m_pCurItem->GetWord();
-}
-
-QString CMainFrame::QuestionSideText() const
-{
-    return m_pCurItem->GetQuestionText();
-}
-
-bool CMainFrame::ShowQuestion(int itemIndex, bool isNew)
-{
-    CommitMode();
-    CDictionary::CItem* item = CDictionary::GetInstance()->GetItem(itemIndex);
-    if (!item)
-        return false; // a history record of an item that is gone: stay put
-    m_pCurItem = item;
-    if (isNew && m_pCurItem->m_nAskCount < 32767) {
-        ++m_pCurItem->m_nAskCount;
-        m_pCurItem->m_bDirty = 1;
-    }
-    m_wndPanelBar->m_strPanelText = IsReverseMode() ? WordSideText() : QuestionSideText();
+    m_wndPanelBar->m_strPanelText = markup;
     m_wndPanelBar->Relayout();
-    m_wndView->SetAnswerWord(IsReverseMode() ? m_pCurItem->GetReading() : m_pCurItem->GetWord());
-    m_wndView->Erase();
-    // Asked the other way round, the learner writes the reading.
-    m_pHandwriting->OnQuestionShown(
-        IsReverseMode() ? m_pCurItem->GetReading() : m_pCurItem->GetWord(), m_pCurItem->GetWord());
-    m_bQuestionSide = true;
-    m_wndMainBar->SetAnswerCaption(true);
-    m_wndMainBar->SelectModeButton(m_pCurItem->m_nMode);
-    m_wndMainBar->UpdateCommandUI();
-    return true;
+    // The panel's layout request arrives later, and only while shown; the
+    // canvas below has to move now.
+    RecalcLayout();
 }
 
-void CMainFrame::ShowCurrentModeOnBar()
+void CMainFrame::ShowModeOnBar(LearnMode mode)
 {
-    if (m_pCurItem)
-        m_wndMainBar->SelectModeButton(m_pCurItem->m_nMode);
+    m_wndMainBar->SelectModeButton(mode);
 }
 
-void CMainFrame::CommitMode()
+void CMainFrame::ShowAnswerCaption(bool questionSide)
 {
-    if (!m_pCurItem)
-        return;
-    const LearnMode mode = m_wndMainBar->GetCheckedMode();
-    if (mode == m_pCurItem->m_nMode)
-        return;
-    const qint16 askCount =
-        (mode == Unspec) ? CDictionary::GetInstance()->GetAverageUnspecCount() : qint16(-1);
-    m_pCurItem->SetMode(mode, askCount);
-}
-
-bool CMainFrame::PromptForMode()
-{
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int count = dictionary->GetHistoryCount(); // loads the history first
-    const int pos = dictionary->m_nHistPos;
-    if (pos < 0 || pos >= count)
-        return false;
-    if (!dictionary->GetHistoryRecord(pos).m_bAnswered)
-        return false;
-    if (GetProfileInt(kSettings, QStringLiteral("NoUnspec"), 0) != 1)
-        return false;
-    if (m_wndMainBar->GetCheckedModeButton() != 1004)
-        return false;
-    FocusKeeper focus;
-    CModeSelectDialog dialog(this);
-    if (dialog.exec() != QDialog::Accepted)
-        return true;
-    m_wndMainBar->SelectModeButton(dialog.m_nMode);
-    return false;
-}
-
-void CMainFrame::NextQuestion()
-{
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int next = dictionary->GetNextHistoryPos();
-    if (next != -1) {
-        dictionary->SetHistoryPos(next);
-        const int index = dictionary->GetHistoryRecord(next).m_nIndex;
-        if (index >= 0 && ShowQuestion(index, false))
-            return;
-    }
-    const int last = dictionary->GetHistoryCount() - 1;
-    if (dictionary->m_nHistPos != last) {
-        dictionary->SetHistoryPos(last);
-        if (last >= 0 && !dictionary->GetHistoryRecord(last).m_bAnswered) {
-            const int index = dictionary->GetCurrentHistoryItem();
-            if (index >= 0 && ShowQuestion(index, false))
-                return;
-        }
-    }
-    int prefKanji = GetProfileInt(kSettings, QStringLiteral("PrefKanji"), 0);
-    if (prefKanji < 0 || prefKanji > 2)
-        prefKanji = 0;
-    const int chosen = dictionary->SelectNextQuestion(prefKanji);
-    if (chosen == -1) {
-        ShowMessageBox(QStringLiteral("No more quesions"));
-        return;
-    }
-    dictionary->AddToHistory(chosen);
-    ShowQuestion(chosen, true);
-}
-
-void CMainFrame::PreviousQuestion()
-{
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int previous = dictionary->GetPrevHistoryPos();
-    if (previous == -1)
-        return;
-    dictionary->SetHistoryPos(previous);
-    const int index = dictionary->GetHistoryRecord(previous).m_nIndex;
-    if (index >= 0)
-        ShowQuestion(index, false);
-}
-
-void CMainFrame::ReshowCurrentQuestion()
-{
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int index = dictionary->GetCurrentHistoryItem();
-    if (index >= 0 && dictionary->m_nHistPos != -1)
-        ShowQuestion(index, false);
-}
-
-void CMainFrame::ToggleAnswer()
-{
-    // Nothing to turn over before the first question (none was left to ask).
-    if (!m_pCurItem)
-        return;
-    if (m_bQuestionSide)
-        m_wndMainBar->CountDictation();
-    const bool reverse = IsReverseMode();
-    const bool wordNext = reverse ? !m_bQuestionSide : m_bQuestionSide;
-    m_wndPanelBar->m_strPanelText = wordNext ? WordSideText() : QuestionSideText();
-    m_wndPanelBar->Relayout();
-    m_bQuestionSide = !m_bQuestionSide;
-    m_wndMainBar->SetAnswerCaption(m_bQuestionSide);
-    if (!m_bQuestionSide)
+    m_wndMainBar->SetAnswerCaption(questionSide);
+    // The answer side is showing: time to check what was written.
+    if (!questionSide)
         m_pHandwriting->OnAnswerShown();
 }
 
-void CMainFrame::RebuildPanelText()
+void CMainFrame::EraseWriting()
 {
-    if (!m_pCurItem)
-        return;
-    // The side shows what ShowQuestion and ToggleAnswer show for it, in
-    // either direction of asking.
-    const bool wordShown = IsReverseMode() ? m_bQuestionSide : !m_bQuestionSide;
-    m_wndPanelBar->m_strPanelText = wordShown ? WordSideText() : QuestionSideText();
-    m_wndPanelBar->Relayout();
+    // A new sheet is for the current question: the sheet compares the
+    // writing with the side that answers it, and so does the check; the
+    // stroke order always shows the word.
+    const CDictionary::CItem* item = GetCurrentItem();
+    const bool reverse = GetProfileInt(Setting::QAMode) == 1;
+    const QString answer = !item ? QString() : reverse ? item->GetReading() : item->GetWord();
+    if (item)
+        m_wndView->SetAnswerWord(answer);
+    m_wndView->Erase();
+    if (item)
+        m_pHandwriting->OnQuestionShown(answer, item->GetWord());
+}
+
+void CMainFrame::ShowTodayCount(int count)
+{
+    m_wndMainBar->ShowTodayCount(count);
+}
+
+void CMainFrame::SetBackEnabled(bool enabled)
+{
+    m_wndMainBar->GetControl(kIdBack)->setEnabled(enabled);
+}
+
+std::optional<LearnMode> CMainFrame::AskForMode()
+{
+    FocusKeeper focus;
+    CModeSelectDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return IsValidMode(dialog.m_nMode) ? static_cast<LearnMode>(dialog.m_nMode) : Unspec;
+}
+
+bool CMainFrame::IsItemListed(int itemIndex) const
+{
+    return m_wndSearchBar && m_wndSearchBar->FindRowOfItem(itemIndex) >= 0;
+}
+
+void CMainFrame::RepaintListedItem(int itemIndex)
+{
+    const int row = m_wndSearchBar ? m_wndSearchBar->FindRowOfItem(itemIndex) : -1;
+    if (row >= 0)
+        m_wndSearchBar->InvalidateListRow(row);
 }
 
 void CMainFrame::OpenHistoryDialog()
@@ -570,12 +473,19 @@ void CMainFrame::RunHistoryDialog()
 {
     CHistoryDialog dialog(this);
     connect(&dialog, &CHistoryDialog::ShowQuestionRequested, this, &CMainFrame::ShowQuestion);
+    connect(&dialog, &CHistoryDialog::ItemModeChanged, this, &CMainFrame::OnItemModeChanged);
     dialog.exec();
 }
 
 bool CMainFrame::RunOptionsDialog(bool& fontChanged, bool& redChanged)
 {
     COptionDialog dialog(this);
+    connect(&dialog, &COptionDialog::ModesCleared, this, [this] {
+        ShowCurrentModeOnBar();
+        m_wndSearchBar->m_wndList->viewport()->update();
+    });
+    connect(&dialog, &COptionDialog::DictationCountsCleared, m_wndMainBar,
+            qOverload<>(&CMainDialogBar::ShowTodayCount));
     const bool ok = dialog.exec() == QDialog::Accepted;
     fontChanged = ok && dialog.m_bFontChanged;
     redChanged = ok && dialog.m_bRedChanged;
@@ -598,16 +508,16 @@ void CMainFrame::OnOptions()
         return;
     if (fontChanged) {
         m_wndPanelBar->CreateTextFont();
-        RebuildPanelText();
+        m_session.RefreshPanelText();
     } else if (redChanged) {
-        RebuildPanelText();
+        m_session.RefreshPanelText();
     }
 }
 
 void CMainFrame::OnWebSearch()
 {
-    if (m_pCurItem)
-        RequestWebSearch(m_pCurItem->GetWord(), this);
+    if (const CDictionary::CItem* item = GetCurrentItem())
+        RequestWebSearch(item->GetWord(), this);
 }
 
 void CMainFrame::OnStudyState()
@@ -657,20 +567,12 @@ void CMainFrame::SaveWindowPlacement()
         if (normal.isValid())
             restored = QRect(normal.topLeft() - (geometry().topLeft() - pos()), normal.size());
     }
-    WriteProfileInt(QString(), QStringLiteral("WinLeft"), restored.x());
-    WriteProfileInt(QString(), QStringLiteral("WinTop"), restored.y());
-    WriteProfileInt(QString(), QStringLiteral("WinWidth"), restored.width());
-    WriteProfileInt(QString(), QStringLiteral("WinHeight"), restored.height());
-    WriteProfileInt(QString(), QStringLiteral("WinZoom"), maximised ? 1 : 0);
-    WriteProfileInt(QString(), QStringLiteral("MainRight"), m_nMainBarAlign == kAlignRight ? 1 : 0);
-}
-
-void CMainFrame::ExitSave()
-{
-    CDictionary* dictionary = CDictionary::GetInstance();
-    if (GetProfileInt(kSettings, QStringLiteral("ClearHistory"), 0) != 0)
-        dictionary->ClearHistory();
-    dictionary->Save();
+    WriteProfileInt(Setting::WinLeft, restored.x());
+    WriteProfileInt(Setting::WinTop, restored.y());
+    WriteProfileInt(Setting::WinWidth, restored.width());
+    WriteProfileInt(Setting::WinHeight, restored.height());
+    WriteProfileInt(Setting::WinZoom, maximised ? 1 : 0);
+    WriteProfileInt(Setting::MainRight, m_nMainBarAlign == kAlignRight ? 1 : 0);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
@@ -687,7 +589,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     // would otherwise never reach the item.
     CommitMode();
     SaveWindowPlacement();
-    ExitSave();
+    m_session.ExitSave();
     m_bClosed = true;
     event->accept();
 }
@@ -698,5 +600,5 @@ void CMainFrame::OnQueryEndSession()
         return;
     CommitMode();
     SaveWindowPlacement();
-    ExitSave();
+    m_session.ExitSave();
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
+#include "study/DrillFrontend.h"
+#include "study/DrillSession.h"
 
 #include <QHash>
 #include <QKeyCombination>
@@ -14,41 +17,18 @@ class CWriteView;
 class QSessionManager;
 
 // The program's one top-level window. It lays out the canvas, the main
-// control bar, the search bar and the question panel, owns the drill state
-// (the current item and whether its question or its answer shows) and
-// carries out every step of the drill. The keyboard reaches the steps
-// through one accelerator table; the bar's buttons reach the same steps.
-class CMainFrame : public QWidget {
+// control bar, the search bar and the question panel, owns the drill session
+// and shows it: the frame is the session's frontend. Every command, from a
+// key of the accelerator table or a control of a bar, is run here; the
+// children only report what the learner did.
+class CMainFrame : public QWidget, public DrillFrontend {
     Q_OBJECT
 public:
-    // Command ids of the accelerator table and the framework.
-    enum Command : int {
-        kCmdModeKnown = 32771, // to 32775: Known, Learned, Learning, NoLearn, Unspec
-        kCmdWebSearch = 32776,
-        kCmdStudyState = 32777,
-        kCmdHistory = 32778,
-        kCmdPrevious = 32779,
-        kCmdNext = 32780,
-        kCmdAnswer = 32781,
-        kCmdToggleSearch = 32782,
-        kCmdOptions = 32783,
-        kCmdSwapSides = 32784,
-        kCmdSearchFilterKnown = 32785, // to 32789
-        kCmdSearchAction = 32790,
-        kCmdCheckWriting = 32791,
-        kCmdStrokeOrder = 32792,
-        kCmdErase = 57632,
-        kCmdExit = 57665,
-        kCmdHelpIndex = 57666,
-    };
     // Bar alignments.
     enum Align : int { kAlignLeft = 0x1000, kAlignTop = 0x2000, kAlignRight = 0x4000 };
 
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
-
-    // The frame of the running program, null when there is none.
-    static CMainFrame* GetMainFrame();
 
     // Creates the children and asks the first question. Placement comes
     // from the settings; false when the frame cannot be set up.
@@ -59,29 +39,37 @@ public:
     CSearchDialogBar* GetSearchBar() const { return m_wndSearchBar; }
     CPanelDialogBar* GetPanelBar() const { return m_wndPanelBar; }
     CHandwritingCheck* GetHandwritingCheck() const { return m_pHandwriting; }
-    CDictionary::CItem* GetCurrentItem() const { return m_pCurItem; }
-    bool IsQuestionSide() const { return m_bQuestionSide; }
+    DrillSession& GetSession() { return m_session; }
+    CDictionary::CItem* GetCurrentItem() const { return m_session.CurrentItem(); }
+    bool IsQuestionSide() const { return m_session.IsQuestionSide(); }
     bool IsMainBarRight() const { return m_nMainBarAlign == kAlignRight; }
 
     // Gives each visible bar its strip and the canvas the rest.
     void RecalcLayout();
 
-    // Routes a command to the canvas, the main bar, the search bar while
-    // visible, the frame and the application. False when nobody took it.
+    // Runs a command: the search bar's only while it is visible, help
+    // through the application. False for an id that is no command.
     bool OnCmdMsg(int id);
     // The command bound to a key press, or 0.
     int TranslateAccelerator(const QKeyEvent* event) const;
 
-    // Drill steps. ShowQuestion returns false, changing nothing but the
-    // commit, when the index has no item.
-    bool ShowQuestion(int itemIndex, bool isNew);
-    void ShowCurrentModeOnBar();
-    void CommitMode();
-    bool PromptForMode();
-    void NextQuestion();
-    void PreviousQuestion();
-    void ReshowCurrentQuestion();
-    void ToggleAnswer();
+    // The drill steps of the session. ShowQuestion returns false, changing
+    // nothing but the commit, when the index has no item.
+    bool ShowQuestion(int itemIndex, bool isNew)
+    {
+        return m_session.ShowQuestion(itemIndex, isNew);
+    }
+    void ShowCurrentModeOnBar() { m_session.ShowCurrentModeOnBar(); }
+    void CommitMode() { m_session.CommitMode(); }
+    bool PromptForMode() { return m_session.PromptForMode(); }
+    void NextQuestion() { m_session.NextQuestion(); }
+    void PreviousQuestion() { m_session.PreviousQuestion(); }
+    void ReshowCurrentQuestion() { m_session.ReshowCurrentQuestion(); }
+    void ToggleAnswer() { m_session.ToggleAnswer(); }
+    void ChooseMode(LearnMode mode) { m_session.ChooseMode(mode); }
+    void CountDictation() { m_session.CountDictation(); }
+    // A list changed the mode of an item; the bar follows for the current one.
+    void OnItemModeChanged(int itemIndex) { m_session.OnItemModeChanged(itemIndex); }
     void OpenHistoryDialog();
 
     void OnWebSearch();
@@ -95,6 +83,18 @@ public:
     void SaveWindowPlacement();
 
 protected:
+    // The session's frontend.
+    void ShowPanelText(const QString& markup) override;
+    void ShowModeOnBar(LearnMode mode) override;
+    void ShowAnswerCaption(bool questionSide) override;
+    void EraseWriting() override;
+    void ShowTodayCount(int count) override;
+    void SetBackEnabled(bool enabled) override;
+    std::optional<LearnMode> AskForMode() override;
+    bool IsItemListed(int itemIndex) const override;
+    void RepaintListedItem(int itemIndex) override;
+
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -110,21 +110,16 @@ protected:
 private:
     bool PreTranslateKey(QWidget* target, QKeyEvent* event);
     bool OnFrameCommand(int id);
-    // The panel text of the current item for a side.
-    QString WordSideText() const;
-    QString QuestionSideText() const;
-    void RebuildPanelText();
-    void ExitSave();
     void RestorePlacement();
-    void LayoutChildren();
+    // True when the panel asked for another height while being placed.
+    bool LayoutChildren();
 
     CWriteView* m_wndView = nullptr;
     CMainDialogBar* m_wndMainBar = nullptr;
     CSearchDialogBar* m_wndSearchBar = nullptr;
     CPanelDialogBar* m_wndPanelBar = nullptr;
     CHandwritingCheck* m_pHandwriting = nullptr;
-    bool m_bQuestionSide = true;
-    CDictionary::CItem* m_pCurItem = nullptr;
+    DrillSession m_session{*this};
 
     int m_nMainBarAlign = kAlignRight;
     int m_nSearchBarAlign = kAlignLeft;

@@ -1,8 +1,7 @@
 #include "mainwnd/CPanelDialogBar.h"
 
-#include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
-#include "platform/Profile.h"
+#include "platform/Settings.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -33,11 +32,10 @@ QSize CPanelDialogBar::sizeHint() const
 
 void CPanelDialogBar::CreateTextFont()
 {
-    QString face =
-        GetProfileString(QStringLiteral("Settings"), QStringLiteral("FontFace"), QString());
+    QString face = GetProfileString(Setting::FontFace);
     if (face.isEmpty())
         face = kDefaultFace;
-    const int points = GetProfileInt(QStringLiteral("Settings"), QStringLiteral("FontPoint"), 36);
+    const int points = GetProfileInt(Setting::FontPoint);
     // A face this system lacks would be replaced by one without Japanese
     // glyphs; an installed Japanese face stands in for it.
     QFont font(ResolveJapaneseFace(face));
@@ -65,9 +63,10 @@ void CPanelDialogBar::Relayout()
     m_rcText.left += shift;
     m_rcText.right += shift;
 
+    // The window that holds the panel sizes it; alone, it sizes itself.
     m_bInLayout = true;
-    if (auto* frame = qobject_cast<CMainFrame*>(parentWidget()))
-        frame->RecalcLayout();
+    if (parentWidget())
+        updateGeometry();
     else
         resize(width(), m_nBarHeight);
     m_bInLayout = false;

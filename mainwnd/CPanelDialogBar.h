@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwnd/MarkupDrawing.h"
+#include "text/MarkupDrawing.h"
 
 #include <QFont>
 #include <QString>
@@ -19,8 +19,8 @@ public:
     // (Re)creates the font from FontFace and FontPoint.
     void CreateTextFont();
     void SetText(const QString& text);
-    // Measures the text, sets the text rectangle and the bar height, has the
-    // frame lay out its children again and repaints.
+    // Measures the text, sets the text rectangle and the bar height, asks
+    // the window that holds the panel for a new layout and repaints.
     void Relayout();
 
     // The height the frame's layout gives the panel.

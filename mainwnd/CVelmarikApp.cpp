@@ -4,15 +4,13 @@
 #include "platform/AppData.h"
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
+#include "platform/GuiFont.h"
 #include "platform/GuiMessageBox.h"
 #include "platform/HelpService.h"
-#include "platform/Profile.h"
+#include "platform/Settings.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
 #include "text/WebSearchOpener.h"
-
-#include <QFontDatabase>
-#include <QFontInfo>
 
 CVelmarikApp::CVelmarikApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -21,10 +19,7 @@ CVelmarikApp::CVelmarikApp(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationDisplayName(QStringLiteral("Velmarik"));
 }
 
-CVelmarikApp::~CVelmarikApp()
-{
-    delete m_pMainWnd;
-}
+CVelmarikApp::~CVelmarikApp() = default;
 
 CVelmarikApp* CVelmarikApp::Instance()
 {
@@ -35,16 +30,15 @@ bool CVelmarikApp::InitInstance(int showCommand)
 {
     InstallGuiMessageBox();
     InstallWebSearch();
-    setWindowIcon(LoadIcon(128));
-    if (showCommand == kShowNormal || showCommand == 5 || showCommand == kShowDefault ||
+    setWindowIcon(LoadIcon(kPictureProgramIcon));
+    if (showCommand == kShowNormal || showCommand == kShowCmdShow || showCommand == kShowDefault ||
         showCommand == kShowUnset) {
-        if (GetProfileInt(QString(), QStringLiteral("WinZoom"), 0) != 0)
+        if (GetProfileInt(Setting::WinZoom) != 0)
             showCommand = kShowMaximized;
     }
-    m_pMainWnd = new CMainFrame;
+    m_pMainWnd = std::make_unique<CMainFrame>();
     if (!m_pMainWnd->Create()) {
-        delete m_pMainWnd;
-        m_pMainWnd = nullptr;
+        m_pMainWnd.reset();
         return false;
     }
     switch (showCommand) {
@@ -52,8 +46,8 @@ bool CVelmarikApp::InitInstance(int showCommand)
         m_pMainWnd->showMaximized();
         break;
     case kShowMinimized:
-    case 6:
-    case 7:
+    case kShowCmdMinNoActive:
+    case kShowCmdMinimizedNoActive:
         m_pMainWnd->showMinimized();
         break;
     default:
@@ -66,25 +60,15 @@ bool CVelmarikApp::InitInstance(int showCommand)
 
 int CVelmarikApp::ExitInstance(int exitCode)
 {
-    delete m_pMainWnd;
-    m_pMainWnd = nullptr;
+    m_pMainWnd.reset();
     CDictionary::DestroyInstance();
-    m_font.reset();
+    ReleaseGuiFont();
     return exitCode;
 }
 
 const QFont& CVelmarikApp::GetGuiFont()
 {
-    if (!m_font) {
-        QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-        // The chart writes Japanese dates and numbers; a face without
-        // Japanese glyphs gives way to one that has them.
-        const QString face = QFontInfo(font).family();
-        if (!QFontDatabase::writingSystems(face).contains(QFontDatabase::Japanese))
-            font.setFamily(ResolveJapaneseFace(QString()));
-        m_font = font;
-    }
-    return *m_font;
+    return ::GetGuiFont();
 }
 
 void CVelmarikApp::OnHelpIndex()

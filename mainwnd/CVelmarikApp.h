@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/ResourceIds.h"
+
 #include <QApplication>
 #include <QFont>
-#include <optional>
+#include <memory>
 
 class CMainFrame;
 
@@ -14,11 +16,11 @@ class CVelmarikApp : public QApplication {
 public:
     // Show commands as the process start may request them.
     enum ShowCommand : int {
-        kShowUnset = -1,
-        kShowNormal = 1,
-        kShowMinimized = 2,
-        kShowMaximized = 3,
-        kShowDefault = 10,
+        kShowUnset = kShowCmdUnset,
+        kShowNormal = kShowCmdNormal,
+        kShowMinimized = kShowCmdMinimized,
+        kShowMaximized = kShowCmdMaximized,
+        kShowDefault = kShowCmdDefault,
     };
 
     CVelmarikApp(int& argc, char** argv);
@@ -31,12 +33,11 @@ public:
     // Ends the study data (without saving) and returns the exit code.
     int ExitInstance(int exitCode);
 
-    CMainFrame* GetMainWnd() const { return m_pMainWnd; }
+    CMainFrame* GetMainWnd() const { return m_pMainWnd.get(); }
     // The message-box font, made on first use.
     const QFont& GetGuiFont();
     void OnHelpIndex();
 
 private:
-    CMainFrame* m_pMainWnd = nullptr; // owned
-    std::optional<QFont> m_font;
+    std::unique_ptr<CMainFrame> m_pMainWnd;
 };

@@ -1,5 +1,6 @@
 #include "study/CDictionary.h"
 
+#include "platform/ResourceIds.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
@@ -10,7 +11,6 @@ CDictionary* g_instance = nullptr;
 bool g_finished = false;
 
 constexpr int kMaxSearchResults = 500;
-constexpr qint16 kMaxAskCount = 32767;
 
 } // namespace
 

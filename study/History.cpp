@@ -1,7 +1,7 @@
 #include "study/CDictionary.h"
 
 #include "platform/Clock.h"
-#include "platform/Profile.h"
+#include "platform/Settings.h"
 #include "study/CItem.h"
 
 #include <limits>
@@ -126,12 +126,11 @@ void CDictionary::ClearHistory()
 
 void CDictionary::LoadHistoryFilter()
 {
-    const QString section;
-    m_bViewKnown = GetProfileInt(section, QStringLiteral("HistViewKnown"), 0) != 0;
-    m_bViewLearned = GetProfileInt(section, QStringLiteral("HistViewLearned"), 0) != 0;
-    m_bViewLearning = GetProfileInt(section, QStringLiteral("HistViewLearning"), 0) != 0;
-    m_bViewNoLearn = GetProfileInt(section, QStringLiteral("HistViewNoLearn"), 0) != 0;
-    m_bViewUnspec = GetProfileInt(section, QStringLiteral("HistViewUnspec"), 0) != 0;
+    m_bViewKnown = GetProfileInt(Setting::HistViewKnown) != 0;
+    m_bViewLearned = GetProfileInt(Setting::HistViewLearned) != 0;
+    m_bViewLearning = GetProfileInt(Setting::HistViewLearning) != 0;
+    m_bViewNoLearn = GetProfileInt(Setting::HistViewNoLearn) != 0;
+    m_bViewUnspec = GetProfileInt(Setting::HistViewUnspec) != 0;
 }
 
 void CDictionary::GetFilteredHistory(QList<int>& positions)

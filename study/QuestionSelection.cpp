@@ -3,6 +3,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "text/HyogaiMarkup.h"
 #include "text/KanaConversion.h"
 
@@ -14,7 +15,6 @@ constexpr int kMaxTries = 30;
 // The tries in the Unspec pool are spread over about a tenth of its items.
 constexpr int kUnspecSpread = 300;
 constexpr int kNeverSeen = std::numeric_limits<int>::max();
-constexpr qint16 kMaxAskCount = 32767;
 
 quint32 g_randomState = 0;
 

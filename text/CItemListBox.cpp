@@ -1,7 +1,9 @@
 #include "text/CItemListBox.h"
 
 #include "platform/Bitmaps.h"
+#include "platform/ResourceIds.h"
 #include "study/LearnMode.h"
+#include "study/ModeTable.h"
 #include "text/CItemListDelegate.h"
 
 #include <QPainter>
@@ -26,8 +28,11 @@ void CItemListBox::InitList()
     setItemDelegate(new CItemListDelegate(this));
     m_imageList.clear();
     // Red is the transparent colour of the marker and the squares.
-    for (int id : {164, 160, 161, 162, 163})
-        m_imageList.append(LoadBitmap(id, QColor(255, 0, 0)));
+    m_imageList.append(LoadBitmap(kPictureListMarker, QColor(255, 0, 0)));
+    for (const ModeInfo& mode : kModeTable) {
+        if (mode.m_nListPicture)
+            m_imageList.append(LoadBitmap(mode.m_nListPicture, QColor(255, 0, 0)));
+    }
     doItemsLayout();
 }
 
@@ -57,18 +62,11 @@ int CItemListBox::GetRowData(int row) const
 
 int CItemListBox::ImageOfMode(int mode)
 {
-    switch (mode) {
-    case Known:
-        return 1;
-    case Learned:
-        return 2;
-    case Learning:
-        return 3;
-    case NoLearn:
-        return 4;
-    default:
+    // After the marker, the squares in button order; 指定なし has none.
+    const int button = ButtonOfMode(mode);
+    if (button < 0 || !kModeTable[button].m_nListPicture)
         return -1;
-    }
+    return button + 1;
 }
 
 void CItemListBox::paintEvent(QPaintEvent* event)

@@ -1,10 +1,10 @@
 #include "text/CItemListDelegate.h"
 
-#include "mainwnd/MarkupDrawing.h"
-#include "platform/Profile.h"
+#include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "text/CItemListBox.h"
+#include "text/MarkupDrawing.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -57,8 +57,7 @@ void CItemListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const CDictionary::CItem* item =
         itemIndex >= 0 ? CDictionary::GetInstance()->GetItem(itemIndex) : nullptr;
     if (item) {
-        const bool red =
-            GetProfileInt(QStringLiteral("Settings"), QStringLiteral("HyogaiRed"), 0) != 0;
+        const bool red = GetProfileInt(Setting::HyogaiRed) != 0;
         const QString text = red ? item->GetAnswerMarkup() : item->GetWord();
         const int right = rect.left() + rect.width();
         const TextRect textRect{rect.left() + CItemListBox::kImageSize, rect.top(),

@@ -1,12 +1,14 @@
 #include "text/CSearchDialogBar.h"
 
-#include "dialogs/CDeferWindowPos.h"
 #include "dialogs/ItemActions.h"
 #include "platform/DialogUnits.h"
-#include "platform/Profile.h"
+#include "platform/ResourceIds.h"
+#include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "study/LearnMode.h"
+#include "study/ModeTable.h"
+#include "text/CItemActionControls.h"
 #include "text/CSearchListBox.h"
 #include "text/RomajiConversion.h"
 
@@ -17,42 +19,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-constexpr int kFirstFilterCommand = 32785;
-constexpr int kExecuteCommand = 32790; // key G in the main window
-
-struct FilterButton {
-    int m_nId;
-    const char16_t* m_caption;
-    int m_nBitmapOn;
-};
-
-// In command order: 知ってる, 覚えた, 覚えたい, 覚えない, 指定なし.
-constexpr FilterButton kFilterButtons[] = {
-    {1038, u"知ってる", 151}, {1039, u"覚えた", 153},   {1040, u"覚えたい", 155},
-    {1041, u"覚えない", 157}, {1042, u"指定なし", 151},
-};
-constexpr int kFilterOffBitmap = 159;
-
-// The mode whose items each filter admits, in the same order.
-constexpr int kFilterModes[] = {Known, Learned, Learning, NoLearn, Unspec};
-
-QString ActionSection()
-{
-    return QString();
-}
-
-} // namespace
-
 CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("59398"));
+    setObjectName(QString::number(kIdSearchBar));
     setAutoFillBackground(true);
     setFont(GetDialogFont(QStringLiteral("MS Shell Dlg"), 8));
 
     m_pClose = new QPushButton(QStringLiteral("x"), this);
-    m_pClose->setObjectName(QStringLiteral("1046"));
+    m_pClose->setObjectName(QString::number(kIdCloseSearch));
     PlaceControl(m_pClose, 179, 2, 13, 12);
 
     auto* caption = new QLabel(QStringLiteral("検索する文字列 および モード"), this);
@@ -60,47 +34,24 @@ CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
     caption->adjustSize(); // the template's 96 units are narrow for some faces
 
     m_pEdit = new QLineEdit(this);
-    m_pEdit->setObjectName(QStringLiteral("1036"));
+    m_pEdit->setObjectName(QString::number(kIdSearchText));
     PlaceControl(m_pEdit, 6, 18, 180, 14);
 
-    for (int k = 0; k < 5; ++k) {
-        const FilterButton& button = kFilterButtons[k];
-        m_btnMode[k] = new CModeButton(QString::fromUtf16(button.m_caption), this);
-        m_btnMode[k]->setObjectName(QString::number(button.m_nId));
-        PlaceControl(m_btnMode[k], 6 + 36 * k, 36, 36, 18);
-    }
+    m_wndList = new CSearchListBox(this);
+    m_pActions = new CItemActionControls(this, m_wndList, Setting::SearchAction,
+                                         {36, 72, 108, 189, 186, 30});
+    m_btnMode = m_pActions->m_btnMode;
+    m_wndAction = m_pActions->m_pAction;
+    m_pExecute = m_pActions->m_pExecute;
 
     m_pStatus = new QLabel(this);
-    m_pStatus->setObjectName(QStringLiteral("1043"));
+    m_pStatus->setObjectName(QString::number(kIdSearchStatus));
     m_pStatus->setAlignment(Qt::AlignCenter);
     PlaceControl(m_pStatus, 6, 60, 168, 8);
     m_pStatus->setFixedHeight(qMax(m_pStatus->height(), m_pStatus->sizeHint().height()));
 
-    m_wndList = new CSearchListBox(this);
-    m_wndList->setObjectName(QStringLiteral("1017"));
-    PlaceControl(m_wndList, 6, 72, 180, 108);
-
-    m_wndAction = new QComboBox(this);
-    m_wndAction->setObjectName(QStringLiteral("1037"));
-    // The template height includes the dropped-down list; the closed box
-    // keeps the height of one line.
-    PlaceControl(m_wndAction, 6, 189, 114, 14);
-    m_wndAction->setFixedHeight(m_wndAction->sizeHint().height());
-
-    m_pExecute = new QPushButton(QStringLiteral("実行"), this);
-    m_pExecute->setObjectName(QStringLiteral("1044"));
-    m_pExecute->setAutoDefault(false);
-    PlaceControl(m_pExecute, 126, 186, 60, 18);
-
     setTabOrder(m_pClose, m_pEdit);
-    QWidget* previous = m_pEdit;
-    for (CModeButton* button : m_btnMode) {
-        setTabOrder(previous, button);
-        previous = button;
-    }
-    setTabOrder(previous, m_wndList);
-    setTabOrder(m_wndList, m_wndAction);
-    setTabOrder(m_wndAction, m_pExecute);
+    setTabOrder(m_pEdit, m_btnMode[0]);
 
     // Focus given to the bar goes on to the search text.
     setFocusProxy(m_pEdit);
@@ -110,13 +61,12 @@ CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
     connect(&m_timer, &QTimer::timeout, this, &CSearchDialogBar::OnTimer);
     connect(m_pClose, &QPushButton::clicked, this, &CSearchDialogBar::CloseRequested);
     connect(m_pEdit, &QLineEdit::textChanged, this, &CSearchDialogBar::OnQueryChanged);
-    for (int k = 0; k < 5; ++k) {
-        connect(m_btnMode[k], &QPushButton::clicked, this,
-                [this, k] { ToggleModeFilter(kFirstFilterCommand + k); });
-    }
-    connect(m_wndList, &QListWidget::itemDoubleClicked, this, [this] { ExecuteAction(); });
-    connect(m_pExecute, &QPushButton::clicked, this, &CSearchDialogBar::ExecuteAction);
-    connect(m_wndAction, &QComboBox::activated, this, &CSearchDialogBar::OnActionChosen);
+    connect(m_pActions, &CItemActionControls::FilterClicked, this,
+            [this](int k) { ToggleModeFilter(kCmdSearchFilterKnown + k); });
+    connect(m_pActions, &CItemActionControls::ExecuteRequested, this,
+            &CSearchDialogBar::ExecuteAction);
+    connect(m_pActions, &CItemActionControls::ItemModeChanged, this,
+            &CSearchDialogBar::ItemModeChanged);
     m_wndList->installEventFilter(this);
 
     resize(sizeHint());
@@ -131,18 +81,7 @@ QSize CSearchDialogBar::sizeHint() const
 
 void CSearchDialogBar::InitBar()
 {
-    for (int k = 0; k < 5; ++k)
-        m_btnMode[k]->LoadBitmaps(kFilterButtons[k].m_nBitmapOn, kFilterOffBitmap);
-    m_wndList->InitList();
-    m_wndAction->clear();
-    m_wndAction->addItems(GetItemActionTexts());
-    const int action = GetProfileInt(ActionSection(), QStringLiteral("SearchAction"), 0);
-    m_wndAction->setCurrentIndex(action >= 0 && action < kItemActionCount ? action : -1);
-}
-
-void CSearchDialogBar::OnActionChosen(int row)
-{
-    WriteProfileInt(ActionSection(), QStringLiteral("SearchAction"), row);
+    m_pActions->Init();
 }
 
 void CSearchDialogBar::OnQueryChanged(const QString& text)
@@ -179,7 +118,7 @@ int& CSearchDialogBar::FilterFlag(int k)
 
 void CSearchDialogBar::ToggleModeFilter(int id)
 {
-    const int k = id - kFirstFilterCommand;
+    const int k = id - kCmdSearchFilterKnown;
     if (k < 0 || k >= 5)
         return;
     const bool anyBefore = AnyFilter();
@@ -238,7 +177,7 @@ void CSearchDialogBar::Narrow()
     const bool anyFilter = AnyFilter();
     bool admits[kLearnModeCount] = {};
     for (int k = 0; k < 5; ++k)
-        admits[kFilterModes[k]] = FilterFlag(k) != 0;
+        admits[kModeTable[k].m_nMode] = FilterFlag(k) != 0;
     for (qsizetype i = m_results.size() - 1; i >= 0; --i) {
         const CDictionary::CItem* item = dictionary->GetItem(m_results.at(i));
         bool remove = item == nullptr;
@@ -322,24 +261,17 @@ void CSearchDialogBar::ShowResults()
 
 void CSearchDialogBar::ExecuteAction()
 {
-    const QList<QListWidgetItem*> selected = m_wndList->selectedItems();
-    if (selected.isEmpty())
+    int row = -1;
+    int action = AskEachTime;
+    if (!m_pActions->ChooseAction(row, action))
         return;
-    const int row = m_wndList->row(selected.first());
-    const int index = m_wndList->GetRowItem(row);
-    int action = m_wndAction->currentIndex();
-    if (action == AskEachTime) {
-        action = AskForItemAction(this);
-        if (action == AskEachTime)
-            return;
-    }
     if (action == StartDictation) {
+        const int index = m_wndList->GetRowItem(row);
         CDictionary::GetInstance()->AddToHistory(index);
         emit ShowQuestionRequested(index, true);
         return;
     }
-    CarryOutItemAction(action, index, m_nUnspecAskCount, this,
-                       [this, row] { m_wndList->InvalidateRow(row); });
+    m_pActions->CarryOut(action, row, m_nUnspecAskCount);
 }
 
 int CSearchDialogBar::FindRowOfItem(int index) const
@@ -354,19 +286,6 @@ int CSearchDialogBar::FindRowOfItem(int index) const
 void CSearchDialogBar::InvalidateListRow(int row)
 {
     m_wndList->InvalidateRow(row);
-}
-
-bool CSearchDialogBar::OnCmdMsg(int id)
-{
-    if (id >= kFirstFilterCommand && id < kFirstFilterCommand + 5) {
-        ToggleModeFilter(id);
-        return true;
-    }
-    if (id == kExecuteCommand) {
-        ExecuteAction();
-        return true;
-    }
-    return false;
 }
 
 bool CSearchDialogBar::eventFilter(QObject* watched, QEvent* event)
@@ -384,27 +303,13 @@ bool CSearchDialogBar::eventFilter(QObject* watched, QEvent* event)
 void CSearchDialogBar::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (!m_wndList)
+    if (!m_pActions)
         return;
     const QRect units = MapDialogRect(this, QRect(0, 0, 100, 100));
-    int bx = units.width();
-    int by = units.height();
-    if (bx <= 0 || by <= 0) {
-        // Without a usable font the template's proportions at a common
-        // scale keep the controls usable.
-        bx = 150;
-        by = 163;
-    }
-    const auto dx = [bx](int k) { return bx * k / 100; };
-    const auto dy = [by](int k) { return by * k / 100; };
-    const int cx = width();
-    const int cy = height();
-    // A bar shorter than its fixed controls gives the list no height rather
-    // than a negative one, so the other controls still move.
-    CDeferWindowPos batch;
-    batch.Begin(3);
-    batch.Move(m_wndList, dx(6), dy(72), qMax(0, cx - dx(12)), qMax(0, cy - dy(102)));
-    batch.Move(m_wndAction, dx(6), cy - dy(21), qMax(0, cx - dx(78)), m_wndAction->height());
-    batch.Move(m_pExecute, cx - dx(66), cy - dy(24), m_pExecute->width(), m_pExecute->height());
-    batch.End();
+    QSize scale = units.size();
+    // Without a usable font the template's proportions at a common scale
+    // keep the controls usable.
+    if (scale.width() <= 0 || scale.height() <= 0)
+        scale = QSize(150, 163);
+    m_pActions->Place(size(), scale);
 }

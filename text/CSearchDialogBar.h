@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 
+class CItemActionControls;
 class CSearchListBox;
 class QComboBox;
 class QLabel;
@@ -40,9 +41,6 @@ public:
     int FindRowOfItem(int index) const;
     // Repaints a result row after its item changed mode.
     void InvalidateListRow(int row);
-    // Commands the bar handles while it is visible (32785 to 32790); false
-    // for others.
-    bool OnCmdMsg(int id);
 
     // Readings compared code unit by code unit; a prefix comes first.
     static int CompareByReading(const QString& x, const QString& y);
@@ -76,6 +74,8 @@ signals:
     void CommitModeRequested();
     // The frame shows the item as the current question.
     void ShowQuestionRequested(int itemIndex, bool isNew);
+    // An action changed the item's mode.
+    void ItemModeChanged(int itemIndex);
     // The "x" button: the frame's search-bar toggle hides the bar.
     void CloseRequested();
 
@@ -85,7 +85,6 @@ protected:
 
 private:
     void OnQueryChanged(const QString& text);
-    void OnActionChosen(int row);
     bool AnyFilter() const;
     int& FilterFlag(int k);
     void Search();
@@ -97,4 +96,5 @@ private:
     QPushButton* m_pExecute = nullptr; // 1044
     QPushButton* m_pClose = nullptr;   // 1046
     QTimer m_timer;
+    CItemActionControls* m_pActions = nullptr;
 };

@@ -1,7 +1,8 @@
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
+#include "common/StudyData.h"
 #include "common/TestEnv.h"
-#include "mainwnd/CAboutDlg.h"
+#include "dialogs/CAboutDlg.h"
 #include "study/CDictionary.h"
 #include "text/VersionInfo.h"
 
@@ -37,12 +38,7 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        TestEnv::ClearSettings();
-        QDir(TestEnv::Instance().DataFolder()).removeRecursively();
-        CDictionary::ResetInstanceForTesting();
-    }
+    void init() { StudyData::Fresh(); }
 
     void cleanupTestCase()
     {

@@ -1,5 +1,6 @@
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
+#include "common/StudyData.h"
 #include "common/TestEnv.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CMainFrame.h"
@@ -36,12 +37,7 @@ private slots:
         CDictionary::SetWordListSource(m_lists);
         m_messages = std::make_unique<MessageRecorder>();
     }
-    void init()
-    {
-        QDir(TestEnv::Instance().DataFolder()).removeRecursively();
-        TestEnv::ClearSettings();
-        CDictionary::ResetInstanceForTesting();
-    }
+    void init() { StudyData::Fresh(); }
     void cleanup()
     {
         App()->ExitInstance(0);
@@ -61,7 +57,6 @@ private slots:
         QVERIFY(App()->InitInstance());
         CMainFrame* frame = App()->GetMainWnd();
         QVERIFY(frame);
-        QCOMPARE(CMainFrame::GetMainFrame(), frame);
         QVERIFY(QTest::qWaitForWindowExposed(frame));
         QCOMPARE(frame->windowTitle(), QStringLiteral("Velmarik"));
         QVERIFY(!frame->isMaximized());
@@ -145,7 +140,6 @@ private slots:
         QVERIFY(CDictionary::GetInstance());
         QCOMPARE(App()->ExitInstance(7), 7);
         QVERIFY(!App()->GetMainWnd());
-        QVERIFY(!CMainFrame::GetMainFrame());
         QVERIFY(!CDictionary::GetInstance()); // no late access makes a new one
     }
 };

@@ -1,5 +1,7 @@
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
+#include "common/ModalAnswerer.h"
+#include "common/StudyData.h"
 #include "common/TestEnv.h"
 #include "dialogs/CActionDialog.h"
 #include "dialogs/CModeSelectDialog.h"
@@ -19,20 +21,6 @@ namespace {
 CDictionary* Dic()
 {
     return CDictionary::GetInstance();
-}
-
-// Runs `act` on the dialog once it is the active modal window.
-template <typename Dialog, typename Act> void WhenModal(Act act)
-{
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
-        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start(10);
 }
 
 } // namespace
@@ -61,9 +49,7 @@ private slots:
     }
     void init()
     {
-        QDir(TestEnv::Instance().DataFolder()).removeRecursively();
-        TestEnv::ClearSettings();
-        CDictionary::ResetInstanceForTesting();
+        StudyData::Fresh();
         Dic()->EnsureLoaded();
     }
     void cleanupTestCase() { CDictionary::SetWordListSource(nullptr); }
@@ -102,7 +88,7 @@ private slots:
         owner.show();
         QString focused;
         QString text;
-        WhenModal<CActionDialog>([&](CActionDialog* dialog) {
+        ModalAnswerer<CActionDialog> answerer([&](CActionDialog* dialog) {
             focused = dialog->focusWidget() ? dialog->focusWidget()->objectName() : QString();
             auto* target = dialog->findChild<QPushButton*>(QString::number(button));
             text = target->text();
@@ -117,7 +103,7 @@ private slots:
     {
         QWidget owner;
         owner.show();
-        WhenModal<CActionDialog>(
+        ModalAnswerer<CActionDialog> answerer(
             [](CActionDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
         QCOMPARE(AskForItemAction(&owner), int(AskEachTime));
         // And the answer carries out nothing.
@@ -144,7 +130,7 @@ private slots:
         CModeSelectDialog dialog(nullptr);
         bool allChecked = false;
         QString focused;
-        WhenModal<CModeSelectDialog>([&](CModeSelectDialog* shown) {
+        ModalAnswerer<CModeSelectDialog> answerer([&](CModeSelectDialog* shown) {
             allChecked = true;
             for (const CModeButton* b : shown->m_btnMode)
                 allChecked = allChecked && b->m_bChecked && !b->m_bmpOn.isNull();
@@ -258,16 +244,27 @@ private slots:
         const int other = (current + 1) % Dic()->GetTotalItemCount();
         const qint16 otherMode = Dic()->GetItem(other)->m_nMode;
         qint16 cached = -1;
+        // What a list owner does with a change: tell the frame.
+        int changes = 0;
+        auto changeOf = [&](int index) {
+            return [&frame, &changes, index] {
+                ++changes;
+                frame.OnItemModeChanged(index);
+            };
+        };
         // Another item: the bar stays as it is.
-        QVERIFY(
-            CarryOutModeAction(otherMode == Learning ? SetKnown : SetLearning, other, cached, {}));
+        QVERIFY(CarryOutModeAction(otherMode == Learning ? SetKnown : SetLearning, other, cached,
+                                   changeOf(other)));
+        QCOMPARE(changes, 1);
         QCOMPARE(bar->GetCheckedModeButton(), 1004);
         // The current question's item: the bar follows at once.
-        QVERIFY(CarryOutModeAction(SetNoLearn, current, cached, {}));
+        QVERIFY(CarryOutModeAction(SetNoLearn, current, cached, changeOf(current)));
+        QCOMPARE(changes, 2);
         QCOMPARE(bar->GetCheckedModeButton(), 1003);
-        // Already so: nothing changes, nothing is shown.
+        // Already so: nothing changes, nothing is reported.
         bar->SelectModeButton(Unspec);
-        QVERIFY(!CarryOutModeAction(SetNoLearn, current, cached, {}));
+        QVERIFY(!CarryOutModeAction(SetNoLearn, current, cached, changeOf(current)));
+        QCOMPARE(changes, 2);
         QCOMPARE(bar->GetCheckedModeButton(), 1004);
         bar->SelectModeButton(NoLearn);
         frame.close();

@@ -1,5 +1,7 @@
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
+#include "common/ModalAnswerer.h"
+#include "common/StudyData.h"
 #include "common/TestEnv.h"
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CStudyStateDialog.h"
@@ -22,21 +24,6 @@
 #include <memory>
 
 namespace {
-
-// Runs the action on the next modal dialog as soon as it is open.
-void OnNextModal(std::function<void(QDialog*)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(dialog);
-        }
-    });
-    timer->start();
-}
 
 } // namespace
 
@@ -72,9 +59,7 @@ private slots:
 
     void init()
     {
-        QDir(TestEnv::Instance().DataFolder()).removeRecursively();
-        TestEnv::ClearSettings();
-        CDictionary::ResetInstanceForTesting();
+        StudyData::Fresh();
         m_frame = std::make_unique<CMainFrame>();
         QVERIFY(m_frame->Create());
         m_frame->resize(900, 600);
@@ -108,7 +93,7 @@ private slots:
         QFETCH(int, button);
         QFETCH(QString, title);
         QString seen;
-        OnNextModal([&](QDialog* dialog) {
+        ModalAnswerer<> answerer([&](QDialog* dialog) {
             seen = dialog->windowTitle();
             dialog->reject();
         });
@@ -132,7 +117,7 @@ private slots:
         QCOMPARE(BarButton(1006)->text(), QStringLiteral("8"));
 
         MessageRecorder messages;
-        OnNextModal([](QDialog* dialog) {
+        ModalAnswerer<> answerer([](QDialog* dialog) {
             dialog->findChild<QCheckBox*>(QStringLiteral("1020"))->setChecked(true);
             dialog->findChild<QCheckBox*>(QStringLiteral("1023"))->setChecked(true);
             dialog->accept();
@@ -150,7 +135,7 @@ private slots:
 
     void fontChangeIsTakenUp()
     {
-        OnNextModal([](QDialog* dialog) {
+        ModalAnswerer<> answerer([](QDialog* dialog) {
             dialog->findChild<QLineEdit*>(QStringLiteral("1034"))->setText(QStringLiteral("60"));
             dialog->accept();
         });

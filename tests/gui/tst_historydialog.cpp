@@ -1,5 +1,6 @@
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
+#include "common/ModalAnswerer.h"
 #include "common/TestEnv.h"
 #include "dialogs/CHistoryDialog.h"
 #include "dialogs/ItemActions.h"
@@ -293,18 +294,13 @@ private slots:
         QVERIFY(frame.Create()); // asks a new question: position 7
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        bool seen = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* dialog = qobject_cast<CHistoryDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            seen = true;
+        ModalAnswerer<CHistoryDialog> answerer([](CHistoryDialog* dialog) {
             dialog->m_comboAction->setCurrentIndex(StartDictation);
             dialog->m_listHistory->setCurrentRow(dialog->m_listHistory->count() - 1); // oldest
             dialog->Execute();
         });
         frame.OpenHistoryDialog();
-        QVERIFY(seen);
+        QCOMPARE(answerer.Seen(), 1);
         QCOMPARE(Dictionary()->m_nHistPos, 0);
         QCOMPARE(frame.GetCurrentItem(), Dictionary()->GetItem(0));
     }

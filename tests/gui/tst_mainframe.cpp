@@ -1,6 +1,6 @@
-#include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
-#include "common/TestEnv.h"
+#include "common/ModalAnswerer.h"
+#include "common/StudyData.h"
 #include "dialogs/CModeButton.h"
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/ItemActions.h"
@@ -15,10 +15,14 @@
 #include "text/CSearchDialogBar.h"
 
 #include <QDir>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -30,35 +34,16 @@ CDictionary* Dic()
     return CDictionary::GetInstance();
 }
 
-// Answers the next mode-selection dialog, if one opens, with `answer`
-// (a button id, or 0 to close it). Counts the dialogs it saw.
-class ModeDialogAnswerer : public QObject {
-public:
-    explicit ModeDialogAnswerer(int answer) : m_nAnswer(answer)
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto* dialog = qobject_cast<CModeSelectDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            ++m_nSeen;
-            m_bAllChecked = true;
-            for (const CModeButton* button : dialog->m_btnMode)
-                m_bAllChecked = m_bAllChecked && button->m_bChecked;
-            if (m_nAnswer == 0)
-                dialog->reject();
-            else
-                QTest::mouseClick(dialog->findChild<QPushButton*>(QString::number(m_nAnswer)),
-                                  Qt::LeftButton);
-        });
-        m_timer.start(10);
-    }
-    int m_nAnswer;
-    int m_nSeen = 0;
-    bool m_bAllChecked = false;
+// Answers the mode prompt with a button id, or 0 to close it.
+void AnswerModePrompt(CModeSelectDialog* dialog, int answer)
+{
+    if (answer == 0)
+        dialog->reject();
+    else
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QString::number(answer)), Qt::LeftButton);
+}
 
-private:
-    QTimer m_timer;
-};
+using ModePromptAnswerer = ModalAnswerer<CModeSelectDialog>;
 
 // A frame whose dialog hooks report that they ran; the options dialog
 // answers as the test asks.
@@ -89,7 +74,7 @@ class TestMainFrame : public QObject {
     Q_OBJECT
 
 private:
-    std::shared_ptr<FakeWordLists> m_lists;
+    StudyData m_data;
     std::unique_ptr<CMainFrame> m_frame;
 
     void StartFrame(const QSize& size = QSize(900, 600), bool hooked = false)
@@ -110,13 +95,6 @@ private:
         if (m_frame)
             m_frame->close();
         m_frame.reset();
-    }
-    // Closes the window and starts the program again with the saved state.
-    void Restart()
-    {
-        CloseFrame();
-        CDictionary::ResetInstanceForTesting();
-        StartFrame();
     }
     void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
@@ -149,35 +127,20 @@ private:
 private slots:
     void initTestCase()
     {
-        m_lists = std::make_shared<FakeWordLists>();
-        m_lists->m_lists.insert(501, FakeWordLists::MakeList({
-                                         QStringLiteral("遁走する\tとんそうする"),
-                                         QStringLiteral("学校\tがっこう"),
-                                         QStringLiteral("漢字\tかんじ"),
-                                         QStringLiteral("山川\tやまかわ"),
-                                     }));
-        m_lists->m_lists.insert(502, FakeWordLists::MakeList({
-                                         QStringLiteral("花火\tはなび"),
-                                         QStringLiteral("電車\tでんしゃ"),
-                                     }));
-        m_lists->m_lists.insert(503, FakeWordLists::MakeList({QStringLiteral("青空\tあおぞら")}));
-        m_lists->m_lists.insert(504, FakeWordLists::MakeList({QStringLiteral("手紙\tてがみ")}));
-        m_lists->m_lists.insert(505, FakeWordLists::MakeList({QStringLiteral("読書\tどくしょ")}));
-        m_lists->m_lists.insert(506, FakeWordLists::MakeList({QStringLiteral("海辺\tうみべ")}));
-        CDictionary::SetWordListSource(m_lists);
+        m_data.Use({{QStringLiteral("遁走する\tとんそうする"), QStringLiteral("学校\tがっこう"),
+                     QStringLiteral("漢字\tかんじ"), QStringLiteral("山川\tやまかわ")},
+                    {QStringLiteral("花火\tはなび"), QStringLiteral("電車\tでんしゃ")},
+                    {QStringLiteral("青空\tあおぞら")},
+                    {QStringLiteral("手紙\tてがみ")},
+                    {QStringLiteral("読書\tどくしょ")},
+                    {QStringLiteral("海辺\tうみべ")}});
     }
-    void init()
-    {
-        QDir(TestEnv::Instance().DataFolder()).removeRecursively();
-        TestEnv::ClearSettings();
-        CDictionary::ResetInstanceForTesting();
-    }
+    void init() { StudyData::Fresh(); }
     void cleanup()
     {
         CloseFrame();
         CDictionary::ResetInstanceForTesting();
     }
-    void cleanupTestCase() { CDictionary::SetWordListSource(nullptr); }
 
     void firstStartAsksANewQuestion()
     {
@@ -197,29 +160,6 @@ private slots:
         QCOMPARE(TodayShown(), 0);
         QCOMPARE(QApplication::focusWidget(), Button(1010));
         QVERIFY(messages.Texts().isEmpty());
-    }
-
-    void unansweredQuestionIsAskedAgain()
-    {
-        StartFrame();
-        const int index = Dic()->GetCurrentHistoryItem();
-        Restart();
-        QCOMPARE(Dic()->GetHistoryCount(), 1);
-        QCOMPARE(Dic()->GetCurrentHistoryItem(), index);
-        QCOMPARE(Current()->m_nAskCount, qint16(1));
-        QCOMPARE(m_frame->GetCurrentItem(), Current());
-    }
-
-    void answeredQuestionIsFollowedByANewOne()
-    {
-        StartFrame();
-        const int index = Dic()->GetCurrentHistoryItem();
-        Press(Qt::Key_A);
-        Restart();
-        QCOMPARE(Dic()->GetHistoryCount(), 2);
-        QVERIFY(Dic()->GetCurrentHistoryItem() != index);
-        QCOMPARE(Current()->m_nAskCount, qint16(1));
-        QCOMPARE(TodayShown(), 1);
     }
 
     void oneCountPerQuestion_data()
@@ -294,29 +234,30 @@ private slots:
         QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetAnswerMarkup());
     }
 
-    void reverseDirection()
+    // The answer button names what its next press shows; the direction
+    // itself is the drill session's.
+    void answerCaption_data()
     {
-        WriteProfileInt(kSettings, QStringLiteral("QAMode"), 1);
+        QTest::addColumn<int>("qaMode");
+        QTest::addColumn<QString>("answerSide");
+        QTest::newRow("reading asked") << 0 << QStringLiteral("読み");
+        QTest::newRow("word asked") << 1 << QStringLiteral("漢字");
+        QTest::newRow("other value acts as 0") << 2 << QStringLiteral("読み");
+    }
+    void answerCaption()
+    {
+        QFETCH(int, qaMode);
+        QFETCH(QString, answerSide);
+        WriteProfileInt(kSettings, QStringLiteral("QAMode"), qaMode);
         StartFrame();
         CDictionary::CItem* item = m_frame->GetCurrentItem();
-        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetWord());
-        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
-        Press(Qt::Key_A);
-        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetQuestionText());
-        QCOMPARE(Button(1010)->text(), QStringLiteral("漢字"));
-        Press(Qt::Key_A);
-        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetWord());
-        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
-    }
-
-    void otherQAModeActsAsZero()
-    {
-        WriteProfileInt(kSettings, QStringLiteral("QAMode"), 2);
-        StartFrame();
         QCOMPARE(m_frame->GetPanelBar()->m_strPanelText,
-                 m_frame->GetCurrentItem()->GetQuestionText());
+                 qaMode == 1 ? item->GetWord() : item->GetQuestionText());
+        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
         Press(Qt::Key_A);
-        QCOMPARE(Button(1010)->text(), QStringLiteral("読み"));
+        QCOMPARE(Button(1010)->text(), answerSide);
+        Press(Qt::Key_A);
+        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
     }
 
     void writingAndErasing()
@@ -366,16 +307,20 @@ private slots:
         CDictionary::CItem* item = m_frame->GetCurrentItem();
         {
             // Not answered yet: no prompt.
-            ModeDialogAnswerer unasked(0);
+            auto unasked = ModePromptAnswerer::None();
             Press(Qt::Key_B);
-            QCOMPARE(unasked.m_nSeen, 0);
         }
         Press(Qt::Key_A);
         QWidget* focus = QApplication::focusWidget();
-        ModeDialogAnswerer answerer(answer);
+        bool allChecked = false;
+        ModePromptAnswerer answerer([&](CModeSelectDialog* dialog) {
+            allChecked = std::all_of(dialog->m_btnMode.begin(), dialog->m_btnMode.end(),
+                                     [](const CModeButton* button) { return button->m_bChecked; });
+            AnswerModePrompt(dialog, answer);
+        });
         Press(Qt::Key_N);
-        QCOMPARE(answerer.m_nSeen, 1);
-        QVERIFY(answerer.m_bAllChecked);
+        QCOMPARE(answerer.Seen(), 1);
+        QVERIFY(allChecked);
         QTRY_COMPARE(QApplication::focusWidget(), focus);
         QCOMPARE(Dic()->GetHistoryCount(), moves ? 2 : 1);
         QCOMPARE(m_frame->GetCurrentItem() == item, !moves);
@@ -398,9 +343,9 @@ private slots:
         Press(Qt::Key_3);
         Press(Qt::Key_N); // a second question, so that "back" has somewhere to go
         Press(Qt::Key_A);
-        ModeDialogAnswerer answerer(0);
+        ModePromptAnswerer answerer([](CModeSelectDialog* dialog) { dialog->reject(); });
         QTest::mouseClick(Button(button), Qt::LeftButton);
-        QTRY_COMPARE(answerer.m_nSeen, 1);
+        QTRY_COMPARE(answerer.Seen(), 1);
         QVERIFY(m_frame->isVisible()); // cancelled: nothing happened
         QCOMPARE(Dic()->m_nHistPos, 1);
     }
@@ -409,42 +354,9 @@ private slots:
     {
         StartFrame();
         Press(Qt::Key_A);
-        ModeDialogAnswerer answerer(0);
+        auto answerer = ModePromptAnswerer::None();
         Press(Qt::Key_N);
-        QCOMPARE(answerer.m_nSeen, 0);
         QCOMPARE(Dic()->GetHistoryCount(), 2);
-    }
-
-    void historyFilterOnNextAndBack()
-    {
-        WriteProfileInt(QString(), QStringLiteral("HistViewKnown"), 1);
-        StartFrame();
-        // Five questions: Known, Learning, Known, Unspec, and the last one.
-        QList<int> asked;
-        const Qt::Key modes[] = {Qt::Key_1, Qt::Key_3, Qt::Key_1, Qt::Key_5};
-        for (Qt::Key mode : modes) {
-            asked << Dic()->GetCurrentHistoryItem();
-            Press(mode);
-            Press(Qt::Key_N);
-        }
-        asked << Dic()->GetCurrentHistoryItem();
-        QCOMPARE(Dic()->GetHistoryCount(), 5);
-        Press(Qt::Key_B);
-        QCOMPARE(Dic()->m_nHistPos, 2);
-        Press(Qt::Key_B);
-        QCOMPARE(Dic()->m_nHistPos, 0);
-        QVERIFY(!Button(1008)->isEnabled()); // nothing earlier passes
-        Press(Qt::Key_N);
-        QCOMPARE(Dic()->m_nHistPos, 2);
-        // No Known record ahead: to the last one, which is unanswered.
-        Press(Qt::Key_N);
-        QCOMPARE(Dic()->m_nHistPos, 4);
-        QCOMPARE(Dic()->GetCurrentHistoryItem(), asked.last());
-        QCOMPARE(Dic()->GetHistoryCount(), 5);
-        // Answered now: the next step asks a new question.
-        Press(Qt::Key_A);
-        Press(Qt::Key_N);
-        QCOMPARE(Dic()->GetHistoryCount(), 6);
     }
 
     void filterIndicator()
@@ -550,6 +462,67 @@ private slots:
         QCOMPARE(Dic()->GetTodayCount(), 1);
     }
 
+    void ctrlQCloses_data()
+    {
+        QTest::addColumn<bool>("typing");
+        QTest::newRow("on the bar") << false;
+        QTest::newRow("while typing a search") << true;
+    }
+    void ctrlQCloses()
+    {
+        QFETCH(bool, typing);
+        WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), 1);
+        StartFrame();
+        Press(Qt::Key_A);
+        if (typing) {
+            Press(Qt::Key_S);
+            QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        }
+        {
+            // The same sequence as the close box: the prompt may keep it open.
+            ModePromptAnswerer answerer([](CModeSelectDialog* dialog) { dialog->reject(); });
+            Press(Qt::Key_Q, Qt::ControlModifier);
+            QCOMPARE(answerer.Seen(), 1);
+        }
+        QVERIFY(m_frame->isVisible());
+        ModePromptAnswerer answerer([](CModeSelectDialog* dialog) {
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("1001")),
+                              Qt::LeftButton);
+        });
+        Press(Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!m_frame->isVisible());
+        QCOMPARE(Current()->m_nMode, qint16(Learned)); // committed before the save
+        QVERIFY(QDir(TestEnv::Instance().DataFolder()).exists(QStringLiteral("histdata.dat")));
+    }
+
+    // Each button without a caption says what it does and which key does
+    // the same; the key named is the one that runs the button's command.
+    void pictureButtonTips_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("search bar") << 1012 << QStringLiteral("検索バー (S)");
+        QTest::newRow("options") << 1013 << QStringLiteral("オプション (O)");
+        QTest::newRow("help") << 1014 << QStringLiteral("ヘルプ (F1)");
+        QTest::newRow("swap") << 1015 << QStringLiteral("左右を入れ替え (E)");
+        QTest::newRow("exit") << 1016 << QStringLiteral("終了 (X)");
+        QTest::newRow("count") << 1006 << QStringLiteral("今日の書き取り回数 — 学習状況 (U)");
+    }
+    void pictureButtonTips()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, tip);
+        StartFrame();
+        QCOMPARE(Button(id)->toolTip(), tip);
+        QCOMPARE(Button(id)->accessibleName(), tip);
+        const qsizetype open = tip.lastIndexOf(u'(');
+        const QKeySequence key(tip.mid(open + 1, tip.size() - open - 2));
+        QCOMPARE(key.count(), 1);
+        const QKeyEvent press(QEvent::KeyPress, key[0].key(), key[0].keyboardModifiers());
+        QVERIFY(m_frame->TranslateAccelerator(&press) != 0);
+        QCOMPARE(m_frame->TranslateAccelerator(&press), CMainDialogBar::CommandOfControl(id));
+    }
+
     void crossButtonCloses()
     {
         StartFrame();
@@ -574,9 +547,8 @@ private slots:
         const int index = Dic()->GetCurrentHistoryItem();
         Press(Qt::Key_4);
         {
-            ModeDialogAnswerer answerer(0);
+            auto answerer = ModePromptAnswerer::None();
             m_frame->OnQueryEndSession();
-            QCOMPARE(answerer.m_nSeen, 0);
         }
         QVERIFY(QDir(TestEnv::Instance().DataFolder()).exists(QStringLiteral("histdata.dat")));
         m_frame.reset(); // the session ends without a close
@@ -775,6 +747,59 @@ private slots:
         QCOMPARE(m_frame->GetView()->geometry().top(), line + 20);
     }
 
+    void panelTextFromElsewhereIsLaidOut()
+    {
+        WriteProfileInt(kSettings, QStringLiteral("FontPoint"), 48);
+        StartFrame(QSize(900, 600));
+        CPanelDialogBar* panel = m_frame->GetPanelBar();
+        const int line = QFontMetrics(panel->m_fontPanel).height();
+        QCOMPARE(m_frame->GetView()->geometry().top(), line + 20);
+        // Not through the drill: only the panel's layout request tells the
+        // frame that the canvas has to move.
+        panel->SetText(QString(40, QChar(0x5C71)));
+        QVERIFY(panel->GetBarHeight() > 2 * line);
+        QTRY_COMPARE(m_frame->GetView()->geometry().top(), panel->GetBarHeight());
+        QCOMPARE(panel->height(), panel->GetBarHeight());
+    }
+
+    // The bar runs nothing itself: each control asks for its command, and
+    // only the frame carries commands out.
+    void barControlsAskForTheirCommands_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("command");
+        QTest::newRow("知ってる") << 1000 << 32771;
+        QTest::newRow("指定なし") << 1004 << 32775;
+        QTest::newRow("ネット") << 1005 << 32776;
+        QTest::newRow("count") << 1006 << 32777;
+        QTest::newRow("履歴") << 1007 << 32778;
+        QTest::newRow("次へ") << 1009 << 32780;
+        QTest::newRow("答え") << 1010 << 32781;
+        QTest::newRow("消去") << 1011 << 57632;
+        QTest::newRow("search bar") << 1012 << 32782;
+        QTest::newRow("options") << 1013 << 32783;
+        QTest::newRow("help") << 1014 << 57666;
+        QTest::newRow("swap") << 1015 << 32784;
+        QTest::newRow("cross, after its click") << 1016 << 57665;
+    }
+    void barControlsAskForTheirCommands()
+    {
+        QFETCH(int, id);
+        QFETCH(int, command);
+        CMainDialogBar bar;
+        bar.InitBar();
+        bar.show();
+        QSignalSpy asked(&bar, &CMainDialogBar::CommandRequested);
+        const int historyBefore = Dic()->GetHistoryCount();
+        auto* button = bar.findChild<QPushButton*>(QString::number(id));
+        button->setEnabled(true);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTRY_COMPARE(asked.size(), 1);
+        QCOMPARE(asked.at(0).at(0).toInt(), command);
+        QCOMPARE(Dic()->GetHistoryCount(), historyBefore);
+        QCOMPARE(Dic()->GetTodayCount(), 0);
+    }
+
     void placementRestored()
     {
         WriteProfileInt(QString(), QStringLiteral("WinLeft"), 40);
@@ -819,26 +844,6 @@ private slots:
         Press(Qt::Key_N);
         QCOMPARE(messages.Texts().size(), 2);
         CloseFrame();
-    }
-
-    void historyRecordWithoutItem()
-    {
-        // A record that names no item (a list that got shorter, say).
-        Dic()->EnsureLoaded();
-        Dic()->AddToHistory(2);
-        Dic()->m_history.append(CDictionary::CHistInfo{9999, 0});
-        Dic()->m_nHistPos = 1;
-        MessageRecorder messages;
-        StartFrame();
-        QVERIFY(!m_frame->GetCurrentItem());
-        Press(Qt::Key_A);
-        Press(Qt::Key_3);
-        Press(Qt::Key_B); // back to the real record
-        QCOMPARE(m_frame->GetCurrentItem(), Dic()->GetItem(2));
-        Press(Qt::Key_N); // forward passes over the empty record to a new question
-        QCOMPARE(Dic()->GetHistoryCount(), 3);
-        QCOMPARE(m_frame->GetCurrentItem(), Dic()->GetItem(Dic()->GetHistoryRecord(2).m_nIndex));
-        QVERIFY(messages.Texts().isEmpty());
     }
 };
 

@@ -1,9 +1,10 @@
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
+#include "common/ModalAnswerer.h"
+#include "common/StudyData.h"
 #include "common/TestEnv.h"
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CSpinButtonCtrl.h"
-#include "dialogs/MainWindowHooks.h"
 #include "platform/HelpService.h"
 #include "platform/Profile.h"
 #include "study/CDicFile.h"
@@ -46,9 +47,8 @@ class TestOptionDialog : public QObject {
 
 private:
     std::unique_ptr<COptionDialog> m_dialog;
-    int m_nModeBarCalls = 0;
-    int m_nSearchListCalls = 0;
-    int m_nTodayCountCalls = 0;
+    int m_nModesCleared = 0;
+    int m_nCountsCleared = 0;
 
     // Twenty items in the first list, the other five lists empty.
     static void UseLists()
@@ -90,6 +90,9 @@ private:
     COptionDialog* Open()
     {
         m_dialog = std::make_unique<COptionDialog>();
+        connect(m_dialog.get(), &COptionDialog::ModesCleared, this, [this] { ++m_nModesCleared; });
+        connect(m_dialog.get(), &COptionDialog::DictationCountsCleared, this,
+                [this] { ++m_nCountsCleared; });
         m_dialog->show();
         return m_dialog.get();
     }
@@ -122,15 +125,10 @@ private slots:
     void initTestCase()
     {
         COptionDialog::SetFontFamilySourceForTesting([] { return kReportedFamilies; });
-        MainWindowHooks& hooks = GetMainWindowHooks();
-        hooks.m_showCurrentModeOnBar = [this] { ++m_nModeBarCalls; };
-        hooks.m_repaintSearchList = [this] { ++m_nSearchListCalls; };
-        hooks.m_showTodayCount = [this] { ++m_nTodayCountCalls; };
     }
 
     void cleanupTestCase()
     {
-        GetMainWindowHooks() = MainWindowHooks();
         COptionDialog::SetFontFamilySourceForTesting(nullptr);
         CDictionary::SetWordListSource(nullptr);
         CDictionary::ResetInstanceForTesting();
@@ -138,11 +136,9 @@ private slots:
 
     void init()
     {
-        TestEnv::ClearSettings();
-        QDir(TestEnv::Instance().DataFolder()).removeRecursively();
-        CDictionary::ResetInstanceForTesting();
+        StudyData::Fresh();
         UseLists();
-        m_nModeBarCalls = m_nSearchListCalls = m_nTodayCountCalls = 0;
+        m_nModesCleared = m_nCountsCleared = 0;
     }
 
     void cleanup() { m_dialog.reset(); }
@@ -483,7 +479,7 @@ private slots:
         QCOMPARE(CountMode(Learned), 12);
         QVERIFY(Control<QCheckBox>(1020)->isChecked());
         QCOMPARE(Control<QComboBox>(1025)->currentIndex(), 2);
-        QCOMPARE(m_nModeBarCalls, 0);
+        QCOMPARE(m_nModesCleared, 0);
     }
 
     void clearingModes_data()
@@ -512,9 +508,8 @@ private slots:
         for (int k = 0; k < 4; ++k)
             QCOMPARE(CountMode(modes[k]), remaining.at(k));
         QCOMPARE(CDictionary::GetInstance()->GetTotalCount(), 9);
-        QCOMPARE(m_nModeBarCalls, 1);
-        QCOMPARE(m_nSearchListCalls, 1);
-        QCOMPARE(m_nTodayCountCalls, 0);
+        QCOMPARE(m_nModesCleared, 1);
+        QCOMPARE(m_nCountsCleared, 0);
 
         // Saved at once: a fresh load sees the cleared modes.
         CDictionary::ResetInstanceForTesting();
@@ -535,8 +530,8 @@ private slots:
         QCOMPARE(messages.Texts(), QStringList({kConfirmation}));
         QCOMPARE(dic->GetTotalCount(), 0);
         QCOMPARE(dic->GetTodayCount(), 0);
-        QCOMPARE(m_nTodayCountCalls, 1);
-        QCOMPARE(m_nModeBarCalls, 0);
+        QCOMPARE(m_nCountsCleared, 1);
+        QCOMPARE(m_nModesCleared, 0);
         QCOMPARE(CountMode(Learned), 12);
 
         CDictionary::ResetInstanceForTesting();
@@ -549,7 +544,7 @@ private slots:
         Open();
         ClickOk();
         QVERIFY(messages.Texts().isEmpty());
-        QCOMPARE(m_nModeBarCalls + m_nSearchListCalls + m_nTodayCountCalls, 0);
+        QCOMPARE(m_nModesCleared + m_nCountsCleared, 0);
         // Nothing was cleared, so nothing was written.
         QVERIFY(!QFile::exists(TestEnv::Instance().DataFolder() + QStringLiteral("dic1_std1.dat")));
     }
@@ -571,12 +566,9 @@ private slots:
     {
         Open();
         QString title;
-        QTimer::singleShot(0, this, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal) {
-                title = modal->windowTitle();
-                modal->close();
-            }
+        ModalAnswerer<> answerer([&](QDialog* modal) {
+            title = modal->windowTitle();
+            modal->close();
         });
         QTest::mouseClick(Control<QPushButton>(1031), Qt::LeftButton);
         QCOMPARE(title, QStringLiteral("バージョン情報"));

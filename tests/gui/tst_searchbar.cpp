@@ -1,5 +1,6 @@
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
+#include "common/ModalAnswerer.h"
 #include "common/TestEnv.h"
 #include "dialogs/CActionDialog.h"
 #include "dialogs/ItemActions.h"
@@ -448,7 +449,7 @@ private slots:
             QTest::mouseClick(m_bar->findChild<QPushButton*>(QStringLiteral("1044")),
                               Qt::LeftButton);
         } else {
-            QVERIFY(m_bar->OnCmdMsg(32790));
+            m_bar->ExecuteAction(); // key G, run by the frame
         }
         QCOMPARE(int(Item(0)->m_nMode), int(NoLearn));
         QCOMPARE(int(Item(1)->m_nMode), int(Unspec));
@@ -548,19 +549,14 @@ private slots:
         Search(QStringLiteral("kann"));
         ChooseAction(AskEachTime);
         SelectRow(2);
-        bool seen = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* dialog = qobject_cast<CActionDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            seen = true;
+        ModalAnswerer<CActionDialog> answerer([&](CActionDialog* dialog) {
             if (button.isEmpty())
                 dialog->reject();
             else
                 dialog->findChild<QPushButton*>(button)->click();
         });
         m_bar->ExecuteAction();
-        QVERIFY(seen);
+        QCOMPARE(answerer.Seen(), 1);
         QCOMPARE(int(Item(9)->m_nMode), mode);
         QCOMPARE(CDictionary::GetInstance()->GetHistoryCount(), 0);
     }

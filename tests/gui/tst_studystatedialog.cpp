@@ -1,4 +1,5 @@
 #include "common/FakeWordLists.h"
+#include "common/StudyData.h"
 #include "common/TestEnv.h"
 #include "dialogs/CChartListCtrl.h"
 #include "dialogs/CStudyStateDialog.h"
@@ -123,12 +124,7 @@ private slots:
         CDictionary::ResetInstanceForTesting();
     }
 
-    void init()
-    {
-        TestEnv::ClearSettings();
-        QDir(TestEnv::Instance().DataFolder()).removeRecursively();
-        CDictionary::ResetInstanceForTesting();
-    }
+    void init() { StudyData::Fresh(); }
 
     void cleanup() { m_dialog.reset(); }
 

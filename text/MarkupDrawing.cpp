@@ -1,4 +1,4 @@
-#include "mainwnd/MarkupDrawing.h"
+#include "text/MarkupDrawing.h"
 
 #include <QFontMetrics>
 #include <QPainter>

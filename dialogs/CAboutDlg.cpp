@@ -1,4 +1,4 @@
-#include "mainwnd/CAboutDlg.h"
+#include "dialogs/CAboutDlg.h"
 
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "platform/Profile.h"
+
+#include <QString>
+#include <climits>
+
+// Every setting the program reads or writes, with its section ("" is the
+// application key itself) and the default a missing value reads as. The
+// profile functions take an entry and still go to the store at every call:
+// nothing here holds a value.
+struct IntSetting {
+    const char16_t* m_section;
+    const char16_t* m_name;
+    int m_nDefault;
+};
+
+struct StringSetting {
+    const char16_t* m_section;
+    const char16_t* m_name;
+    const char16_t* m_default;
+};
+
+namespace Setting {
+
+// The learner's options.
+inline constexpr StringSetting FontFace{u"Settings", u"FontFace", u""};
+inline constexpr IntSetting FontPoint{u"Settings", u"FontPoint", 36};
+inline constexpr IntSetting HyogaiRed{u"Settings", u"HyogaiRed", 0};
+inline constexpr IntSetting StrokeWidth{u"Settings", u"StrokeWidth", 6};
+inline constexpr IntSetting ProbFreq{u"Settings", u"ProbFreq", 100};
+inline constexpr IntSetting PrefKanji{u"Settings", u"PrefKanji", 0};
+inline constexpr IntSetting QAMode{u"Settings", u"QAMode", 0};
+inline constexpr IntSetting NoUnspec{u"Settings", u"NoUnspec", 0};
+inline constexpr StringSetting SearchURL{u"Settings", u"SearchURL",
+                                         u"https://www.google.com/search?q="};
+inline constexpr IntSetting ClearHistory{u"Settings", u"ClearHistory", 0};
+
+// Window geometry and view state. INT_MIN leaves the choice to the window
+// system.
+inline constexpr IntSetting WinLeft{u"", u"WinLeft", INT_MIN};
+inline constexpr IntSetting WinTop{u"", u"WinTop", INT_MIN};
+inline constexpr IntSetting WinWidth{u"", u"WinWidth", INT_MIN};
+inline constexpr IntSetting WinHeight{u"", u"WinHeight", INT_MIN};
+inline constexpr IntSetting WinZoom{u"", u"WinZoom", 0};
+inline constexpr IntSetting MainRight{u"", u"MainRight", 1};
+inline constexpr IntSetting HistViewKnown{u"", u"HistViewKnown", 0};
+inline constexpr IntSetting HistViewLearned{u"", u"HistViewLearned", 0};
+inline constexpr IntSetting HistViewLearning{u"", u"HistViewLearning", 0};
+inline constexpr IntSetting HistViewNoLearn{u"", u"HistViewNoLearn", 0};
+inline constexpr IntSetting HistViewUnspec{u"", u"HistViewUnspec", 0};
+inline constexpr IntSetting HWinWidth{u"", u"HWinWidth", 0};
+inline constexpr IntSetting HWinHeight{u"", u"HWinHeight", 0};
+inline constexpr IntSetting HistoryAction{u"", u"HistoryAction", 0};
+inline constexpr IntSetting SearchAction{u"", u"SearchAction", 0};
+inline constexpr IntSetting SSDlgWidth{u"", u"SSDlgWidth", 0};
+inline constexpr IntSetting SSDlgHeight{u"", u"SSDlgHeight", 0};
+
+inline constexpr const IntSetting* kIntSettings[] = {
+    &FontPoint,       &HyogaiRed,        &StrokeWidth,     &ProbFreq,       &PrefKanji,
+    &QAMode,          &NoUnspec,         &ClearHistory,    &WinLeft,        &WinTop,
+    &WinWidth,        &WinHeight,        &WinZoom,         &MainRight,      &HistViewKnown,
+    &HistViewLearned, &HistViewLearning, &HistViewNoLearn, &HistViewUnspec, &HWinWidth,
+    &HWinHeight,      &HistoryAction,    &SearchAction,    &SSDlgWidth,     &SSDlgHeight,
+};
+inline constexpr const StringSetting* kStringSettings[] = {&FontFace, &SearchURL};
+
+} // namespace Setting
+
+inline int GetProfileInt(const IntSetting& setting)
+{
+    return GetProfileInt(QString::fromUtf16(setting.m_section), QString::fromUtf16(setting.m_name),
+                         setting.m_nDefault);
+}
+
+inline bool WriteProfileInt(const IntSetting& setting, int value)
+{
+    return WriteProfileInt(QString::fromUtf16(setting.m_section),
+                           QString::fromUtf16(setting.m_name), value);
+}
+
+inline QString GetProfileString(const StringSetting& setting)
+{
+    return GetProfileString(QString::fromUtf16(setting.m_section),
+                            QString::fromUtf16(setting.m_name),
+                            QString::fromUtf16(setting.m_default));
+}
+
+inline bool WriteProfileString(const StringSetting& setting, const QString& value)
+{
+    return WriteProfileString(QString::fromUtf16(setting.m_section),
+                              QString::fromUtf16(setting.m_name), value);
+}
