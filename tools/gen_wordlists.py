@@ -3,9 +3,11 @@
 
     python3 tools/gen_wordlists.py [--edict FILE] [--kanjidic FILE] [--out DIR]
 
-Reads Debian's edict and kanjidic packages (EUC-JP) and writes
-resources/wordlists/dic1_std1.txt ... dic2_std.txt. The same input files
-always give the same bytes: every choice is made over sorted data.
+Reads Debian's edict and kanjidic packages (EUC-JP) and the curated tables
+in tools/wordlists, and writes resources/wordlists/dic1_std1.txt ...
+dic2_std.txt and tools/wordlists/facts.tsv (what the dictionary says of each
+chosen item, for the test of the lists). The same input files always give
+the same bytes: every choice is made over sorted data.
 resources/wordlists/README.md explains what each list holds.
 """
 
@@ -16,6 +18,7 @@ import sys
 from collections import defaultdict
 
 EDICT = "/usr/share/edict/edict"
+TABLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "wordlists")
 KANJIDIC = "/usr/share/edict/kanjidic"
 
 # Not in JIS X 0208, so kanjidic lacks the forms printed in the table; these
@@ -31,6 +34,59 @@ LISTS = [
     ("dic1_std5.txt", 201, 232, 625),
     ("dic2_std.txt", 5, 100, 737),
 ]
+
+
+# ---- curated tables -----------------------------------------------------------
+
+def read_table(name, fields=1):
+    """The rows of a table in tools/wordlists: one entry a line, fields split
+    by TAB, a "#" line or an empty one ignored. A row has at least `fields`
+    fields; what follows them (a reason) is kept as the last field."""
+    rows = []
+    with open(os.path.join(TABLES, name), encoding="utf-8") as f:
+        for n, line in enumerate(f, start=1):
+            line = line.rstrip("\n")
+            if not line.strip() or line.startswith("#"):
+                continue
+            parts = line.split("\t")
+            if len(parts) < fields or any(not p for p in parts[:fields]):
+                sys.exit("%s:%d: expected %d fields" % (name, n, fields))
+            rows.append(parts)
+    return rows
+
+
+class Tables:
+    def __init__(self):
+        # nouns whose dictionary entry allows する but that nobody uses as a verb
+        self.not_verbs = {r[0] for r in read_table("suru_not_verbs.txt")}
+        # four-character entries that are plain compounds, set terms or jargon
+        self.not_idioms = {r[0] for r in read_table("not_idioms.txt")}
+        # four-character idioms reviewed as such, best known first
+        self.idioms = [r[0] for r in read_table("idioms.txt")]
+        # words that do not belong in a learning drill
+        rows = read_table("blocked.txt")
+        self.blocked = {r[0] for r in rows}
+        self.blocked_parts = [r[0] for r in rows if len(r) > 1 and r[1] == "part"]
+        # words dropped for a reason of their own (odd reading, curiosity...)
+        self.excluded = {r[0] for r in read_table("exclude.txt")}
+        # words usually written in kana, whatever the dictionary says
+        self.kana_usual = {r[0] for r in read_table("kana_usual.txt")}
+        # spellings less usual than another of the same word: rare, usual
+        self.spellings = {r[0]: r[1] for r in read_table("spellings.txt", 2)}
+        # the usual reading of a spelling read in several common ways
+        self.readings = {r[0]: r[1] for r in read_table("readings.txt", 2)}
+        # spelling alternatives worth showing: main, alternative
+        self.alt_words = {(r[0], r[1]) for r in read_table("alternatives.txt", 2)}
+        # reading alternatives worth showing: word, main reading, alternative
+        self.alt_readings = {(r[0], r[1], r[2]) for r in read_table("alt_readings.txt", 3)}
+        # words the dictionary does not mark common that a reader meets in
+        # newspapers and novels all the same (語彙, 聡明)
+        self.common = {r[0] for r in read_table("common.txt")}
+        # phrases that decide between words of the same reading
+        self.phrases = [(r[0], r[1]) for r in read_table("phrases.txt", 2)]
+
+    def is_blocked(self, word):
+        return word in self.blocked or any(b in word for b in self.blocked_parts)
 
 
 # ---- characters -------------------------------------------------------------
@@ -299,7 +355,7 @@ def line_usable(line):
 class Entry:
     """Spellings and readings of one dictionary entry."""
 
-    def __init__(self, lines):
+    def __init__(self, lines, tables):
         self.lines = sorted(lines, key=lambda l: l.order)
         self.common = any(l.common for l in self.lines)
         self.first_tags = set().union(*(l.first_tags for l in self.lines))
@@ -309,32 +365,50 @@ class Entry:
         main = min(self.lines, key=lambda l: (not l.common, "uk" in l.first_tags,
                                               -sum(map(is_ideograph, l.word)),
                                               -len(l.word), l.order))
+        # the tables know better where the dictionary's first common
+        # spelling or reading is not the usual one (唄う for 歌う, まいげつ
+        # for まいつき)
+        usual = tables.spellings.get(main.word)
+        usual_reading = tables.readings.get(usual or main.word)
+        for l in self.lines:
+            if (l.word == (usual or main.word) and (usual_reading is None or
+                                                     katakana_to_hiragana(l.reading) == usual_reading)):
+                main = l
+                break
         self.word = main.word
         self.reading = katakana_to_hiragana(main.reading)
-        alt_readings = []
+        # another reading or spelling is shown only where the tables say it
+        # is a common, accepted form of the same word in the same sense;
+        # the dictionary's variants are mostly rare or mean something else
+        self.alt_readings = []
+        self.alt_words = []
         for l in sorted(self.lines, key=lambda l: (not l.common, l.order)):
             r = katakana_to_hiragana(l.reading)
-            if (l.word == self.word and l.common and r != self.reading
-                    and r not in alt_readings):
-                alt_readings.append(r)
-        alt_words = []
-        # only spellings with other kanji are worth showing; okurigana
-        # variants of the main spelling would teach nothing
-        kanji = set(c for c in self.word if is_ideograph(c))
-        for l in sorted(self.lines, key=lambda l: (not l.common, l.order)):
-            if (l.word != self.word and katakana_to_hiragana(l.reading) == self.reading
-                    and l.word not in alt_words and len(l.word) == len(self.word)
-                    and any(is_ideograph(c) and c not in kanji for c in l.word)):
-                alt_words.append(l.word)
-        self.alt_readings = alt_readings[:1]
-        self.kana_usual = "uk" in main.first_tags
+            if (l.word == self.word and (self.word, self.reading, r) in tables.alt_readings
+                    and r not in self.alt_readings):
+                self.alt_readings.append(r)
+            if (r == self.reading and (self.word, l.word) in tables.alt_words
+                    and l.word not in self.alt_words):
+                self.alt_words.append(l.word)
+        self.kana_usual = "uk" in main.first_tags or self.word in tables.kana_usual
         self.ateji = bool(main.head_tags)
-        self.alt_words = alt_words[:1]
+        # the spellings of the entry written in the same way as the main one
+        # or as an alternative, and whether one of them has only table kanji
+        self.spellings = {l.word for l in self.lines}
+        self.common_spellings = {l.word for l in self.lines if l.common}
 
 
-def read_entries(lines):
+def read_entries(lines, tables):
+    # a spelling read in several ways is asked with its common reading only
+    # (荘厳 is そうごん, not the Buddhist しょうごん)
+    common_readings = defaultdict(set)
+    for line in lines:
+        if line.common:
+            common_readings[line.word].add(line.reading)
     by_key = defaultdict(list)
     for line in lines:
+        if line.word in common_readings and line.reading not in common_readings[line.word]:
+            continue
         if line_usable(line):
             by_key[line.key].append(line)
     entries = []
@@ -363,13 +437,13 @@ def read_entries(lines):
         for i, l in enumerate(group):
             parts[find(i)].append(l)
         for root in sorted(parts):
-            entries.append(Entry(parts[root]))
+            entries.append(Entry(parts[root], tables))
     return entries
 
 
 class Item:
     __slots__ = ("word", "reading", "plain", "kind", "common", "level", "kanji",
-                 "hyogai", "score")
+                 "hyogai", "score", "keys", "homophones", "facts")
 
     def __init__(self, word, reading, plain, kind, common):
         self.word = word          # as shown, with alternatives in parentheses
@@ -381,16 +455,29 @@ class Item:
         self.kanji = ""
         self.hyogai = False
         self.score = 0
+        # the words a learner would take this item for: its spellings, and
+        # the noun of a する-verb; no two items of the lists share one
+        self.keys = {plain}
+        self.homophones = []
+        self.facts = set()
 
     def line(self):
         return self.word + "\t" + self.reading
 
 
-def kind_of(entry):
+DOMAIN_TAGS = {"math", "comp", "med", "biol", "chem", "physics", "ling", "law", "Buddh",
+               "Shinto", "anat", "astron", "bot", "zool", "geol", "archit", "engr", "finc",
+               "mil", "music", "sumo", "shogi", "baseb", "mahj", "food", "sports", "econ",
+               "bus", "geom", "gramm", "MA", "Christn", "physiol", "pharm", "elec", "ent",
+               "mech", "min", "stat", "telec", "cards", "print", "phil", "psych", "genet",
+               "biochem", "chn", "ornith", "agric", "comp", "logic", "rail", "tradem"}
+
+
+def kind_of(entry, tables):
     word = entry.word
     tags = entry.first_tags
     kanji_count = sum(1 for c in word if is_kanji_like(c))
-    if "yoji" in tags and kanji_count == 4 and len(word) == 4:
+    if kanji_count == 4 and len(word) == 4 and ("yoji" in tags or word in tables.idioms):
         return "yoji"
     if "exp" in tags:
         # a set phrase: kanji, a particle, then more text, e.g. 鼻が高い
@@ -399,9 +486,11 @@ def kind_of(entry):
         return None
     if any(VERB_RE.match(t) for t in tags) or "adj-i" in tags:
         return "verb" if not is_kanji_like(word[-1]) else None
-    if "vs" in tags and is_kanji_like(word[-1]):
+    # a noun is asked as a する-verb only when its first sense is one, and
+    # not when the tables know it as a plain noun (交番, 笑顔)
+    if "vs" in tags and is_kanji_like(word[-1]) and word not in tables.not_verbs:
         return "suru"
-    if tags & {"n", "adj-na", "adj-no", "adv", "n-adv", "n-t", "adj-t", "adv-to"}:
+    if tags & {"n", "adj-na", "adj-no", "adv", "n-adv", "n-t", "adj-t", "adv-to", "vs"}:
         return "noun"
     return None
 
@@ -410,7 +499,147 @@ def make_item(entry, kind):
     suffix = "する" if kind == "suru" else ""
     word = entry.word + "".join("(" + w + ")" for w in entry.alt_words) + suffix
     reading = entry.reading + suffix + "".join("(" + r + suffix + ")" for r in entry.alt_readings)
-    return Item(word, reading, entry.word + suffix, kind, entry.common)
+    item = Item(word, reading, entry.word + suffix, kind, entry.common)
+    item.keys.add(entry.word)
+    item.keys.update(entry.alt_words)
+    # 値する is the verb of 値: the two are one word to the learner
+    if entry.word.endswith("する") and all(is_kanji_like(c) for c in entry.word[:-2]):
+        item.keys.add(entry.word[:-2])
+    return item
+
+
+def homophone_groups(lines):
+    """{reading: [(spellings of one common word, whether it is a する-noun)]}.
+    Lines with the same meaning and reading are one word; a word usually
+    written in kana does not compete with a written one."""
+    words = defaultdict(set)
+    vs = {}
+    for l in lines:
+        if not l.common or "uk" in l.first_tags or not has_kanji(l.word):
+            continue
+        key = (katakana_to_hiragana(l.reading), l.key)
+        words[key].add(l.word)
+        vs[key] = vs.get(key, False) or "vs" in l.first_tags
+    groups = defaultdict(list)
+    for (reading, meaning) in sorted(words):
+        groups[reading].append((frozenset(words[(reading, meaning)]), vs[(reading, meaning)]))
+    return groups
+
+
+def other_words(groups, item, spellings):
+    """The common words written otherwise that share the item's bare reading."""
+    reading = remove_parenthesized(item.reading)
+    suru = item.kind == "suru"
+    if suru:
+        reading = reading[:-2]
+    found = set()
+    for words, is_vs in groups.get(reading, ()):
+        if words & spellings or (suru and not is_vs):
+            continue
+        found.add(min(words))
+    return sorted(found)
+
+
+def build_candidates(entries, grader, tables, groups):
+    headwords = [e.word for e in entries]
+    # how many other headwords contain a word: a word that many compounds
+    # and phrases build on is known even when the dictionary does not mark it
+    pair_use = defaultdict(int)
+    for w in sorted(set(headwords)):
+        for i in range(len(w) - 1):
+            pair_use[w[i:i + 2]] += 1
+    common_words = {e.word for e in entries if e.common and not e.kana_usual}
+    # a spelling with table kanji only that is common for some entry: a word
+    # outside the table spelt so is not what list 5 is for
+    joyo_spellings = set()
+    for e in entries:
+        for w in e.common_spellings:
+            if not any(grader.is_hyogai(c) for c in w):
+                joyo_spellings.add(w)
+    items = []
+    seen = set()
+
+    def add(item, level):
+        if item.plain in seen or "<" in item.line():
+            return
+        if not aligns(item.word, item.reading):
+            return
+        seen.add(item.plain)
+        item.level = level
+        item.kanji = "".join(c for c in item.plain if is_ideograph(c))
+        item.hyogai = any(grader.is_hyogai(c) for c in item.plain)
+        items.append(item)
+
+    # nouns whose first sense is a する-verb, for the phrases of the table
+    # that end in one (詮索する)
+    verb_nouns = {e.word for e in entries if "vs" in e.first_tags}
+    for word, reading in tables.phrases:
+        item = Item(word, reading, word, "phrase", True)
+        item.facts.add("common")
+        if word.endswith("する") and word[:-2] in verb_nouns:
+            item.facts.add("verb")
+        add(item, grader.level(word))
+
+    for e in sorted(entries, key=lambda e: (not e.common, e.lines[0].order)):
+        kind = kind_of(e, tables)
+        if kind is None:
+            continue
+        if e.word in tables.excluded:
+            continue
+        if tables.is_blocked(e.word):
+            continue
+        if kind == "yoji" and e.word in tables.not_idioms:
+            continue
+        level = grader.level(e.word)
+        # words usually written in kana are not drilled in kanji, except
+        # common ones outside the table whose kanji newspapers print
+        # (綺麗, 箪笥), which is how a reader meets those kanji
+        if e.kana_usual and not (
+                level == 10 and e.common and not e.ateji and e.word not in tables.kana_usual
+                and all(is_ideograph(c) for c in e.word) and kind in ("noun", "suru")
+                and all(grader.frequency(c) <= 2500 for c in e.word)) and not (
+                level == 10 and e.word in tables.common and e.word not in tables.kana_usual):
+            continue
+        if not e.common and e.first_tags & DOMAIN_TAGS:
+            continue
+        if level == 10 and kind != "yoji" and e.common_spellings & joyo_spellings:
+            continue
+        if kind == "phrase" and not e.common:
+            m = re.match("^(.*?[\u4e00-\u9fff々])([" + PARTICLES + "])(.+)$", e.word)
+            if not m or len(e.word) > 9:
+                continue
+            head, tail = m.group(1), m.group(3)
+            if not (head in common_words or head.startswith("お") and head[1:] in common_words):
+                continue
+            if tail not in common_words:
+                continue
+        item = make_item(e, kind)
+        if kind == "phrase":
+            # a set phrase of common words (相槌を打つ) is as common as they are
+            item.facts.add("common")
+        common = e.common or e.word in tables.common
+        if common:
+            item.facts.add("common")
+        if e.kana_usual:
+            item.facts.add("kana")
+        if e.common_spellings & joyo_spellings and level == 10:
+            item.facts.add("table-spelling")
+        if kind == "suru":
+            item.facts.add("verb")
+        item.homophones = other_words(groups, item, e.spellings)
+        if common or kind == "phrase":
+            item.score = 0
+        else:
+            # an uncommon word is worth asking when others build on it
+            use = min((pair_use[item.plain[i:i + 2]] for i in range(len(item.plain) - 1)
+                       if all(is_kanji_like(c) for c in item.plain[i:i + 2])), default=0)
+            item.score = 2 if use >= 4 else 3
+        # a bare reading shared with another common word does not tell the
+        # learner what to write: such words come after the others
+        if item.homophones and kind not in ("phrase", "yoji"):
+            item.score += 1
+        add(item, level)
+    return items
 
 
 # ---- grading and choice -------------------------------------------------------
@@ -447,62 +676,11 @@ BAND_OF_LEVEL = {g: b for b, gs in BANDS.items() for g in gs}
 KIND_SHARE = {"noun": 0.45, "suru": 0.2, "verb": 0.2, "phrase": 0.15}
 
 
-def build_candidates(entries, grader):
-    headwords = [e.word for e in entries]
-    # how many other headwords contain a word: a word that many compounds
-    # and phrases build on is known even when the dictionary does not mark it
-    pair_use = defaultdict(int)
-    for w in sorted(set(headwords)):
-        for i in range(len(w) - 1):
-            pair_use[w[i:i + 2]] += 1
-    common_words = {e.word for e in entries if e.common and not e.kana_usual}
-    items = []
-    seen = set()
-    for e in sorted(entries, key=lambda e: (not e.common, e.lines[0].order)):
-        kind = kind_of(e)
-        if kind is None:
-            continue
-        level = grader.level(e.word)
-        if e.kana_usual:
-            # only common compounds of kanji outside the table, which the
-            # learner meets in print, e.g. 胡椒 or 箪笥
-            if not (e.common and level == 10 and not e.ateji and len(e.word) >= 2
-                    and all(is_ideograph(c) for c in e.word) and kind in ("noun", "suru")):
-                continue
-        if kind == "phrase" and not e.common:
-            m = re.match("^(.*?[\u4e00-\u9fff々])([" + PARTICLES + "])(.+)$", e.word)
-            if not m or len(e.word) > 9:
-                continue
-            head, tail = m.group(1), m.group(3)
-            if not (head in common_words or head.startswith("お") and head[1:] in common_words):
-                continue
-            if tail not in common_words:
-                continue
-        item = make_item(e, kind)
-        if item.plain in seen or "<" in item.line():
-            continue
-        if not aligns(item.word, item.reading):
-            continue
-        seen.add(item.plain)
-        item.level = level
-        item.kanji = "".join(c for c in item.plain if is_ideograph(c))
-        item.hyogai = any(grader.is_hyogai(c) for c in item.plain)
-        if e.common or kind == "phrase":
-            item.score = 0
-        else:
-            # an uncommon word is worth asking when others build on it
-            use = min((pair_use[item.plain[i:i + 2]] for i in range(len(item.kanji) - 1)
-                       if all(is_kanji_like(c) for c in item.plain[i:i + 2])), default=0)
-            item.score = 1 if use >= 4 else 2
-        items.append(item)
-    return items
-
-
 def quality(item):
     return (item.score, len(item.plain), item.reading, item.plain)
 
 
-def select_band(cands, quota, grader, cover):
+def select_band(cands, quota, grader, cover, taken_keys):
     """Chooses quota items so that every kanji of the band gets its words.
 
     The kanji of the band take turns, the most used first; each takes its
@@ -518,21 +696,32 @@ def select_band(cands, quota, grader, cover):
     order = sorted(by_kanji, key=lambda k: (grader.frequency(k), -len(by_kanji[k]), k))
     chosen = []
     taken = set()
+    covered = set()
     kind_count = defaultdict(int)
-    # with cover, a first turn in which every kanji gets a word, an uncommon
-    # one if need be; then turns among the common words, then the others
-    passes = [(0, False), (1, False), (2, False)]
+    # turns among the common words, then the common ones of a shared
+    # reading, then the others; with cover, first a turn in which every
+    # kanji gets a common word and one in which a kanji without one takes
+    # an uncommon word that others build on (a kanji with none at all is
+    # better left to the phrases than drilled with a curiosity)
+    passes = [(0, False), (1, False), (2, False), (3, False), (4, False)]
     if cover:
-        passes.insert(0, (2, True))
+        passes[0:0] = [(0, True), (2, True)]
     for tier, once in passes:
         while len(chosen) < quota:
             picked = 0
             for k in order:
                 if len(chosen) >= quota:
                     break
-                free = [i for i in by_kanji[k] if i.score <= tier and id(i) not in taken]
+                if once and k in covered:
+                    continue
+                free = [i for i in by_kanji[k] if i.score <= tier and id(i) not in taken
+                        and not i.keys & taken_keys]
                 if not free:
                     continue
+                # a common word of another kind beats an uncommon one of the
+                # kind the list lacks
+                best_score = min(i.score for i in free)
+                free = [i for i in free if i.score == best_score]
                 # the kind furthest behind its share that this kanji can give
                 kinds = {i.kind for i in free}
                 want = max(sorted(kinds), key=lambda k: KIND_SHARE[k] * (len(chosen) + 1)
@@ -540,7 +729,9 @@ def select_band(cands, quota, grader, cover):
                 best = next(i for i in free if i.kind == want)
                 kind_count[best.kind] += 1
                 chosen.append(best)
+                covered.update(best.kanji)
                 taken.add(id(best))
+                taken_keys.update(best.keys)
                 picked += 1
             if not picked or once:
                 break
@@ -549,19 +740,27 @@ def select_band(cands, quota, grader, cover):
     return chosen
 
 
-def select_yoji(cands, quota, grader, headwords, hyogai_share):
-    """Four-character compounds made of well-used kanji first, and among
-    those the idioms before the plain compounds of two words (政治工作);
-    a share of them with kanji outside the table, chosen the same way."""
+def select_yoji(cands, quota, grader, headwords, hyogai_share, idioms):
+    """The reviewed idioms in their order first; then four-character
+    compounds made of well-used kanji, and among those the idioms before the
+    plain compounds of two words (政治工作); a share of them with kanji
+    outside the table, chosen the same way."""
+    rank = {w: n for n, w in enumerate(idioms)}
+
     def key(item):
+        if item.plain in rank:
+            return (0, rank[item.plain])
         ranks = sorted((grader.frequency(c) for c in item.kanji), reverse=True)
         compound = item.plain[:2] in headwords and item.plain[2:] in headwords
-        return (item.score, ranks[0] // 500, compound, sum(ranks), item.reading, item.plain)
+        return (1, item.score, ranks[0] // 500, compound, sum(ranks), item.reading, item.plain)
 
     ranked = sorted(cands, key=key)
+    # the share outside the table comes from the reviewed idioms; a plain
+    # compound is no better for having a rare kanji
     want_hyogai = int(quota * hyogai_share)
-    hyogai = [i for i in ranked if i.hyogai][:want_hyogai]
-    rest = [i for i in ranked if not i.hyogai][:quota - len(hyogai)]
+    hyogai = [i for i in ranked if i.hyogai and i.plain in rank][:want_hyogai]
+    taken = {id(i) for i in hyogai}
+    rest = [i for i in ranked if id(i) not in taken][:quota - len(hyogai)]
     if len(hyogai) + len(rest) < quota:
         sys.exit("too few four-character compounds")
     return hyogai + rest
@@ -584,6 +783,22 @@ def group_lines(items, first_group, last_group):
     return "".join(line + "\r\n" for line in out)
 
 
+def write_facts(chosen):
+    """What the dictionary says about each chosen item, for the test of the
+    lists, which runs where the dictionary is not installed."""
+    out = ["# generated by tools/gen_wordlists.py; do not edit",
+           "# word\treading\tfacts (common: the dictionary marks the word common;"
+           " verb: its first sense is a する-verb; kana: usually written in kana;"
+           " table-spelling: also commonly written with table kanji only)\tcommon words of the same bare reading"]
+    for band in sorted(chosen):
+        for item in sorted(chosen[band], key=lambda i: (i.reading, i.word)):
+            out.append("%s\t%s\t%s\t%s" % (item.word, item.reading,
+                                           ",".join(sorted(item.facts)) or "-",
+                                           ",".join(item.homophones) or "-"))
+    with open(os.path.join(TABLES, "facts.tsv"), "w", encoding="utf-8") as f:
+        f.write("\n".join(out) + "\n")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     here = os.path.dirname(os.path.abspath(__file__))
@@ -593,8 +808,9 @@ def main():
     args = parser.parse_args()
 
     grader = Grader(read_kanjidic(args.kanjidic))
+    tables = Tables()
     lines = read_edict(args.edict)
-    cands = build_candidates(read_entries(lines), grader)
+    cands = build_candidates(read_entries(lines, tables), grader, tables, homophone_groups(lines))
     by_band = defaultdict(list)
     for item in cands:
         band = 6 if item.kind == "yoji" else BAND_OF_LEVEL.get(item.level)
@@ -602,11 +818,15 @@ def main():
             by_band[band].append(item)
 
     chosen = {}
+    taken_keys = set()
     for band in range(1, 6):
         # the kanji outside the table are too many to cover; their list takes
         # the best known words instead
-        chosen[band] = select_band(by_band[band], LISTS[band - 1][3], grader, cover=band < 5)
-    chosen[6] = select_yoji(by_band[6], LISTS[5][3], grader, {l.word for l in lines}, 0.15)
+        chosen[band] = select_band(by_band[band], LISTS[band - 1][3], grader, band < 5,
+                                   taken_keys)
+    chosen[6] = select_yoji(by_band[6], LISTS[5][3], grader, {l.word for l in lines}, 0.15,
+                            tables.idioms)
+    write_facts(chosen)
 
     total = hyogai = 0
     for band, (name, first, last, count) in enumerate(LISTS, start=1):

@@ -5,6 +5,9 @@
 #include "text/HyogaiMarkup.h"
 #include "text/KanaConversion.h"
 
+#include <QDir>
+#include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
@@ -27,6 +30,94 @@ class TestWordLists : public QObject {
 
     // the item lines of every list, in list order
     QList<Item> m_items;
+
+    // What the dictionary says about an item, written by the generator
+    // beside the lists (the dictionary itself is not installed where the
+    // tests run).
+    struct Facts {
+        QStringList m_flags;
+        QStringList m_homophones;
+    };
+    QHash<QString, Facts> m_facts;
+
+    static QString TablePath(const QString& name)
+    {
+        return QStringLiteral(VELMARIK_SOURCE_DIR "/tools/wordlists/") + name;
+    }
+
+    // The rows of a curated table: fields split by TAB, "#" lines and empty
+    // ones left out.
+    static QList<QStringList> ReadTable(const QString& path)
+    {
+        QList<QStringList> rows;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return rows;
+        const QString text = QString::fromUtf8(file.readAll());
+        for (const QString& line : text.split(u'\n')) {
+            if (line.trimmed().isEmpty() || line.startsWith(u'#'))
+                continue;
+            rows.append(line.split(u'\t'));
+        }
+        return rows;
+    }
+
+    static QSet<QString> FirstFields(const QList<QStringList>& rows)
+    {
+        QSet<QString> set;
+        for (const QStringList& row : rows)
+            set.insert(row.first());
+        return set;
+    }
+
+    // The measured faults of earlier lists, kept outside the repository;
+    // absent in a clean clone, where the copies in the tables stand in.
+    static QList<QStringList> SharedTable(const QString& name)
+    {
+        return ReadTable(QStringLiteral(VELMARIK_SOURCE_DIR "/../shared/wordlists/") + name);
+    }
+
+    static QString Plain(const QString& word) { return RemoveParenthesized(word); }
+
+    // "青い(蒼い)" gives {"蒼い"}
+    static QStringList Alternatives(const QString& text)
+    {
+        static const QRegularExpression alt(QStringLiteral("\\(([^()]+)\\)"));
+        QStringList found;
+        for (auto it = alt.globalMatch(text); it.hasNext();)
+            found.append(it.next().captured(1));
+        return found;
+    }
+
+    // The noun of a noun+する item ("哀願する" gives "哀願"), else empty;
+    // verbs such as 愛する end in する after a single kanji and count too,
+    // phrases such as 一線を画する do not.
+    static QString SuruNoun(const QString& word)
+    {
+        const QString plain = Plain(word);
+        if (plain.size() < 3 || !plain.endsWith(QStringLiteral("する")))
+            return {};
+        const QString noun = plain.chopped(2);
+        return std::all_of(noun.begin(), noun.end(), IsKanjiLike) ? noun : QString();
+    }
+
+    // A short phrase as dictation tests set it: two stretches of kanji
+    // joined by a particle or by the ending of the first word (手紙を書く,
+    // 暑い夏, 静かな夜), as opposed to a compound verb such as 取り扱う.
+    static bool IsPhrase(const QString& word)
+    {
+        static const QRegularExpression phrase(QStringLiteral(
+            "[\\x{4E00}-\\x{9FFF}々][ぁ-ん]*[をがにでとへのもはいくな][\\x{4E00}-\\x{9FFF}々]"));
+        return phrase.match(Plain(word)).hasMatch();
+    }
+
+    const Facts* FactsOf(const Item& item) const
+    {
+        const auto it = m_facts.constFind(item.m_strWord + u'\t' + item.m_strReading);
+        return it == m_facts.constEnd() ? nullptr : &*it;
+    }
+
+    static QString Line(const Item& item) { return item.m_strWord + u'\t' + item.m_strReading; }
 
     static int ListNumber(int resourceId) { return resourceId - 500; }
 
@@ -124,6 +215,374 @@ private slots:
                         {line.left(tab), line.mid(tab + 1), ListNumber(info.m_nResourceId)});
             }
         }
+        const QList<QStringList> facts = ReadTable(TablePath(QStringLiteral("facts.tsv")));
+        for (const QStringList& row : facts) {
+            QVERIFY2(row.size() == 4, qPrintable(row.join(u'|')));
+            Facts f;
+            if (row.at(2) != u"-")
+                f.m_flags = row.at(2).split(u',');
+            if (row.at(3) != u"-")
+                f.m_homophones = row.at(3).split(u',');
+            m_facts.insert(row.at(0) + u'\t' + row.at(1), f);
+        }
+    }
+
+    // Every figure below rests on the facts; facts written for other lists
+    // would make them meaningless.
+    void factsCoverEveryItem()
+    {
+        int missing = 0;
+        QString example;
+        for (const Item& item : std::as_const(m_items)) {
+            if (!FactsOf(item)) {
+                ++missing;
+                example = Line(item);
+            }
+        }
+        QVERIFY2(missing == 0,
+                 qPrintable(
+                     QStringLiteral("%1 items without facts, e.g. %2").arg(missing).arg(example)));
+        QCOMPARE(m_facts.size(), m_items.size());
+    }
+
+    // A noun+する item must be a verb people use: not one of the nouns known
+    // as plain nouns, and one whose first dictionary sense is a する-verb.
+    void noInventedVerbs()
+    {
+        QSet<QString> notVerbs =
+            FirstFields(ReadTable(TablePath(QStringLiteral("suru_not_verbs.txt"))));
+        for (const QStringList& row : SharedTable(QStringLiteral("suru_not_verbs.tsv"))) {
+            const QString noun = SuruNoun(row.first());
+            if (!noun.isEmpty())
+                notVerbs.insert(noun);
+        }
+        QVERIFY(notVerbs.contains(QStringLiteral("交番")));
+        int verbs = 0;
+        QStringList invented;
+        for (const Item& item : std::as_const(m_items)) {
+            const QString noun = SuruNoun(item.m_strWord);
+            if (noun.isEmpty())
+                continue;
+            ++verbs;
+            const Facts* facts = FactsOf(item);
+            // a single kanji with する (愛する, 害する) is a verb of its own
+            const bool dictionaryVerb =
+                noun.size() == 1 || (facts && facts->m_flags.contains(u"verb"));
+            if (notVerbs.contains(noun) || !dictionaryVerb)
+                invented.append(item.m_strWord);
+        }
+        qInfo("noun+する items: %d, invented: %lld %s", verbs, qlonglong(invented.size()),
+              qPrintable(invented.mid(0, 10).join(u' ')));
+        QVERIFY(verbs > 0);
+        QVERIFY2(invented.isEmpty(), qPrintable(invented.join(u' ')));
+    }
+
+    // List 6 asks four-character idioms; plain compounds, set terms and
+    // jargon (意識不明, 黒物家電) have no place there.
+    void listSixIdioms()
+    {
+        QSet<QString> notIdioms =
+            FirstFields(ReadTable(TablePath(QStringLiteral("not_idioms.txt"))));
+        notIdioms.unite(FirstFields(SharedTable(QStringLiteral("list6_not_idioms.tsv"))));
+        QVERIFY(notIdioms.contains(QStringLiteral("意識不明")));
+        const QSet<QString> idioms =
+            FirstFields(ReadTable(TablePath(QStringLiteral("idioms.txt"))));
+        // a reviewer cannot have judged one entry both ways
+        QSet<QString> both = idioms;
+        both.intersect(notIdioms);
+        QVERIFY2(both.isEmpty(), qPrintable(QStringList(both.values()).join(u' ')));
+        int items = 0;
+        QStringList compounds;
+        QStringList unreviewed;
+        for (const Item& item : std::as_const(m_items)) {
+            if (item.m_nList != 6)
+                continue;
+            ++items;
+            const QString word = Plain(item.m_strWord);
+            if (notIdioms.contains(word))
+                compounds.append(word);
+            else if (!idioms.contains(word))
+                unreviewed.append(word);
+        }
+        qInfo("list 6: %d items, %lld known plain compounds, %lld not among the reviewed idioms "
+              "(%.1f%%)",
+              items, qlonglong(compounds.size()), qlonglong(unreviewed.size()),
+              100.0 * (compounds.size() + unreviewed.size()) / items);
+        QVERIFY2(compounds.isEmpty(), qPrintable(compounds.join(u' ')));
+        QVERIFY2((compounds.size() + unreviewed.size()) * 100 <= items * 5,
+                 qPrintable(unreviewed.mid(0, 20).join(u' ')));
+    }
+
+    // The question shows the reading only: a reading that is also another
+    // common word written differently leaves the learner guessing.
+    void homophones()
+    {
+        int shared = 0;
+        QStringList examples;
+        for (const Item& item : std::as_const(m_items)) {
+            const Facts* facts = FactsOf(item);
+            QVERIFY(facts);
+            QStringList others = facts->m_homophones;
+            for (const QString& alt : Alternatives(item.m_strWord))
+                others.removeAll(alt);
+            others.removeAll(Plain(item.m_strWord));
+            if (!others.isEmpty()) {
+                ++shared;
+                if (examples.size() < 8)
+                    examples.append(Plain(item.m_strWord) + u'/' + others.join(u'/'));
+            }
+        }
+        qInfo("items whose bare reading is another common word: %d of %lld (%.1f%%), e.g. %s",
+              shared, qlonglong(m_items.size()), 100.0 * shared / m_items.size(),
+              qPrintable(examples.join(u' ')));
+        QVERIFY(shared * 10 <= m_items.size());
+    }
+
+    // Pairs that must never stand as main and alternative: the alternative is
+    // the more usual spelling, or the two are different words.
+    void alternatives_data()
+    {
+        QTest::addColumn<QString>("main");
+        QTest::addColumn<QString>("alternative");
+        QTest::newRow("紅い is rarer than 赤い") << u"紅い"_qs << u"赤い"_qs;
+        QTest::newRow("唄う is rarer than 歌う") << u"唄う"_qs << u"歌う"_qs;
+        QTest::newRow("逢う is rarer than 会う") << u"逢う"_qs << u"会う"_qs;
+        QTest::newRow("確乎 is rarer than 確固") << u"確乎"_qs << u"確固"_qs;
+        QTest::newRow("叔父 and 伯父 are two uncles") << u"叔父"_qs << u"伯父"_qs;
+        QTest::newRow("開く and 空く differ") << u"開く"_qs << u"空く"_qs;
+        QTest::newRow("老ける and 化ける differ") << u"老ける"_qs << u"化ける"_qs;
+    }
+
+    void alternatives()
+    {
+        QFETCH(QString, main);
+        QFETCH(QString, alternative);
+        QSet<QString> allowed;
+        for (const QStringList& row : ReadTable(TablePath(QStringLiteral("alternatives.txt"))))
+            allowed.insert(row.value(0) + u'(' + row.value(1) + u')');
+        QSet<QString> allowedReadings;
+        for (const QStringList& row : ReadTable(TablePath(QStringLiteral("alt_readings.txt"))))
+            allowedReadings.insert(row.value(0) + u'\t' + row.value(1) + u'(' + row.value(2) +
+                                   u')');
+        QVERIFY(!allowed.contains(main + u'(' + alternative + u')'));
+        int words = 0;
+        int readings = 0;
+        for (const Item& item : std::as_const(m_items)) {
+            const QString plain = Plain(item.m_strWord);
+            const QStringList alts = Alternatives(item.m_strWord);
+            QVERIFY2(!(plain.startsWith(main) && alts.contains(alternative)),
+                     qPrintable(item.m_strWord));
+            // an alternative stands right after the main spelling, and only
+            // one the tables accept as a common spelling of the same word
+            for (const QString& alt : alts) {
+                ++words;
+                const QString stem = plain.endsWith(QStringLiteral("する")) &&
+                                             item.m_strWord.endsWith(QStringLiteral(")する"))
+                                         ? plain.chopped(2)
+                                         : plain;
+                QVERIFY2(allowed.contains(stem + u'(' + alt + u')'), qPrintable(item.m_strWord));
+            }
+            if (item.m_strReading.contains(u'(')) {
+                ++readings;
+                // a する-verb shows the noun's alternative reading with する
+                static const QRegularExpression suru(QStringLiteral("^(.+)する\\((.+)する\\)$"));
+                const QRegularExpressionMatch m = suru.match(item.m_strReading);
+                const QString key =
+                    plain.endsWith(QStringLiteral("する")) && m.hasMatch()
+                        ? plain.chopped(2) + u'\t' + m.captured(1) + u'(' + m.captured(2) + u')'
+                        : plain + u'\t' + item.m_strReading;
+                QVERIFY2(allowedReadings.contains(key), qPrintable(Line(item)));
+            }
+        }
+        qInfo("alternative spellings: %d, alternative readings: %d, all from the tables", words,
+              readings);
+    }
+
+    // A word is asked in its usual spelling, never in one the tables know as
+    // rarer than another (唄う for 歌う, 紅い for 赤い).
+    void usualSpellings()
+    {
+        QHash<QString, QString> rarer;
+        for (const QStringList& row : ReadTable(TablePath(QStringLiteral("spellings.txt"))))
+            rarer.insert(row.value(0), row.value(1));
+        QCOMPARE(rarer.value(QStringLiteral("唄う")), QStringLiteral("歌う"));
+        int found = 0;
+        for (const Item& item : std::as_const(m_items)) {
+            const QString noun = SuruNoun(item.m_strWord);
+            const QString word = noun.isEmpty() ? Plain(item.m_strWord) : noun;
+            if (rarer.contains(word)) {
+                ++found;
+                qInfo("rarer spelling asked: %s (usually %s)", qPrintable(Line(item)),
+                      qPrintable(rarer.value(word)));
+            }
+        }
+        qInfo("items in a spelling rarer than the usual one: %d", found);
+        QCOMPARE(found, 0);
+    }
+
+    // Lists 1 to 4 drill common words (the phrases built of them aside); list
+    // 5 the words outside the table a reader meets in print.
+    void commonWords_data()
+    {
+        QTest::addColumn<int>("list");
+        QTest::addColumn<int>("minimumPercent");
+        QTest::newRow("dic1_std1") << 1 << 95;
+        QTest::newRow("dic1_std2") << 2 << 95;
+        QTest::newRow("dic1_std3") << 3 << 95;
+        QTest::newRow("dic1_std4") << 4 << 95;
+        QTest::newRow("dic1_std5") << 5 << 80;
+    }
+
+    void commonWords()
+    {
+        QFETCH(int, list);
+        QFETCH(int, minimumPercent);
+        int counted = 0;
+        int common = 0;
+        QStringList rare;
+        for (const Item& item : std::as_const(m_items)) {
+            if (item.m_nList != list || (list < 5 && IsPhrase(item.m_strWord)))
+                continue;
+            ++counted;
+            const Facts* facts = FactsOf(item);
+            QVERIFY(facts);
+            if (facts->m_flags.contains(u"common"))
+                ++common;
+            else if (rare.size() < 10)
+                rare.append(Plain(item.m_strWord));
+            // a word outside the table that is usually written with table
+            // kanji belongs to the lists of the table
+            QVERIFY2(!facts->m_flags.contains(u"table-spelling"), qPrintable(item.m_strWord));
+        }
+        qInfo("list %d: common words %d of %d (%.1f%%), not common e.g. %s", list, common, counted,
+              100.0 * common / counted, qPrintable(rare.join(u' ')));
+        QVERIFY(counted > 0);
+        QVERIFY(common * 100 >= counted * minimumPercent);
+    }
+
+    // Dictation tests set a share of short phrases with okurigana (手紙を
+    // 書く); so does every list of single words.
+    void phraseShare_data()
+    {
+        QTest::addColumn<int>("list");
+        for (int list = 1; list <= 5; ++list)
+            QTest::newRow(qPrintable(QStringLiteral("list %1").arg(list))) << list;
+    }
+
+    void phraseShare()
+    {
+        QFETCH(int, list);
+        int items = 0;
+        int phrases = 0;
+        for (const Item& item : std::as_const(m_items)) {
+            if (item.m_nList != list)
+                continue;
+            ++items;
+            if (IsPhrase(item.m_strWord))
+                ++phrases;
+        }
+        qInfo("list %d: phrases %d of %d (%.1f%%)", list, phrases, items, 100.0 * phrases / items);
+        QVERIFY(phrases * 100 >= items * 10);
+        QVERIFY(phrases * 100 <= items * 25);
+    }
+
+    // Words usually written in kana teach a spelling nobody uses; lists 1
+    // to 4 ask none. (List 5 may ask a kanji spelling newspapers print.)
+    void noKanaWords()
+    {
+        const QSet<QString> kana =
+            FirstFields(ReadTable(TablePath(QStringLiteral("kana_usual.txt"))));
+        QVERIFY(kana.contains(QStringLiteral("海老")));
+        int found = 0;
+        for (const Item& item : std::as_const(m_items)) {
+            const Facts* facts = FactsOf(item);
+            QVERIFY(facts);
+            if (kana.contains(Plain(item.m_strWord)) ||
+                (item.m_nList <= 4 && facts->m_flags.contains(u"kana"))) {
+                ++found;
+                qInfo("usually written in kana: %s", qPrintable(Line(item)));
+            }
+        }
+        qInfo("kana-usual words in lists 1 to 4: %d", found);
+        QCOMPARE(found, 0);
+    }
+
+    // Items that must not come back: rare readings where the spelling has a
+    // common one, and terms that have no place in a learning drill.
+    void absent_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("reading");
+        QTest::newRow("上田 is うえだ") << u"上田"_qs << u"じょうでん"_qs;
+        QTest::newRow("荘厳 is そうごん") << u"荘厳"_qs << u"しょうごん"_qs;
+        QTest::newRow("臼歯 is きゅうし") << u"臼歯"_qs << u"うすば"_qs;
+        QTest::newRow("blind, said as an insult") << QString() << u"めくら"_qs;
+        QTest::newRow("気違い沙汰") << u"気違い沙汰"_qs << QString();
+        QTest::newRow("淫売") << u"淫売"_qs << QString();
+        QTest::newRow("売春する") << u"売春する"_qs << QString();
+        QTest::newRow("強姦する") << u"強姦する"_qs << QString();
+    }
+
+    void absent()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, reading);
+        for (const Item& item : std::as_const(m_items)) {
+            const bool wordMatches = word.isEmpty() || Plain(item.m_strWord) == word;
+            const bool readingMatches = reading.isEmpty() || Plain(item.m_strReading) == reading;
+            QVERIFY2(!(wordMatches && readingMatches), qPrintable(Line(item)));
+        }
+    }
+
+    void noBlockedTerms()
+    {
+        QSet<QString> whole;
+        QStringList parts;
+        for (const QStringList& row : ReadTable(TablePath(QStringLiteral("blocked.txt")))) {
+            whole.insert(row.first());
+            if (row.value(1) == u"part")
+                parts.append(row.first());
+        }
+        QVERIFY(whole.contains(QStringLiteral("強姦")));
+        int found = 0;
+        for (const Item& item : std::as_const(m_items)) {
+            const QString plain = Plain(item.m_strWord);
+            const QString noun = SuruNoun(item.m_strWord);
+            bool blocked = whole.contains(plain) || (!noun.isEmpty() && whole.contains(noun));
+            for (const QString& part : std::as_const(parts))
+                blocked = blocked || plain.contains(part);
+            if (blocked) {
+                ++found;
+                qInfo("blocked: %s", qPrintable(Line(item)));
+            }
+        }
+        qInfo("discriminatory or sexual terms: %d", found);
+        QCOMPARE(found, 0);
+    }
+
+    // One word is asked once: not in two lists, not as a word and as its
+    // する-form, not as a main spelling where another item shows it as an
+    // alternative.
+    void noDuplicateWords()
+    {
+        QHash<QString, QString> owner;
+        QStringList duplicates;
+        const auto claim = [&](const QString& key, const QString& line) {
+            const auto it = owner.constFind(key);
+            if (it != owner.constEnd() && *it != line)
+                duplicates.append(*it + QStringLiteral(" / ") + line);
+            else
+                owner.insert(key, line);
+        };
+        for (const Item& item : std::as_const(m_items)) {
+            const QString line = Line(item);
+            const QString noun = SuruNoun(item.m_strWord);
+            claim(noun.isEmpty() ? Plain(item.m_strWord) : noun, line);
+            for (const QString& alt : Alternatives(item.m_strWord))
+                claim(alt.endsWith(QStringLiteral("する")) ? alt.chopped(2) : alt, line);
+        }
+        qInfo("duplicate words: %lld", qlonglong(duplicates.size()));
+        QVERIFY2(duplicates.isEmpty(), qPrintable(duplicates.mid(0, 10).join(u", ")));
     }
 
     void format_data()
@@ -312,7 +771,7 @@ private slots:
         qInfo("distinct kanji over all words: %lld, of them %lld of the 2136 of the table",
               qlonglong(kanji.size()), qlonglong(joyo.size()));
         // the lists are meant to drill nearly every kanji of the table
-        QVERIFY(joyo.size() >= 2100);
+        QVERIFY(joyo.size() * 100 >= 2136 * 99);
         QVERIFY(kanji.size() > joyo.size());
     }
 };
