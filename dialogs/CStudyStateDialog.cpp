@@ -5,6 +5,7 @@
 #include "platform/Bitmaps.h"
 #include "platform/Clock.h"
 #include "platform/DialogUnits.h"
+#include "platform/ScreenFit.h"
 #include "platform/Settings.h"
 #include "study/CDictionary.h"
 
@@ -51,8 +52,10 @@ void CStudyStateDialog::OnInitDialog()
     const QSize current = OuterSize();
     const int width = GetProfileInt(Setting::SSDlgWidth);
     const int height = GetProfileInt(Setting::SSDlgHeight);
-    if (width > 0 && QSize(width, height) != current)
-        resize(QSize(width, height) - m_frameExtra);
+    const QSize stored =
+        FitSizeToScreens(QSize(width, height), minimumSize() + m_frameExtra, current);
+    if (width > 0 && stored != current)
+        resize(stored - m_frameExtra);
     // The layout runs once even when the size stays.
     Layout();
 

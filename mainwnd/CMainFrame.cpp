@@ -13,8 +13,10 @@
 #include "platform/Bitmaps.h"
 #include "platform/HelpService.h"
 #include "platform/MessageBox.h"
+#include "platform/ScreenFit.h"
 #include "platform/Settings.h"
 #include "study/CItem.h"
+#include "study/CPeriodicSave.h"
 #include "study/ModeTable.h"
 #include "text/CSearchDialogBar.h"
 #include "text/CSearchListBox.h"
@@ -27,6 +29,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSessionManager>
+#include <QWindow>
 #include <climits>
 
 namespace {
@@ -124,16 +127,14 @@ void CMainFrame::RestorePlacement()
     const int height = GetProfileInt(Setting::WinHeight);
     // INT_MIN leaves the choice to the platform: an unset left edge leaves
     // the position to the window system, an unset width the size.
-    if (width == INT_MIN || height == INT_MIN) {
-        QSize size(900, 680);
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            size = size.boundedTo(screen->availableSize() * 9 / 10);
-        resize(size);
-    } else {
-        resize(qMax(width, 1), qMax(height, 1));
-    }
+    QSize size(900, 680);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableSize() * 9 / 10);
+    if (width != INT_MIN && height != INT_MIN)
+        size = FitSizeToScreens(QSize(width, height), minimumSize(), size);
+    resize(size);
     if (left != INT_MIN && top != INT_MIN)
-        move(left, top);
+        move(FitPositionToScreens(QPoint(left, top), size));
 }
 
 bool CMainFrame::Create()
@@ -179,6 +180,7 @@ bool CMainFrame::Create()
     RecalcLayout();
 
     m_session.Start();
+    new CPeriodicSave(this);
     return true;
 }
 
@@ -354,6 +356,14 @@ int CMainFrame::TranslateAccelerator(const QKeyEvent* event) const
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    // A close request that reaches the window while a modal dialog runs
+    // (the mode prompt of a close among them) would end the program from
+    // inside the dialog, without the exit save: it is dropped.
+    if (event->type() == QEvent::Close && watched == static_cast<QObject*>(windowHandle()) &&
+        QApplication::activeModalWidget()) {
+        event->ignore();
+        return true;
+    }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return QWidget::eventFilter(watched, event);
     auto* target = static_cast<QWidget*>(watched);
@@ -581,7 +591,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (PromptForMode()) {
+    if (QApplication::activeModalWidget() || PromptForMode()) {
         event->ignore();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
+#include "platform/SaveFile.h"
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QtEndian>
 
@@ -270,27 +270,6 @@ QByteArray HistoryFileContent(const HistoryFile& history)
         AppendValue<qint32>(content, record.m_bAnswered);
     }
     return content;
-}
-
-// As the other state files: the content replaces the old file only when all
-// of it was written.
-bool WriteWholeFile(const QString& path, const QByteArray& content, FileFailure& failure)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        failure = FileFailure::FromDevice(file);
-        return false;
-    }
-    if (file.write(content) != content.size() || !file.flush() || file.size() != content.size()) {
-        failure = FileFailure::FromDevice(file);
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        failure = FileFailure::FromDevice(file);
-        return false;
-    }
-    return true;
 }
 
 // Puts a file in another's place in one step: at no moment is the target

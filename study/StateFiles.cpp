@@ -4,13 +4,15 @@
 #include "platform/Clock.h"
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
+#include "platform/SaveFile.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
 #include "study/ListMigration.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QtEndian>
 
@@ -65,30 +67,6 @@ void AppendValue(QByteArray& out, T value)
     out.append(bytes, sizeof(T));
 }
 
-// Writes the whole content to a temporary file and puts it in place only
-// when all of it was written, so a failed save never leaves a broken file.
-bool WriteWholeFile(const QString& path, const QByteArray& content, FileFailure& failure)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        failure = FileFailure::FromDevice(file);
-        return false;
-    }
-    // commit() alone does not notice a write that the system cut short (a
-    // full disk, a file-size limit), so the flushed size is checked first.
-    if (file.write(content) != content.size() || !file.flush() ||
-        file.size() != content.size()) {
-        failure = FileFailure::FromDevice(file);
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        failure = FileFailure::FromDevice(file);
-        return false;
-    }
-    return true;
-}
-
 // Splits at every CR LF; text after the last one is not a line.
 QStringList SplitLines(const QString& text)
 {
@@ -102,6 +80,29 @@ QStringList SplitLines(const QString& text)
         start = end + 2;
     }
     return lines;
+}
+
+// A save killed before its commit leaves its temporary file, named after
+// the state file and six random letters. No save runs while the
+// files are loaded, so any such file is a leftover; nothing else in the
+// folder is touched.
+void RemoveStaleSaveFiles(const QString& folder)
+{
+    // The word lists' signature file is saved the same way.
+    QStringList names{kMiscFileName, kHistoryFileName, QStringLiteral("wordlists.sig")};
+    for (const WordListInfo& info : kWordLists)
+        names << QString::fromLatin1(info.m_pszName) + QStringLiteral(".dat");
+    const QDir dir(folder);
+    for (const QString& name : std::as_const(names)) {
+        const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+            QRegularExpression::escape(name) + QStringLiteral("\\.[A-Za-z]{6}")));
+        const QStringList found = dir.entryList({name + QStringLiteral(".??????")},
+                                                QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString& candidate : found) {
+            if (pattern.match(candidate).hasMatch())
+                QFile::remove(dir.filePath(candidate));
+        }
+    }
 }
 
 } // namespace
@@ -121,6 +122,7 @@ void CDictionary::EnsureLoaded()
     QString folder;
     if (!GetAppDataFolder(folder))
         return;
+    RemoveStaleSaveFiles(folder);
 
     static const CWordListSource builtIn;
     const std::shared_ptr<const CWordListSource> installed = InstalledWordListSource();
