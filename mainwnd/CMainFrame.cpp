@@ -5,6 +5,7 @@
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CStudyStateDialog.h"
 #include "dialogs/ItemActions.h"
+#include "mainwnd/CHandwritingCheck.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CPanelDialogBar.h"
 #include "mainwnd/CVelmarikApp.h"
@@ -25,6 +26,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QScreen>
 #include <QSessionManager>
@@ -95,6 +97,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
         // The desktop's usual quit key; Ctrl keeps it a command while typing.
         {Qt::Key_Q, Qt::ControlModifier, kCmdExit},
         {Qt::Key_G, Qt::NoModifier, kCmdSearchAction},
+        {Qt::Key_R, Qt::NoModifier, kCmdCheckWriting},
+        {Qt::Key_K, Qt::NoModifier, kCmdStrokeOrder},
         {Qt::Key_Z, Qt::ControlModifier, CWriteView::kCmdUndo},
         {Qt::Key_Y, Qt::ControlModifier, CWriteView::kCmdRedo},
         {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, CWriteView::kCmdRedo},
@@ -149,6 +153,15 @@ bool CMainFrame::Create()
             [this](LearnMode mode) { m_session.SetPendingMode(mode); });
     m_wndMainBar->InitBar();
     connect(m_wndView, &CWriteView::StrokeBegun, this, &CMainFrame::CountDictation);
+
+    CWriteView* view = m_wndView;
+    m_pHandwriting = new CHandwritingCheck(
+        view, [view] { return view->Strokes(); }, [view] { return view->GuideBoxes(); },
+        HandwritingModelCandidates(), this);
+    connect(view, &CWriteView::StrokesChanged, m_pHandwriting, &CHandwritingCheck::ClearMarks);
+    view->AddContextActions(m_pHandwriting->ContextMenuActions());
+    connect(view->ContextMenu(), &QMenu::aboutToShow, m_pHandwriting,
+            &CHandwritingCheck::UpdateActions);
 
     m_nSearchBarAlign = (m_nMainBarAlign == kAlignRight) ? kAlignLeft : kAlignRight;
 
@@ -325,6 +338,12 @@ bool CMainFrame::OnFrameCommand(int id)
     case kCmdErase:
         m_wndView->Erase();
         return true;
+    case kCmdCheckWriting:
+        m_pHandwriting->RunCheck();
+        return true;
+    case kCmdStrokeOrder:
+        m_pHandwriting->ShowStrokeOrder();
+        return true;
     case kCmdToggleSearch:
         OnToggleSearchBar();
         return true;
@@ -427,17 +446,24 @@ void CMainFrame::ShowModeOnBar(LearnMode mode)
 void CMainFrame::ShowAnswerCaption(bool questionSide)
 {
     m_wndMainBar->SetAnswerCaption(questionSide);
+    // The answer side is showing: time to check what was written.
+    if (!questionSide)
+        m_pHandwriting->OnAnswerShown();
 }
 
 void CMainFrame::EraseWriting()
 {
     // A new sheet is for the current question: the sheet compares the
-    // writing with the side that answers it.
-    if (const CDictionary::CItem* item = GetCurrentItem()) {
-        const bool reverse = GetProfileInt(Setting::QAMode) == 1;
-        m_wndView->SetAnswerWord(reverse ? item->GetReading() : item->GetWord());
-    }
+    // writing with the side that answers it, and so does the check; the
+    // stroke order always shows the word.
+    const CDictionary::CItem* item = GetCurrentItem();
+    const bool reverse = GetProfileInt(Setting::QAMode) == 1;
+    const QString answer = !item ? QString() : reverse ? item->GetReading() : item->GetWord();
+    if (item)
+        m_wndView->SetAnswerWord(answer);
     m_wndView->Erase();
+    if (item)
+        m_pHandwriting->OnQuestionShown(answer, item->GetWord());
 }
 
 void CMainFrame::ShowTodayCount(int count)

@@ -9,6 +9,7 @@
 #include <QKeyCombination>
 #include <QWidget>
 
+class CHandwritingCheck;
 class CMainDialogBar;
 class CPanelDialogBar;
 class CSearchDialogBar;
@@ -39,6 +40,7 @@ public:
     // open it, and building it was a good part of the start-up.
     CSearchDialogBar* GetSearchBar();
     CPanelDialogBar* GetPanelBar() const { return m_wndPanelBar; }
+    CHandwritingCheck* GetHandwritingCheck() const { return m_pHandwriting; }
     DrillSession& GetSession() { return m_session; }
     CDictionary::CItem* GetCurrentItem() const { return m_session.CurrentItem(); }
     bool IsQuestionSide() const { return m_session.IsQuestionSide(); }
@@ -119,6 +121,7 @@ private:
     CMainDialogBar* m_wndMainBar = nullptr;
     CSearchDialogBar* m_wndSearchBar = nullptr;
     CPanelDialogBar* m_wndPanelBar = nullptr;
+    CHandwritingCheck* m_pHandwriting = nullptr;
     DrillSession m_session{*this};
 
     int m_nMainBarAlign = kAlignRight;
