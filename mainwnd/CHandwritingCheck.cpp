@@ -87,6 +87,10 @@ void CHandwritingCheck::UpdateActions()
         m_pOverlay->Clear();
 }
 
+namespace {
+constexpr int kModelLoadDelayMs = 1000;
+} // namespace
+
 void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& word)
 {
     m_strWord = answer;
@@ -96,9 +100,11 @@ void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& wo
     if (m_pStrokeOrder)
         m_pStrokeOrder->SetWord(m_strStrokeOrderWord);
     if (!m_bLoadStarted) {
-        // After the first question is on screen, not before it.
+        // A while after the first question is on screen, so the model's
+        // 26 MB are not read while the window paints for the first time. A
+        // check asked for before then loads it at once.
         m_bLoadStarted = true;
-        QTimer::singleShot(0, m_pChecker, &CWritingChecker::LoadModel);
+        QTimer::singleShot(kModelLoadDelayMs, m_pChecker, &CWritingChecker::LoadModel);
     }
 }
 
