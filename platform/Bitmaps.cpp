@@ -1,6 +1,7 @@
 #include "platform/Bitmaps.h"
 
 #include "platform/DialogUnits.h"
+#include "platform/SizedIconEngine.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -347,12 +348,7 @@ QIcon LoadIcon(int id)
     // installed for the desktop, so the window and the menu show one icon.
     static QHash<int, QIcon> cache;
     auto found = cache.constFind(id);
-    if (found == cache.constEnd()) {
-        QIcon icon;
-        const QDir folder(QStringLiteral(":/icons/%1").arg(id));
-        for (const QString& name : folder.entryList(QDir::Files))
-            icon.addFile(folder.filePath(name));
-        found = cache.insert(id, icon);
-    }
+    if (found == cache.constEnd())
+        found = cache.insert(id, QIcon(new SizedIconEngine(QStringLiteral(":/icons/%1").arg(id))));
     return *found;
 }
