@@ -36,9 +36,9 @@ private slots:
         CDictionary dic;
         dic.EnsureLoaded();
         QBENCHMARK {
-            for (CDictionary::CDicFile* list : dic.m_lists)
-                for (CDictionary::CItem* item : list->m_items)
-                    item->m_bDirty = 1;
+            for (const auto& list : dic.m_lists)
+                for (CDictionary::CItem& item : list->m_items)
+                    item.m_bDirty = 1;
             dic.m_bHistDirty = dic.m_bMiscDirty = 1;
             dic.Save();
         }

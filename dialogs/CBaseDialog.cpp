@@ -2,6 +2,7 @@
 
 #include "platform/DialogUnits.h"
 #include "platform/HelpService.h"
+#include "platform/TextFit.h"
 
 #include <QAbstractButton>
 #include <QKeyEvent>
@@ -132,6 +133,8 @@ void CBaseDialog::showEvent(QShowEvent* event)
         for (QAbstractButton* button : buttons)
             connect(button, &QAbstractButton::clicked, this, &CBaseDialog::OnCommandHelp);
     }
+    // Captions set up to now are final; the ones a font clips get room.
+    FitCaptionWidths(this);
     QDialog::showEvent(event);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
 #include "platform/ResourceIds.h"
+#include "platform/ScreenFit.h"
 #include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
@@ -56,8 +57,8 @@ CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, paren
 
     const int width = GetProfileInt(Setting::HWinWidth);
     const int height = GetProfileInt(Setting::HWinHeight);
-    if (width > 0)
-        resize(width, height); // the frame's margins are taken off when shown
+    if (width > 0) // the frame's margins are taken off when shown
+        resize(FitSizeToScreens(QSize(width, height), minimumSize(), size()));
 
     m_pActions->Init();
 
@@ -165,7 +166,8 @@ void CHistoryDialog::showEvent(QShowEvent* event)
         return;
     // The stored size is the outer one; the window's frame is known now.
     const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    resize(width - margins.left() - margins.right(), height - margins.top() - margins.bottom());
+    const QSize frame(margins.left() + margins.right(), margins.top() + margins.bottom());
+    resize(FitSizeToScreens(QSize(width, height), minimumSize() + frame, size() + frame) - frame);
     if (QWidget* owner = parentWidget()) {
         const QRect ownerRect = owner->window()->frameGeometry();
         QRect rect = frameGeometry();

@@ -5,6 +5,7 @@
 #include "platform/Bitmaps.h"
 #include "platform/Clock.h"
 #include "platform/DialogUnits.h"
+#include "platform/ScreenFit.h"
 #include "platform/Settings.h"
 #include "study/CDictionary.h"
 
@@ -20,6 +21,8 @@ CStudyStateDialog::CStudyStateDialog(QWidget* parent) : CBaseDialog(173, parent)
     setWindowIcon(LoadIcon(140));
     SetResizable(true);
     SetTemplateSize(297, 164);
+    // Small enough to tuck away, large enough for a date, a bar and a row.
+    setMinimumSize(MapDialogRect(this, QRect(0, 0, 150, 60)).size());
     m_chart = new CChartListCtrl(this);
     m_chart->setObjectName(QStringLiteral("1049"));
     m_chart->setGeometry(MapDialogRect(this, QRect(6, 6, 282, 150)));
@@ -51,8 +54,10 @@ void CStudyStateDialog::OnInitDialog()
     const QSize current = OuterSize();
     const int width = GetProfileInt(Setting::SSDlgWidth);
     const int height = GetProfileInt(Setting::SSDlgHeight);
-    if (width > 0 && QSize(width, height) != current)
-        resize(QSize(width, height) - m_frameExtra);
+    const QSize stored =
+        FitSizeToScreens(QSize(width, height), minimumSize() + m_frameExtra, current);
+    if (width > 0 && stored != current)
+        resize(stored - m_frameExtra);
     // The layout runs once even when the size stays.
     Layout();
 

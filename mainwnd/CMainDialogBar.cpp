@@ -12,6 +12,9 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyle>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -99,6 +102,71 @@ QPushButton* CMainDialogBar::CreateButton(int id, const QString& caption, int x,
 QSize CMainDialogBar::sizeHint() const
 {
     return MapDialogRect(this, QRect(0, 0, 98, 356)).size();
+}
+
+namespace {
+
+// The least squeeze: below it the gaps between the buttons would vanish.
+constexpr double kLeastSqueeze = 0.3;
+
+} // namespace
+
+QList<SqueezeItem> CMainDialogBar::ColumnItems() const
+{
+    if (m_templateGeometry.isEmpty()) {
+        for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!qobject_cast<CImageButton*>(control))
+                m_templateGeometry.append({control, control->geometry()});
+        }
+    }
+    const int textHeight = fontMetrics().height();
+    const int buttonMargin =
+        2 * (style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, this) / 2 +
+             style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this));
+    QList<SqueezeItem> items;
+    for (const auto& [control, rect] : std::as_const(m_templateGeometry)) {
+        SqueezeItem item;
+        item.m_rcNatural = rect;
+        if (qobject_cast<QGroupBox*>(control))
+            item.m_nTitleHeight = textHeight + 2;
+        else
+            item.m_nMinHeight = textHeight + buttonMargin;
+        items.append(item);
+    }
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        for (qsizetype g = 0; g < items.size(); ++g) {
+            if (g != i && items.at(g).m_nTitleHeight > 0 &&
+                items.at(g).m_rcNatural.contains(items.at(i).m_rcNatural))
+                items[i].m_nFrame = static_cast<int>(g);
+        }
+    }
+    return items;
+}
+
+int CMainDialogBar::PictureUnit(double squeeze) const
+{
+    // Pixels per 100 vertical units for the picture buttons: squeezed, but
+    // a button keeps room for its 24-pixel picture and frame.
+    const int uy = MapDialogRect(this, QRect(0, 0, 100, 100)).height();
+    const int frame = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    const int least = ((24 + frame) * 100 + 23) / 24;
+    return std::min(uy, std::max(static_cast<int>(std::lround(uy * squeeze)), least));
+}
+
+int CMainDialogBar::SqueezedHeight(const QList<SqueezeItem>& items, double squeeze) const
+{
+    // The column, the gap down to the picture buttons, their two rows.
+    const int uy = MapDialogRect(this, QRect(0, 0, 100, 100)).height();
+    const int gap = sizeHint().height() - 60 * uy / 100 - SqueezedBottom(items, 1);
+    return SqueezedBottom(items, squeeze) + static_cast<int>(std::ceil(squeeze * gap)) +
+           60 * PictureUnit(squeeze) / 100;
+}
+
+QSize CMainDialogBar::minimumSizeHint() const
+{
+    const int natural = sizeHint().height();
+    return QSize(sizeHint().width(),
+                 std::min(natural, SqueezedHeight(ColumnItems(), kLeastSqueeze)));
 }
 
 QWidget* CMainDialogBar::GetControl(int id) const
@@ -330,9 +398,27 @@ void CMainDialogBar::resizeEvent(QResizeEvent* event)
         return;
     const QRect units = MapDialogRect(this, QRect(0, 0, 100, 100));
     const int ux = units.width();
-    const int uy = units.height();
     const int cx = width();
     const int cy = height();
+    // A window too short for the template (a large font, or 200% on a
+    // small screen) squeezes the gaps and buttons above the picture buttons,
+    // never below what their captions need, rather than let the picture
+    // buttons cover them.
+    const QList<SqueezeItem> items = ColumnItems();
+    double squeeze = 1;
+    if (cy < sizeHint().height()) {
+        double low = kLeastSqueeze;
+        double high = 1;
+        for (int step = 0; step < 20; ++step) {
+            const double middle = (low + high) / 2;
+            (SqueezedHeight(items, middle) <= cy ? low : high) = middle;
+        }
+        squeeze = low;
+    }
+    const QList<QRect> column = SqueezeColumn(items, squeeze);
+    for (qsizetype i = 0; i < column.size(); ++i)
+        m_templateGeometry.at(i).first->setGeometry(column.at(i));
+    const int uy = PictureUnit(squeeze);
     const int x0 = 6 * ux / 100;
     const int gap = 2 * ux / 100;
     const int w = (cx - 16 * ux / 100) / 3;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ColumnSqueeze.h"
+
 #include "dialogs/CImageButton.h"
 #include "dialogs/CModeButton.h"
 #include "study/LearnMode.h"
@@ -55,6 +57,9 @@ public:
 
     // The template width in pixels.
     QSize sizeHint() const override;
+    // As wide as the template; as short as the bar may be squeezed while
+    // every caption still fits (see resizeEvent).
+    QSize minimumSizeHint() const override;
 
     QWidget* GetControl(int id) const;
     // Gives the keyboard focus back to the bar's control that had it last.
@@ -86,4 +91,11 @@ private:
 
     QGroupBox* m_pGroup = nullptr;
     QList<QWidget*> m_controls; // in template order: the order of tab stops
+    // Where the template puts the group box and the buttons above the
+    // picture buttons, kept to squeeze the bar in a short window.
+    mutable QList<QPair<QWidget*, QRect>> m_templateGeometry;
+    QList<SqueezeItem> ColumnItems() const;
+    int PictureUnit(double squeeze) const;
+    // The bar's height with the template squeezed by the factor.
+    int SqueezedHeight(const QList<SqueezeItem>& items, double squeeze) const;
 };

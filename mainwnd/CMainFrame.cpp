@@ -5,15 +5,19 @@
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CStudyStateDialog.h"
 #include "dialogs/ItemActions.h"
+#include "mainwnd/CHandwritingCheck.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CPanelDialogBar.h"
 #include "mainwnd/CVelmarikApp.h"
 #include "mainwnd/CWriteView.h"
 #include "platform/Bitmaps.h"
+#include "platform/DialogUnits.h"
 #include "platform/HelpService.h"
 #include "platform/MessageBox.h"
+#include "platform/ScreenFit.h"
 #include "platform/Settings.h"
 #include "study/CItem.h"
+#include "study/CPeriodicSave.h"
 #include "study/ModeTable.h"
 #include "text/CSearchDialogBar.h"
 #include "text/CSearchListBox.h"
@@ -22,9 +26,12 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QScreen>
 #include <QSessionManager>
+#include <QWindow>
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -90,6 +97,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
         // The desktop's usual quit key; Ctrl keeps it a command while typing.
         {Qt::Key_Q, Qt::ControlModifier, kCmdExit},
         {Qt::Key_G, Qt::NoModifier, kCmdSearchAction},
+        {Qt::Key_R, Qt::NoModifier, kCmdCheckWriting},
+        {Qt::Key_K, Qt::NoModifier, kCmdStrokeOrder},
         {Qt::Key_Z, Qt::ControlModifier, CWriteView::kCmdUndo},
         {Qt::Key_Y, Qt::ControlModifier, CWriteView::kCmdRedo},
         {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, CWriteView::kCmdRedo},
@@ -120,16 +129,14 @@ void CMainFrame::RestorePlacement()
     const int height = GetProfileInt(Setting::WinHeight);
     // INT_MIN leaves the choice to the platform: an unset left edge leaves
     // the position to the window system, an unset width the size.
-    if (width == INT_MIN || height == INT_MIN) {
-        QSize size(900, 680);
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            size = size.boundedTo(screen->availableSize() * 9 / 10);
-        resize(size);
-    } else {
-        resize(qMax(width, 1), qMax(height, 1));
-    }
+    QSize size(900, 680);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableSize() * 9 / 10);
+    if (width != INT_MIN && height != INT_MIN)
+        size = FitSizeToScreens(QSize(width, height), minimumSize(), size);
+    resize(size);
     if (left != INT_MIN && top != INT_MIN)
-        move(left, top);
+        move(FitPositionToScreens(QPoint(left, top), size));
 }
 
 bool CMainFrame::Create()
@@ -147,17 +154,16 @@ bool CMainFrame::Create()
     m_wndMainBar->InitBar();
     connect(m_wndView, &CWriteView::StrokeBegun, this, &CMainFrame::CountDictation);
 
+    CWriteView* view = m_wndView;
+    m_pHandwriting = new CHandwritingCheck(
+        view, [view] { return view->Strokes(); }, [view] { return view->GuideBoxes(); },
+        HandwritingModelCandidates(), this);
+    connect(view, &CWriteView::StrokesChanged, m_pHandwriting, &CHandwritingCheck::ClearMarks);
+    view->AddContextActions(m_pHandwriting->ContextMenuActions());
+    connect(view->ContextMenu(), &QMenu::aboutToShow, m_pHandwriting,
+            &CHandwritingCheck::UpdateActions);
+
     m_nSearchBarAlign = (m_nMainBarAlign == kAlignRight) ? kAlignLeft : kAlignRight;
-    m_wndSearchBar = new CSearchDialogBar(this);
-    connect(m_wndSearchBar, &CSearchDialogBar::CommitModeRequested, this, &CMainFrame::CommitMode);
-    connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this,
-            &CMainFrame::ShowQuestion);
-    connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this,
-            &CMainFrame::OnToggleSearchBar);
-    connect(m_wndSearchBar, &CSearchDialogBar::ItemModeChanged, this,
-            &CMainFrame::OnItemModeChanged);
-    m_wndSearchBar->InitBar();
-    m_wndSearchBar->hide();
 
     m_wndPanelBar = new CPanelDialogBar(this);
     m_wndPanelBar->CreateTextFont();
@@ -166,7 +172,43 @@ bool CMainFrame::Create()
     RecalcLayout();
 
     m_session.Start();
+    new CPeriodicSave(this);
     return true;
+}
+
+CSearchDialogBar* CMainFrame::GetSearchBar()
+{
+    if (!m_wndSearchBar) {
+        m_wndSearchBar = new CSearchDialogBar(this);
+        connect(m_wndSearchBar, &CSearchDialogBar::CommitModeRequested, this,
+                &CMainFrame::CommitMode);
+        connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this,
+                &CMainFrame::ShowQuestion);
+        connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this,
+                &CMainFrame::OnToggleSearchBar);
+        connect(m_wndSearchBar, &CSearchDialogBar::ItemModeChanged, this,
+                &CMainFrame::OnItemModeChanged);
+        m_wndSearchBar->InitBar();
+        m_wndSearchBar->hide();
+        // Stacked where it stood when it was built with the others, between
+        // the main bar and the panel.
+        if (m_wndPanelBar)
+            m_wndSearchBar->stackUnder(m_wndPanelBar);
+    }
+    return m_wndSearchBar;
+}
+
+void CMainFrame::SetMinimumFrameSize()
+{
+    // The bars side by side with room to write between them, and the main
+    // bar's least height: its picture buttons keep to the bottom edge and
+    // would cover the buttons above them in a shorter window. Opening the
+    // search bar widens a window too narrow for it.
+    const QSize canvas = MapDialogRect(m_wndMainBar, QRect(0, 0, 100, 60)).size();
+    int width = m_wndMainBar->sizeHint().width() + canvas.width();
+    if (m_wndSearchBar && m_wndSearchBar->isVisibleTo(this))
+        width += m_wndSearchBar->sizeHint().width();
+    setMinimumSize(width, std::max(m_wndMainBar->minimumSizeHint().height(), canvas.height()));
 }
 
 void CMainFrame::RecalcLayout()
@@ -188,6 +230,7 @@ void CMainFrame::RecalcLayout()
 
 bool CMainFrame::LayoutChildren()
 {
+    SetMinimumFrameSize();
     QRect area = rect();
     auto dockSide = [&area](QWidget* bar, int align) {
         const int width = qMin(bar->sizeHint().width(), area.width());
@@ -200,7 +243,7 @@ bool CMainFrame::LayoutChildren()
         }
     };
     dockSide(m_wndMainBar, m_nMainBarAlign);
-    if (m_wndSearchBar->isVisibleTo(this))
+    if (m_wndSearchBar && m_wndSearchBar->isVisibleTo(this))
         dockSide(m_wndSearchBar, m_nSearchBarAlign);
     // A new width rewraps the panel's text, which may change the height it
     // wants; the next round gives it that height.
@@ -295,6 +338,12 @@ bool CMainFrame::OnFrameCommand(int id)
     case kCmdErase:
         m_wndView->Erase();
         return true;
+    case kCmdCheckWriting:
+        m_pHandwriting->RunCheck();
+        return true;
+    case kCmdStrokeOrder:
+        m_pHandwriting->ShowStrokeOrder();
+        return true;
     case kCmdToggleSearch:
         OnToggleSearchBar();
         return true;
@@ -335,6 +384,14 @@ int CMainFrame::TranslateAccelerator(const QKeyEvent* event) const
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    // A close request that reaches the window while a modal dialog runs
+    // (the mode prompt of a close among them) would end the program from
+    // inside the dialog, without the exit save: it is dropped.
+    if (event->type() == QEvent::Close && watched == static_cast<QObject*>(windowHandle()) &&
+        QApplication::activeModalWidget()) {
+        event->ignore();
+        return true;
+    }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return QWidget::eventFilter(watched, event);
     auto* target = static_cast<QWidget*>(watched);
@@ -389,17 +446,24 @@ void CMainFrame::ShowModeOnBar(LearnMode mode)
 void CMainFrame::ShowAnswerCaption(bool questionSide)
 {
     m_wndMainBar->SetAnswerCaption(questionSide);
+    // The answer side is showing: time to check what was written.
+    if (!questionSide)
+        m_pHandwriting->OnAnswerShown();
 }
 
 void CMainFrame::EraseWriting()
 {
     // A new sheet is for the current question: the sheet compares the
-    // writing with the side that answers it.
-    if (const CDictionary::CItem* item = GetCurrentItem()) {
-        const bool reverse = GetProfileInt(Setting::QAMode) == 1;
-        m_wndView->SetAnswerWord(reverse ? item->GetReading() : item->GetWord());
-    }
+    // writing with the side that answers it, and so does the check; the
+    // stroke order always shows the word.
+    const CDictionary::CItem* item = GetCurrentItem();
+    const bool reverse = GetProfileInt(Setting::QAMode) == 1;
+    const QString answer = !item ? QString() : reverse ? item->GetReading() : item->GetWord();
+    if (item)
+        m_wndView->SetAnswerWord(answer);
     m_wndView->Erase();
+    if (item)
+        m_pHandwriting->OnQuestionShown(answer, item->GetWord());
 }
 
 void CMainFrame::ShowTodayCount(int count)
@@ -456,7 +520,8 @@ bool CMainFrame::RunOptionsDialog(bool& fontChanged, bool& redChanged)
     COptionDialog dialog(this);
     connect(&dialog, &COptionDialog::ModesCleared, this, [this] {
         ShowCurrentModeOnBar();
-        m_wndSearchBar->m_wndList->viewport()->update();
+        if (m_wndSearchBar) // not built until first shown
+            m_wndSearchBar->m_wndList->viewport()->update();
     });
     connect(&dialog, &COptionDialog::DictationCountsCleared, m_wndMainBar,
             qOverload<>(&CMainDialogBar::ShowTodayCount));
@@ -502,7 +567,7 @@ void CMainFrame::OnStudyState()
 
 void CMainFrame::OnToggleSearchBar()
 {
-    if (m_wndSearchBar->isVisibleTo(this)) {
+    if (GetSearchBar()->isVisibleTo(this)) {
         // Hiding moves the focus on by itself; the bar's control that had it
         // before the search bar took it is the one to get it back.
         QPointer<QWidget> last = m_wndMainBar->focusWidget();
@@ -555,7 +620,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (PromptForMode()) {
+    if (QApplication::activeModalWidget() || PromptForMode()) {
         event->ignore();
         return;
     }

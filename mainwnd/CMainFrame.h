@@ -9,6 +9,7 @@
 #include <QKeyCombination>
 #include <QWidget>
 
+class CHandwritingCheck;
 class CMainDialogBar;
 class CPanelDialogBar;
 class CSearchDialogBar;
@@ -35,8 +36,11 @@ public:
 
     CWriteView* GetView() const { return m_wndView; }
     CMainDialogBar* GetMainBar() const { return m_wndMainBar; }
-    CSearchDialogBar* GetSearchBar() const { return m_wndSearchBar; }
+    // The search bar is built when it is first needed: most sessions never
+    // open it, and building it was a good part of the start-up.
+    CSearchDialogBar* GetSearchBar();
     CPanelDialogBar* GetPanelBar() const { return m_wndPanelBar; }
+    CHandwritingCheck* GetHandwritingCheck() const { return m_pHandwriting; }
     DrillSession& GetSession() { return m_session; }
     CDictionary::CItem* GetCurrentItem() const { return m_session.CurrentItem(); }
     bool IsQuestionSide() const { return m_session.IsQuestionSide(); }
@@ -111,11 +115,13 @@ private:
     void RestorePlacement();
     // True when the panel asked for another height while being placed.
     bool LayoutChildren();
+    void SetMinimumFrameSize();
 
     CWriteView* m_wndView = nullptr;
     CMainDialogBar* m_wndMainBar = nullptr;
     CSearchDialogBar* m_wndSearchBar = nullptr;
     CPanelDialogBar* m_wndPanelBar = nullptr;
+    CHandwritingCheck* m_pHandwriting = nullptr;
     DrillSession m_session{*this};
 
     int m_nMainBarAlign = kAlignRight;

@@ -10,6 +10,9 @@
 namespace {
 
 const QString kDefaultFace = QStringLiteral("ＭＳ Ｐゴシック");
+constexpr qsizetype kMaxFaceLength = 255;
+constexpr int kMinPoints = 10;
+constexpr int kMaxPoints = 100;
 
 } // namespace
 
@@ -33,9 +36,13 @@ QSize CPanelDialogBar::sizeHint() const
 void CPanelDialogBar::CreateTextFont()
 {
     QString face = GetProfileString(Setting::FontFace);
-    if (face.isEmpty())
+    // No installed family has a name this long; matching one against the
+    // font system costs seconds, so it counts as no face chosen.
+    if (face.isEmpty() || face.size() > kMaxFaceLength)
         face = kDefaultFace;
-    const int points = GetProfileInt(Setting::FontPoint);
+    // The options dialog stores 10 to 100; anything else was written by
+    // hand, and points * 10 must not overflow.
+    const int points = qBound(kMinPoints, GetProfileInt(Setting::FontPoint), kMaxPoints);
     // A face this system lacks would be replaced by one without Japanese
     // glyphs; an installed Japanese face stands in for it.
     QFont font(ResolveJapaneseFace(face));

@@ -7,7 +7,10 @@
 #include "platform/GuiFont.h"
 #include "platform/GuiMessageBox.h"
 #include "platform/HelpService.h"
+#include "platform/ProcessSignals.h"
+#include "platform/QtTranslation.h"
 #include "platform/Settings.h"
+#include "platform/SingleInstance.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
 #include "text/WebSearchOpener.h"
@@ -17,6 +20,13 @@ CVelmarikApp::CVelmarikApp(int& argc, char** argv) : QApplication(argc, argv)
     InitProgramIdentity();
     setApplicationVersion(QStringLiteral(VELMARIK_PRODUCT_VERSION));
     setApplicationDisplayName(QStringLiteral("Velmarik"));
+    IgnoreFileSizeSignal();
+    m_pTermination = new CTerminationSignals(this);
+    connect(m_pTermination, &CTerminationSignals::Received, this,
+            &CVelmarikApp::OnTerminationSignal);
+    // Lets the desktop match our windows to the installed entry and its icon.
+    setDesktopFileName(QStringLiteral("io.github.quillmoor.Velmarik"));
+    InstallQtTranslation();
 }
 
 CVelmarikApp::~CVelmarikApp() = default;
@@ -24,6 +34,47 @@ CVelmarikApp::~CVelmarikApp() = default;
 CVelmarikApp* CVelmarikApp::Instance()
 {
     return qobject_cast<CVelmarikApp*>(QCoreApplication::instance());
+}
+
+bool CVelmarikApp::HandOverToRunningCopy(int& exitCode)
+{
+    // A folder failure is shown as a message box, like the one the first
+    // load would show.
+    InstallGuiMessageBox();
+    QString folder;
+    if (!GetAppDataFolder(folder))
+        return false;
+    m_pSingleInstance = new CSingleInstance(this);
+    switch (m_pSingleInstance->ClaimFolder(folder)) {
+    case CSingleInstance::Claim::kFirst:
+        connect(m_pSingleInstance, &CSingleInstance::ActivationRequested, this,
+                &CVelmarikApp::RaiseMainWindow);
+        return false;
+    case CSingleInstance::Claim::kUnavailable:
+        return false;
+    case CSingleInstance::Claim::kOtherRunning:
+        break;
+    }
+    if (m_pSingleInstance->ActivateRunningCopy(folder)) {
+        exitCode = 0;
+    } else {
+        // The other copy holds the lock but does not answer: running beside
+        // it would still cost one of the two its progress.
+        qWarning("Velmarik is already running and does not answer.");
+        exitCode = 1;
+    }
+    return true;
+}
+
+void CVelmarikApp::RaiseMainWindow()
+{
+    if (!m_pMainWnd)
+        return;
+    if (m_pMainWnd->isMinimized())
+        m_pMainWnd->setWindowState(m_pMainWnd->windowState() & ~Qt::WindowMinimized);
+    m_pMainWnd->show();
+    m_pMainWnd->raise();
+    m_pMainWnd->activateWindow();
 }
 
 bool CVelmarikApp::InitInstance(int showCommand)
@@ -55,6 +106,10 @@ bool CVelmarikApp::InitInstance(int showCommand)
         break;
     }
     m_pMainWnd->activateWindow();
+    if (m_bTerminationPending) {
+        m_bTerminationPending = false;
+        QMetaObject::invokeMethod(this, &CVelmarikApp::OnTerminationSignal, Qt::QueuedConnection);
+    }
     return true;
 }
 
@@ -63,12 +118,35 @@ int CVelmarikApp::ExitInstance(int exitCode)
     m_pMainWnd.reset();
     CDictionary::DestroyInstance();
     ReleaseGuiFont();
+    // The lock goes last: the exit save is done by now.
+    delete m_pSingleInstance;
+    m_pSingleInstance = nullptr;
     return exitCode;
 }
 
 const QFont& CVelmarikApp::GetGuiFont()
 {
     return ::GetGuiFont();
+}
+
+void CVelmarikApp::OnTerminationSignal()
+{
+    // A save failure's message box runs an event loop in which a repeated
+    // signal arrives; the first one does the work.
+    if (m_bTerminating)
+        return;
+    if (!m_pMainWnd || !m_pMainWnd->isVisible()) {
+        // Still starting (a message box of the load may be open): the
+        // request waits for the main loop, where the frame exists.
+        m_bTerminationPending = true;
+        exit(0);
+        return;
+    }
+    m_bTerminating = true;
+    m_pMainWnd->OnQueryEndSession();
+    m_bTerminating = false;
+    // Leaves every event loop, an open dialog's too.
+    exit(0);
 }
 
 void CVelmarikApp::OnHelpIndex()

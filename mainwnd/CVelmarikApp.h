@@ -7,6 +7,8 @@
 #include <memory>
 
 class CMainFrame;
+class CSingleInstance;
+class CTerminationSignals;
 
 // The process's application object: program identity, the main frame, one
 // shared user-interface font, the help contents, and the end of the study
@@ -28,6 +30,11 @@ public:
 
     static CVelmarikApp* Instance();
 
+    // One copy per user: when another copy already runs for the same data
+    // folder, asks it to come to the front and returns true with the exit
+    // code for this one. Without a data folder every start runs, as ever.
+    bool HandOverToRunningCopy(int& exitCode);
+
     // Creates and shows the main frame; false when it cannot be created.
     bool InitInstance(int showCommand = kShowUnset);
     // Ends the study data (without saving) and returns the exit code.
@@ -39,5 +46,14 @@ public:
     void OnHelpIndex();
 
 private:
+    // SIGTERM, SIGINT and SIGHUP end the program like a session end: the
+    // placement and the study data are saved, no prompt is shown.
+    void OnTerminationSignal();
+    void RaiseMainWindow();
+
     std::unique_ptr<CMainFrame> m_pMainWnd;
+    CTerminationSignals* m_pTermination = nullptr; // child
+    CSingleInstance* m_pSingleInstance = nullptr;  // child, holds the lock until exit
+    bool m_bTerminating = false;
+    bool m_bTerminationPending = false; // a signal came before the frame was shown
 };

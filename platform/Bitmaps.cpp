@@ -2,11 +2,13 @@
 
 #include "platform/DialogUnits.h"
 
-#include <QBitmap>
+#include <QDir>
+#include <QGuiApplication>
 #include <QHash>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QtMath>
 
 namespace {
@@ -54,31 +56,43 @@ QImage NewOpaque(int width, int height, QRgb fill)
     return image;
 }
 
-QImage DrawModePicture(const ModePicture& picture, int width, int height)
+// The border is one pixel of the 1x picture, so `ratio` pixels (at least one)
+// at higher ratios; the corners cut away are as large.
+QImage DrawModePicture(const ModePicture& picture, int width, int height, qreal ratio)
 {
-    QImage image = NewOpaque(width, height, picture.m_border);
-    for (int y = 1; y < height - 1; ++y) {
+    const int w = qRound(width * ratio);
+    const int h = qRound(height * ratio);
+    const int edge = qMax(1, qRound(ratio));
+    QImage image = NewOpaque(w, h, picture.m_border);
+    for (int y = edge; y < h - edge; ++y) {
         const QRgb colour =
-            GradientRow(picture.m_top, picture.m_middle, picture.m_bottom, y - 1, height - 2);
-        for (int x = 1; x < width - 1; ++x)
+            GradientRow(picture.m_top, picture.m_middle, picture.m_bottom, y - edge, h - 2 * edge);
+        for (int x = edge; x < w - edge; ++x)
             image.setPixel(x, y, colour);
     }
     for (const QPoint corner :
-         {QPoint(0, 0), QPoint(width - 1, 0), QPoint(0, height - 1), QPoint(width - 1, height - 1)})
-        image.setPixel(corner, kKeyRed);
+         {QPoint(0, 0), QPoint(w - edge, 0), QPoint(0, h - edge), QPoint(w - edge, h - edge)}) {
+        for (int dy = 0; dy < edge; ++dy)
+            for (int dx = 0; dx < edge; ++dx)
+                image.setPixel(corner + QPoint(dx, dy), kKeyRed);
+    }
     return image;
 }
 
 // Draws with anti-aliasing on a transparent ground, then flattens onto the
 // key colour: a pixel that is mostly covered keeps its colour, the rest
 // becomes the key, so the colour key leaves no fringe of the key colour.
-template <typename Paint> QImage DrawKeyed(int size, QRgb key, Paint paint)
+// The drawing is in the 1x picture's coordinates, scaled to the ratio, so
+// the picture is drawn anew at every ratio instead of being blown up.
+template <typename Paint> QImage DrawKeyed(int logicalSize, qreal ratio, QRgb key, Paint paint)
 {
+    const int size = qRound(logicalSize * ratio);
     QImage canvas(size, size, QImage::Format_ARGB32);
     canvas.fill(Qt::transparent);
     {
         QPainter painter(&canvas);
         painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(ratio, ratio);
         paint(painter);
     }
     QImage image = NewOpaque(size, size, key);
@@ -96,9 +110,9 @@ template <typename Paint> QImage DrawKeyed(int size, QRgb key, Paint paint)
     return image;
 }
 
-QImage DrawModeSquare(const ModePicture& picture)
+QImage DrawModeSquare(const ModePicture& picture, qreal ratio)
 {
-    return DrawKeyed(24, kKeyRed, [&](QPainter& painter) {
+    return DrawKeyed(24, ratio, kKeyRed, [&](QPainter& painter) {
         QLinearGradient gradient(0, 4, 0, 20);
         gradient.setColorAt(0, QColor(picture.m_top));
         gradient.setColorAt(0.5, QColor(picture.m_middle));
@@ -110,9 +124,9 @@ QImage DrawModeSquare(const ModePicture& picture)
     });
 }
 
-QImage DrawMarkerArrow()
+QImage DrawMarkerArrow(qreal ratio)
 {
-    return DrawKeyed(24, kKeyRed, [](QPainter& painter) {
+    return DrawKeyed(24, ratio, kKeyRed, [](QPainter& painter) {
         QPainterPath arrow;
         arrow.moveTo(3, 9);
         arrow.lineTo(12, 9);
@@ -128,9 +142,9 @@ QImage DrawMarkerArrow()
     });
 }
 
-QImage DrawMagnifier()
+QImage DrawMagnifier(qreal ratio)
 {
-    return DrawKeyed(24, kKeyRed, [](QPainter& painter) {
+    return DrawKeyed(24, ratio, kKeyRed, [](QPainter& painter) {
         painter.setPen(QPen(QColor(90, 70, 50), 4, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(QPointF(14.5, 14.5), QPointF(21, 21));
         painter.setPen(QPen(QColor(60, 60, 70), 2.2));
@@ -139,9 +153,9 @@ QImage DrawMagnifier()
     });
 }
 
-QImage DrawGear()
+QImage DrawGear(qreal ratio)
 {
-    return DrawKeyed(24, kKeyRed, [](QPainter& painter) {
+    return DrawKeyed(24, ratio, kKeyRed, [](QPainter& painter) {
         QPainterPath gear;
         const QPointF centre(12, 12);
         const int teeth = 8;
@@ -163,9 +177,9 @@ QImage DrawGear()
     });
 }
 
-QImage DrawQuestionDisc()
+QImage DrawQuestionDisc(qreal ratio)
 {
-    return DrawKeyed(24, kKeyRed, [](QPainter& painter) {
+    return DrawKeyed(24, ratio, kKeyRed, [](QPainter& painter) {
         QLinearGradient gradient(0, 2, 0, 22);
         gradient.setColorAt(0, QColor(110, 170, 255));
         gradient.setColorAt(1, QColor(20, 80, 200));
@@ -181,9 +195,9 @@ QImage DrawQuestionDisc()
     });
 }
 
-QImage DrawSwapTriangles()
+QImage DrawSwapTriangles(qreal ratio)
 {
-    return DrawKeyed(24, kKeyRed, [](QPainter& painter) {
+    return DrawKeyed(24, ratio, kKeyRed, [](QPainter& painter) {
         painter.setPen(QPen(QColor(30, 90, 30), 1));
         painter.setBrush(QColor(70, 170, 70));
         painter.drawPolygon(QPolygonF({QPointF(1.5, 12), QPointF(10.5, 4), QPointF(10.5, 20)}));
@@ -191,88 +205,93 @@ QImage DrawSwapTriangles()
     });
 }
 
-QImage DrawCross()
+QImage DrawCross(qreal ratio)
 {
-    return DrawKeyed(24, kKeyWhite, [](QPainter& painter) {
+    return DrawKeyed(24, ratio, kKeyWhite, [](QPainter& painter) {
         painter.setPen(QPen(QColor(210, 30, 30), 4, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(QPointF(5, 5), QPointF(19, 19));
         painter.drawLine(QPointF(19, 5), QPointF(5, 19));
     });
 }
 
-QImage DrawChartBar()
+QImage DrawChartBar(qreal ratio)
 {
-    QImage image = NewOpaque(48, 48, 0);
-    for (int y = 0; y < 48; ++y) {
+    const int size = qRound(48 * ratio);
+    QImage image = NewOpaque(size, size, 0);
+    for (int y = 0; y < size; ++y) {
         const QRgb colour =
-            GradientRow(qRgb(204, 227, 222), qRgb(0, 185, 99), qRgb(131, 251, 187), y, 48);
-        for (int x = 0; x < 48; ++x)
+            GradientRow(qRgb(204, 227, 222), qRgb(0, 185, 99), qRgb(131, 251, 187), y, size);
+        for (int x = 0; x < size; ++x)
             image.setPixel(x, y, colour);
     }
     return image;
 }
 
-QImage CreateBitmap(int id)
+QImage CreateBitmap(int id, qreal ratio)
 {
     if (id >= 150 && id <= 159) {
         const ModePicture& picture = kModePictures[(id - 150) / 2];
-        return DrawModePicture(picture, (id % 2 == 0) ? 90 : 62, 30);
+        return DrawModePicture(picture, (id % 2 == 0) ? 90 : 62, 30, ratio);
     }
     if (id >= 160 && id <= 163) {
         // Known, Learned, Learning, NoLearn share the colours of the buttons.
-        return DrawModeSquare(kModePictures[id - 160]);
+        return DrawModeSquare(kModePictures[id - 160], ratio);
     }
     switch (id) {
     case 164:
-        return DrawMarkerArrow();
+        return DrawMarkerArrow(ratio);
     case 165:
-        return DrawMagnifier();
+        return DrawMagnifier(ratio);
     case 166:
-        return DrawGear();
+        return DrawGear(ratio);
     case 167:
-        return DrawQuestionDisc();
+        return DrawQuestionDisc(ratio);
     case 168:
-        return DrawSwapTriangles();
+        return DrawSwapTriangles(ratio);
     case 170:
-        return DrawCross();
+        return DrawCross(ratio);
     case 174:
-        return DrawChartBar();
+        return DrawChartBar(ratio);
     default:
         return {};
     }
 }
 
-QPixmap DrawIconImage(int id, int size)
+// Ratios as cache keys: 1.5 and 1.4999999 are the same screen.
+int RatioKey(qreal ratio)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    const QRectF tile(size * 0.04, size * 0.04, size * 0.92, size * 0.92);
-    const bool program = (id == 128);
-    painter.setPen(
-        QPen(program ? QColor(120, 90, 50) : QColor(40, 80, 150), qMax(1.0, size / 24.0)));
-    painter.setBrush(program ? QColor(240, 230, 210) : QColor(225, 236, 250));
-    painter.drawRoundedRect(tile, size * 0.16, size * 0.16);
-    QFont font(ResolveJapaneseFace(QString()));
-    font.setPixelSize(qRound(size * 0.7));
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(program ? QColor(20, 20, 20) : QColor(20, 50, 120));
-    painter.drawText(tile, Qt::AlignCenter, program ? QStringLiteral("漢") : QStringLiteral("字"));
-    return pixmap;
+    return qRound(ratio * 100);
+}
+
+qreal ScreenRatio()
+{
+    // The highest ratio of the screens: on one screen the exact one, and on
+    // mixed screens a picture is shrunk on the lower one rather than blown
+    // up, and blurred, on the higher one.
+    return qGuiApp ? qMax<qreal>(1, qGuiApp->devicePixelRatio()) : 1;
 }
 
 } // namespace
 
+QImage LoadBitmapImage(int id, qreal ratio)
+{
+    if (ratio <= 0)
+        ratio = 1;
+    // Drawn once per picture and ratio.
+    static QHash<QPair<int, int>, QImage> cache;
+    const QPair<int, int> key(id, RatioKey(ratio));
+    auto found = cache.constFind(key);
+    if (found == cache.constEnd()) {
+        QImage image = CreateBitmap(id, ratio);
+        image.setDevicePixelRatio(ratio);
+        found = cache.insert(key, image);
+    }
+    return *found;
+}
+
 QImage LoadBitmapImage(int id)
 {
-    static QHash<int, QImage> cache;
-    auto found = cache.constFind(id);
-    if (found == cache.constEnd())
-        found = cache.insert(id, CreateBitmap(id));
-    return *found;
+    return LoadBitmapImage(id, 1);
 }
 
 QColor GetTransparentColor(int id)
@@ -280,15 +299,39 @@ QColor GetTransparentColor(int id)
     return QColor::fromRgb(id == 170 ? kKeyWhite : kKeyRed);
 }
 
-QPixmap LoadBitmap(int id, const QColor& transparent)
+QPixmap LoadBitmap(int id, const QColor& transparent, qreal ratio)
 {
-    const QImage image = LoadBitmapImage(id);
+    if (ratio <= 0)
+        ratio = 1;
+    const QString cacheKey = QStringLiteral("velmarik-bitmap-%1-%2-%3")
+                                 .arg(id)
+                                 .arg(transparent.rgb(), 8, 16, QLatin1Char('0'))
+                                 .arg(RatioKey(ratio));
+    QPixmap pixmap;
+    if (QPixmapCache::find(cacheKey, &pixmap))
+        return pixmap;
+    const QImage image = LoadBitmapImage(id, ratio);
     if (image.isNull())
         return {};
-    QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setMask(
-        QBitmap::fromImage(image.createMaskFromColor(transparent.rgb(), Qt::MaskInColor)));
+    // The colour key becomes alpha once here, so painting needs no mask.
+    QImage cut = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = transparent.rgb() | 0xFF000000;
+    for (int y = 0; y < cut.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(cut.scanLine(y));
+        for (int x = 0; x < cut.width(); ++x) {
+            if ((line[x] | 0xFF000000) == key)
+                line[x] = 0;
+        }
+    }
+    pixmap = QPixmap::fromImage(cut);
+    pixmap.setDevicePixelRatio(ratio);
+    QPixmapCache::insert(cacheKey, pixmap);
     return pixmap;
+}
+
+QPixmap LoadBitmap(int id, const QColor& transparent)
+{
+    return LoadBitmap(id, transparent, ScreenRatio());
 }
 
 QPixmap LoadBitmap(int id)
@@ -300,8 +343,16 @@ QIcon LoadIcon(int id)
 {
     if (id != 128 && id != 140)
         return {};
-    QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64})
-        icon.addPixmap(DrawIconImage(id, size));
-    return icon;
+    // The PNGs rendered at build time from the SVG drawings that are also
+    // installed for the desktop, so the window and the menu show one icon.
+    static QHash<int, QIcon> cache;
+    auto found = cache.constFind(id);
+    if (found == cache.constEnd()) {
+        QIcon icon;
+        const QDir folder(QStringLiteral(":/icons/%1").arg(id));
+        for (const QString& name : folder.entryList(QDir::Files))
+            icon.addFile(folder.filePath(name));
+        found = cache.insert(id, icon);
+    }
+    return *found;
 }

@@ -2,9 +2,11 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QHash>
 #include <QStringList>
 #include <QWidget>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -36,7 +38,9 @@ int MulDiv(int a, int b, int c)
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
-DialogBaseUnits GetDialogBaseUnits(const QFont& font)
+namespace {
+
+DialogBaseUnits MeasureBaseUnits(const QFont& font)
 {
     const QFontMetrics metrics(font);
     const int width = metrics.horizontalAdvance(
@@ -44,6 +48,24 @@ DialogBaseUnits GetDialogBaseUnits(const QFont& font)
     DialogBaseUnits units;
     units.m_nBaseX = (width / 26 + 1) / 2;
     units.m_nBaseY = metrics.height();
+    return units;
+}
+
+} // namespace
+
+DialogBaseUnits GetDialogBaseUnits(const QFont& font)
+{
+    // Every control placed, and every layout pass, asks again for the same
+    // few fonts; measuring text each time showed up at start-up. A font's
+    // key names everything the metrics depend on (family, size, weight,
+    // style), so equal keys measure alike.
+    static QHash<QString, DialogBaseUnits> cache;
+    const QString key = font.key();
+    const auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return *it;
+    const DialogBaseUnits units = MeasureBaseUnits(font);
+    cache.insert(key, units);
     return units;
 }
 
@@ -76,13 +98,31 @@ void PlaceControl(QWidget* control, int x, int y, int cx, int cy)
 
 QString ResolveJapaneseFace(const QString& face)
 {
-    if (!face.isEmpty() && QFontDatabase::hasFamily(face))
-        return face;
-    for (const QString& candidate : JapaneseFaces()) {
-        if (QFontDatabase::hasFamily(candidate))
-            return candidate;
+    // Asking the font database is slow (each question runs the font
+    // configuration's substitution rules) and the installed faces do not
+    // change while the program runs, so each face is resolved once, and the
+    // Japanese fallback once for all faces.
+    static QHash<QString, QString> cache;
+    static std::optional<QString> fallback;
+    const auto it = cache.constFind(face);
+    if (it != cache.constEnd())
+        return *it;
+    QString resolved = face;
+    if (face.isEmpty() || !QFontDatabase::hasFamily(face)) {
+        if (!fallback) {
+            fallback.emplace();
+            for (const QString& candidate : JapaneseFaces()) {
+                if (QFontDatabase::hasFamily(candidate)) {
+                    *fallback = candidate;
+                    break;
+                }
+            }
+        }
+        if (!fallback->isEmpty())
+            resolved = *fallback;
     }
-    return face;
+    cache.insert(face, resolved);
+    return resolved;
 }
 
 QFont GetDialogFont(const QString& face, int points)

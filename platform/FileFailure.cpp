@@ -20,6 +20,16 @@ FileFailure FileFailure::EndOfFile()
     return failure;
 }
 
+FileFailure FileFailure::ShortWrite(int systemError)
+{
+    FileFailure failure;
+    failure.m_strMessage =
+        systemError != 0 ? qt_error_string(systemError) : QStringLiteral("Unknown error");
+    failure.m_nCause = static_cast<int>(QFileDevice::WriteError);
+    failure.m_strClassName = QStringLiteral("QFileDevice");
+    return failure;
+}
+
 QString DescribeException(const FileFailure& failure)
 {
     if (failure.m_strMessage.isEmpty())

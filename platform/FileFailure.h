@@ -16,6 +16,8 @@ struct FileFailure {
     static FileFailure FromDevice(const QFileDevice& device);
     // A file that ended before the record being read was complete.
     static FileFailure EndOfFile();
+    // A write that the system cut short, with the reason it gave (errno).
+    static FileFailure ShortWrite(int systemError);
 };
 
 // "message(code)" with the message trimmed; the class name followed by

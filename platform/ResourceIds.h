@@ -25,6 +25,8 @@ enum CommandId : int {
     kCmdSwapSides = 32784,
     kCmdSearchFilterKnown = 32785, // to 32789, in the same order as the modes
     kCmdSearchAction = 32790,
+    kCmdCheckWriting = 32791, // the handwriting check, again
+    kCmdStrokeOrder = 32792,
     kCmdErase = 57632,
     kCmdExit = 57665,
     kCmdHelpIndex = 57666,

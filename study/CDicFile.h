@@ -1,21 +1,53 @@
 #pragma once
 
 #include "study/CDictionary.h"
+#include "study/CItem.h"
+
+#include <deque>
+#include <vector>
 
 // One word list with its items in line order.
 class CDictionary::CDicFile {
 public:
     explicit CDicFile(const QString& name) : m_strName(name) {}
-    ~CDicFile();
     CDicFile(const CDicFile&) = delete;
     CDicFile& operator=(const CDicFile&) = delete;
+
+    // Appends an item made from a word-list line.
+    CItem* AddItem(QString line);
+    int GetItemCount() const { return static_cast<int>(m_items.size()); }
 
     void RecountModes();
     void ClearDirty();
     // The learning-mode file: the list name followed by ".dat".
     QString GetFileName() const { return m_strName + QStringLiteral(".dat"); }
 
+    // The position of the n-th item (from 0) whose mode is mode now, or -1
+    // when the list holds n or fewer such items. Logarithmic in the list's
+    // size; it does not look at m_nModeCount.
+    int FindNthInMode(int mode, int n) const;
+
     QString m_strName;
-    QList<CItem*> m_items;               // owned
+    // Held by value: a deque never moves its items as it grows, so pointers
+    // to them stay valid for the life of the list.
+    std::deque<CItem> m_items;
     int m_nModeCount[kLearnModeCount] = {}; // valid right after RecountModes
+
+private:
+    friend class CItem::ModeField;
+
+    // Keeps the counts and trees current as one item changes mode.
+    void OnModeChanged(const CItem::ModeField& field, int from, int to);
+    // Items can be appended to m_items directly, so the index is checked
+    // against the items before each use and rebuilt when it lags behind.
+    void EnsureIndexed() const;
+    void Reindex() const;
+
+    // For each mode a Fenwick tree over the positions (1-based): the n-th
+    // item of a mode is found by one descent, and a mode change costs two
+    // updates. m_nTrueCount is the number of items in each mode right now.
+    mutable std::vector<int> m_tree[kLearnModeCount];
+    mutable int m_nTrueCount[kLearnModeCount] = {};
+    mutable bool m_bIndexValid = false;
+    mutable size_t m_nIndexedSize = 0;
 };

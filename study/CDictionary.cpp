@@ -39,19 +39,16 @@ void CDictionary::ResetInstanceForTesting()
 
 CDictionary::CDictionary() = default;
 
-CDictionary::~CDictionary()
-{
-    qDeleteAll(m_lists);
-}
+CDictionary::~CDictionary() = default;
 
 CDictionary::CItem* CDictionary::ItemAt(int index) const
 {
     if (index < 0)
         return nullptr;
-    for (const CDicFile* list : m_lists) {
-        const int count = static_cast<int>(list->m_items.size());
+    for (const auto& list : m_lists) {
+        const int count = list->GetItemCount();
         if (index < count)
-            return list->m_items.at(index);
+            return &list->m_items[static_cast<size_t>(index)];
         index -= count;
     }
     return nullptr;
@@ -67,14 +64,14 @@ int CDictionary::GetTotalItemCount()
 {
     EnsureLoaded();
     int total = 0;
-    for (const CDicFile* list : std::as_const(m_lists))
-        total += static_cast<int>(list->m_items.size());
+    for (const auto& list : m_lists)
+        total += list->GetItemCount();
     return total;
 }
 
 void CDictionary::RecountModes()
 {
-    for (CDicFile* list : std::as_const(m_lists))
+    for (const auto& list : m_lists)
         list->RecountModes();
 }
 
@@ -83,7 +80,7 @@ int CDictionary::CountInMode(int mode) const
     if (!IsValidMode(mode))
         return 0;
     int count = 0;
-    for (const CDicFile* list : m_lists)
+    for (const auto& list : m_lists)
         count += list->m_nModeCount[mode];
     return count;
 }
@@ -93,21 +90,17 @@ int CDictionary::GetNthInMode(int mode, int n) const
     if (!IsValidMode(mode))
         return -1;
     int base = 0;
-    for (const CDicFile* list : m_lists) {
+    // The list is chosen by the counters of the last recount, the item by
+    // the modes as they are now; stale counters may point at a list that
+    // holds fewer items of the mode, and then there is no such item.
+    for (const auto& list : m_lists) {
         if (n >= list->m_nModeCount[mode]) {
             n -= list->m_nModeCount[mode];
-            base += static_cast<int>(list->m_items.size());
+            base += list->GetItemCount();
             continue;
         }
-        for (int i = 0; i < list->m_items.size(); ++i) {
-            if (list->m_items.at(i)->m_nMode != mode)
-                continue;
-            if (n == 0)
-                return base + i;
-            --n;
-        }
-        // The counters were stale: the list holds fewer items of the mode.
-        return -1;
+        const int pos = list->FindNthInMode(mode, n);
+        return pos < 0 ? -1 : base + pos;
     }
     return -1;
 }
@@ -117,10 +110,10 @@ qint16 CDictionary::GetAverageUnspecCount()
     EnsureLoaded();
     qint32 sum = 0;
     qint32 count = 0;
-    for (const CDicFile* list : std::as_const(m_lists)) {
-        for (const CItem* item : list->m_items) {
-            if (item->m_nMode == Unspec) {
-                sum += item->m_nAskCount;
+    for (const auto& list : m_lists) {
+        for (CItem& item : list->m_items) {
+            if (item.m_nMode == Unspec) {
+                sum += item.m_nAskCount;
                 ++count;
             }
         }
@@ -136,12 +129,12 @@ void CDictionary::ClearModes(bool learned, bool learning, bool noLearn, bool kno
     EnsureLoaded();
     if (learned && learning && noLearn && known) {
         // Everything starts over, Unspec items' ask counts included.
-        for (CDicFile* list : std::as_const(m_lists)) {
-            for (CItem* item : std::as_const(list->m_items)) {
-                if (item->m_nAskCount != 0 || item->m_nMode != Unspec) {
-                    item->m_nAskCount = 0;
-                    item->m_nMode = Unspec;
-                    item->m_bDirty = 1;
+        for (const auto& list : m_lists) {
+            for (CItem& item : list->m_items) {
+                if (item.m_nAskCount != 0 || item.m_nMode != Unspec) {
+                    item.m_nAskCount = 0;
+                    item.m_nMode = Unspec;
+                    item.m_bDirty = 1;
                 }
             }
         }
@@ -150,12 +143,12 @@ void CDictionary::ClearModes(bool learned, bool learning, bool noLearn, bool kno
 
     const qint16 average = GetAverageUnspecCount();
     const bool clear[kLearnModeCount] = {false, learned, learning, noLearn, known};
-    for (CDicFile* list : std::as_const(m_lists)) {
-        for (CItem* item : std::as_const(list->m_items)) {
-            if (IsValidMode(item->m_nMode) && clear[item->m_nMode]) {
-                item->m_nMode = Unspec;
-                item->m_nAskCount = average;
-                item->m_bDirty = 1;
+    for (const auto& list : m_lists) {
+        for (CItem& item : list->m_items) {
+            if (IsValidMode(item.m_nMode) && clear[item.m_nMode]) {
+                item.m_nMode = Unspec;
+                item.m_nAskCount = average;
+                item.m_bDirty = 1;
             }
         }
     }
@@ -169,12 +162,12 @@ void CDictionary::Search(const QString& text, bool unspec, bool learned, bool le
     const bool admit[kLearnModeCount] = {unspec, learned, learning, noLearn, known};
     const bool anyFilter = unspec || learned || learning || noLearn || known;
     int index = 0;
-    for (const CDicFile* list : std::as_const(m_lists)) {
-        for (const CItem* item : list->m_items) {
+    for (const auto& list : m_lists) {
+        for (CItem& item : list->m_items) {
             const int current = index++;
-            if (anyFilter && !(IsValidMode(item->m_nMode) && admit[item->m_nMode]))
+            if (anyFilter && !(IsValidMode(item.m_nMode) && admit[item.m_nMode]))
                 continue;
-            if (!text.isEmpty() && !item->m_strText.contains(text))
+            if (!text.isEmpty() && !item.m_strText.contains(text))
                 continue;
             results.append(current);
             if (results.size() >= kMaxSearchResults)

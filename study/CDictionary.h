@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <memory>
+#include <vector>
 
 class CWordListSource;
 
@@ -40,7 +41,7 @@ public:
 
     // The lists, in list order.
     int GetSize() const { return static_cast<int>(m_lists.size()); }
-    CDicFile* GetAt(int list) const { return m_lists.at(list); }
+    CDicFile* GetAt(int list) const { return m_lists.at(static_cast<size_t>(list)).get(); }
 
     // Items and modes.
     void EnsureLoaded();
@@ -87,12 +88,12 @@ public:
     int GetTotalCount();
     void ClearDictationCounts();
 
-    QList<CDicFile*> m_lists;       // owned
-    int m_nKanjiCount = 0;          // 0: not computed yet
+    std::vector<std::unique_ptr<CDicFile>> m_lists;
+    int m_nKanjiCount = 0; // 0: not computed yet
     int m_nTotalCount = 0;
-    QHash<int, int> m_mapDayCount;  // day key -> dictations that study day
+    QHash<int, int> m_mapDayCount; // day key -> dictations that study day
     int m_bMiscDirty = 0;
-    QList<CHistInfo> m_history;     // oldest first
+    QList<CHistInfo> m_history; // oldest first
     int m_nHistPos = -1;
     int m_bHistDirty = 0;
     int m_bViewKnown = 0;

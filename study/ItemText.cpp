@@ -28,9 +28,9 @@ int CDictionary::GetDistinctKanjiCount()
     EnsureLoaded();
     QSet<char16_t> kanji;
     kanji.reserve(4001);
-    for (const CDicFile* list : std::as_const(m_lists)) {
-        for (const CItem* item : list->m_items) {
-            for (QChar c : item->GetWord()) {
+    for (const auto& list : m_lists) {
+        for (const CItem& item : list->m_items) {
+            for (QChar c : item.GetWord()) {
                 if (IsIdeograph(c))
                     kanji.insert(c.unicode());
             }

@@ -2,6 +2,7 @@
 
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
+#include "platform/SaveFile.h"
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
@@ -11,11 +12,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
+#include <QUtf8StringView>
 #include <QtEndian>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <optional>
@@ -108,6 +110,14 @@ public:
             return nullptr;
         Ensure(list);
         return m_signatures[list] == signature ? &m_texts[list] : nullptr;
+    }
+
+    // Whether the unsigned version of the list is, byte for byte, that text:
+    // then it has that text's signature without anything being hashed.
+    bool UnsignedTextIs(int list, const QByteArray& text) const
+    {
+        const std::optional<QByteArray> own = m_source->Load(kWordLists[list].m_nResourceId);
+        return own.value_or(QByteArray()) == text;
     }
 
     // The current lists, already split and hashed: while a list is what
@@ -270,27 +280,6 @@ QByteArray HistoryFileContent(const HistoryFile& history)
         AppendValue<qint32>(content, record.m_bAnswered);
     }
     return content;
-}
-
-// As the other state files: the content replaces the old file only when all
-// of it was written.
-bool WriteWholeFile(const QString& path, const QByteArray& content, FileFailure& failure)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        failure = FileFailure::FromDevice(file);
-        return false;
-    }
-    if (file.write(content) != content.size() || !file.flush() || file.size() != content.size()) {
-        failure = FileFailure::FromDevice(file);
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        failure = FileFailure::FromDevice(file);
-        return false;
-    }
-    return true;
 }
 
 // Puts a file in another's place in one step: at no moment is the target
@@ -477,7 +466,7 @@ HistoryFile CarryHistory(const HistoryFile& old, const HistoryIndexMap& map)
 bool HasDirtyItem(const CDictionary::CDicFile* list)
 {
     return std::any_of(list->m_items.cbegin(), list->m_items.cend(),
-                       [](const CDictionary::CItem* item) { return item->m_bDirty; });
+                       [](const CDictionary::CItem& item) { return item.m_bDirty; });
 }
 
 } // namespace
@@ -510,6 +499,35 @@ ListSignature MakeListSignature(const QStringList& itemTexts)
         hash.addData(QByteArrayView("\n", 1));
     }
     return {static_cast<qint32>(itemTexts.size()), hash.result().toHex()};
+}
+
+ListSignature SignatureOfListText(const QByteArray& listText)
+{
+    // Valid UTF-8 decodes and encodes back to the same bytes, and CR, LF and
+    // '#' stand for themselves, so the lines can be hashed as they are: at
+    // every start this saves decoding the lists a second time.
+    if (!QUtf8StringView(listText).isValidUtf8())
+        return MakeListSignature(ListItemTexts(listText));
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    qint32 count = 0;
+    const char* const end = listText.constData() + listText.size();
+    const char* start = listText.constData();
+    for (const char* cr = start;
+         (cr = static_cast<const char*>(std::memchr(cr, '\r', size_t(end - cr))));) {
+        if (cr + 1 == end)
+            break;
+        if (cr[1] != '\n') {
+            ++cr;
+            continue;
+        }
+        if (cr > start && *start != '#') {
+            hash.addData(QByteArrayView(start, cr - start));
+            hash.addData(QByteArrayView("\n", 1));
+            ++count;
+        }
+        start = cr += 2;
+    }
+    return {count, hash.result().toHex()};
 }
 
 QList<QList<ItemPlace>> MatchListItems(const QList<const QStringList*>& oldLists,
@@ -699,8 +717,30 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
         if (!text)
             return;
         nowText[i] = *text;
-        now[i] = ListItemTexts(*text);
-        nowSignature[i] = MakeListSignature(now[i]);
+    }
+    // The usual start: every file was written for the lists as they are,
+    // and there is nothing to carry over. Without a signature file that is
+    // when the lists are those unsigned files were written for.
+    const bool signedFiles = QFile::exists(folder + kSignatureFileName);
+    bool upToDate = !signedFiles;
+    for (int i = 0; i < kListCount && upToDate; ++i)
+        upToDate = known.UnsignedTextIs(i, nowText[i]);
+    if (upToDate)
+        return;
+    for (int i = 0; i < kListCount; ++i)
+        nowSignature[i] = SignatureOfListText(nowText[i]);
+    if (signedFiles) {
+        const StateSignatures stored = StoredSignatures(folder, known);
+        upToDate = true;
+        for (int i = 0; i < kListCount && upToDate; ++i) {
+            upToDate = Entry(stored, ListFileName(i), ListName(i)) == nowSignature[i] &&
+                       Entry(stored, kHistoryFileName, ListName(i)) == nowSignature[i];
+        }
+        if (upToDate)
+            return;
+    }
+    for (int i = 0; i < kListCount; ++i) {
+        now[i] = ListItemTexts(nowText[i]);
         known.SetCurrent(i, nowText[i], now[i], nowSignature[i]);
     }
     const StateSignatures stored = StoredSignatures(folder, known);
@@ -805,7 +845,7 @@ bool PrepareStateSave(const CDictionary& dic, const QString& folder)
     // The files this save writes, with the lists each is written for.
     QList<std::pair<QString, QList<int>>> writes;
     for (int i = 0; i < listCount; ++i) {
-        if (HasDirtyItem(dic.m_lists.at(i)))
+        if (HasDirtyItem(dic.GetAt(i)))
             writes.append({dic.m_lists.at(i)->GetFileName(), {i}});
     }
     if (dic.m_bHistDirty) {
@@ -820,9 +860,9 @@ bool PrepareStateSave(const CDictionary& dic, const QString& folder)
     QList<ListSignature> now;
     for (int i = 0; i < listCount; ++i) {
         QStringList texts;
-        texts.reserve(dic.m_lists.at(i)->m_items.size());
-        for (const CDictionary::CItem* item : dic.m_lists.at(i)->m_items)
-            texts.append(item->m_strText);
+        texts.reserve(dic.GetAt(i)->GetItemCount());
+        for (const CDictionary::CItem& item : dic.GetAt(i)->m_items)
+            texts.append(item.m_strText);
         now.append(MakeListSignature(texts));
     }
     KnownLists known;

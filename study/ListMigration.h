@@ -34,6 +34,9 @@ struct ListSignature {
 // The item texts of a word list, as the loader makes items of its lines.
 QStringList ListItemTexts(const QByteArray& listText);
 ListSignature MakeListSignature(const QStringList& itemTexts);
+// MakeListSignature(ListItemTexts(listText)), without decoding the text
+// when it is valid UTF-8.
+ListSignature SignatureOfListText(const QByteArray& listText);
 
 // Where an old item went: a list and a position in the new lists, or -1 for
 // both when the item is gone.

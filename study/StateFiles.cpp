@@ -4,15 +4,19 @@
 #include "platform/Clock.h"
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
+#include "platform/SaveFile.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
 #include "study/ListMigration.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QtEndian>
+#include <cstring>
+#include <optional>
 
 namespace {
 
@@ -23,8 +27,8 @@ constexpr qint16 kListFileVersion = 1;
 constexpr qint16 kMiscFileVersion = 2;
 constexpr qint16 kHistoryFileVersion = 2;
 
-constexpr qint64 kStudyDayOffset = 10800;        // a study day starts at 03:00
-constexpr qint64 kKeptDaySpan = 100 * 86400;     // day counts kept: 100 days
+constexpr qint64 kStudyDayOffset = 10800;    // a study day starts at 03:00
+constexpr qint64 kKeptDaySpan = 100 * 86400; // day counts kept: 100 days
 
 const QString kListReadError = QStringLiteral(
     "学習モードファイルを読み込めませんでした。\r\n一部の学習モードはクリアされます。\r\n");
@@ -37,8 +41,7 @@ std::shared_ptr<const CWordListSource>& InstalledWordListSource()
 
 // Reads one little-endian value. A short read is a failure of its own: the
 // device reports no error for a file that simply ends.
-template <typename T>
-bool ReadValue(QIODevice& device, T& value, FileFailure& failure)
+template <typename T> bool ReadValue(QIODevice& device, T& value, FileFailure& failure)
 {
     char bytes[sizeof(T)];
     const qint64 got = device.read(bytes, sizeof(T));
@@ -57,51 +60,84 @@ bool ReadValue(QIODevice& device, T& value, FileFailure& failure)
     return false;
 }
 
-template <typename T>
-void AppendValue(QByteArray& out, T value)
+template <typename T> void AppendValue(QByteArray& out, T value)
 {
     char bytes[sizeof(T)];
     qToLittleEndian<T>(value, bytes);
     out.append(bytes, sizeof(T));
 }
 
-// Writes the whole content to a temporary file and puts it in place only
-// when all of it was written, so a failed save never leaves a broken file.
-bool WriteWholeFile(const QString& path, const QByteArray& content, FileFailure& failure)
+// The records of a learning-mode file after its version, read in one piece
+// and decoded from memory. A record the data cannot complete fails as the
+// end of the file, or with the device's error when reading stopped at one.
+class RecordReader {
+public:
+    explicit RecordReader(QFile& file) : m_data(file.readAll())
+    {
+        if (file.error() != QFileDevice::NoError)
+            m_readError = FileFailure::FromDevice(file);
+    }
+
+    template <typename T> bool Read(T& value, FileFailure& failure)
+    {
+        if (m_data.size() - m_pos >= static_cast<qsizetype>(sizeof(T))) {
+            value = qFromLittleEndian<T>(m_data.constData() + m_pos);
+            m_pos += sizeof(T);
+            return true;
+        }
+        failure = m_readError ? *m_readError : FileFailure::EndOfFile();
+        return false;
+    }
+
+private:
+    QByteArray m_data;
+    qsizetype m_pos = 0;
+    std::optional<FileFailure> m_readError;
+};
+
+// Calls take(line) for every line up to each CR LF, from the start of the
+// text; text after the last CR LF is no line. The split works on the UTF-8
+// bytes: CR and LF never occur inside an encoded character, and the decoder
+// ends a broken sequence at them, so the lines are those of the decoded text.
+template <typename F> void ForEachLine(QByteArrayView text, F&& take)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        failure = FileFailure::FromDevice(file);
-        return false;
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* start = begin;
+    for (const char* cr = start;
+         (cr = static_cast<const char*>(std::memchr(cr, '\r', static_cast<size_t>(end - cr))));) {
+        if (cr + 1 == end)
+            return;
+        if (cr[1] != '\n') {
+            ++cr; // a lone CR belongs to its line
+            continue;
+        }
+        take(QByteArrayView(start, cr - start));
+        start = cr += 2;
     }
-    // commit() alone does not notice a write that the system cut short (a
-    // full disk, a file-size limit), so the flushed size is checked first.
-    if (file.write(content) != content.size() || !file.flush() ||
-        file.size() != content.size()) {
-        failure = FileFailure::FromDevice(file);
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        failure = FileFailure::FromDevice(file);
-        return false;
-    }
-    return true;
 }
 
-// Splits at every CR LF; text after the last one is not a line.
-QStringList SplitLines(const QString& text)
+// A save killed before its commit leaves its temporary file, named after
+// the state file and six random letters. No save runs while the
+// files are loaded, so any such file is a leftover; nothing else in the
+// folder is touched.
+void RemoveStaleSaveFiles(const QString& folder)
 {
-    QStringList lines;
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype end = text.indexOf(QLatin1String("\r\n"), start);
-        if (end < 0)
-            break;
-        lines.append(text.mid(start, end - start));
-        start = end + 2;
+    // The word lists' signature file is saved the same way.
+    QStringList names{kMiscFileName, kHistoryFileName, QStringLiteral("wordlists.sig")};
+    for (const WordListInfo& info : kWordLists)
+        names << QString::fromLatin1(info.m_pszName) + QStringLiteral(".dat");
+    const QDir dir(folder);
+    for (const QString& name : std::as_const(names)) {
+        const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+            QRegularExpression::escape(name) + QStringLiteral("\\.[A-Za-z]{6}")));
+        const QStringList found = dir.entryList({name + QStringLiteral(".??????")},
+                                                QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString& candidate : found) {
+            if (pattern.match(candidate).hasMatch())
+                QFile::remove(dir.filePath(candidate));
+        }
     }
-    return lines;
 }
 
 } // namespace
@@ -116,11 +152,12 @@ void CDictionary::SetWordListSource(std::shared_ptr<const CWordListSource> sourc
 
 void CDictionary::EnsureLoaded()
 {
-    if (!m_lists.isEmpty())
+    if (!m_lists.empty())
         return;
     QString folder;
     if (!GetAppDataFolder(folder))
         return;
+    RemoveStaleSaveFiles(folder);
 
     static const CWordListSource builtIn;
     const std::shared_ptr<const CWordListSource> installed = InstalledWordListSource();
@@ -137,8 +174,7 @@ void CDictionary::EnsureLoaded()
 void CDictionary::LoadList(const CWordListSource& source, int resourceId, const QString& name,
                            const QString& folder)
 {
-    auto* list = new CDicFile(name);
-    m_lists.append(list);
+    CDicFile* list = m_lists.emplace_back(std::make_unique<CDicFile>(name)).get();
 
     const std::optional<QByteArray> text = source.Load(resourceId);
     if (!text) {
@@ -166,30 +202,35 @@ void CDictionary::LoadList(const CWordListSource& source, int resourceId, const 
         }
     }
 
-    // A byte-order mark is not removed: it becomes part of the first line.
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    const QString decoded = decoder.decode(*text);
-    for (const QString& line : SplitLines(decoded)) {
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
+    std::optional<RecordReader> records;
+    if (reading) {
+        records.emplace(file);
+        file.close();
+    }
+
+    // Each line is decoded on its own, without a decoded copy of the whole
+    // text. A byte-order mark is not removed: it becomes part of the first
+    // line. Stateless: a broken sequence at a line's end stays in that line.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                       QStringConverter::Flag::Stateless);
+    ForEachLine(*text, [&](QByteArrayView line) {
+        if (line.isEmpty() || line.front() == '#')
+            return;
         qint16 askCount = 0;
         qint16 mode = Unspec;
-        if (reading) {
+        if (records) {
             // What was read of a broken record stays; the rest is 0.
-            if (!ReadValue(file, askCount, failure) || !ReadValue(file, mode, failure)) {
-                reading = false;
-                file.close();
+            if (!records->Read(askCount, failure) || !records->Read(mode, failure)) {
+                records.reset();
                 ShowMessageBox(kListReadError + DescribeException(failure));
             }
         }
-        auto* item = new CItem(line);
+        CItem* item = list->AddItem(decoder.decode(line));
         item->m_nAskCount = askCount < 0 ? 0 : askCount;
         if (IsValidMode(mode))
             item->m_nMode = mode;
-        list->m_items.append(item);
-    }
+    });
     // Records beyond the list's items stay unread.
-    file.close();
     list->ClearDirty();
 }
 
@@ -213,8 +254,8 @@ void CDictionary::LoadMisc(const QString& folder)
         } else if (!ReadValue(file, version, failure)) {
             readFailed(failure);
         } else if (version != 1 && version != 2) {
-            ShowMessageBox(QStringLiteral(
-                "未知のMISCファイルです。\r\n書き取り回数はクリアされます。"));
+            ShowMessageBox(
+                QStringLiteral("未知のMISCファイルです。\r\n書き取り回数はクリアされます。"));
         } else if (!ReadValue(file, total, failure)) {
             readFailed(failure);
         } else {
@@ -282,7 +323,8 @@ void CDictionary::LoadHistory(const QString& folder)
         file.close();
         if (failed) {
             ShowMessageBox(
-                QStringLiteral("履歴ファイルを読み込めませんでした。\r\n履歴はクリアされます。\r\n") +
+                QStringLiteral(
+                    "履歴ファイルを読み込めませんでした。\r\n履歴はクリアされます。\r\n") +
                 DescribeException(failure));
             m_history.clear();
             m_nHistPos = -1;
@@ -293,7 +335,7 @@ void CDictionary::LoadHistory(const QString& folder)
 
 void CDictionary::Save()
 {
-    if (m_lists.isEmpty())
+    if (m_lists.empty())
         return;
     QString folder;
     if (!GetAppDataFolder(folder))
@@ -310,17 +352,17 @@ void CDictionary::Save()
 
 bool CDictionary::SaveLists(const QString& folder)
 {
-    for (CDicFile* list : std::as_const(m_lists)) {
+    for (const auto& list : m_lists) {
         const bool changed = std::any_of(list->m_items.cbegin(), list->m_items.cend(),
-                                         [](const CItem* item) { return item->m_bDirty; });
+                                         [](const CItem& item) { return item.m_bDirty; });
         if (!changed)
             continue;
         QByteArray content;
-        content.reserve(2 + 4 * list->m_items.size());
+        content.reserve(2 + 4 * list->GetItemCount());
         AppendValue<qint16>(content, kListFileVersion);
-        for (const CItem* item : std::as_const(list->m_items)) {
-            AppendValue<qint16>(content, item->m_nAskCount);
-            AppendValue<qint16>(content, item->m_nMode);
+        for (const CItem& item : list->m_items) {
+            AppendValue<qint16>(content, item.m_nAskCount);
+            AppendValue<qint16>(content, item.m_nMode);
         }
         FileFailure failure;
         if (!WriteWholeFile(folder + list->GetFileName(), content, failure)) {

@@ -6,14 +6,23 @@
 #include "text/WebSearch.h"
 
 #include <QDesktopServices>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
 
 bool OpenWithDesktop(const QString& url)
 {
-    // The query is already percent-encoded; the URL must reach the browser
-    // as it stands.
+    // The query is already percent-encoded and must reach the browser as it
+    // stands: QUrl would rewrite the escapes in upper case and decode some
+    // of them ("%2d" becomes "-"), so the desktop's opener gets the text
+    // itself where there is one.
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty())
+        return QProcess::startDetached(opener, {url});
+#endif
     return QDesktopServices::openUrl(QUrl::fromEncoded(url.toUtf8(), QUrl::TolerantMode));
 }
 

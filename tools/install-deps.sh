@@ -3,7 +3,7 @@
 # entirely when every package is already there.
 set -euo pipefail
 packages=(
-    g++ make cmake qt6-base-dev libgl-dev
+    g++ make cmake qt6-base-dev qt6-svg-dev libgl-dev
     fonts-ipafont fonts-ipafont-gothic fonts-noto-cjk
     qt6-translations-l10n
     libzinnia-dev tegaki-zinnia-japanese fonts-kanjistrokeorders

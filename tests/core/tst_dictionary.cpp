@@ -136,7 +136,7 @@ private slots:
         QCOMPARE(dic.GetItem(4)->GetWord(), QStringLiteral("五"));
         QVERIFY(!dic.GetItem(5));
         QVERIFY(!dic.GetItem(-1));
-        QCOMPARE(dic.GetAt(1)->m_items.size(), 0);
+        QCOMPARE(dic.GetAt(1)->GetItemCount(), 0);
     }
 
     void countsAndNth()

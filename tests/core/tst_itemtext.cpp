@@ -13,10 +13,10 @@ namespace {
 // A dictionary that holds its lists already, so it never loads.
 void AddList(CDictionary& dictionary, const QStringList& lines)
 {
-    auto* list = new CDictionary::CDicFile(u"test%1"_s.arg(dictionary.m_lists.size()));
+    auto list = std::make_unique<CDictionary::CDicFile>(u"test%1"_s.arg(dictionary.GetSize()));
     for (const QString& line : lines)
-        list->m_items.append(new CDictionary::CItem(line));
-    dictionary.m_lists.append(list);
+        list->AddItem(line);
+    dictionary.m_lists.push_back(std::move(list));
 }
 
 } // namespace
@@ -103,7 +103,7 @@ void TestItemText::distinctKanjiCached()
     CDictionary dictionary;
     AddList(dictionary, {u"本\tほん"_s});
     QCOMPARE(dictionary.GetDistinctKanjiCount(), 1);
-    dictionary.m_lists.first()->m_items.append(new CDictionary::CItem(u"屋\tや"_s));
+    dictionary.GetAt(0)->AddItem(u"屋\tや"_s);
     QCOMPARE(dictionary.GetDistinctKanjiCount(), 1);
 }
 
@@ -112,7 +112,7 @@ void TestItemText::zeroKanjiNotKept()
     CDictionary dictionary;
     AddList(dictionary, {u"かな\tかな"_s});
     QCOMPARE(dictionary.GetDistinctKanjiCount(), 0);
-    dictionary.m_lists.first()->m_items.append(new CDictionary::CItem(u"屋\tや"_s));
+    dictionary.GetAt(0)->AddItem(u"屋\tや"_s);
     QCOMPARE(dictionary.GetDistinctKanjiCount(), 1);
 }
 

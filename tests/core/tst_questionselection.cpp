@@ -33,18 +33,16 @@ quint32 Advance(quint32 state, int draws)
 
 CDictionary::CDicFile* AddList(CDictionary& dictionary)
 {
-    auto* list = new CDictionary::CDicFile(u"test%1"_s.arg(dictionary.m_lists.size()));
-    dictionary.m_lists.append(list);
-    return list;
+    const QString name = u"test%1"_s.arg(dictionary.GetSize());
+    return dictionary.m_lists.emplace_back(std::make_unique<CDictionary::CDicFile>(name)).get();
 }
 
 CDictionary::CItem* AddItem(CDictionary::CDicFile* list, const QString& word, qint16 mode,
                             qint16 askCount = 0)
 {
-    auto* item = new CDictionary::CItem(word + u"\tよみ"_s);
+    CDictionary::CItem* item = list->AddItem(word + u"\tよみ"_s);
     item->m_nMode = mode;
     item->m_nAskCount = askCount;
-    list->m_items.append(item);
     return item;
 }
 

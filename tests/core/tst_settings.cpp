@@ -71,6 +71,42 @@ private slots:
         QCOMPARE(GetProfileInt("Settings", "FontPoint", 36), 36);
     }
 
+    // Reads keep one settings object; whatever changed the store since must
+    // still show at the next read.
+    void readsSeeChangesMadeElsewhere_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("another object, not yet synced") << "object" << 48;
+        QTest::newRow("another process rewrote the file") << "file" << 50;
+        QTest::newRow("file removed") << "remove" << 36;
+        QTest::newRow("settings cleared") << "clear" << 36;
+    }
+    void readsSeeChangesMadeElsewhere()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, expected);
+        QVERIFY(WriteProfileInt("Settings", "FontPoint", 12));
+        QCOMPARE(GetProfileInt("Settings", "FontPoint", 36), 12);
+        QSettings other(QSettings::NativeFormat, QSettings::UserScope, "Quillmoor", "Velmarik");
+        const QString path = other.fileName();
+        if (how == "object") {
+            other.setValue("Settings/FontPoint", 48);
+        } else if (how == "file") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("[Settings]\nFontPoint=50\nFontFace=Other\n");
+            file.close();
+        } else if (how == "remove") {
+            QVERIFY(QFile::remove(path));
+        } else {
+            TestEnv::ClearSettings();
+        }
+        QCOMPARE(GetProfileInt("Settings", "FontPoint", 36), expected);
+        if (how == "file")
+            QCOMPARE(GetProfileString("Settings", "FontFace", ""), QStringLiteral("Other"));
+    }
+
     void storedInTheUsersConfigFolder()
     {
         WriteProfileInt("Settings", "QAMode", 1);

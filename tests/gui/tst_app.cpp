@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -50,6 +51,16 @@ private slots:
         QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("Quillmoor"));
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Velmarik"));
         QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("2.0"));
+    }
+
+    // The application object loads Qt's Japanese for the standard buttons.
+    void standardButtonsInJapanese()
+    {
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
+        QCOMPARE(QGuiApplication::desktopFileName(),
+                 QStringLiteral("io.github.quillmoor.Velmarik"));
     }
 
     void firstRunDefaults()

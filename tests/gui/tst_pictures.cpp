@@ -100,6 +100,73 @@ private slots:
         QVERIFY(qAbs(middle.green() - 185) <= 8 && middle.red() <= 10);
     }
 
+    // At 150% and 200% every picture is drawn anew with more pixels, not the
+    // 1x picture blown up, so it stays sharp; and it is drawn only once.
+    void pictureAtRatio_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<QSize>("logicalSize");
+        for (const qreal ratio : {1.5, 2.0}) {
+            for (const int id : {150, 151, 158, 160, 164, 165, 166, 167, 168, 170, 174}) {
+                const QSize size = id < 160 ? QSize(id % 2 ? 62 : 90, 30)
+                                            : (id == 174 ? QSize(48, 48) : QSize(24, 24));
+                QTest::addRow("%d at %g", id, ratio) << id << ratio << size;
+            }
+        }
+    }
+    void pictureAtRatio()
+    {
+        QFETCH(int, id);
+        QFETCH(qreal, ratio);
+        QFETCH(QSize, logicalSize);
+        const QImage image = LoadBitmapImage(id, ratio);
+        QCOMPARE(image.size(), (QSizeF(logicalSize) * ratio).toSize());
+        QCOMPARE(image.devicePixelRatio(), ratio);
+        QCOMPARE(image.deviceIndependentSize().toSize(), logicalSize);
+        QCOMPARE(LoadBitmapImage(id, ratio).constBits(), image.constBits());
+
+        // A blown-up 1x picture at 200% is made of uniform 2 x 2 blocks.
+        if (ratio == 2.0) {
+            int uneven = 0;
+            for (int y = 0; y + 1 < image.height(); y += 2)
+                for (int x = 0; x + 1 < image.width(); x += 2) {
+                    const QRgb p = image.pixel(x, y);
+                    uneven += image.pixel(x + 1, y) != p || image.pixel(x, y + 1) != p ||
+                              image.pixel(x + 1, y + 1) != p;
+                }
+            QVERIFY2(uneven > 0, "the 200% picture is the 1x one blown up");
+        }
+
+        // The transparent colour is cut away at every ratio, and only it.
+        const QColor key = GetTransparentColor(id);
+        const QPixmap pixmap = LoadBitmap(id, key, ratio);
+        QCOMPARE(pixmap.devicePixelRatio(), ratio);
+        QCOMPARE(LoadBitmap(id, key, ratio).cacheKey(), pixmap.cacheKey());
+        const QImage cut = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+        int keyed = 0;
+        int clear = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                keyed += image.pixelColor(x, y) == key;
+                clear += qAlpha(cut.pixel(x, y)) == 0;
+            }
+        QCOMPARE(clear, keyed);
+    }
+
+    // The mode pictures keep a border and cut corners of one 1x pixel.
+    void modePictureEdgeAtDoubleRatio()
+    {
+        const QImage image = LoadBitmapImage(152, 2);
+        const QColor border = LoadBitmapImage(152).pixelColor(1, 0);
+        for (const QPoint p : {QPoint(0, 0), QPoint(1, 1), QPoint(179, 59), QPoint(178, 0)})
+            QCOMPARE(image.pixelColor(p), QColor(255, 0, 0));
+        for (const QPoint p : {QPoint(2, 0), QPoint(2, 1), QPoint(0, 30), QPoint(1, 30),
+                               QPoint(179, 30), QPoint(90, 59)})
+            QCOMPARE(image.pixelColor(p), border);
+        QVERIFY(image.pixelColor(90, 2) != border);
+    }
+
     void unknownPicture()
     {
         QVERIFY(LoadBitmapImage(999).isNull());

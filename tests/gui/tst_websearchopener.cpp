@@ -4,6 +4,8 @@
 #include "platform/Profile.h"
 #include "text/WebSearchOpener.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestWebSearchOpener : public QObject {
@@ -79,6 +81,48 @@ private slots:
         OpenWebSearch(QStringLiteral("a"), nullptr);
         QCOMPARE(messages.Texts(),
                  QStringList{QStringLiteral("ブラウザを起動できませんでした。(31)")});
+    }
+
+    // What the desktop's opener receives: the escapes exactly as encoded,
+    // lower-case and undecoded.
+    void desktopOpenerGetsTheUrlAsEncoded_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("query");
+        QTest::newRow("kanji") << QStringLiteral("愛想") << QStringLiteral("%e6%84%9b%e6%83%b3");
+        QTest::newRow("parentheses")
+            << QStringLiteral("愛敬(愛嬌)")
+            << QStringLiteral("%e6%84%9b%e6%95%ac%28%e6%84%9b%e5%ac%8c%29");
+        QTest::newRow("unreserved punctuation")
+            << QStringLiteral("A-1_x.y~z") << QStringLiteral("A%2d1%5fx%2ey%7ez");
+    }
+    void desktopOpenerGetsTheUrlAsEncoded()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, query);
+        QTemporaryDir bin;
+        QVERIFY(bin.isValid());
+        const QString received = bin.filePath(QStringLiteral("received"));
+        // A stand-in for the desktop's opener that writes down its argument.
+        QFile script(bin.filePath(QStringLiteral("xdg-open")));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nprintf '%s' \"$1\" > \"$0.tmp\" && mv \"$0.tmp\" '" +
+                     received.toUtf8() + "'\n");
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8() + ':' + path);
+        const UrlOpener recorder = SetUrlOpener({});
+        MessageRecorder messages;
+        OpenWebSearch(word, nullptr);
+        SetUrlOpener(recorder);
+        qputenv("PATH", path);
+        QVERIFY(messages.Texts().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(received), 20000);
+        QFile got(received);
+        QVERIFY(got.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(got.readAll()),
+                 QStringLiteral("https://www.google.com/search?q=") + query);
     }
 
     void itemActionsReachTheOpener()

@@ -1,0 +1,16 @@
+# Removes the files listed in the install manifest of the build folder
+# (MANIFEST, by default install_manifest.txt), under $DESTDIR when set.
+if(NOT MANIFEST)
+    set(MANIFEST install_manifest.txt)
+endif()
+if(NOT EXISTS "${MANIFEST}")
+    message(FATAL_ERROR "${MANIFEST} not found: nothing was installed from this build")
+endif()
+file(STRINGS "${MANIFEST}" installed)
+foreach(file ${installed})
+    set(path "$ENV{DESTDIR}${file}")
+    if(EXISTS "${path}" OR IS_SYMLINK "${path}")
+        message(STATUS "Removing ${path}")
+        file(REMOVE "${path}")
+    endif()
+endforeach()

@@ -1,0 +1,285 @@
+#include "common/InkBuilder.h"
+#include "common/TestEnv.h"
+#include "recognition/CRecognizer.h"
+#include "recognition/CWritingChecker.h"
+#include "recognition/ModelLocation.h"
+#include "recognition/Segmentation.h"
+#include "recognition/WritingCheck.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Recognition of a few characters drawn from straight lines with the
+// installed Japanese model, and the asynchronous checker around it.
+class TestRecognizer : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void recognisesHandMadeCharacters_data();
+    void recognisesHandMadeCharacters();
+    void checksAWordAgainstItsAnswer_data();
+    void checksAWordAgainstItsAnswer();
+    void normalisedInkFillsTheFrameKeepingItsShape();
+    void smallMarksStaySmall();
+    void unknownCharactersAreNotJudged();
+    void refusesMissingAndBrokenModelFiles();
+    void modelSearchHonoursTheEnvironment();
+    void checkerWithoutModelOffersNothing();
+    void checkerReportsTheCurrentQuestion();
+    void checkerDropsResultsOfAnEarlierQuestion();
+    void checkerDropsAnOvertakenCheck();
+
+private:
+    CRecognizer m_recognizer;
+    QString m_modelPath;
+};
+
+void TestRecognizer::initTestCase()
+{
+    m_modelPath = FindHandwritingModel();
+    if (m_modelPath.isEmpty())
+        QSKIP("The Japanese handwriting model (tegaki-zinnia-japanese) is not installed");
+    QString error;
+    QVERIFY2(m_recognizer.Open(m_modelPath, &error), qPrintable(error));
+    QVERIFY(m_recognizer.CharacterCount() > 2000);
+}
+
+void TestRecognizer::recognisesHandMadeCharacters_data()
+{
+    QTest::addColumn<InkStrokes>("unit");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QRectF>("cell");
+    const QRectF box(40, 30, 120, 120);
+    QTest::newRow("ichi") << UnitIchi() << u"一"_qs << box;
+    QTest::newRow("ni") << UnitNi() << u"二"_qs << box;
+    QTest::newRow("san") << UnitSan() << u"三"_qs << box;
+    QTest::newRow("juu") << UnitJuu() << u"十"_qs << box;
+    QTest::newRow("kawa") << UnitKawa() << u"川"_qs << box;
+    QTest::newRow("kuchi") << UnitKuchi() << u"口"_qs << box;
+    QTest::newRow("kuchi small, far from the origin")
+        << UnitKuchi() << u"口"_qs << QRectF(900, 700, 40, 40);
+    QTest::newRow("kawa large") << UnitKawa() << u"川"_qs << QRectF(0, 0, 600, 600);
+}
+
+void TestRecognizer::recognisesHandMadeCharacters()
+{
+    QFETCH(InkStrokes, unit);
+    QFETCH(QString, expected);
+    QFETCH(QRectF, cell);
+    const InkStrokes ink = PlaceInCell(unit, cell);
+    const QStringList candidates =
+        m_recognizer.Classify(NormaliseToFrame(ink, cell), kCheckCandidates);
+    QCOMPARE(candidates.size(), kCheckCandidates);
+    QCOMPARE(candidates.first(), expected);
+}
+
+void TestRecognizer::checksAWordAgainstItsAnswer_data()
+{
+    QTest::addColumn<InkStrokes>("ink");
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QList<QRectF>>("boxes");
+    QTest::addColumn<QString>("verdicts");
+    QTest::addColumn<QString>("recognised");
+    const QRectF a(10, 10, 100, 100), b(130, 10, 100, 100), c(250, 10, 100, 100);
+    QTest::newRow("kawa in one box")
+        << PlaceInCell(UnitKawa(), a) << u"川"_qs << QList<QRectF>{a} << "C" << u"川"_qs;
+    QTest::newRow("san written for kawa")
+        << PlaceInCell(UnitSan(), a) << u"川"_qs << QList<QRectF>{a} << "W" << u"三"_qs;
+    QTest::newRow("kawaguchi without boxes")
+        << PlaceInCell(UnitKawa(), a) + PlaceInCell(UnitKuchi(), b) << u"川口"_qs << QList<QRectF>{}
+        << "CC" << u"川口"_qs;
+    QTest::newRow("second box left empty")
+        << PlaceInCell(UnitJuu(), a) << u"十二"_qs << QList<QRectF>{a, b} << "CW" << u"十"_qs;
+    QTest::newRow("parenthesised alternative is not written")
+        << PlaceInCell(UnitIchi(), a) + PlaceInCell(UnitNi(), b) << u"一(壱)二"_qs
+        << QList<QRectF>{} << "CC" << u"一二"_qs;
+    QTest::newRow("one character of three written")
+        << PlaceInCell(UnitKuchi(), a) << u"口川口"_qs << QList<QRectF>{} << "CWW" << u"口"_qs;
+    Q_UNUSED(c);
+}
+
+void TestRecognizer::checksAWordAgainstItsAnswer()
+{
+    QFETCH(InkStrokes, ink);
+    QFETCH(QString, word);
+    QFETCH(QList<QRectF>, boxes);
+    QFETCH(QString, verdicts);
+    QFETCH(QString, recognised);
+    const QList<CharacterCheck> checks = CheckWriting(m_recognizer, ink, word, boxes);
+    QString gotVerdicts, gotRecognised;
+    for (const CharacterCheck& check : checks) {
+        gotVerdicts += check.verdict == CheckVerdict::Correct ? u'C'
+                       : check.verdict == CheckVerdict::Close ? u'c'
+                       : check.verdict == CheckVerdict::Wrong ? u'W'
+                                                              : u'?';
+        gotRecognised += check.recognised;
+        QVERIFY(!check.cell.isEmpty());
+    }
+    QCOMPARE(gotVerdicts, verdicts);
+    QCOMPARE(gotRecognised, recognised);
+}
+
+void TestRecognizer::normalisedInkFillsTheFrameKeepingItsShape()
+{
+    // Without a cell the ink's longer side fills the frame less its
+    // margins, centred, in its own proportions.
+    const InkStrokes ink = PlaceInCell(UnitKawa(), QRectF(500, 300, 50, 100));
+    const QRectF frame = InkBounds(NormaliseToFrame(ink));
+    const QRectF original = InkBounds(ink);
+    QVERIFY(frame.top() > 0 && frame.bottom() < CRecognizer::kFrameSize);
+    QCOMPARE(qRound(frame.center().x()), 500);
+    QCOMPARE(qRound(frame.center().y()), 500);
+    QCOMPARE(qRound(frame.width() * 1000 / frame.height()),
+             qRound(original.width() * 1000 / original.height()));
+    QVERIFY(frame.height() > 600);
+}
+
+void TestRecognizer::smallMarksStaySmall()
+{
+    // A dot in the corner of its box stays a small dot in that corner, so
+    // it is not read as a full character.
+    const QRectF box(0, 0, 100, 100);
+    const InkStrokes dot = {LineStroke({80, 10}, {84, 14}, 2)};
+    const QRectF mapped = InkBounds(NormaliseToFrame(dot, box));
+    QVERIFY(mapped.width() < 60);
+    QVERIFY(mapped.left() > 700 && mapped.bottom() < 300);
+    // Ink that strays out of its box is not cut off: the frame widens.
+    const InkStrokes stray = {LineStroke({-50, 50}, {150, 50})};
+    const QRectF wide = InkBounds(NormaliseToFrame(stray, box));
+    QVERIFY(wide.left() >= 0 && wide.right() <= CRecognizer::kFrameSize);
+    // A single point has no size and still maps into the frame.
+    InkStroke tap;
+    tap.points.append({QPointF(7, 7), 1.0, 0});
+    QCOMPARE(InkBounds(NormaliseToFrame({tap})).center(), QPointF(500, 500));
+    QVERIFY(!m_recognizer.Classify(NormaliseToFrame({tap}, box)).isEmpty());
+    QVERIFY(m_recognizer.Classify({}).isEmpty());
+}
+
+void TestRecognizer::unknownCharactersAreNotJudged()
+{
+    // A Latin letter is not in the model: it can never come first, so a
+    // wrong mark would blame the learner for the model's gap.
+    QVERIFY(!m_recognizer.Knows(u"A"_qs));
+    const QRectF a(0, 0, 100, 100);
+    const QList<CharacterCheck> checks =
+        CheckWriting(m_recognizer, PlaceInCell(UnitIchi(), a), u"A"_qs, {a});
+    QCOMPARE(checks.size(), 1);
+    QCOMPARE(checks.first().verdict, CheckVerdict::Unchecked);
+}
+
+void TestRecognizer::refusesMissingAndBrokenModelFiles()
+{
+    QTemporaryDir dir;
+    const QString empty = dir.filePath("empty.model");
+    const QString garbage = dir.filePath("garbage.model");
+    QFile(empty).open(QIODevice::WriteOnly);
+    {
+        QFile file(garbage);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+    }
+    for (const QString& path : {dir.filePath("absent.model"), empty, garbage}) {
+        CRecognizer recognizer;
+        QString error;
+        QVERIFY2(!recognizer.Open(path, &error), qPrintable(path));
+        QVERIFY(!recognizer.IsOpen());
+        QVERIFY(!error.isEmpty());
+        QVERIFY(recognizer.Classify(PlaceInCell(UnitIchi(), QRectF(0, 0, 1000, 1000))).isEmpty());
+    }
+}
+
+void TestRecognizer::modelSearchHonoursTheEnvironment()
+{
+    QTemporaryDir dir;
+    const QString own = dir.filePath("own.model");
+    QFile::copy(m_modelPath, own);
+    qputenv("VELMARIK_HANDWRITING_MODEL", own.toUtf8());
+    QCOMPARE(HandwritingModelCandidates().first(), own);
+    QCOMPARE(FindHandwritingModel(), own);
+    // A variable naming nothing falls back to the installed model.
+    qputenv("VELMARIK_HANDWRITING_MODEL", dir.filePath("absent.model").toUtf8());
+    QCOMPARE(FindHandwritingModel(), m_modelPath);
+    qunsetenv("VELMARIK_HANDWRITING_MODEL");
+    QVERIFY(FindHandwritingModel({dir.filePath("absent.model")}).isEmpty());
+}
+
+void TestRecognizer::checkerWithoutModelOffersNothing()
+{
+    QTemporaryDir dir;
+    CWritingChecker checker({dir.filePath("absent.model")});
+    QVERIFY(!checker.IsAvailable());
+    QVERIFY(!checker.ModelError().isEmpty());
+    QSignalSpy checked(&checker, &CWritingChecker::Checked);
+    QVERIFY(!checker.Check(1, PlaceInCell(UnitIchi(), QRectF(0, 0, 100, 100)), u"一"_qs));
+    QTest::qWait(50);
+    QCOMPARE(checked.size(), 0);
+
+    // A file that is there but unreadable as a model withdraws the check
+    // once the load fails.
+    const QString garbage = dir.filePath("garbage.model");
+    QFile file(garbage);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    CWritingChecker broken({garbage});
+    QVERIFY(broken.IsAvailable());
+    QSignalSpy loaded(&broken, &CWritingChecker::ModelLoaded);
+    broken.LoadModel();
+    QVERIFY(loaded.wait(5000));
+    QCOMPARE(loaded.first().first().toBool(), false);
+    QVERIFY(!broken.IsAvailable());
+}
+
+void TestRecognizer::checkerReportsTheCurrentQuestion()
+{
+    CWritingChecker checker({m_modelPath});
+    QCOMPARE(checker.State(), CWritingChecker::ModelState::NotLoaded);
+    QSignalSpy checked(&checker, &CWritingChecker::Checked);
+    const QRectF a(0, 0, 100, 100);
+    // Asked before the model is read: the check waits for the load.
+    QVERIFY(checker.Check(7, PlaceInCell(UnitKawa(), a), u"川"_qs, {a}));
+    QVERIFY(checked.wait(10000));
+    QCOMPARE(checker.State(), CWritingChecker::ModelState::Ready);
+    QCOMPARE(checked.first().at(0).toULongLong(), 7u);
+    const auto checks = checked.first().at(1).value<QList<CharacterCheck>>();
+    QCOMPARE(checks.size(), 1);
+    QCOMPARE(checks.first().verdict, CheckVerdict::Correct);
+    QCOMPARE(checks.first().cell, a);
+}
+
+void TestRecognizer::checkerDropsResultsOfAnEarlierQuestion()
+{
+    CWritingChecker checker({m_modelPath});
+    QSignalSpy checked(&checker, &CWritingChecker::Checked);
+    const QRectF a(0, 0, 100, 100);
+    QVERIFY(checker.Check(1, PlaceInCell(UnitKawa(), a), u"川"_qs, {a}));
+    checker.SetQuestion(2); // the learner went on before the result came
+    QSignalSpy loaded(&checker, &CWritingChecker::ModelLoaded);
+    QVERIFY(loaded.wait(10000));
+    // The next check on the same thread finishes after the first one, so
+    // once it is reported the first has come and gone.
+    QVERIFY(checker.Check(2, PlaceInCell(UnitSan(), a), u"三"_qs, {a}));
+    QVERIFY(checked.wait(10000));
+    QCOMPARE(checked.size(), 1);
+    QCOMPARE(checked.first().at(0).toULongLong(), 2u);
+}
+
+void TestRecognizer::checkerDropsAnOvertakenCheck()
+{
+    CWritingChecker checker({m_modelPath});
+    QSignalSpy checked(&checker, &CWritingChecker::Checked);
+    const QRectF a(0, 0, 100, 100);
+    // Two checks of one question (the learner pressed R after adding a
+    // stroke): only the newer ink is reported.
+    QVERIFY(checker.Check(5, PlaceInCell(UnitSan(), a), u"川"_qs, {a}));
+    QVERIFY(checker.Check(5, PlaceInCell(UnitKawa(), a), u"川"_qs, {a}));
+    QVERIFY(checked.wait(10000));
+    QTest::qWait(100);
+    QCOMPARE(checked.size(), 1);
+    const auto checks = checked.first().at(1).value<QList<CharacterCheck>>();
+    QCOMPARE(checks.first().recognised, u"川"_qs);
+}
+
+QTEST_GUILESS_MAIN(TestRecognizer)
+#include "tst_recognizer.moc"

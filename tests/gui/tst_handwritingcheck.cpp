@@ -1,0 +1,317 @@
+#include "common/InkBuilder.h"
+#include "common/TestEnv.h"
+#include "mainwnd/CCheckMarksOverlay.h"
+#include "mainwnd/CHandwritingCheck.h"
+#include "mainwnd/CStrokeOrderWindow.h"
+#include "platform/Profile.h"
+#include "recognition/CWritingChecker.h"
+#include "recognition/ModelLocation.h"
+
+#include <QAction>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// A stand-in for the writing sheet: the beige ground and the strokes the
+// check reads.
+class FakeSheet : public QWidget {
+public:
+    FakeSheet() { resize(400, 260); }
+    InkStrokes m_strokes;
+    QList<QRectF> m_boxes;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor(240, 230, 210));
+    }
+};
+
+int CountColor(const QImage& image, const QRect& area, const QColor& color)
+{
+    int count = 0;
+    const QRect inside = area.intersected(image.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (qAbs(c.red() - color.red()) < 30 && qAbs(c.green() - color.green()) < 30 &&
+                qAbs(c.blue() - color.blue()) < 30)
+                ++count;
+        }
+    return count;
+}
+
+} // namespace
+
+class TestHandwritingCheck : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void marksShowTheVerdict_data();
+    void marksShowTheVerdict();
+    void nextQuestionClearsTheMarks();
+    void changedWritingClearsTheMarks();
+    void learnerWhoMovedOnGetsNoStaleMarks();
+    void automaticCheckCanBeTurnedOff();
+    void nothingIsCheckedWithoutWriting();
+    void missingModelOffersNoCheck();
+    void marksGoBesideWhenThereIsNoRoomBelow();
+    void marksFollowVerticalWriting();
+    void strokeOrderFollowsTheQuestion();
+    void strokeOrderWithoutItsFont();
+    void strokeOrderWordGrowsWithTheWindow();
+
+private:
+    std::unique_ptr<FakeSheet> m_sheet;
+    std::unique_ptr<CHandwritingCheck> m_check;
+    QString m_model;
+};
+
+void TestHandwritingCheck::initTestCase()
+{
+    m_model = FindHandwritingModel();
+}
+
+void TestHandwritingCheck::init()
+{
+    TestEnv::ClearSettings();
+    m_sheet = std::make_unique<FakeSheet>();
+    FakeSheet* sheet = m_sheet.get();
+    m_check = std::make_unique<CHandwritingCheck>(
+        sheet, [sheet] { return sheet->m_strokes; }, [sheet] { return sheet->m_boxes; },
+        QStringList{m_model});
+    m_sheet->show();
+}
+
+void TestHandwritingCheck::cleanup()
+{
+    m_check.reset();
+    m_sheet.reset();
+}
+
+void TestHandwritingCheck::marksShowTheVerdict_data()
+{
+    QTest::addColumn<InkStrokes>("unit");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QColor>("color");
+    QTest::addColumn<QString>("recognised");
+    QTest::newRow("kawa for kawa")
+        << UnitKawa() << u"川"_qs << CCheckMarksOverlay::kCorrectColor << u"川"_qs;
+    QTest::newRow("san for kawa") << UnitSan() << u"川"_qs << CCheckMarksOverlay::kWrongColor
+                                  << u"三"_qs;
+}
+
+void TestHandwritingCheck::marksShowTheVerdict()
+{
+    if (m_model.isEmpty())
+        QSKIP("The Japanese handwriting model is not installed");
+    QFETCH(InkStrokes, unit);
+    QFETCH(QString, answer);
+    QFETCH(QColor, color);
+    QFETCH(QString, recognised);
+    const QRectF box(20, 20, 120, 120);
+    m_sheet->m_boxes = {box};
+    m_sheet->m_strokes = PlaceInCell(unit, box);
+    m_check->OnQuestionShown(answer);
+    QSignalSpy shown(m_check.get(), &CHandwritingCheck::MarksShown);
+    m_check->OnAnswerShown();
+    QVERIFY(shown.wait(10000));
+    CCheckMarksOverlay* overlay = m_check->Overlay();
+    QVERIFY(overlay->isVisible());
+    QCOMPARE(overlay->Checks().size(), 1);
+    QCOMPARE(overlay->Checks().first().recognised, recognised);
+
+    const QRect mark = overlay->MarkRects().first();
+    QVERIFY(mark.top() > box.bottom()); // under the character, not over it
+    QVERIFY(mark.left() < box.center().x() && mark.right() > box.center().x());
+    const QImage picture = m_sheet->grab().toImage();
+    QVERIFY(CountColor(picture, mark, color) > 20);
+    // Nothing of the mark spills over the writing.
+    QCOMPARE(CountColor(picture, box.toRect(), color), 0);
+}
+
+void TestHandwritingCheck::nextQuestionClearsTheMarks()
+{
+    m_check->Overlay()->SetChecks(
+        {{u"川"_qs, u"川"_qs, CheckVerdict::Correct, QRectF(20, 20, 120, 120)}});
+    const QRect mark = m_check->Overlay()->MarkRects().first();
+    QVERIFY(CountColor(m_sheet->grab().toImage(), mark, CCheckMarksOverlay::kCorrectColor) > 20);
+    m_check->OnQuestionShown(u"三"_qs);
+    QVERIFY(!m_check->Overlay()->HasMarks());
+    QCOMPARE(CountColor(m_sheet->grab().toImage(), mark, CCheckMarksOverlay::kCorrectColor), 0);
+}
+
+void TestHandwritingCheck::changedWritingClearsTheMarks()
+{
+    m_check->OnQuestionShown(u"川"_qs);
+    m_check->Overlay()->SetChecks(
+        {{u"川"_qs, u"三"_qs, CheckVerdict::Wrong, QRectF(20, 20, 120, 120)}});
+    m_check->ClearMarks();
+    QVERIFY(!m_check->Overlay()->isVisible());
+}
+
+void TestHandwritingCheck::learnerWhoMovedOnGetsNoStaleMarks()
+{
+    if (m_model.isEmpty())
+        QSKIP("The Japanese handwriting model is not installed");
+    const QRectF box(20, 20, 120, 120);
+    m_sheet->m_boxes = {box};
+    m_sheet->m_strokes = PlaceInCell(UnitKawa(), box);
+    m_check->OnQuestionShown(u"川"_qs);
+    QSignalSpy checked(m_check->Checker(), &CWritingChecker::Checked);
+    QVERIFY(m_check->RunCheck());
+    m_check->OnQuestionShown(u"口"_qs); // before the result came
+    // A later check of the new question comes after the old one on the
+    // worker; once it is in, the old one has been dropped.
+    m_sheet->m_strokes = PlaceInCell(UnitKuchi(), box);
+    QVERIFY(m_check->RunCheck());
+    QVERIFY(checked.wait(10000));
+    QCOMPARE(checked.size(), 1);
+    QCOMPARE(m_check->Overlay()->Checks().first().expected, u"口"_qs);
+}
+
+void TestHandwritingCheck::automaticCheckCanBeTurnedOff()
+{
+    if (m_model.isEmpty())
+        QSKIP("The Japanese handwriting model is not installed");
+    const QList<QAction*> actions = m_check->ContextMenuActions();
+    QCOMPARE(actions.size(), 3);
+    QCOMPARE(actions[0]->text(), u"判定"_qs);
+    QCOMPARE(actions[2]->text(), u"書き順"_qs);
+    QAction* automatic = actions[1];
+    QVERIFY(automatic->isCheckable());
+    QVERIFY(automatic->isChecked()); // on by default
+    automatic->trigger();
+    QCOMPARE(CHandwritingCheck::IsAutomatic(), false);
+    // Stored where the options keep it, as 0 (the default is 1).
+    QCOMPARE(GetProfileInt(u"Settings"_qs, u"CheckWriting"_qs, 1), 0);
+
+    const QRectF box(20, 20, 120, 120);
+    m_sheet->m_boxes = {box};
+    m_sheet->m_strokes = PlaceInCell(UnitKawa(), box);
+    m_check->OnQuestionShown(u"川"_qs);
+    QSignalSpy shown(m_check.get(), &CHandwritingCheck::MarksShown);
+    m_check->OnAnswerShown();
+    QVERIFY(!shown.wait(1000));
+    // 判定 still checks on request.
+    actions[0]->trigger();
+    QVERIFY(shown.wait(10000));
+    QCOMPARE(m_check->Overlay()->Checks().first().verdict, CheckVerdict::Correct);
+
+    // The menu shows a setting changed elsewhere.
+    CHandwritingCheck::SetAutomatic(true);
+    QVERIFY(m_check->ContextMenuActions()[1]->isChecked());
+}
+
+void TestHandwritingCheck::nothingIsCheckedWithoutWriting()
+{
+    m_check->OnQuestionShown(u"川"_qs);
+    QVERIFY(!m_check->RunCheck());
+}
+
+void TestHandwritingCheck::missingModelOffersNoCheck()
+{
+    FakeSheet sheet;
+    sheet.m_strokes = PlaceInCell(UnitKawa(), QRectF(0, 0, 100, 100));
+    CHandwritingCheck check(
+        &sheet, [&sheet] { return sheet.m_strokes; }, {},
+        QStringList{QStringLiteral("/nonexistent/handwriting-ja.model")});
+    QVERIFY(!check.IsOffered());
+    check.OnQuestionShown(u"川"_qs);
+    QVERIFY(!check.RunCheck());
+    const QList<QAction*> actions = check.ContextMenuActions();
+    QVERIFY(!actions[0]->isEnabled());
+    QVERIFY(!actions[1]->isEnabled());
+    QVERIFY(actions[2]->isEnabled()); // the stroke order needs no model
+}
+
+void TestHandwritingCheck::marksGoBesideWhenThereIsNoRoomBelow()
+{
+    const QRectF low(20, 150, 100, 100); // its foot at the sheet's bottom edge
+    m_check->Overlay()->SetChecks({{u"川"_qs, u"川"_qs, CheckVerdict::Close, low}});
+    const QRect mark = m_check->Overlay()->MarkRects().first();
+    QVERIFY(m_sheet->rect().contains(mark));
+    QVERIFY(mark.left() > low.right());
+    QVERIFY(CountColor(m_sheet->grab().toImage(), mark, CCheckMarksOverlay::kCloseColor) > 10);
+}
+
+void TestHandwritingCheck::marksFollowVerticalWriting()
+{
+    m_check->Overlay()->SetChecks({{u"川"_qs, u"川"_qs, CheckVerdict::Correct, {20, 10, 80, 70}},
+                                   {u"口"_qs, u"日"_qs, CheckVerdict::Wrong, {20, 90, 80, 70}},
+                                   {u"A"_qs, u""_qs, CheckVerdict::Unchecked, {20, 170, 80, 70}}});
+    const QList<QRect> marks = m_check->Overlay()->MarkRects();
+    QCOMPARE(marks.size(), 3);
+    // Beside each character, at its height, so no mark covers the next one.
+    QVERIFY(marks[0].left() > 100 && marks[0].center().y() > 10 && marks[0].center().y() < 80);
+    QVERIFY(marks[1].left() > 100 && marks[1].center().y() > 90 && marks[1].center().y() < 160);
+    // A wrong mark is wider: it carries what the writing looks like.
+    QVERIFY(marks[1].width() > marks[0].width());
+    // A character the model cannot judge gets no mark.
+    QVERIFY(marks[2].isEmpty());
+}
+
+void TestHandwritingCheck::strokeOrderFollowsTheQuestion()
+{
+    CStrokeOrderWindow* window = m_check->StrokeOrderWindow();
+    QVERIFY(!window->isVisible());
+    m_check->OnQuestionShown(u"川口"_qs);
+    m_check->ShowStrokeOrder();
+    QVERIFY(window->isVisible());
+    QVERIFY(window->isWindow());
+    QCOMPARE(window->Word(), u"川口"_qs);
+    m_check->OnQuestionShown(u"合図(相図)する"_qs);
+    QCOMPARE(window->Word(), u"合図する"_qs);
+    // Asked the other way round the learner writes the reading; the window
+    // still shows the word's strokes.
+    m_check->OnQuestionShown(u"かわ"_qs, u"川"_qs);
+    QCOMPARE(window->Word(), u"川"_qs);
+    const bool hasFont = QFontDatabase::families().contains(CStrokeOrderWindow::kStrokeOrderFamily);
+    QCOMPARE(window->HasStrokeOrderFont(), hasFont);
+    if (hasFont)
+        QCOMPARE(window->WordFont().families().value(0), CStrokeOrderWindow::kStrokeOrderFamily);
+    // Non-modal: the drill window stays usable.
+    QCOMPARE(window->windowModality(), Qt::NonModal);
+}
+
+void TestHandwritingCheck::strokeOrderWithoutItsFont()
+{
+    CStrokeOrderWindow window;
+    window.SetStrokeOrderFontAvailable(false);
+    window.SetWord(u"川"_qs);
+    window.show();
+    auto* note = window.findChild<QLabel*>(QStringLiteral("strokeOrderNote"));
+    QVERIFY(note && note->isVisible());
+    QVERIFY(note->text().contains(u"KanjiStrokeOrders"_qs));
+    QVERIFY(!window.WordFont().families().contains(CStrokeOrderWindow::kStrokeOrderFamily));
+    // Ink is drawn: the word is there in the normal font.
+    const QImage picture = window.grab().toImage();
+    QVERIFY(CountColor(picture, picture.rect(), Qt::black) > 100);
+    window.SetStrokeOrderFontAvailable(true);
+    QVERIFY(!note->isVisible());
+}
+
+void TestHandwritingCheck::strokeOrderWordGrowsWithTheWindow()
+{
+    CStrokeOrderWindow window;
+    window.SetWord(u"川口"_qs);
+    window.resize(300, 200);
+    window.show();
+    const int small = window.WordFont().pixelSize();
+    window.resize(900, 500);
+    QTest::qWait(10);
+    const int large = window.WordFont().pixelSize();
+    QVERIFY(large > small * 2);
+    // Two characters fit across the window.
+    QVERIFY(large * 2 <= window.width());
+}
+
+QTEST_MAIN(TestHandwritingCheck)
+#include "tst_handwritingcheck.moc"

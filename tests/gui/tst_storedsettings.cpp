@@ -1,0 +1,212 @@
+#include "common/FakeWordLists.h"
+#include "common/MessageRecorder.h"
+#include "common/TestEnv.h"
+#include "dialogs/CHistoryDialog.h"
+#include "dialogs/CStudyStateDialog.h"
+#include "mainwnd/CMainFrame.h"
+#include "mainwnd/CPanelDialogBar.h"
+#include "platform/DialogUnits.h"
+#include "platform/Profile.h"
+#include "study/CDictionary.h"
+
+#include <QDir>
+#include <QScreen>
+#include <QTest>
+#include <climits>
+
+namespace {
+
+const QString kSettings = QStringLiteral("Settings");
+
+QRect Available()
+{
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+// -1 in a row stands for the screen's available width or height.
+QSize OnScreen(const QSize& size)
+{
+    return QSize(size.width() < 0 ? Available().width() : size.width(),
+                 size.height() < 0 ? Available().height() : size.height());
+}
+
+} // namespace
+
+// Stored values that no dialog of the program would write: the windows
+// read them back within sane bounds instead of trusting them.
+class TestStoredSettings : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        auto lists = std::make_shared<FakeWordLists>();
+        for (int id = 501; id <= 506; ++id)
+            lists->m_lists.insert(id,
+                                  FakeWordLists::MakeList({QStringLiteral("山%1\tやま").arg(id)}));
+        CDictionary::SetWordListSource(lists);
+    }
+    void init()
+    {
+        TestEnv::ClearSettings();
+        QDir(TestEnv::Instance().DataFolder()).removeRecursively();
+        CDictionary::ResetInstanceForTesting();
+    }
+    void cleanupTestCase() { CDictionary::SetWordListSource(nullptr); }
+
+    void mainWindowPlacement_data()
+    {
+        QTest::addColumn<QRect>("stored"); // left, top, width, height as stored
+        QTest::addColumn<QSize>("size");   // expected; 0 x 0: the first-start size
+        QTest::addColumn<bool>("moved");   // onto the primary screen, centred
+        QTest::newRow("sane") << QRect(50, 40, 640, 480) << QSize(640, 480) << false;
+        QTest::newRow("largest size") << QRect(0, 0, INT_MAX, INT_MAX) << QSize(-1, -1) << false;
+        QTest::newRow("too wide") << QRect(0, 0, 100000, 400) << QSize(-1, 400) << false;
+        QTest::newRow("negative size") << QRect(10, 10, -640, -480) << QSize(0, 0) << false;
+        QTest::newRow("zero height") << QRect(10, 10, 640, 0) << QSize(0, 0) << false;
+        QTest::newRow("smallest size")
+            << QRect(10, 10, INT_MIN + 1, INT_MIN + 1) << QSize(0, 0) << false;
+        QTest::newRow("far right") << QRect(INT_MAX, 10, 500, 400) << QSize(500, 400) << true;
+        QTest::newRow("far left") << QRect(INT_MIN + 1, 10, 500, 400) << QSize(500, 400) << true;
+        QTest::newRow("far below") << QRect(10, 100000, 500, 400) << QSize(500, 400) << true;
+        QTest::newRow("just above") << QRect(10, -400, 500, 400) << QSize(500, 400) << true;
+        QTest::newRow("mostly off the left edge")
+            << QRect(-450, 10, 500, 400) << QSize(500, 400) << false;
+    }
+    void mainWindowPlacement()
+    {
+        QFETCH(QRect, stored);
+        QFETCH(QSize, size);
+        QFETCH(bool, moved);
+        // QRect's own width() would overflow for the extreme rows.
+        WriteProfileInt(QString(), QStringLiteral("WinLeft"), stored.left());
+        WriteProfileInt(QString(), QStringLiteral("WinTop"), stored.top());
+        WriteProfileInt(QString(), QStringLiteral("WinWidth"),
+                        int(qint64(stored.right()) - stored.left() + 1));
+        WriteProfileInt(QString(), QStringLiteral("WinHeight"),
+                        int(qint64(stored.bottom()) - stored.top() + 1));
+        CMainFrame firstStart;
+        if (size == QSize(0, 0)) {
+            TestEnv::ClearSettings();
+            QVERIFY(firstStart.Create());
+            size = firstStart.size();
+            init();
+            WriteProfileInt(QString(), QStringLiteral("WinLeft"), stored.left());
+            WriteProfileInt(QString(), QStringLiteral("WinTop"), stored.top());
+            WriteProfileInt(QString(), QStringLiteral("WinWidth"),
+                            int(qint64(stored.right()) - stored.left() + 1));
+            WriteProfileInt(QString(), QStringLiteral("WinHeight"),
+                            int(qint64(stored.bottom()) - stored.top() + 1));
+        }
+        size = OnScreen(size);
+        CMainFrame frame;
+        QVERIFY(frame.Create());
+        QCOMPARE(frame.size(), size);
+        if (moved) {
+            QRect expected(QPoint(), size);
+            expected.moveCenter(Available().center());
+            QCOMPARE(frame.pos(), expected.topLeft());
+        } else {
+            QCOMPARE(frame.pos(), stored.topLeft());
+        }
+    }
+
+    // The dialogs store their outer size; a bad one is fitted likewise.
+    void dialogSizes_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QSize>("stored");
+        QTest::addColumn<QString>("expect"); // "stored", "screen" or "own" size
+        const struct {
+            const char* m_pszName;
+            const char* m_pszKey;
+        } dialogs[] = {{"history", "HWin"}, {"study state", "SSDlg"}};
+        for (const auto& d : dialogs) {
+            const QString key = QString::fromLatin1(d.m_pszKey);
+            QTest::addRow("%s, sane", d.m_pszName) << key << QSize(420, 330) << "stored";
+            QTest::addRow("%s, largest", d.m_pszName) << key << QSize(INT_MAX, INT_MAX) << "screen";
+            QTest::addRow("%s, wider than the screen", d.m_pszName)
+                << key << QSize(100000, 330) << "screen";
+            QTest::addRow("%s, negative height", d.m_pszName) << key << QSize(420, -330) << "own";
+            QTest::addRow("%s, smallest height", d.m_pszName)
+                << key << QSize(420, INT_MIN) << "own";
+        }
+    }
+    void dialogSizes()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(QSize, stored);
+        QFETCH(QString, expect);
+        MessageRecorder messages;
+        const auto open = [&dialog]() -> std::unique_ptr<QDialog> {
+            if (dialog == QStringLiteral("HWin"))
+                return std::make_unique<CHistoryDialog>(nullptr);
+            return std::make_unique<CStudyStateDialog>(nullptr);
+        };
+        QSize own;
+        {
+            auto first = open();
+            first->show();
+            QVERIFY(QTest::qWaitForWindowExposed(first.get()));
+            own = first->size();
+            first->reject();
+        }
+        WriteProfileInt(QString(), dialog + QStringLiteral("Width"), stored.width());
+        WriteProfileInt(QString(), dialog + QStringLiteral("Height"), stored.height());
+        auto shown = open();
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
+        const QSize size = shown->size();
+        QVERIFY(size.width() >= shown->minimumWidth());
+        QVERIFY(size.height() >= shown->minimumHeight());
+        if (expect == QStringLiteral("own")) {
+            QCOMPARE(size, own);
+        } else if (expect == QStringLiteral("screen")) {
+            QVERIFY2(size.width() <= Available().width() && size.height() <= Available().height(),
+                     qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+            QVERIFY(size.width() >= Available().width() - 16); // as wide as it can be
+        } else {
+            // The stored size is the outer one; the frame is the platform's.
+            const QSize outer = shown->frameGeometry().size();
+            QVERIFY(qAbs(outer.width() - stored.width()) <= 8);
+            QVERIFY(qAbs(outer.height() - stored.height()) <= 8);
+        }
+    }
+
+    void fontPointIsBounded_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("used");
+        QTest::newRow("largest int") << INT_MAX << 100;
+        QTest::newRow("smallest int") << INT_MIN << 10;
+        QTest::newRow("negative") << -36 << 10;
+        QTest::newRow("zero") << 0 << 10;
+        QTest::newRow("just above the range") << 101 << 100;
+        QTest::newRow("lowest in range") << 10 << 10;
+        QTest::newRow("default") << 36 << 36;
+        QTest::newRow("highest in range") << 100 << 100;
+    }
+    void fontPointIsBounded()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, used);
+        WriteProfileInt(kSettings, QStringLiteral("FontPoint"), stored);
+        CPanelDialogBar panel;
+        panel.CreateTextFont();
+        QCOMPARE(panel.m_fontPanel.pixelSize(), MulDiv(used * 10, panel.logicalDpiY(), 720));
+    }
+
+    void overlongFontFaceIsTheDefault()
+    {
+        CPanelDialogBar reference;
+        reference.CreateTextFont();
+        WriteProfileString(kSettings, QStringLiteral("FontFace"),
+                           QString(200000, QLatin1Char('M')));
+        CPanelDialogBar panel;
+        panel.CreateTextFont();
+        QCOMPARE(panel.m_fontPanel.family(), reference.m_fontPanel.family());
+    }
+};
+
+QTEST_MAIN(TestStoredSettings)
+#include "tst_storedsettings.moc"
