@@ -16,13 +16,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VELMARIK_HOMEPAGE})
-# The libraries the program links (Qt 6 widgets, gui, core; the C++ run
-# time) come from dpkg-shlibdeps, which dpkg-dev provides; what it loads or
-# reads at run time is named here: Qt's platform plugins (without them no
-# window opens), a Japanese font, Qt's own translations for the standard
-# buttons, and the handwriting recogniser with its Japanese model.
+# The libraries the program links (Qt 6, the handwriting recogniser, the C++
+# run time) come from dpkg-shlibdeps, which dpkg-dev provides; what it loads
+# or reads at run time is named here: Qt's platform plugins (without them no
+# window opens), a Japanese font, and the recogniser's Japanese model; Qt's
+# own translations and the stroke-order font are recommended.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk, libzinnia0, tegaki-zinnia-japanese")
+    "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk, tegaki-zinnia-japanese")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-kanjistrokeorders")
 include(CPack)

@@ -33,13 +33,19 @@ QSize CPanelDialogBar::sizeHint() const
     return QSize(MapDialogRect(this, QRect(0, 0, 236, 44)).width(), m_nBarHeight);
 }
 
-void CPanelDialogBar::CreateTextFont()
+QString CPanelDialogBar::TextFaceSetting()
 {
-    QString face = GetProfileString(Setting::FontFace);
+    const QString face = GetProfileString(Setting::FontFace);
     // No installed family has a name this long; matching one against the
     // font system costs seconds, so it counts as no face chosen.
     if (face.isEmpty() || face.size() > kMaxFaceLength)
-        face = kDefaultFace;
+        return kDefaultFace;
+    return face;
+}
+
+void CPanelDialogBar::CreateTextFont()
+{
+    const QString face = TextFaceSetting();
     // The options dialog stores 10 to 100; anything else was written by
     // hand, and points * 10 must not overflow.
     const int points = qBound(kMinPoints, GetProfileInt(Setting::FontPoint), kMaxPoints);

@@ -256,7 +256,8 @@ def read_kanjidic(path):
 # spelling or one reading rather than to the entry.
 HEAD_TAGS = {"iK", "ik", "oK", "ok", "io", "ateji", "gikun", "rK", "rk", "sK", "sk"}
 POS_RE = re.compile(r"^(?:adj|adv|aux|conj|cop|ctr|exp|int|n|num|pn|pref|prt|suf|unc|v)[-a-z0-9]*$")
-TAG_GROUP_RE = re.compile(r"^\(([A-Za-z0-9,-]+)\) ?")
+# a dialect or a source language is marked with a colon: (kyb:), (fre:)
+TAG_GROUP_RE = re.compile(r"^\(([A-Za-z0-9,:-]+)\) ?")
 
 
 class Line:
@@ -280,7 +281,7 @@ class Line:
             m = TAG_GROUP_RE.match(rest)
             if not m:
                 break
-            tags.extend(m.group(1).split(","))
+            tags.extend(t.rstrip(":") for t in m.group(1).split(","))
             rest = rest[m.end():]
         # head tags come before the first part of speech
         seen_pos = False
@@ -321,12 +322,12 @@ def read_edict(path):
 # ---- candidates ---------------------------------------------------------------
 
 # Senses a learner should not be drilled on: words usually written in kana,
-# dated, rare, slang, dialect or vulgar ones.
+# dated, rare, slang, dialect, vulgar or offensive (sens) ones.
 BAD_TAGS = {"uk", "arch", "obs", "obsc", "rare", "X", "vulg", "sl", "derog", "net-sl",
-            "m-sl", "chn", "joc", "uK", "ksb", "kyb", "osb", "hob", "tsb", "thb", "tsug",
+            "m-sl", "chn", "joc", "uK", "ksb", "ktb", "kyb", "osb", "hob", "tsb", "thb", "tsug",
             "kyu", "rkb", "nab", "bra", "hist", "pref", "suf", "prt", "ctr", "conj", "int",
             "aux", "aux-v", "aux-adj", "cop", "cop-da", "unc", "n-suf", "n-pref", "num",
-            "pn", "on-mim", "abbr"}
+            "pn", "on-mim", "abbr", "sens"}
 VERB_RE = re.compile(r"^v(?:1|5[a-z]*|k|z|s-s)$")
 WORD_OK_RE = re.compile(r"^[\u4e00-\u9fff々\u3041-\u3096\u30a1-\u30f4ー]+$")
 READING_OK_RE = re.compile(r"^[\u3041-\u3096ー゛]+$")
@@ -568,6 +569,13 @@ def build_candidates(entries, grader, tables, groups):
         item.level = level
         item.kanji = "".join(c for c in item.plain if is_ideograph(c))
         item.hyogai = any(grader.is_hyogai(c) for c in item.plain)
+        # the list of kanji outside the table drills each such word once: a
+        # phrase stands for its head word (瞼 or 瞼を閉じる, 鰯 or 鰯の群れ, and
+        # one of 嘘をつく and 嘘を吐く)
+        if item.kind == "phrase":
+            m = re.match("^(.*?[\u4e00-\u9fff々])[" + PARTICLES + "の]", item.plain)
+            if m and any(grader.is_hyogai(c) for c in m.group(1)):
+                item.keys.add(m.group(1))
         items.append(item)
 
     # nouns whose first sense is a する-verb, for the phrases of the table
@@ -586,6 +594,13 @@ def build_candidates(entries, grader, tables, groups):
             continue
         if e.word in tables.excluded:
             continue
+        # a spelling with a usual reading is asked with it only; an entry of
+        # its other reading is another word of the same spelling (紅葉 もみじ
+        # beside 紅葉 こうよう) and would take its place
+        usual_reading = tables.readings.get(e.word)
+        if usual_reading and all(katakana_to_hiragana(l.reading) != usual_reading
+                                 for l in e.lines if l.word == e.word):
+            continue
         if tables.is_blocked(e.word):
             continue
         if kind == "yoji" and e.word in tables.not_idioms:
@@ -600,7 +615,8 @@ def build_candidates(entries, grader, tables, groups):
                 and all(grader.frequency(c) <= 2500 for c in e.word)) and not (
                 level == 10 and e.word in tables.common and e.word not in tables.kana_usual):
             continue
-        if not e.common and e.first_tags & DOMAIN_TAGS:
+        # a reviewed idiom may come from Buddhism (諸行無常) and is no jargon
+        if not e.common and e.first_tags & DOMAIN_TAGS and e.word not in tables.idioms:
             continue
         if level == 10 and kind != "yoji" and e.common_spellings & joyo_spellings:
             continue

@@ -521,6 +521,22 @@ private slots:
         QTest::newRow("淫売") << u"淫売"_qs << QString();
         QTest::newRow("売春する") << u"売春する"_qs << QString();
         QTest::newRow("強姦する") << u"強姦する"_qs << QString();
+        // the usual reading, where the dictionary also gives a rare one
+        QTest::newRow("億劫 is おっくう") << u"億劫"_qs << u"おくこう"_qs;
+        QTest::newRow("懺悔する is ざんげする") << u"懺悔する"_qs << u"さんげする"_qs;
+        QTest::newRow("尻が青い is しりがあおい") << u"尻が青い"_qs << u"けつがあおい"_qs;
+        QTest::newRow("避ける is さける") << u"避ける"_qs << u"よける"_qs;
+        QTest::newRow("円錐 is えんすい") << u"円錐"_qs << u"まるぎり"_qs;
+        QTest::newRow("薬が効く is くすりがきく") << u"薬が効く"_qs << u"やくがきく"_qs;
+        QTest::newRow("紅葉する is こうようする") << u"紅葉する"_qs << u"もみじする"_qs;
+        QTest::newRow("鳩尾 is みぞおち") << u"鳩尾"_qs << u"みずおち"_qs;
+        // a sense the dictionary marks as dialect behind a colon (kyb:)
+        QTest::newRow("上せる, Kyoto dialect") << u"上せる"_qs << QString();
+        // a word the dictionary marks as offensive (sens)
+        QTest::newRow("外人") << u"外人"_qs << QString();
+        // place names the learner cannot guess from the reading
+        QTest::newRow("広東") << u"広東"_qs << QString();
+        QTest::newRow("北京") << u"北京"_qs << QString();
     }
 
     void absent()
@@ -583,6 +599,38 @@ private slots:
         }
         qInfo("duplicate words: %lld", qlonglong(duplicates.size()));
         QVERIFY2(duplicates.isEmpty(), qPrintable(duplicates.mid(0, 10).join(u", ")));
+    }
+
+    // The list of kanji outside the table drills each word once: a phrase
+    // stands for its head word, so neither the bare word (瞼 beside
+    // 瞼を閉じる) nor another phrase of it (嘘をつく beside 嘘を吐く) is
+    // asked again.
+    void listFiveHeadWordsOnce()
+    {
+        static const QRegularExpression head(
+            QStringLiteral("^([^をがにでとへもはの]*[\\x{4E00}-\\x{9FFF}々])[をがにでとへもはの]"));
+        QHash<QString, QString> owner;
+        QStringList twice;
+        for (const Item& item : std::as_const(m_items)) {
+            if (item.m_nList != 5)
+                continue;
+            const QString plain = Plain(item.m_strWord);
+            const QString noun = SuruNoun(item.m_strWord);
+            const QRegularExpressionMatch m = head.match(plain);
+            // a head of table kanji (頭が冴える, 頭を掻く) is a word of the
+            // other lists, not one this list drills
+            if (m.hasMatch() &&
+                std::none_of(m.captured(1).begin(), m.captured(1).end(), IsHyogaiKanji))
+                continue;
+            const QString key = m.hasMatch() ? m.captured(1) : noun.isEmpty() ? plain : noun;
+            const auto it = owner.constFind(key);
+            if (it != owner.constEnd())
+                twice.append(*it + QStringLiteral(" / ") + Line(item));
+            else
+                owner.insert(key, Line(item));
+        }
+        qInfo("list 5: head words asked twice: %lld", qlonglong(twice.size()));
+        QVERIFY2(twice.isEmpty(), qPrintable(twice.mid(0, 10).join(u", ")));
     }
 
     void format_data()

@@ -196,15 +196,28 @@ private slots:
         QCOMPARE(panel.m_fontPanel.pixelSize(), MulDiv(used * 10, panel.logicalDpiY(), 720));
     }
 
+    void overlongFontFaceIsTheDefault_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("face");
+        const QString longest(255, QLatin1Char('M'));
+        QTest::newRow("unset") << QString() << QStringLiteral("ＭＳ Ｐゴシック");
+        QTest::newRow("a face") << QStringLiteral("IPAPGothic") << QStringLiteral("IPAPGothic");
+        QTest::newRow("255 characters") << longest << longest;
+        QTest::newRow("256 characters")
+            << QString(256, QLatin1Char('M')) << QStringLiteral("ＭＳ Ｐゴシック");
+        QTest::newRow("200,000 characters")
+            << QString(200000, QLatin1Char('M')) << QStringLiteral("ＭＳ Ｐゴシック");
+    }
     void overlongFontFaceIsTheDefault()
     {
-        CPanelDialogBar reference;
-        reference.CreateTextFont();
-        WriteProfileString(kSettings, QStringLiteral("FontFace"),
-                           QString(200000, QLatin1Char('M')));
+        QFETCH(QString, stored);
+        QFETCH(QString, face);
+        WriteProfileString(kSettings, QStringLiteral("FontFace"), stored);
+        QCOMPARE(CPanelDialogBar::TextFaceSetting(), face);
         CPanelDialogBar panel;
         panel.CreateTextFont();
-        QCOMPARE(panel.m_fontPanel.family(), reference.m_fontPanel.family());
+        QCOMPARE(panel.m_fontPanel.family(), ResolveJapaneseFace(face));
     }
 };
 
