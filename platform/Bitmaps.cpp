@@ -1,6 +1,7 @@
 #include "platform/Bitmaps.h"
 
 #include "platform/DialogUnits.h"
+#include "platform/SizedIconEngine.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -10,6 +11,7 @@
 #include <QPainterPath>
 #include <QPixmapCache>
 #include <QtMath>
+#include <algorithm>
 
 namespace {
 
@@ -67,8 +69,8 @@ QImage DrawModePicture(const ModePicture& picture, int width, int height, qreal 
     for (int y = edge; y < h - edge; ++y) {
         const QRgb colour =
             GradientRow(picture.m_top, picture.m_middle, picture.m_bottom, y - edge, h - 2 * edge);
-        for (int x = edge; x < w - edge; ++x)
-            image.setPixel(x, y, colour);
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::fill(line + edge, line + w - edge, 0xFF000000 | colour);
     }
     for (const QPoint corner :
          {QPoint(0, 0), QPoint(w - edge, 0), QPoint(0, h - edge), QPoint(w - edge, h - edge)}) {
@@ -96,15 +98,19 @@ template <typename Paint> QImage DrawKeyed(int logicalSize, qreal ratio, QRgb ke
         paint(painter);
     }
     QImage image = NewOpaque(size, size, key);
+    // Straight through the scan lines: pixel()/setPixel() per pixel cost more
+    // than the drawing itself, and these pictures are made during start-up.
     for (int y = 0; y < size; ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
+        auto* to = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < size; ++x) {
-            const QRgb pixel = canvas.pixel(x, y);
+            const QRgb pixel = from[x];
             if (qAlpha(pixel) < 128)
                 continue;
             QRgb opaque = qRgb(qRed(pixel), qGreen(pixel), qBlue(pixel));
             if (opaque == key) // the key colour itself would vanish
                 opaque = qRgb(qRed(key) == 255 ? 254 : qRed(key), qGreen(key), qBlue(key));
-            image.setPixel(x, y, opaque);
+            to[x] = opaque;
         }
     }
     return image;
@@ -221,8 +227,8 @@ QImage DrawChartBar(qreal ratio)
     for (int y = 0; y < size; ++y) {
         const QRgb colour =
             GradientRow(qRgb(204, 227, 222), qRgb(0, 185, 99), qRgb(131, 251, 187), y, size);
-        for (int x = 0; x < size; ++x)
-            image.setPixel(x, y, colour);
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::fill(line, line + size, 0xFF000000 | colour);
     }
     return image;
 }
@@ -347,12 +353,7 @@ QIcon LoadIcon(int id)
     // installed for the desktop, so the window and the menu show one icon.
     static QHash<int, QIcon> cache;
     auto found = cache.constFind(id);
-    if (found == cache.constEnd()) {
-        QIcon icon;
-        const QDir folder(QStringLiteral(":/icons/%1").arg(id));
-        for (const QString& name : folder.entryList(QDir::Files))
-            icon.addFile(folder.filePath(name));
-        found = cache.insert(id, icon);
-    }
+    if (found == cache.constEnd())
+        found = cache.insert(id, QIcon(new SizedIconEngine(QStringLiteral(":/icons/%1").arg(id))));
     return *found;
 }

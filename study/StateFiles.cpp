@@ -12,9 +12,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -127,16 +127,23 @@ void RemoveStaleSaveFiles(const QString& folder)
     QStringList names{kMiscFileName, kHistoryFileName, QStringLiteral("wordlists.sig")};
     for (const WordListInfo& info : kWordLists)
         names << QString::fromLatin1(info.m_pszName) + QStringLiteral(".dat");
+    // One listing of the folder for all the names: a listing per name, each
+    // with its own wildcard, was a noticeable part of the start-up.
     const QDir dir(folder);
-    for (const QString& name : std::as_const(names)) {
-        const QRegularExpression pattern(QRegularExpression::anchoredPattern(
-            QRegularExpression::escape(name) + QStringLiteral("\\.[A-Za-z]{6}")));
-        const QStringList found = dir.entryList({name + QStringLiteral(".??????")},
-                                                QDir::Files | QDir::Hidden | QDir::System);
-        for (const QString& candidate : found) {
-            if (pattern.match(candidate).hasMatch())
-                QFile::remove(dir.filePath(candidate));
-        }
+    constexpr qsizetype kSuffix = 7; // ".abcdef"
+    const auto isLetter = [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    };
+    for (const QString& candidate :
+         dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted)) {
+        const qsizetype dot = candidate.size() - kSuffix;
+        if (dot <= 0 || candidate[dot] != u'.')
+            continue;
+        const QStringView letters = QStringView(candidate).mid(dot + 1);
+        if (!std::all_of(letters.begin(), letters.end(), isLetter))
+            continue;
+        if (names.contains(QStringView(candidate).left(dot)))
+            QFile::remove(dir.filePath(candidate));
     }
 }
 

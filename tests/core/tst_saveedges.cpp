@@ -120,6 +120,9 @@ private slots:
         QTest::newRow("unknown list") << QStringLiteral("dic9_std.dat.AbxyCd") << false;
         QTest::newRow("lower-case letters") << QStringLiteral("histdata.dat.jknpyr") << true;
         QTest::newRow("the state file itself") << QStringLiteral("miscdata.dat") << false;
+        QTest::newRow("name in other case") << QStringLiteral("HISTDATA.dat.AbxyCd") << false;
+        QTest::newRow("accented letter") << QStringLiteral("histdata.dat.AbxyCé") << false;
+        QTest::newRow("name only as suffix") << QStringLiteral("xhistdata.dat.AbxyCd") << false;
     }
     void staleTemporariesAreRemovedAtLoad()
     {

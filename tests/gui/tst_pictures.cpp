@@ -181,6 +181,55 @@ private slots:
         QCOMPARE(LoadIcon(128).pixmap(32).size(), QSize(32, 32));
     }
 
+    // The icons decode their PNGs only when a size is asked for; what they
+    // give must still be the stored picture, or the nearest one scaled.
+    void iconSizes_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("given");
+        QTest::newRow("program, exact") << 128 << 32 << 32 << 32;
+        QTest::newRow("program, between sizes") << 128 << 20 << 22 << 20;
+        QTest::newRow("program, above the largest") << 128 << 300 << 256 << 256;
+        QTest::newRow("program, below the smallest") << 128 << 8 << 16 << 8;
+        QTest::newRow("dialog, exact") << 140 << 48 << 48 << 48;
+        QTest::newRow("dialog, between sizes") << 140 << 40 << 48 << 40;
+    }
+
+    void iconSizes()
+    {
+        QFETCH(int, id);
+        QFETCH(int, asked);
+        QFETCH(int, stored);
+        QFETCH(int, given);
+        const QIcon icon = LoadIcon(id);
+        const QSize askedSize(asked, asked);
+        QCOMPARE(icon.actualSize(askedSize), QSize(given, given));
+        const QImage got = icon.pixmap(askedSize, 1.0)
+                               .toImage()
+                               .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        // Scaled as Qt's own icons scale a stored pixmap.
+        QPixmap expected(QStringLiteral(":/icons/%1/%2").arg(id).arg(stored));
+        QVERIFY(!expected.isNull());
+        if (stored != given)
+            expected =
+                expected.scaled(given, given, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QCOMPARE(got, expected.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
+
+    void iconOffersEveryStoredSize()
+    {
+        const QList<QSize> sizes = LoadIcon(128).availableSizes();
+        QCOMPARE(sizes.size(), 8);
+        for (const int side : {16, 22, 24, 32, 48, 64, 128, 256})
+            QVERIFY2(sizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
+        QCOMPARE(LoadIcon(140).availableSizes().size(), 5);
+        // A greyed icon is still drawn, from the same picture.
+        QVERIFY(!LoadIcon(128).pixmap(QSize(32, 32), 1.0, QIcon::Disabled).isNull());
+        QVERIFY(LoadIcon(128).availableSizes(QIcon::Disabled).isEmpty());
+    }
+
     void mulDiv_data()
     {
         QTest::addColumn<int>("a");
