@@ -1,5 +1,6 @@
 #include "study/CDicFile.h"
 
+#include <algorithm>
 #include <bit>
 
 CDictionary::CItem::ModeField& CDictionary::CItem::ModeField::operator=(qint16 mode)
@@ -102,6 +103,12 @@ void CDictionary::CDicFile::RecountModes()
 {
     EnsureIndexed();
     std::copy(std::begin(m_nTrueCount), std::end(m_nTrueCount), std::begin(m_nModeCount));
+}
+
+bool CDictionary::CDicFile::HasDirtyItems() const
+{
+    return std::any_of(m_items.cbegin(), m_items.cend(),
+                       [](const CItem& item) { return item.m_bDirty; });
 }
 
 void CDictionary::CDicFile::ClearDirty()

@@ -19,6 +19,8 @@ public:
 
     void RecountModes();
     void ClearDirty();
+    // Whether an item changed since the list was loaded or written.
+    bool HasDirtyItems() const;
     // The learning-mode file: the list name followed by ".dat".
     QString GetFileName() const { return m_strName + QStringLiteral(".dat"); }
 

@@ -5,28 +5,20 @@
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/StateFileNames.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTextStream>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
-// The first line of each save failure's message names the file kind.
-const QString kListFailure = QStringLiteral("学習モードファイルを保存できませんでした。");
-const QString kMiscFailure = QStringLiteral("MISCファイルを保存できませんでした。");
-const QString kHistoryFailure = QStringLiteral("履歴ファイルを保存できませんでした。");
-
 bool AnyListDirty(const CDictionary& dictionary)
 {
-    for (const auto& list : dictionary.m_lists) {
-        for (const CDictionary::CItem& item : list->m_items) {
-            if (item.m_bDirty)
-                return true;
-        }
-    }
-    return false;
+    return std::any_of(dictionary.m_lists.cbegin(), dictionary.m_lists.cend(),
+                       [](const auto& list) { return list->HasDirtyItems(); });
 }
 
 bool IsInput(QEvent::Type type)
@@ -104,7 +96,7 @@ void CPeriodicSave::SaveReportingOnce()
     previous = SetMessageBoxHandler([this, &previous](const QString& text, MessageButtons buttons) {
         const QString kind = text.section(QStringLiteral("\r\n"), 0, 0);
         const bool saveFailure =
-            kind == kListFailure || kind == kMiscFailure || kind == kHistoryFailure;
+            kind == kListSaveFailure || kind == kMiscSaveFailure || kind == kHistorySaveFailure;
         if (saveFailure && m_reported.contains(kind))
             return IDOK;
         if (saveFailure)
@@ -127,9 +119,9 @@ void CPeriodicSave::ForgetSavedFailures()
         return;
     // A part that is clean was written since its failure.
     if (!AnyListDirty(*dictionary))
-        m_reported.remove(kListFailure);
+        m_reported.remove(kListSaveFailure);
     if (!dictionary->m_bMiscDirty)
-        m_reported.remove(kMiscFailure);
+        m_reported.remove(kMiscSaveFailure);
     if (!dictionary->m_bHistDirty)
-        m_reported.remove(kHistoryFailure);
+        m_reported.remove(kHistorySaveFailure);
 }

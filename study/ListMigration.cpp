@@ -1,4 +1,5 @@
 #include "study/ListMigration.h"
+#include "study/StateFileNames.h"
 
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
@@ -25,18 +26,12 @@
 
 namespace {
 
-const QString kSignatureFileName = QStringLiteral("wordlists.sig");
-const QString kHistoryFileName = QStringLiteral("histdata.dat");
 // A carry-over is staged in this sub-folder; the signature file written
 // into it last is the commit point.
 const QString kStagingFolderName = QStringLiteral("carryover");
 const QByteArray kSignatureHeader = QByteArrayLiteral("velmarik-wordlists\t1");
 
-const QString kListWriteError = QStringLiteral("学習モードファイルを保存できませんでした。\r\n");
-
 constexpr int kListCount = static_cast<int>(std::size(kWordLists));
-constexpr qint16 kListFileVersion = 1;
-constexpr qint16 kHistoryFileVersion = 2;
 
 int g_stopAfter = -1;
 
@@ -463,12 +458,6 @@ HistoryFile CarryHistory(const HistoryFile& old, const HistoryIndexMap& map)
     return carried;
 }
 
-bool HasDirtyItem(const CDictionary::CDicFile* list)
-{
-    return std::any_of(list->m_items.cbegin(), list->m_items.cend(),
-                       [](const CDictionary::CItem& item) { return item.m_bDirty; });
-}
-
 } // namespace
 
 QStringList ListItemTexts(const QByteArray& listText)
@@ -845,7 +834,7 @@ bool PrepareStateSave(const CDictionary& dic, const QString& folder)
     // The files this save writes, with the lists each is written for.
     QList<std::pair<QString, QList<int>>> writes;
     for (int i = 0; i < listCount; ++i) {
-        if (HasDirtyItem(dic.GetAt(i)))
+        if (dic.GetAt(i)->HasDirtyItems())
             writes.append({dic.m_lists.at(i)->GetFileName(), {i}});
     }
     if (dic.m_bHistDirty) {
@@ -883,7 +872,8 @@ bool PrepareStateSave(const CDictionary& dic, const QString& folder)
                     failure.m_strMessage = QStringLiteral(
                         "The word lists have changed and the study state could not be carried "
                         "over to them yet.");
-                    ShowMessageBox(kListWriteError + DescribeException(failure));
+                    ShowMessageBox(kListSaveFailure + QStringLiteral("\r\n") +
+                                   DescribeException(failure));
                     return false;
                 }
             }
@@ -897,7 +887,7 @@ bool PrepareStateSave(const CDictionary& dic, const QString& folder)
     // what it was written for.
     FileFailure failure;
     if (!WriteWholeFile(folder + kSignatureFileName, FormatStateSignatures(updated), failure)) {
-        ShowMessageBox(kListWriteError + DescribeException(failure));
+        ShowMessageBox(kListSaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
         return false;
     }
     return true;

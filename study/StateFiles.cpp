@@ -9,6 +9,7 @@
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
 #include "study/ListMigration.h"
+#include "study/StateFileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,13 +20,6 @@
 #include <optional>
 
 namespace {
-
-const QString kMiscFileName = QStringLiteral("miscdata.dat");
-const QString kHistoryFileName = QStringLiteral("histdata.dat");
-
-constexpr qint16 kListFileVersion = 1;
-constexpr qint16 kMiscFileVersion = 2;
-constexpr qint16 kHistoryFileVersion = 2;
 
 constexpr qint64 kStudyDayOffset = 10800;    // a study day starts at 03:00
 constexpr qint64 kKeptDaySpan = 100 * 86400; // day counts kept: 100 days
@@ -124,7 +118,7 @@ template <typename F> void ForEachLine(QByteArrayView text, F&& take)
 void RemoveStaleSaveFiles(const QString& folder)
 {
     // The word lists' signature file is saved the same way.
-    QStringList names{kMiscFileName, kHistoryFileName, QStringLiteral("wordlists.sig")};
+    QStringList names{kMiscFileName, kHistoryFileName, kSignatureFileName};
     for (const WordListInfo& info : kWordLists)
         names << QString::fromLatin1(info.m_pszName) + QStringLiteral(".dat");
     // One listing of the folder for all the names: a listing per name, each
@@ -360,9 +354,7 @@ void CDictionary::Save()
 bool CDictionary::SaveLists(const QString& folder)
 {
     for (const auto& list : m_lists) {
-        const bool changed = std::any_of(list->m_items.cbegin(), list->m_items.cend(),
-                                         [](const CItem& item) { return item.m_bDirty; });
-        if (!changed)
+        if (!list->HasDirtyItems())
             continue;
         QByteArray content;
         content.reserve(2 + 4 * list->GetItemCount());
@@ -374,8 +366,7 @@ bool CDictionary::SaveLists(const QString& folder)
         FileFailure failure;
         if (!WriteWholeFile(folder + list->GetFileName(), content, failure)) {
             // The remaining lists wait for the next save, still dirty.
-            ShowMessageBox(QStringLiteral("学習モードファイルを保存できませんでした。\r\n") +
-                           DescribeException(failure));
+            ShowMessageBox(kListSaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
             return false;
         }
         list->ClearDirty();
@@ -398,8 +389,7 @@ void CDictionary::SaveMisc(const QString& folder)
     }
     FileFailure failure;
     if (!WriteWholeFile(folder + kMiscFileName, content, failure)) {
-        ShowMessageBox(QStringLiteral("MISCファイルを保存できませんでした。\r\n") +
-                       DescribeException(failure));
+        ShowMessageBox(kMiscSaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
         return;
     }
     m_bMiscDirty = 0;
@@ -419,8 +409,7 @@ void CDictionary::SaveHistory(const QString& folder)
     }
     FileFailure failure;
     if (!WriteWholeFile(folder + kHistoryFileName, content, failure)) {
-        ShowMessageBox(QStringLiteral("履歴ファイルを保存できませんでした。\r\n") +
-                       DescribeException(failure));
+        ShowMessageBox(kHistorySaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
         return;
     }
     m_bHistDirty = 0;
