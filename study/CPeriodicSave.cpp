@@ -5,7 +5,7 @@
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "study/StateFileNames.h"
+#include "study/StateFileFormat.h"
 
 #include <QCoreApplication>
 #include <QEvent>

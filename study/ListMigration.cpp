@@ -1,5 +1,5 @@
 #include "study/ListMigration.h"
-#include "study/StateFileNames.h"
+#include "study/StateFileFormat.h"
 
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
@@ -209,25 +209,6 @@ std::optional<QList<Record>> ReadListRecords(const QString& path)
     return records;
 }
 
-template <typename T> void AppendValue(QByteArray& out, T value)
-{
-    char bytes[sizeof(T)];
-    qToLittleEndian<T>(value, bytes);
-    out.append(bytes, sizeof(T));
-}
-
-QByteArray ListFileContent(const QList<Record>& records)
-{
-    QByteArray content;
-    content.reserve(2 + 4 * records.size());
-    AppendValue<qint16>(content, kListFileVersion);
-    for (const Record& record : records) {
-        AppendValue<qint16>(content, record.m_nAskCount);
-        AppendValue<qint16>(content, record.m_nMode);
-    }
-    return content;
-}
-
 struct HistoryFile {
     qint32 m_nPos = -1;
     QList<CDictionary::CHistInfo> m_records;
@@ -262,19 +243,6 @@ std::optional<HistoryFile> ReadHistoryFile(const QString& path)
         history.m_records.append(record);
     }
     return history;
-}
-
-QByteArray HistoryFileContent(const HistoryFile& history)
-{
-    QByteArray content;
-    AppendValue<qint16>(content, kHistoryFileVersion);
-    AppendValue<qint32>(content, history.m_nPos);
-    AppendValue<qint32>(content, static_cast<qint32>(history.m_records.size()));
-    for (const CDictionary::CHistInfo& record : history.m_records) {
-        AppendValue<qint32>(content, record.m_nIndex);
-        AppendValue<qint32>(content, record.m_bAnswered);
-    }
-    return content;
 }
 
 // Puts a file in another's place in one step: at no moment is the target
@@ -815,7 +783,11 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
                 const QList<QList<ItemPlace>> historyPlaces =
                     MatchListItems(historyOld, historyNew);
                 const HistoryIndexMap map(was, now, status, historyPlaces);
-                files.insert(kHistoryFileName, HistoryFileContent(CarryHistory(*history, map)));
+                {
+                    const HistoryFile carried = CarryHistory(*history, map);
+                    files.insert(kHistoryFileName,
+                                 HistoryFileContent(carried.m_nPos, carried.m_records));
+                }
             }
         }
     }

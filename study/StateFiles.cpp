@@ -9,7 +9,7 @@
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
 #include "study/ListMigration.h"
-#include "study/StateFileNames.h"
+#include "study/StateFileFormat.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,13 +52,6 @@ template <typename T> bool ReadValue(QIODevice& device, T& value, FileFailure& f
         failure = FileFailure::EndOfFile();
     }
     return false;
-}
-
-template <typename T> void AppendValue(QByteArray& out, T value)
-{
-    char bytes[sizeof(T)];
-    qToLittleEndian<T>(value, bytes);
-    out.append(bytes, sizeof(T));
 }
 
 // The records of a learning-mode file after its version, read in one piece
@@ -356,13 +349,7 @@ bool CDictionary::SaveLists(const QString& folder)
     for (const auto& list : m_lists) {
         if (!list->HasDirtyItems())
             continue;
-        QByteArray content;
-        content.reserve(2 + 4 * list->GetItemCount());
-        AppendValue<qint16>(content, kListFileVersion);
-        for (const CItem& item : list->m_items) {
-            AppendValue<qint16>(content, item.m_nAskCount);
-            AppendValue<qint16>(content, item.m_nMode);
-        }
+        const QByteArray content = ListFileContent(list->m_items);
         FileFailure failure;
         if (!WriteWholeFile(folder + list->GetFileName(), content, failure)) {
             // The remaining lists wait for the next save, still dirty.
@@ -399,14 +386,7 @@ void CDictionary::SaveHistory(const QString& folder)
 {
     if (!m_bHistDirty)
         return;
-    QByteArray content;
-    AppendValue<qint16>(content, kHistoryFileVersion);
-    AppendValue<qint32>(content, m_nHistPos);
-    AppendValue<qint32>(content, static_cast<qint32>(m_history.size()));
-    for (const CHistInfo& record : std::as_const(m_history)) {
-        AppendValue<qint32>(content, record.m_nIndex);
-        AppendValue<qint32>(content, record.m_bAnswered);
-    }
+    const QByteArray content = HistoryFileContent(m_nHistPos, m_history);
     FileFailure failure;
     if (!WriteWholeFile(folder + kHistoryFileName, content, failure)) {
         ShowMessageBox(kHistorySaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
