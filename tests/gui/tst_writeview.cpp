@@ -1,3 +1,4 @@
+#include "common/SheetInk.h"
 #include "common/TestEnv.h"
 #include "mainwnd/CWriteView.h"
 #include "platform/Profile.h"
@@ -12,38 +13,7 @@
 #include <climits>
 #include <cmath>
 
-namespace {
-
-const QColor kGround(240, 230, 210);
-
-// Ink across a column: each pixel counts by how much darker than the ground
-// it is, so an anti-aliased line of width w sums to about w.
-double InkAcross(const QImage& image, int x, int y0, int y1)
-{
-    double ink = 0;
-    for (int y = y0; y < y1; ++y)
-        ink += (kGround.red() - image.pixelColor(x, y).red()) / double(kGround.red());
-    return ink;
-}
-
-bool HasInk(const QImage& image, const QRect& area)
-{
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (image.pixelColor(x, y) != kGround)
-                return true;
-    return false;
-}
-
-void Stroke(QWidget* view, const QPoint& from, const QPoint& to)
-{
-    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
-    QTest::mouseMove(view, (from + to) / 2);
-    QTest::mouseMove(view, to);
-    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
-}
-
-} // namespace
+using namespace SheetInk;
 
 // The writing canvas: its back buffer, strokes and erasing.
 class TestWriteView : public QObject {

@@ -1,3 +1,4 @@
+#include "common/SheetInk.h"
 #include "common/TestEnv.h"
 #include "mainwnd/CWriteView.h"
 #include "platform/Profile.h"
@@ -6,27 +7,7 @@
 #include <QTest>
 #include <cmath>
 
-namespace {
-
-const QColor kGround(240, 230, 210);
-
-double InkAcross(const QImage& image, int x, int y0, int y1)
-{
-    double ink = 0;
-    for (int y = y0; y < y1; ++y)
-        ink += (kGround.red() - image.pixelColor(x, y).red()) / double(kGround.red());
-    return ink;
-}
-
-void Stroke(QWidget* view, const QPoint& from, const QPoint& to)
-{
-    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
-    QTest::mouseMove(view, (from + to) / 2);
-    QTest::mouseMove(view, to);
-    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
-}
-
-} // namespace
+using namespace SheetInk;
 
 // The writing sheet on a screen scaled to 200%: the buffer holds device
 // pixels and the ink is drawn at that resolution, not blown up.
