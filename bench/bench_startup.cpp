@@ -1,117 +1,56 @@
-// Start to the first painted question of the real main window, against a
-// bare Qt main window with one label, both started as fresh processes in
-// turn on the offscreen platform. Each child prints the monotonic clock at
-// its first paint and its peak memory then; the parent takes the clock just
-// before starting it. The medians of both give the ratio.
+// Start to the first painted question of the real program, against a bare
+// Qt main window with one label: two programs of their own (startup_bare
+// links nothing of ours, startup_real starts the program as its main does),
+// started as fresh processes in turn on the offscreen platform (or the one
+// named by VELMARIK_BENCH_PLATFORM). Each child prints the monotonic clock,
+// its processor time and its peak memory at its first paint; the parent
+// takes the clock just before starting it. The medians give the ratios.
+//
+// Then the resident memory a user sees: both children stay up, the parent
+// reads their resident size at 0.5, 1, 2 and 3 seconds, and once more after
+// the real one drilled 200 questions.
 //
 // The children run with temporary data and settings folders, so the real
 // window starts as on a first run and nothing of the user's is touched.
 
-#include "mainwnd/CVelmarikApp.h"
+#include "StartupProbe.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QLabel>
-#include <QMainWindow>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 #include <vector>
 
 namespace {
 
 constexpr int kRuns = 15;
-const char* const kChildVariable = "VELMARIK_BENCH_STARTUP_CHILD";
-
-qint64 MonotonicNanoseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-// The processor time the process has used so far, start-up included: on a
-// busy machine it varies far less than the wall-clock time.
-qint64 ProcessorNanoseconds()
-{
-    timespec used{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
-    return qint64(used.tv_sec) * 1000000000 + used.tv_nsec;
-}
-
-qint64 PeakMemoryKilobytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-
-// Reports the first paint of a widget of the named class, then ends the
-// process at once: what follows the first paint is not measured.
-class FirstPaint : public QObject {
-public:
-    explicit FirstPaint(const char* className) : m_className(className) {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && watched->inherits(m_className)) {
-            // Let the paint itself finish before the clock is read.
-            watched->event(event);
-            std::printf("%lld %lld %lld\n", MonotonicNanoseconds(), ProcessorNanoseconds(),
-                        PeakMemoryKilobytes());
-            std::fflush(stdout);
-            std::_Exit(0);
-        }
-        return false;
-    }
-
-private:
-    const char* m_className;
-};
-
-int RunBare(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    FirstPaint filter("QLabel");
-    app.installEventFilter(&filter);
-    QMainWindow window;
-    window.setCentralWidget(new QLabel(QStringLiteral("よみ"), &window));
-    window.show();
-    return app.exec();
-}
-
-int RunReal(int argc, char** argv)
-{
-    CVelmarikApp app(argc, argv);
-    FirstPaint filter("CPanelDialogBar");
-    app.installEventFilter(&filter);
-    if (!app.InitInstance())
-        return app.ExitInstance(1);
-    return app.ExitInstance(app.exec());
-}
+constexpr int kResidentRuns = 3;
+constexpr int kSampleMilliseconds[] = {500, 1000, 2000, 3000};
+constexpr int kSamples = std::size(kSampleMilliseconds);
 
 struct Sample {
     double milliseconds = 0;    // wall clock
     double cpuMilliseconds = 0; // processor time
-    double kilobytes = 0;
+    double kilobytes = 0;       // peak
 };
 
-bool RunChild(const QString& kind, const QProcessEnvironment& environment, Sample& sample)
+QString ChildPath(const char* name)
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name));
+}
+
+bool RunPaintChild(const QString& program, const QProcessEnvironment& environment, Sample& sample)
 {
     QProcess child;
     QProcessEnvironment env = environment;
-    env.insert(QString::fromLatin1(kChildVariable), kind);
+    env.insert(QString::fromLatin1(StartupProbe::kModeVariable), QStringLiteral("paint"));
     child.setProcessEnvironment(env);
-    const qint64 start = MonotonicNanoseconds();
-    child.start(QCoreApplication::applicationFilePath(), {});
+    const qint64 start = StartupProbe::MonotonicNanoseconds();
+    child.start(program, {});
     if (!child.waitForFinished(60000) || child.exitCode() != 0)
         return false;
     const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
@@ -121,6 +60,32 @@ bool RunChild(const QString& kind, const QProcessEnvironment& environment, Sampl
     sample.cpuMilliseconds = fields[1].toLongLong() / 1e6;
     sample.kilobytes = fields[2].toDouble();
     return true;
+}
+
+// Resident sizes in kB at the sample times, then after the child's work.
+bool RunResidentChild(const QString& program, const QProcessEnvironment& environment,
+                      std::vector<double>& residents)
+{
+    QProcess child;
+    QProcessEnvironment env = environment;
+    env.insert(QString::fromLatin1(StartupProbe::kModeVariable), QStringLiteral("resident"));
+    child.setProcessEnvironment(env);
+    QElapsedTimer clock;
+    clock.start();
+    child.start(program, {});
+    if (!child.waitForStarted(60000))
+        return false;
+    const QByteArray pid = QByteArray::number(child.processId());
+    residents.clear();
+    for (const int at : kSampleMilliseconds) {
+        QThread::msleep(std::max<qint64>(0, at - clock.elapsed()));
+        residents.push_back(double(StartupProbe::StatusKilobytes(pid, "VmRSS")));
+    }
+    if (!child.waitForReadyRead(120000) || !child.readAllStandardOutput().contains("ready"))
+        return false;
+    residents.push_back(double(StartupProbe::StatusKilobytes(pid, "VmRSS")));
+    child.waitForFinished(10000);
+    return residents.back() > 0;
 }
 
 double Median(std::vector<double> values)
@@ -133,16 +98,13 @@ double Median(std::vector<double> values)
 
 int main(int argc, char** argv)
 {
-    const QByteArray kind = qgetenv(kChildVariable);
-    if (kind == "bare")
-        return RunBare(argc, argv);
-    if (kind == "real")
-        return RunReal(argc, argv);
-
     QCoreApplication app(argc, argv);
+    const QString bare = ChildPath("startup_bare");
+    const QString real = ChildPath("startup_real");
     QTemporaryDir folder;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QString platform = qEnvironmentVariable("VELMARIK_BENCH_PLATFORM", "offscreen");
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
         environment.insert(QString::fromLatin1(name), folder.filePath(QString::fromLatin1(name)));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.path());
@@ -150,33 +112,55 @@ int main(int argc, char** argv)
     std::vector<double> bareTime, realTime, bareCpu, realCpu, bareMemory, realMemory;
     Sample sample;
     // The first start of each fills the caches of the system; it is not kept.
-    if (!RunChild(QStringLiteral("bare"), environment, sample) ||
-        !RunChild(QStringLiteral("real"), environment, sample)) {
-        std::fprintf(stderr, "a child did not report its first paint\n");
+    if (!RunPaintChild(bare, environment, sample) || !RunPaintChild(real, environment, sample)) {
+        std::fprintf(stderr, "a child did not report its first paint (built %s and %s?)\n",
+                     qPrintable(bare), qPrintable(real));
         return 1;
     }
     for (int run = 0; run < kRuns; ++run) {
-        for (const QString& kind : {QStringLiteral("bare"), QStringLiteral("real")}) {
-            if (!RunChild(kind, environment, sample)) {
-                std::fprintf(stderr, "the %s child failed\n", qPrintable(kind));
+        for (const bool isReal : {false, true}) {
+            if (!RunPaintChild(isReal ? real : bare, environment, sample)) {
+                std::fprintf(stderr, "the %s child failed\n", isReal ? "real" : "bare");
                 return 1;
             }
-            (kind == QLatin1String("bare") ? bareTime : realTime).push_back(sample.milliseconds);
-            (kind == QLatin1String("bare") ? bareCpu : realCpu).push_back(sample.cpuMilliseconds);
-            (kind == QLatin1String("bare") ? bareMemory : realMemory).push_back(sample.kilobytes);
+            (isReal ? realTime : bareTime).push_back(sample.milliseconds);
+            (isReal ? realCpu : bareCpu).push_back(sample.cpuMilliseconds);
+            (isReal ? realMemory : bareMemory).push_back(sample.kilobytes);
         }
     }
-    const double bare = Median(bareTime);
-    const double real = Median(realTime);
+    std::printf("platform %s\n", qPrintable(platform));
     std::printf("bare window with one label: first paint after %.1f ms (%.1f ms processor), "
                 "peak %.0f kB\n",
-                bare, Median(bareCpu), Median(bareMemory));
+                Median(bareTime), Median(bareCpu), Median(bareMemory));
     std::printf("main window: first painted question after %.1f ms (%.1f ms processor), "
                 "peak %.0f kB\n",
-                real, Median(realCpu), Median(realMemory));
+                Median(realTime), Median(realCpu), Median(realMemory));
     std::printf("start-up ratio %.2fx wall clock, %.2fx processor time; peak memory ratio "
                 "%.2fx (medians of %d runs each)\n",
-                real / bare, Median(realCpu) / Median(bareCpu),
+                Median(realTime) / Median(bareTime), Median(realCpu) / Median(bareCpu),
                 Median(realMemory) / Median(bareMemory), kRuns);
+
+    std::vector<std::vector<double>> bareResident(kSamples + 1), realResident(kSamples + 1);
+    for (int run = 0; run < kResidentRuns; ++run) {
+        for (const bool isReal : {false, true}) {
+            std::vector<double> residents;
+            if (!RunResidentChild(isReal ? real : bare, environment, residents)) {
+                std::fprintf(stderr, "the resident %s child failed\n", isReal ? "real" : "bare");
+                return 1;
+            }
+            for (size_t k = 0; k < residents.size(); ++k)
+                (isReal ? realResident : bareResident)[k].push_back(residents[k]);
+        }
+    }
+    for (int k = 0; k <= kSamples; ++k) {
+        const double b = Median(bareResident[k]);
+        const double r = Median(realResident[k]);
+        if (k < kSamples)
+            std::printf("resident at %.1f s: ", kSampleMilliseconds[k] / 1000.0);
+        else
+            std::printf("resident after 200 questions: ");
+        std::printf("bare %.0f kB, main window %.0f kB, ratio %.2fx\n", b, r, r / b);
+    }
+    std::printf("(medians of %d runs each)\n", kResidentRuns);
     return 0;
 }
