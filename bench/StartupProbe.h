@@ -3,8 +3,8 @@
 // What the start-up children report, shared by the bare window and the real
 // one. Header-only and Qt-only: the bare child must link nothing of ours.
 
-#include <QCoreApplication>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
 #include <QObject>
