@@ -4,12 +4,14 @@
 #include "dialogs/CModeSelectDialog.h"
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CVelmarikApp.h"
+#include "platform/CHelpViewer.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 
 #include <QDir>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -185,6 +187,26 @@ private slots:
         QVERIFY(!DataFileExists(QStringLiteral("histdata.dat")));
         dialog.close();
         QVERIFY(frame->close());
+        QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
+    }
+
+    // X with the help window open ends the program like X alone, and the
+    // help window goes with the main window.
+    void helpWindowClosesWithTheMainWindow()
+    {
+        CMainFrame* frame = Start();
+        QVERIFY(frame);
+        Press(Qt::Key_F1);
+        QPointer<CHelpViewer> viewer = CHelpViewer::Instance();
+        QVERIFY(viewer);
+        QTRY_VERIFY(viewer->isVisible());
+        QTimer::singleShot(0, frame, [frame] {
+            frame->activateWindow();
+            Press(Qt::Key_X);
+        });
+        QVERIFY2(RunUntilQuit(5000), "the program kept running after X");
+        QVERIFY(!frame->isVisible());
+        QVERIFY(!viewer || !viewer->isVisible());
         QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
     }
 
