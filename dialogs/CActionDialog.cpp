@@ -3,6 +3,7 @@
 #include "dialogs/ItemActions.h"
 #include "platform/DialogUnits.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 namespace {
@@ -21,20 +22,34 @@ constexpr ActionButton kButtons[] = {
     {1004, 186, "「指定なし」に変更", SetUnspec},
 };
 
+// Two lines for the item the actions apply to, above the buttons, which move
+// down by them.
+constexpr int kSubjectHeight = 20;
+constexpr int kButtonsTop = kSubjectHeight + 4;
+
 } // namespace
 
-CActionDialog::CActionDialog(QWidget* parent) : QDialog(parent)
+CActionDialog::CActionDialog(QWidget* parent, const QString& subject) : QDialog(parent)
 {
     setObjectName(QStringLiteral("135"));
     setWindowTitle(QStringLiteral("どうしますか？"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFont(GetDialogFont(QStringLiteral("MS Shell Dlg"), 8));
-    setFixedSize(MapDialogRect(this, QRect(0, 0, 181, 218)).size());
+    const int top = subject.isEmpty() ? 0 : kButtonsTop;
+    setFixedSize(MapDialogRect(this, QRect(0, 0, 181, 218 + top)).size());
+    if (!subject.isEmpty()) {
+        auto* label = new QLabel(subject, this);
+        label->setObjectName(QStringLiteral("subject"));
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignCenter);
+        label->setWordWrap(true);
+        PlaceControl(label, 6, 6, 168, kSubjectHeight);
+    }
     for (const ActionButton& entry : kButtons) {
         auto* button = new QPushButton(QString::fromUtf8(entry.m_pszCaption), this);
         button->setObjectName(QString::number(entry.m_nId));
         button->setAutoDefault(false);
-        PlaceControl(button, 6, entry.m_nY, 168, 24);
+        PlaceControl(button, 6, entry.m_nY + top, 168, 24);
         const int action = entry.m_nAction;
         connect(button, &QPushButton::clicked, this, [this, action] {
             m_nAction = action;

@@ -2,13 +2,15 @@
 
 #include <QDialog>
 
-// "どうしますか？": asks what to do with one listed item. Each button stores
-// its action code (1 to 7) in m_nAction and ends the dialog with Accepted;
-// closing it is a cancellation.
+// "どうしますか？": asks what to do with one listed item, named above the
+// buttons. Each button stores its action code (1 to 7) in m_nAction and ends
+// the dialog with Accepted; closing it (Esc among the ways) is a
+// cancellation.
 class CActionDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CActionDialog(QWidget* parent);
+    // `subject`: the word and reading the actions apply to; empty names none.
+    explicit CActionDialog(QWidget* parent, const QString& subject = QString());
 
     int m_nAction = 0;
 

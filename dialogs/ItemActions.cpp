@@ -68,12 +68,16 @@ QStringList GetItemActionTexts()
     };
 }
 
-int AskForItemAction(QWidget* owner)
+int AskForItemAction(QWidget* owner, int itemIndex)
 {
     QPointer<QWidget> focus = QApplication::focusWidget();
+    QString subject;
+    CDictionary* dictionary = itemIndex >= 0 ? CDictionary::GetInstance() : nullptr;
+    if (const CDictionary::CItem* item = dictionary ? dictionary->GetItem(itemIndex) : nullptr)
+        subject = QStringLiteral("%1（%2）").arg(item->GetWord(), item->GetReading());
     int action = AskEachTime;
     {
-        CActionDialog dialog(owner);
+        CActionDialog dialog(owner, subject);
         if (dialog.exec() == QDialog::Accepted)
             action = dialog.m_nAction;
     }

@@ -26,9 +26,10 @@ inline constexpr int kItemActionCount = 9;
 // The nine combo-box texts.
 QStringList GetItemActionTexts();
 
-// Runs the action dialog owned by `owner` and gives the focus back to the
-// window that had it. The chosen code, or AskEachTime when it was closed.
-int AskForItemAction(QWidget* owner);
+// Runs the action dialog owned by `owner`, naming the item with that global
+// index, and gives the focus back to the window that had it. The chosen code,
+// or AskEachTime when it was closed.
+int AskForItemAction(QWidget* owner, int itemIndex = -1);
 
 // Runs when an action changed the item's mode: the list owner redraws the
 // row and tells whoever shows the current question.
