@@ -29,7 +29,7 @@ QStringList GetItemActionTexts();
 // Runs the action dialog owned by `owner`, naming the item with that global
 // index, and gives the focus back to the window that had it. The chosen code,
 // or AskEachTime when it was closed.
-int AskForItemAction(QWidget* owner, int itemIndex = -1);
+int AskForItemAction(QWidget* owner, int itemIndex);
 
 // Runs when an action changed the item's mode: the list owner redraws the
 // row and tells whoever shows the current question.

@@ -72,7 +72,7 @@ bool CItemActionControls::ChooseAction(int& row, int& action) const
     row = m_pList->row(selected.first());
     action = m_pAction->currentIndex();
     if (action == AskEachTime)
-        action = AskForItemAction(m_pOwner);
+        action = AskForItemAction(m_pOwner, m_pList->GetRowItem(row));
     return action != AskEachTime;
 }
 

@@ -95,7 +95,7 @@ private slots:
             text = target->text();
             QTest::mouseClick(target, Qt::LeftButton);
         });
-        QCOMPARE(AskForItemAction(&owner), action);
+        QCOMPARE(AskForItemAction(&owner, 0), action);
         QCOMPARE(focused, QStringLiteral("1045"));
         QCOMPARE(text, caption);
     }
