@@ -188,6 +188,8 @@ CSearchDialogBar* CMainFrame::GetSearchBar()
                 &CMainFrame::OnToggleSearchBar);
         connect(m_wndSearchBar, &CSearchDialogBar::ItemModeChanged, this,
                 &CMainFrame::OnItemModeChanged);
+        connect(m_wndSearchBar, &CSearchDialogBar::FocusLeaveRequested, m_wndMainBar,
+                &CMainDialogBar::FocusDialogControl);
         m_wndSearchBar->InitBar();
         m_wndSearchBar->hide();
         // Stacked where it stood when it was built with the others, between
@@ -392,6 +394,8 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
         event->ignore();
         return true;
     }
+    if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType())
+        TakeFocusForSheet(static_cast<QWidget*>(watched));
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return QWidget::eventFilter(watched, event);
     auto* target = static_cast<QWidget*>(watched);
@@ -403,6 +407,17 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     if (focus && focus != target && target->isAncestorOf(focus))
         return QWidget::eventFilter(watched, event);
     return PreTranslateKey(target, static_cast<QKeyEvent*>(event));
+}
+
+void CMainFrame::TakeFocusForSheet(QWidget* pressed)
+{
+    // The sheet takes no focus of its own; a press on it hands the keys back
+    // to the drill, where they are at the start: the main bar's control.
+    if (!m_wndView || !m_wndMainBar || (pressed != m_wndView && !m_wndView->isAncestorOf(pressed)))
+        return;
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || !m_wndMainBar->isAncestorOf(focus))
+        m_wndMainBar->FocusDialogControl();
 }
 
 bool CMainFrame::PreTranslateKey(QWidget* target, QKeyEvent* event)

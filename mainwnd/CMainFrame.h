@@ -111,6 +111,8 @@ protected:
 
 private:
     bool PreTranslateKey(QWidget* target, QKeyEvent* event);
+    // A press on the writing sheet gives the keys back to the drill.
+    void TakeFocusForSheet(QWidget* pressed);
     bool OnFrameCommand(int id);
     void RestorePlacement();
     // True when the panel asked for another height while being placed.

@@ -20,7 +20,8 @@ class QPushButton;
 // restricted to some learning modes, and acts on a found item. A search runs
 // one second after the last change of the text or the filters; while the
 // text grows from the last one searched, the current results are narrowed
-// instead of searching everything again. At most 500 results, by reading.
+// instead of searching everything again; Return searches at once. At most
+// 500 results, by reading.
 class CSearchDialogBar : public QWidget {
     Q_OBJECT
 public:
@@ -78,6 +79,9 @@ signals:
     void ItemModeChanged(int itemIndex);
     // The "x" button: the frame's search-bar toggle hides the bar.
     void CloseRequested();
+    // Escape in the search text: the drill takes the keys again; the text
+    // stays.
+    void FocusLeaveRequested();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -462,6 +462,45 @@ private slots:
         QCOMPARE(Dic()->GetTodayCount(), 1);
     }
 
+    // The search text lets go of the keys: Escape gives them back to the
+    // drill and keeps the text, so does a press on the sheet; Return
+    // searches without the wait.
+    void searchBoxLetsGoOfTheKeys_data()
+    {
+        QTest::addColumn<bool>("byEscape"); // else a press on the sheet
+        QTest::newRow("Escape") << true;
+        QTest::newRow("press on the sheet") << false;
+    }
+    void searchBoxLetsGoOfTheKeys()
+    {
+        QFETCH(bool, byEscape);
+        StartFrame();
+        Press(Qt::Key_S);
+        auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(edit);
+        QTest::keyClicks(edit, QStringLiteral("kan"));
+        CSearchDialogBar* bar = m_frame->GetSearchBar();
+        QVERIFY(bar->SearchTimer().isActive());
+        Press(Qt::Key_Return);
+        QVERIFY(!bar->SearchTimer().isActive());
+        QVERIFY(!bar->m_results.isEmpty());
+        QVERIFY(QApplication::focusWidget() == edit);
+
+        if (byEscape)
+            Press(Qt::Key_Escape);
+        else
+            Stroke();
+        QVERIFY(QApplication::focusWidget() != edit);
+        QCOMPARE(edit->text(), QStringLiteral("kan"));
+        QVERIFY(bar->isVisible());
+        const int asked = Dic()->GetHistoryCount();
+        Press(Qt::Key_N);
+        QCOMPARE(Dic()->GetHistoryCount(), asked + 1);
+        QCOMPARE(edit->text(), QStringLiteral("kan"));
+        Press(Qt::Key_2);
+        QCOMPARE(CheckedButton(), 1001);
+    }
+
     void ctrlQCloses_data()
     {
         QTest::addColumn<bool>("typing");
