@@ -3,11 +3,19 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,29 +23,79 @@ const QString kLockFileName = QStringLiteral("velmarik.lock");
 const QByteArray kShowRequest = QByteArrayLiteral("show\n");
 const QByteArray kShowAnswer = QByteArrayLiteral("shown\n");
 
-// Socket paths are limited to about 100 bytes on Unix.
-constexpr qsizetype kMaxSocketPath = 100;
+// A request longer than this is no request of ours.
+constexpr qsizetype kMaxRequest = 64;
+
+// Fills the address; false when the path does not fit a socket address.
+bool MakeAddress(const QByteArray& path, sockaddr_un& address)
+{
+    address = sockaddr_un{};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || path.size() >= qsizetype(sizeof(address.sun_path)))
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    return true;
+}
+
+// Waits until the descriptor can be read or written; false on time-out.
+bool WaitFor(int fd, short events, int timeoutMs)
+{
+    pollfd entry{fd, events, 0};
+    int ready = 0;
+    do {
+        ready = ::poll(&entry, 1, timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    return ready > 0;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
 
 } // namespace
 
 CSingleInstance::CSingleInstance(QObject* parent) : QObject(parent) {}
 
-CSingleInstance::~CSingleInstance() = default;
+CSingleInstance::~CSingleInstance()
+{
+    for (auto it = m_clients.cbegin(); it != m_clients.cend(); ++it) {
+        delete it->m_pNotifier;
+        ::close(it.key());
+    }
+    delete m_pServerNotifier;
+    if (m_nServer >= 0) {
+        ::close(m_nServer);
+        ::unlink(m_serverPath.constData());
+    }
+}
 
 QString CSingleInstance::ServerName(const QString& folder)
 {
     const QByteArray hash =
         QCryptographicHash::hash(QDir::cleanPath(folder).toUtf8(), QCryptographicHash::Sha1);
     const QString name = QStringLiteral("velmarik-") + QString::fromLatin1(hash.toHex().left(16));
-    // The user's runtime folder is private to them; the temporary folder,
-    // Qt's place for a bare name, is shared.
+    // The user's runtime folder is private to them; the temporary folder is
+    // shared, so the socket there is made private by its mode.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    sockaddr_un address{};
     if (!runtime.isEmpty()) {
         const QString path = QDir(runtime).filePath(name);
-        if (path.toUtf8().size() < kMaxSocketPath)
+        if (MakeAddress(QFile::encodeName(path), address))
             return path;
     }
-    return name;
+    return QDir(QDir::tempPath()).filePath(name);
 }
 
 CSingleInstance::Claim CSingleInstance::ClaimFolder(const QString& folder)
@@ -53,58 +111,122 @@ CSingleInstance::Claim CSingleInstance::ClaimFolder(const QString& folder)
         m_lock.reset();
         return held ? Claim::kOtherRunning : Claim::kUnavailable;
     }
-
-    m_pServer = new QLocalServer(this);
-    m_pServer->setSocketOptions(QLocalServer::UserAccessOption);
-    const QString name = ServerName(folder);
-    // With the lock ours, a socket of the same name was left by a copy that
-    // ended without closing it.
-    if (!m_pServer->listen(name)) {
-        QLocalServer::removeServer(name);
-        m_pServer->listen(name);
-    }
-    connect(m_pServer, &QLocalServer::newConnection, this, &CSingleInstance::OnNewConnection);
+    // Without a socket later starts cannot hand over, but this copy holds
+    // the lock and runs all the same.
+    Listen(ServerName(folder));
     return Claim::kFirst;
+}
+
+bool CSingleInstance::Listen(const QString& path)
+{
+    sockaddr_un address{};
+    const QByteArray encoded = QFile::encodeName(path);
+    if (!MakeAddress(encoded, address))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    // Others get no access from the moment the socket exists.
+    const mode_t oldMask = ::umask(0077);
+    int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    if (bound != 0 && errno == EADDRINUSE) {
+        // With the lock ours, the socket was left by a copy that ended
+        // without removing it.
+        ::unlink(encoded.constData());
+        bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    }
+    ::umask(oldMask);
+    if (bound != 0 || ::listen(fd, 4) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_nServer = fd;
+    m_serverPath = encoded;
+    m_pServerNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_pServerNotifier, &QSocketNotifier::activated, this,
+            &CSingleInstance::OnNewConnection);
+    return true;
 }
 
 void CSingleInstance::OnNewConnection()
 {
-    while (QLocalSocket* socket = m_pServer->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine())
-                return;
-            if (socket->readLine() != kShowRequest) {
-                socket->disconnectFromServer();
-                return;
-            }
-            emit ActivationRequested();
-            socket->write(kShowAnswer);
-            socket->flush();
-            socket->disconnectFromServer();
-        });
+    for (;;) {
+        const int fd = ::accept4(m_nServer, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0)
+            return;
+        Client client;
+        client.m_pNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(client.m_pNotifier, &QSocketNotifier::activated, this,
+                [this, fd] { OnClientReadable(fd); });
+        m_clients.insert(fd, client);
     }
+}
+
+void CSingleInstance::OnClientReadable(int fd)
+{
+    auto it = m_clients.find(fd);
+    if (it == m_clients.end())
+        return;
+    char buffer[kMaxRequest];
+    const ssize_t got = ::read(fd, buffer, sizeof(buffer));
+    if (got < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    if (got <= 0) {
+        DropClient(fd);
+        return;
+    }
+    it->m_received.append(buffer, got);
+    if (!it->m_received.contains('\n')) {
+        if (it->m_received.size() > kMaxRequest)
+            DropClient(fd);
+        return;
+    }
+    const bool show = it->m_received == kShowRequest;
+    if (show) {
+        emit ActivationRequested();
+        // A short answer into an empty socket buffer; a client that left
+        // meanwhile only loses it.
+        (void)::send(fd, kShowAnswer.constData(), size_t(kShowAnswer.size()), MSG_NOSIGNAL);
+    }
+    DropClient(fd);
+}
+
+void CSingleInstance::DropClient(int fd)
+{
+    const Client client = m_clients.take(fd);
+    delete client.m_pNotifier;
+    ::close(fd);
 }
 
 bool CSingleInstance::ActivateRunningCopy(const QString& folder, int timeoutMs)
 {
-    const QString name = ServerName(folder);
+    sockaddr_un address{};
+    if (!MakeAddress(QFile::encodeName(ServerName(folder)), address))
+        return false;
     QElapsedTimer elapsed;
     elapsed.start();
+    const auto remaining = [&] { return int(qMax<qint64>(0, timeoutMs - elapsed.elapsed())); };
     do {
-        QLocalSocket socket;
-        socket.connectToServer(name);
-        if (socket.waitForConnected(1000)) {
-            socket.write(kShowRequest);
-            socket.waitForBytesWritten(1000);
-            while (!socket.canReadLine() && elapsed.elapsed() < timeoutMs &&
-                   socket.state() == QLocalSocket::ConnectedState)
-                socket.waitForReadyRead(500);
-            if (socket.canReadLine() && socket.readLine() == kShowAnswer)
+        const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        if (socket.Get() >= 0 &&
+            ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) ==
+                0 &&
+            ::send(socket.Get(), kShowRequest.constData(), size_t(kShowRequest.size()),
+                   MSG_NOSIGNAL) == kShowRequest.size()) {
+            QByteArray answer;
+            while (!answer.contains('\n') && answer.size() <= kMaxRequest &&
+                   WaitFor(socket.Get(), POLLIN, qMin(500, remaining()))) {
+                char buffer[kMaxRequest];
+                const ssize_t got = ::read(socket.Get(), buffer, sizeof(buffer));
+                if (got <= 0)
+                    break;
+                answer.append(buffer, got);
+            }
+            if (answer == kShowAnswer)
                 return true;
         }
         // The running copy takes its lock before it listens.
         QThread::msleep(100);
-    } while (elapsed.elapsed() < timeoutMs);
+    } while (remaining() > 0);
     return false;
 }

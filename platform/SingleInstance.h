@@ -1,16 +1,19 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <memory>
 
-class QLocalServer;
 class QLockFile;
+class QSocketNotifier;
 
 // One running copy per user. The copy that holds the lock file in the data
-// folder runs; a later start asks it, over a local socket, to bring its
-// window to the front and then ends, so that two copies never load and
-// overwrite the same state files.
+// folder runs; a later start asks it, over a Unix socket in the user's
+// runtime folder, to bring its window to the front and then ends, so that
+// two copies never load and overwrite the same state files. Plain sockets
+// keep the network library, and the ones it loads, out of the start.
 class CSingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -30,7 +33,7 @@ public:
     // once it answered. A copy that is still starting is given the time.
     bool ActivateRunningCopy(const QString& folder, int timeoutMs = 20000);
 
-    // The local socket's name for a data folder.
+    // The socket's path for a data folder.
     static QString ServerName(const QString& folder);
 
 signals:
@@ -38,8 +41,18 @@ signals:
     void ActivationRequested();
 
 private:
+    bool Listen(const QString& path);
     void OnNewConnection();
+    void OnClientReadable(int fd);
+    void DropClient(int fd);
 
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer* m_pServer = nullptr;
+    int m_nServer = -1;
+    QByteArray m_serverPath; // unlinked when this copy ends
+    QSocketNotifier* m_pServerNotifier = nullptr;
+    struct Client {
+        QSocketNotifier* m_pNotifier = nullptr;
+        QByteArray m_received;
+    };
+    QHash<int, Client> m_clients;
 };

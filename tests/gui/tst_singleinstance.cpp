@@ -4,9 +4,18 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+
+#include <atomic>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -41,6 +50,20 @@ public:
 QString DataFolder(const QString& home)
 {
     return home + QStringLiteral("/data/Quillmoor/Velmarik/");
+}
+
+// A Unix socket bound at the path, or -1.
+int BoundSocket(const QByteArray& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 // The process id a lock file names, 0 when there is none.
@@ -134,6 +157,75 @@ private slots:
         CSingleInstance instance;
         const QString path = folder.isEmpty() ? folder : base.filePath(folder);
         QCOMPARE(instance.ClaimFolder(path), CSingleInstance::Claim::kUnavailable);
+    }
+
+    // A later start in the same session: asked over the socket, the first
+    // copy comes to the front and answers; a socket file left by a copy that
+    // was killed does not stand in the way.
+    void handOverThroughTheSocket_data()
+    {
+        QTest::addColumn<bool>("leftBehind");
+        QTest::newRow("fresh") << false;
+        QTest::newRow("socket left by a killed copy") << true;
+    }
+    void handOverThroughTheSocket()
+    {
+        QFETCH(bool, leftBehind);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QByteArray path = QFile::encodeName(CSingleInstance::ServerName(folder.path()));
+        if (leftBehind) {
+            const int stale = BoundSocket(path);
+            QVERIFY(stale >= 0);
+            ::close(stale); // the file stays, nobody listens
+        }
+        {
+            CSingleInstance first;
+            QCOMPARE(first.ClaimFolder(folder.path()), CSingleInstance::Claim::kFirst);
+            struct stat info {};
+            QCOMPARE(::stat(path.constData(), &info), 0);
+            QVERIFY(S_ISSOCK(info.st_mode));
+            QCOMPARE(int(info.st_mode & 077), 0); // the user's alone
+            QSignalSpy asked(&first, &CSingleInstance::ActivationRequested);
+            std::atomic<int> answered{-1};
+            std::thread later([&] {
+                CSingleInstance other;
+                answered = other.ActivateRunningCopy(folder.path(), 10000) ? 1 : 0;
+            });
+            QTRY_VERIFY_WITH_TIMEOUT(answered != -1, 15000);
+            later.join();
+            QCOMPARE(int(answered), 1);
+            QCOMPARE(asked.count(), 1);
+        }
+        // Gone with the copy that made it.
+        QVERIFY(!QFile::exists(QFile::decodeName(path)));
+    }
+
+    // Anything but the one request is dropped without an answer.
+    void strangerIsNotAnswered()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        CSingleInstance first;
+        QCOMPARE(first.ClaimFolder(folder.path()), CSingleInstance::Claim::kFirst);
+        QSignalSpy asked(&first, &CSingleInstance::ActivationRequested);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(CSingleInstance::ServerName(folder.path()));
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        const QByteArray request = QByteArrayLiteral("open /etc/passwd\n");
+        QCOMPARE(::write(fd, request.constData(), size_t(request.size())), request.size());
+        // The copy closes the connection: the read ends with nothing.
+        ssize_t got = -1;
+        char buffer[16];
+        QTRY_VERIFY_WITH_TIMEOUT((got = ::recv(fd, buffer, sizeof(buffer), MSG_DONTWAIT)) >= 0,
+                                 10000);
+        ::close(fd);
+        QCOMPARE(int(got), 0);
+        QCOMPARE(asked.count(), 0);
     }
 
     void secondClaimOfAFolderFails()
