@@ -152,8 +152,10 @@ void CWriteView::resizeEvent(QResizeEvent* event)
     const int bw = m_sizeBuffer.width();
     const int bh = m_sizeBuffer.height();
     if (cx > bw || cy > bh) {
-        // The slack spares a new buffer for small enlargements.
-        RebuildBuffer(QSize(qMax(cx, bw) + 300, qMax(cy, bh) + 200));
+        // No slack: the sheet is redrawn from its strokes, so a larger buffer
+        // later costs a redraw, while slack would cost memory and a fill at
+        // every start.
+        RebuildBuffer(QSize(qMax(cx, bw), qMax(cy, bh)));
         return;
     }
     // Guides are centred in the view, so they move with its size.
