@@ -1,5 +1,6 @@
 #include "mainwnd/CWriteView.h"
 
+#include "platform/MenuAccessKeys.h"
 #include "platform/Profile.h"
 #include "text/KanaConversion.h"
 
@@ -73,9 +74,11 @@ CWriteView::CWriteView(QWidget* parent) : QWidget(parent)
         action->setShortcutContext(Qt::WidgetShortcut);
         return action;
     };
-    m_pUndo = addAction(QStringLiteral("元に戻す(&U)"), {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    // Access keys after the shortcuts' letters: U and R belong to other
+    // entries' keys.
+    m_pUndo = addAction(QStringLiteral("元に戻す(&Z)"), {QKeySequence(Qt::CTRL | Qt::Key_Z)});
     m_pRedo =
-        addAction(QStringLiteral("やり直し(&R)"), {QKeySequence(Qt::CTRL | Qt::Key_Y),
+        addAction(QStringLiteral("やり直し(&Y)"), {QKeySequence(Qt::CTRL | Qt::Key_Y),
                                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     m_pErase = addAction(QStringLiteral("消去(&C)"), {QKeySequence(Qt::Key_C)});
     connect(m_pUndo, &QAction::triggered, this, &CWriteView::Undo);
@@ -540,6 +543,7 @@ void CWriteView::AddContextActions(const QList<QAction*>& actions)
 {
     m_pMenu->addSeparator();
     m_pMenu->addActions(actions);
+    AssignAccessKeys(m_pMenu);
 }
 
 void CWriteView::UpdateMenu()
@@ -559,6 +563,7 @@ void CWriteView::OpenMenu(const QPoint& globalPos)
         emit StrokesChanged();
     }
     UpdateMenu();
+    AssignAccessKeys(m_pMenu);
     m_pMenu->popup(globalPos);
 }
 

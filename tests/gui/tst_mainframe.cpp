@@ -18,6 +18,9 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QSet>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -499,6 +502,39 @@ private slots:
         QCOMPARE(edit->text(), QStringLiteral("kan"));
         Press(Qt::Key_2);
         QCOMPARE(CheckedButton(), 1001);
+    }
+
+    // Every entry of the sheet's menu, its submenus' too, has an access key
+    // no other entry of its menu has; an entry with a one-letter key is
+    // picked by that letter.
+    void sheetMenuAccessKeys()
+    {
+        StartFrame();
+        QMenu* menu = m_frame->GetView()->ContextMenu();
+        menu->popup(QPoint(0, 0));
+        menu->hide();
+        const QRegularExpression key(QStringLiteral("(?<!&)&([^&])"));
+        std::function<void(QMenu*)> check = [&](QMenu* shown) {
+            QSet<QString> seen;
+            for (const QAction* action : shown->actions()) {
+                if (action->isSeparator())
+                    continue;
+                const QString text = action->text();
+                const QRegularExpressionMatch match = key.match(text);
+                QVERIFY2(match.hasMatch(), qPrintable(text));
+                const QString letter = match.captured(1).toUpper();
+                QVERIFY2(!seen.contains(letter), qPrintable(text));
+                seen.insert(letter);
+                const QKeySequence shortcut = action->shortcut();
+                if (shortcut.count() == 1 && shortcut[0].keyboardModifiers() == Qt::NoModifier)
+                    QCOMPARE(letter, shortcut.toString());
+                if (action->menu())
+                    check(action->menu());
+            }
+        };
+        check(menu);
+        const auto* judge = m_frame->findChild<QAction*>(QStringLiteral("checkWritingAction"));
+        QVERIFY(judge && judge->text().contains(QStringLiteral("(&R)")));
     }
 
     void ctrlQCloses_data()

@@ -647,9 +647,9 @@ private slots:
         QMenu* menu = view.ContextMenu();
         QList<QAction*> actions = menu->actions();
         QVERIFY(actions.size() >= 7);
-        QCOMPARE(actions[0]->text(), QStringLiteral("元に戻す(&U)"));
+        QCOMPARE(actions[0]->text(), QStringLiteral("元に戻す(&Z)"));
         QCOMPARE(actions[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
-        QCOMPARE(actions[1]->text(), QStringLiteral("やり直し(&R)"));
+        QCOMPARE(actions[1]->text(), QStringLiteral("やり直し(&Y)"));
         QCOMPARE(actions[1]->shortcuts(),
                  (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")),
                                       QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
