@@ -283,14 +283,36 @@ void CWriteView::DrawGuides(QPainter& painter, const QRect& device) const
     const int thick = qMax(1, qRound(m_rDpr));
     auto at = [this](qreal logical) { return qRound(logical * m_rDpr); };
     if (m_nGuideMode == kGuideCross) {
-        const int x = at(width() / 2) - thick / 2;
-        const int y = at(height() / 2) - thick / 2;
+        // One cross in each character's square, as the boxes are drawn; the
+        // whole sheet's when there is no word to lay out.
+        const QList<QRectF> cells =
+            m_boxes.isEmpty() ? QList<QRectF>{QRectF(0, 0, width(), height())} : m_boxes;
         const int dash = qMax(1, at(6));
         const int period = dash + qMax(1, at(4));
-        for (int k = device.left() / period; k * period <= device.right(); ++k)
-            painter.fillRect(QRect(k * period, y, dash, thick), m_crGuide);
-        for (int k = device.top() / period; k * period <= device.bottom(); ++k)
-            painter.fillRect(QRect(x, k * period, thick, dash), m_crGuide);
+        for (const QRectF& cell : cells) {
+            const QRect span(at(cell.left()), at(cell.top()), at(cell.right()) - at(cell.left()),
+                             at(cell.bottom()) - at(cell.top()));
+            if (!span.intersects(device))
+                continue;
+            // Dashes are laid out from the crossing, which a dash covers, so
+            // that every square's cross looks alike.
+            const int x = at(cell.center().x()) - thick / 2;
+            const int y = at(cell.center().y()) - thick / 2;
+            const int firstX =
+                x - dash / 2 - (x - dash / 2 - span.left() + period - 1) / period * period;
+            for (int left = firstX; left < span.left() + span.width(); left += period) {
+                const QRect piece = QRect(left, y, dash, thick) & span;
+                if (!piece.isEmpty())
+                    painter.fillRect(piece, m_crGuide);
+            }
+            const int firstY =
+                y - dash / 2 - (y - dash / 2 - span.top() + period - 1) / period * period;
+            for (int top = firstY; top < span.top() + span.height(); top += period) {
+                const QRect piece = QRect(x, top, thick, dash) & span;
+                if (!piece.isEmpty())
+                    painter.fillRect(piece, m_crGuide);
+            }
+        }
         return;
     }
     for (const QRectF& box : m_boxes) {

@@ -573,6 +573,49 @@ private slots:
         QVERIFY(view.GuideBoxes().first().width() > cells.first().width());
     }
 
+    // The cross is drawn per character, in each square the boxes would
+    // take: its lines cross at every square's centre, none runs down the
+    // sheet's middle between two squares, none past the squares.
+    void crossPerCharacter_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::newRow("two characters") << QStringLiteral("学校");
+        QTest::newRow("four characters") << QStringLiteral("一朝一夕");
+    }
+    void crossPerCharacter()
+    {
+        QFETCH(QString, word);
+        CWriteView view;
+        view.resize(500, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.SetAnswerWord(word);
+        view.SetGuideMode(2);
+        const QList<QRectF> cells = view.GuideBoxes();
+        QCOMPARE(cells.size(), int(word.size()));
+        view.SetGuideMode(1);
+        const QImage image = view.GetBackBuffer();
+        const QColor guide = view.m_crGuide;
+        for (const QRectF& cell : cells) {
+            const QPoint centre(qRound(cell.center().x()), qRound(cell.center().y()));
+            QCOMPARE(image.pixelColor(centre), guide);
+            int upright = 0;
+            for (int y = int(cell.top()) + 2; y < int(cell.bottom()) - 2; ++y)
+                upright += image.pixelColor(centre.x(), y) == guide;
+            QVERIFY2(upright > cell.height() / 2, qPrintable(QString::number(upright)));
+        }
+        // Between two squares, off the level line, only ground.
+        const int between = qRound(cells.first().right());
+        const int level = qRound(cells.first().center().y());
+        for (int y = int(cells.first().top()) + 2; y < level - 4; ++y)
+            QCOMPARE(image.pixelColor(between, y), kGround);
+        // Nothing beyond the first and the last square.
+        for (int x = 0; x < int(cells.first().left()) - 1; ++x)
+            QCOMPARE(image.pixelColor(x, level), kGround);
+        for (int x = int(cells.last().right()) + 2; x < image.width(); ++x)
+            QCOMPARE(image.pixelColor(x, level), kGround);
+    }
+
     void guidesLieBeneathTheInk()
     {
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("GuideMode"), 1);
