@@ -33,6 +33,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -591,11 +592,56 @@ void CMainFrame::OnToggleSearchBar()
             last->setFocus(Qt::OtherFocusReason);
         else
             m_wndMainBar->FocusDialogControl();
+        // The smaller minimum first, or the window could not give the
+        // width back.
+        SetMinimumFrameSize();
+        GrowForSearchBar(false);
     } else {
+        GrowForSearchBar(true);
         m_wndSearchBar->show();
         m_wndSearchBar->setFocus(Qt::OtherFocusReason);
     }
     RecalcLayout();
+}
+
+void CMainFrame::GrowForSearchBar(bool opening)
+{
+    const bool free = isVisible() && !isMaximized() && !isFullScreen();
+    if (!opening) {
+        const int growth = std::exchange(m_nSearchBarGrowth, 0);
+        if (!free || growth <= 0)
+            return;
+        QRect area = geometry();
+        if (m_nSearchBarAlign == kAlignLeft)
+            area.setLeft(area.left() + growth);
+        else
+            area.setRight(area.right() - growth);
+        setGeometry(area);
+        return;
+    }
+    const QScreen* where = screen();
+    if (!free || !where)
+        return;
+    const int growth = m_wndSearchBar->sizeHint().width();
+    const QRect available = where->availableGeometry();
+    const QRect frame = frameGeometry();
+    if (frame.width() + growth > available.width())
+        return; // the sheet narrows; its writing comes back with the width
+    // The bar's side grows, so the sheet stays where it is on the screen;
+    // at the screen's edge the window moves in.
+    QRect grown = frame;
+    if (m_nSearchBarAlign == kAlignLeft)
+        grown.setLeft(frame.left() - growth);
+    else
+        grown.setRight(frame.right() + growth);
+    if (grown.left() < available.left())
+        grown.moveLeft(available.left());
+    if (grown.right() > available.right())
+        grown.moveRight(available.right());
+    const QRect client = geometry();
+    setGeometry(QRect(client.topLeft() + (grown.topLeft() - frame.topLeft()),
+                      QSize(client.width() + growth, client.height())));
+    m_nSearchBarGrowth = growth;
 }
 
 void CMainFrame::OnSwapSides()
@@ -620,6 +666,13 @@ void CMainFrame::SaveWindowPlacement()
         const QRect normal = normalGeometry();
         if (normal.isValid())
             restored = QRect(normal.topLeft() - (geometry().topLeft() - pos()), normal.size());
+    }
+    // Without what the search bar added: the next start opens without it.
+    if (m_nSearchBarGrowth > 0 && !maximised) {
+        if (m_nSearchBarAlign == kAlignLeft)
+            restored.setLeft(restored.left() + m_nSearchBarGrowth);
+        else
+            restored.setWidth(restored.width() - m_nSearchBarGrowth);
     }
     WriteProfileInt(Setting::WinLeft, restored.x());
     WriteProfileInt(Setting::WinTop, restored.y());

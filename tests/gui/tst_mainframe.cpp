@@ -19,9 +19,9 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -463,6 +463,56 @@ private slots:
         QCOMPARE(Dic()->GetItem(index)->m_nMode, qint16(Learned));
         QCOMPARE(Dic()->GetItem(index)->m_nAskCount, qint16(1));
         QCOMPARE(Dic()->GetTodayCount(), 1);
+    }
+
+    // Opening the search bar widens the window by the bar where the screen
+    // has room, on the bar's side, so the sheet keeps its size and place;
+    // closing gives the width back. Without room the sheet narrows, and its
+    // writing shows in full again once the bar is closed.
+    void searchBarWidensTheWindow_data()
+    {
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("grows");
+        QTest::newRow("room on the bar's side") << 340 << 440 << true;
+        QTest::newRow("at the screen's edge") << 0 << 440 << true;
+        QTest::newRow("no room") << 0 << 780 << false;
+    }
+    void searchBarWidensTheWindow()
+    {
+        QFETCH(int, left);
+        QFETCH(int, width);
+        QFETCH(bool, grows);
+        StartFrame(QSize(width, 420));
+        m_frame->move(left, 0);
+        QTRY_COMPARE(m_frame->geometry().size(), QSize(width, 420));
+        CWriteView* view = m_frame->GetView();
+        const QSize sheet = view->size();
+        const QPoint sheetAt = view->mapToGlobal(QPoint(0, 0));
+        // A stroke along the sheet's right edge.
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(sheet.width() - 30, 40));
+        QTest::mouseMove(view, QPoint(sheet.width() - 30, 120));
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(sheet.width() - 30, 120));
+        const QImage written = view->grab().toImage();
+
+        Press(Qt::Key_S);
+        const int bar = m_frame->GetSearchBar()->width();
+        QVERIFY(bar > 0);
+        if (grows) {
+            QTRY_COMPARE(m_frame->width(), width + bar);
+            QCOMPARE(view->size(), sheet);
+            if (left >= bar)
+                QCOMPARE(view->mapToGlobal(QPoint(0, 0)), sheetAt);
+        } else {
+            QTRY_VERIFY(view->width() < sheet.width());
+        }
+        QVERIFY(m_frame->frameGeometry().right() <= m_frame->screen()->availableGeometry().right());
+
+        Press(Qt::Key_Escape);
+        Press(Qt::Key_S);
+        QTRY_COMPARE(m_frame->width(), width);
+        QTRY_COMPARE(view->size(), sheet);
+        QCOMPARE(view->grab().toImage(), written);
     }
 
     // The search text lets go of the keys: Escape gives them back to the
