@@ -5,6 +5,7 @@
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CPanelDialogBar.h"
+#include "mainwnd/CStrokeOrderWindow.h"
 #include "mainwnd/CWriteView.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
@@ -463,6 +465,57 @@ private slots:
         QCOMPARE(Dic()->GetItem(index)->m_nMode, qint16(Learned));
         QCOMPARE(Dic()->GetItem(index)->m_nAskCount, qint16(1));
         QCOMPARE(Dic()->GetTodayCount(), 1);
+    }
+
+    void strokeOrderPlaceBeside_data()
+    {
+        QTest::addColumn<QRect>("owner");
+        QTest::addColumn<QPoint>("place");
+        const QRect screen(0, 0, 1366, 728);
+        QTest::newRow("room on the right") << QRect(0, 50, 600, 500) << QPoint(600, 50);
+        QTest::newRow("room on the left only") << QRect(700, 50, 600, 500) << QPoint(200, 50);
+        QTest::newRow("no room: over the owner, inside the screen")
+            << QRect(200, 50, 900, 500) << QPoint(866, 50);
+        QTest::newRow("owner low on the screen") << QRect(0, 600, 600, 500) << QPoint(600, 428);
+    }
+    void strokeOrderPlaceBeside()
+    {
+        QFETCH(QRect, owner);
+        QFETCH(QPoint, place);
+        QCOMPARE(CStrokeOrderWindow::PlaceBeside(owner, QSize(500, 300), QRect(0, 0, 1366, 728)),
+                 place);
+    }
+
+    // The stroke-order window opens beside the main window, as a tool window
+    // above it, with glyphs large enough for their numbers; the drill's keys
+    // pressed in it go to the main window.
+    void strokeOrderWindowBesideTheDrill()
+    {
+        StartFrame(QSize(300, 420));
+        m_frame->move(0, 0);
+        m_frame->resize(m_frame->minimumSize());
+        QTRY_COMPARE(m_frame->size(), m_frame->minimumSize());
+        auto* action = m_frame->findChild<QAction*>(QStringLiteral("strokeOrderAction"));
+        QVERIFY(action);
+        action->trigger();
+        auto* window = m_frame->findChild<CStrokeOrderWindow*>(QStringLiteral("strokeOrderWindow"));
+        QVERIFY(window);
+        QTRY_VERIFY(window->isVisible());
+        QCOMPARE(window->windowFlags() & Qt::Tool, Qt::Tool);
+        const QRect available = window->screen()->availableGeometry();
+        QVERIFY(available.contains(window->frameGeometry()));
+        const QSize readable = window->ReadableSize(available);
+        if (m_frame->frameGeometry().width() + readable.width() <= available.width())
+            QVERIFY(!window->frameGeometry().intersects(m_frame->frameGeometry()));
+        if (readable.width() < available.width())
+            QVERIFY2(window->WordFont().pixelSize() >= CStrokeOrderWindow::kReadableGlyph,
+                     qPrintable(QString::number(window->WordFont().pixelSize())));
+        const int asked = Dic()->GetHistoryCount();
+        QTest::keyClick(window, Qt::Key_N);
+        QCOMPARE(Dic()->GetHistoryCount(), asked + 1);
+        QTest::keyClick(window, Qt::Key_B);
+        QVERIFY(window->isVisible());
+        window->close();
     }
 
     // Opening the search bar widens the window by the bar where the screen
