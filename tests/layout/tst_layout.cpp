@@ -398,8 +398,10 @@ private slots:
                                  << QStringLiteral("history");
         QTest::newRow("mode select") << Make([](QWidget* p) { return new CModeSelectDialog(p); })
                                      << QStringLiteral("modeselect");
-        QTest::newRow("action") << Make([](QWidget* p) { return new CActionDialog(p); })
-                                << QStringLiteral("action");
+        QTest::newRow("action") << Make([](QWidget* p) {
+            return new CActionDialog(p, QStringLiteral("一朝一夕に成し遂げる（いっちょういっせきに"
+                                                       "なしとげる）"));
+        }) << QStringLiteral("action");
     }
     void dialog()
     {
