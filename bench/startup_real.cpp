@@ -1,4 +1,4 @@
-// The program as it starts for the learner (the same steps as its main), up
+// The program as it starts for the learner (its main's run), up
 // to the first painted question. In the resident mode it then drills 200
 // questions by the keys' commands, without writing, so no check runs.
 
@@ -20,10 +20,5 @@ int main(int argc, char** argv)
         }
     });
     app.installEventFilter(&probe);
-    int handOverCode = 0;
-    if (app.HandOverToRunningCopy(handOverCode))
-        return handOverCode;
-    if (!app.InitInstance())
-        return app.ExitInstance(1);
-    return app.ExitInstance(app.exec());
+    return app.Run();
 }

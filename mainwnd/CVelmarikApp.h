@@ -35,6 +35,10 @@ public:
     // code for this one. Without a data folder every start runs, as ever.
     bool HandOverToRunningCopy(int& exitCode);
 
+    // The program's run as its main starts it: hands over to a running copy,
+    // or shows the main frame and runs until it closes. The exit code.
+    int Run();
+
     // Creates and shows the main frame; false when it cannot be created.
     bool InitInstance(int showCommand = kShowUnset);
     // Ends the study data (without saving) and returns the exit code.

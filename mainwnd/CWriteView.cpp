@@ -298,20 +298,21 @@ void CWriteView::DrawGuides(QPainter& painter, const QRect& device) const
             // that every square's cross looks alike.
             const int x = at(cell.center().x()) - thick / 2;
             const int y = at(cell.center().y()) - thick / 2;
-            const int firstX =
-                x - dash / 2 - (x - dash / 2 - span.left() + period - 1) / period * period;
-            for (int left = firstX; left < span.left() + span.width(); left += period) {
-                const QRect piece = QRect(left, y, dash, thick) & span;
-                if (!piece.isEmpty())
-                    painter.fillRect(piece, m_crGuide);
-            }
-            const int firstY =
-                y - dash / 2 - (y - dash / 2 - span.top() + period - 1) / period * period;
-            for (int top = firstY; top < span.top() + span.height(); top += period) {
-                const QRect piece = QRect(x, top, thick, dash) & span;
-                if (!piece.isEmpty())
-                    painter.fillRect(piece, m_crGuide);
-            }
+            // Dashes along one axis: from `start` to `end`, crossing at
+            // `centre`, each placed by `piece`.
+            const auto dashes = [&](int centre, int start, int end, auto piece) {
+                const int first =
+                    centre - dash / 2 - (centre - dash / 2 - start + period - 1) / period * period;
+                for (int offset = first; offset < end; offset += period) {
+                    const QRect part = piece(offset) & span;
+                    if (!part.isEmpty())
+                        painter.fillRect(part, m_crGuide);
+                }
+            };
+            dashes(x, span.left(), span.left() + span.width(),
+                   [&](int offset) { return QRect(offset, y, dash, thick); });
+            dashes(y, span.top(), span.top() + span.height(),
+                   [&](int offset) { return QRect(x, offset, thick, dash); });
         }
         return;
     }
