@@ -5,7 +5,6 @@
 #include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "study/ItemActions.h"
 #include "study/LearnMode.h"
 #include "study/ModeTable.h"
 #include "text/RomajiConversion.h"
@@ -82,6 +81,11 @@ QSize CSearchDialogBar::sizeHint() const
 void CSearchDialogBar::InitBar()
 {
     m_pActions->Init();
+}
+
+void CSearchDialogBar::SetActionAsker(ActionAsker asker)
+{
+    m_pActions->SetActionAsker(std::move(asker));
 }
 
 void CSearchDialogBar::OnQueryChanged(const QString& text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "widgets/CModeButton.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QList>
 #include <QString>
@@ -32,6 +33,8 @@ public:
 
     // Pictures, list and action list; once, after construction.
     void InitBar();
+    // The question "その場で動作選択" asks, installed by the frame.
+    void SetActionAsker(ActionAsker asker);
     // 32785 to 32789: the filters 知ってる, 覚えた, 覚えたい, 覚えない,
     // 指定なし; other ids do nothing.
     void ToggleModeFilter(int id);

@@ -105,6 +105,7 @@ private:
         CDictionary::ResetInstanceForTesting();
         CDictionary::SetWordListSource(MakeLists(first, second));
         m_bar = std::make_unique<CSearchDialogBar>();
+        m_bar->SetActionAsker(&AskForItemAction); // as the frame does
         m_bar->InitBar();
         m_bar->resize(m_bar->sizeHint());
         m_bar->show();
