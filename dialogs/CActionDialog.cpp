@@ -1,9 +1,13 @@
 #include "dialogs/CActionDialog.h"
 
 #include "platform/DialogUnits.h"
+#include "study/CDictionary.h"
+#include "study/CItem.h"
 #include "study/ItemActions.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -63,4 +67,22 @@ void CActionDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (QWidget* first = findChild<QWidget*>(QStringLiteral("1045")))
         first->setFocus(Qt::OtherFocusReason);
+}
+
+int AskForItemAction(QWidget* owner, int itemIndex)
+{
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    QString subject;
+    CDictionary* dictionary = itemIndex >= 0 ? CDictionary::GetInstance() : nullptr;
+    if (const CDictionary::CItem* item = dictionary ? dictionary->GetItem(itemIndex) : nullptr)
+        subject = QStringLiteral("%1（%2）").arg(item->GetWord(), item->GetReading());
+    int action = AskEachTime;
+    {
+        CActionDialog dialog(owner, subject);
+        if (dialog.exec() == QDialog::Accepted)
+            action = dialog.m_nAction;
+    }
+    if (focus)
+        focus->setFocus(Qt::OtherFocusReason);
+    return action;
 }

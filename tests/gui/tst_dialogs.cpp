@@ -9,7 +9,7 @@
 #include "mainwnd/CMainFrame.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "study/ItemActions.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QDir>
 #include <QLabel>
@@ -127,8 +127,7 @@ private slots:
         owner.show();
         // Where the key goes: to the focused button, as the keyboard sends it.
         ModalAnswerer<CActionDialog> answerer([](CActionDialog* dialog) {
-            QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog,
-                            Qt::Key_Escape);
+            QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Escape);
         });
         QCOMPARE(AskForItemAction(&owner, 0), int(AskEachTime));
         // And the answer carries out nothing.

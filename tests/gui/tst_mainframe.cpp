@@ -11,9 +11,9 @@
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "study/ItemActions.h"
 #include "widgets/CModeButton.h"
 #include "widgets/CSearchDialogBar.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -589,7 +589,7 @@ private slots:
         QVERIFY(bar->SearchTimer().isActive());
         Press(Qt::Key_Return);
         QVERIFY(!bar->SearchTimer().isActive());
-        QVERIFY(!bar->m_results.isEmpty());
+        QVERIFY(!bar->Search().Results().isEmpty());
         QVERIFY(QApplication::focusWidget() == edit);
 
         if (byEscape)
