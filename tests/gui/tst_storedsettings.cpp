@@ -173,6 +173,52 @@ private slots:
         }
     }
 
+    // A large stored size centred on a small or half-hidden owner would
+    // stand partly off the screen: the history dialog is kept whole on it,
+    // and a sane one still opens centred on its owner.
+    void historyDialogStaysOnScreen_data()
+    {
+        QTest::addColumn<QRect>("owner");
+        QTest::addColumn<QSize>("stored");
+        QTest::addColumn<bool>("centred"); // on the owner, as it fits
+        const QRect area = Available();
+        QTest::newRow("largest, owner in the corner")
+            << QRect(area.topLeft(), QSize(400, 300)) << QSize(INT_MAX, INT_MAX) << false;
+        QTest::newRow("larger than the owner, owner in the corner")
+            << QRect(area.topLeft(), QSize(300, 200)) << area.size() * 9 / 10 << false;
+        QTest::newRow("owner half off the bottom right")
+            << QRect(area.bottomRight() - QPoint(100, 80), QSize(400, 300)) << QSize(420, 330)
+            << false;
+        QTest::newRow("owner above the screen")
+            << QRect(area.left() + 100, area.top() - 250, 400, 300) << QSize(420, 330) << false;
+        QTest::newRow("sane") << QRect(area.center() - QPoint(200, 150), QSize(400, 300))
+                              << QSize(300, 220) << true;
+    }
+    void historyDialogStaysOnScreen()
+    {
+        QFETCH(QRect, owner);
+        QFETCH(QSize, stored);
+        QFETCH(bool, centred);
+        MessageRecorder messages;
+        WriteProfileInt(QString(), QStringLiteral("HWinWidth"), stored.width());
+        WriteProfileInt(QString(), QStringLiteral("HWinHeight"), stored.height());
+        QWidget window;
+        window.setGeometry(owner);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        CHistoryDialog dialog(&window);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QRect placed = dialog.frameGeometry();
+        QVERIFY2(Available().contains(placed), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                              .arg(placed.x())
+                                                              .arg(placed.y())
+                                                              .arg(placed.width())
+                                                              .arg(placed.height())));
+        if (centred)
+            QVERIFY((placed.center() - window.frameGeometry().center()).manhattanLength() <= 2);
+    }
+
     void fontPointIsBounded_data()
     {
         QTest::addColumn<int>("stored");
