@@ -4,7 +4,6 @@
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CStudyStateDialog.h"
-#include "dialogs/ItemActions.h"
 #include "mainwnd/CHandwritingCheck.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CPanelDialogBar.h"
@@ -19,9 +18,10 @@
 #include "recognition/CWritingChecker.h"
 #include "study/CItem.h"
 #include "study/CPeriodicSave.h"
+#include "study/ItemActions.h"
 #include "study/ModeTable.h"
-#include "text/CSearchDialogBar.h"
-#include "text/CSearchListBox.h"
+#include "widgets/CSearchDialogBar.h"
+#include "widgets/CSearchListBox.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -15,7 +15,7 @@
 #include "platform/StateWriteGuard.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
-#include "text/WebSearchOpener.h"
+#include "widgets/WebSearchOpener.h"
 
 #include <QDir>
 
