@@ -67,6 +67,16 @@ private:
             return nullptr;
         return frame;
     }
+    // The start's hand-over to a running copy, which must tell the learner
+    // something: what the message box said goes into told.
+    bool HandOver(int& exitCode, QString& told)
+    {
+        ModalAnswerer<QMessageBox> answer([&told](QMessageBox* box) {
+            told = box->text();
+            box->accept();
+        });
+        return App()->HandOverToRunningCopy(exitCode);
+    }
     static void Press(Qt::Key key)
     {
         QWidget* target = QApplication::focusWidget();
@@ -231,15 +241,7 @@ private slots:
         QVERIFY(QDir().mkpath(lockPath)); // in the way of the lock file
         QString told;
         int exitCode = -1;
-        bool handedOver = true;
-        {
-            ModalAnswerer<QMessageBox> answer([&told](QMessageBox* box) {
-                told = box->text();
-                box->accept();
-            });
-            handedOver = App()->HandOverToRunningCopy(exitCode);
-        }
-        QVERIFY(!handedOver);
+        QVERIFY(!HandOver(exitCode, told));
         QVERIFY2(told.contains(QStringLiteral("保存されません")), qPrintable(told));
         CMainFrame* frame = Start();
         QVERIFY(frame);
@@ -267,14 +269,7 @@ private slots:
         App()->SetHandOverTimeoutForTesting(500);
         QString told;
         int exitCode = -1;
-        bool handedOver = false;
-        {
-            ModalAnswerer<QMessageBox> answer([&told](QMessageBox* box) {
-                told = box->text();
-                box->accept();
-            });
-            handedOver = App()->HandOverToRunningCopy(exitCode);
-        }
+        const bool handedOver = HandOver(exitCode, told);
         App()->SetHandOverTimeoutForTesting(20000);
         QVERIFY(handedOver);
         QCOMPARE(exitCode, 1);
