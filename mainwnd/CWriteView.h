@@ -142,7 +142,7 @@ private:
     QSize m_sizeBuffer; // logical
     qreal m_rDpr = 1;   // device pixels of the buffer per logical pixel
     bool m_bDrawing = false;
-    bool m_bBlank = false; // the buffer shows ground and guides only
+    bool m_bBlank = false;         // the buffer shows ground and guides only
     qsizetype m_nPointsBefore = 0; // on the sheet, in the strokes before the current one
     QElapsedTimer m_strokeClock;
 
