@@ -1,17 +1,23 @@
 #include "platform/SingleInstance.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QThread>
+#include <QTimer>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -22,9 +28,6 @@ namespace {
 const QString kLockFileName = QStringLiteral("velmarik.lock");
 const QByteArray kShowRequest = QByteArrayLiteral("show\n");
 const QByteArray kShowAnswer = QByteArrayLiteral("shown\n");
-
-// A request longer than this is no request of ours.
-constexpr qsizetype kMaxRequest = 64;
 
 // Fills the address; false when the path does not fit a socket address.
 bool MakeAddress(const QByteArray& path, sockaddr_un& address)
@@ -64,21 +67,87 @@ private:
     int m_fd;
 };
 
+// Whether a copy listens on the socket: a running copy, maybe too busy to
+// answer yet. A listener's backlog takes the connection at once however
+// busy it is, or is full; a socket left by a copy that ended refuses.
+bool SomeoneListens(const QString& path)
+{
+    sockaddr_un address{};
+    if (!MakeAddress(QFile::encodeName(path), address))
+        return false;
+    const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (socket.Get() < 0)
+        return false;
+    int connected = 0;
+    do {
+        connected =
+            ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    } while (connected != 0 && errno == EINTR);
+    return connected == 0 || errno == EAGAIN || errno == EINPROGRESS;
+}
+
+// Only for file systems without locks: whether the process a lock file
+// names may be a copy of this program run by this user. Not when it is
+// this process (the id came back after a restart), another user's or gone
+// (kill refuses), or another program that was given the id.
+bool NamedProcessMayBeACopy(qint64 pid)
+{
+    if (pid <= 0 || pid == QCoreApplication::applicationPid())
+        return false;
+    if (::kill(pid_t(pid), 0) != 0)
+        return false;
+    const QString program = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+    return program.isEmpty() || QFileInfo(program).fileName() ==
+                                    QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+}
+
+// Whether the lock file's holder may still run. A copy holds the file's
+// own lock for as long as it lives, and the system lets it go when the
+// copy ends however it ended; what the file says (process id, host name)
+// counts only where the file system has no locks.
+bool HolderMayRun(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false; // gone, or unreadable and so not a copy's
+    const int locked = ::flock(fd, LOCK_SH | LOCK_NB);
+    const int error = errno;
+    ::close(fd); // lets our shared lock go with it
+    if (locked == 0)
+        return false;
+    if (error == EWOULDBLOCK)
+        return true;
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (!QLockFile(path).getLockInfo(&pid, &host, &application))
+        return false; // empty or garbled: no copy finished writing it
+    // Another host name: a copy there, if any, is not ours to ask; the file
+    // is most likely a copied home folder's or from before a rename.
+    if (host != QSysInfo::machineHostName())
+        return false;
+    return NamedProcessMayBeACopy(pid);
+}
+
+QString DescribeLockError(QLockFile::LockError error)
+{
+    switch (error) {
+    case QLockFile::PermissionError:
+        return QStringLiteral("書き込みが許されていません。");
+    case QLockFile::LockFailedError:
+        return QStringLiteral("同じ名前のファイルを置き換えられません。");
+    default:
+        return QStringLiteral("ディスクの空きが足りないか、書き込めません。");
+    }
+}
+
 } // namespace
 
 CSingleInstance::CSingleInstance(QObject* parent) : QObject(parent) {}
 
 CSingleInstance::~CSingleInstance()
 {
-    for (auto it = m_clients.cbegin(); it != m_clients.cend(); ++it) {
-        delete it->m_pNotifier;
-        ::close(it.key());
-    }
-    delete m_pServerNotifier;
-    if (m_nServer >= 0) {
-        ::close(m_nServer);
-        ::unlink(m_serverPath.constData());
-    }
+    StopListening();
 }
 
 QString CSingleInstance::ServerName(const QString& folder)
@@ -98,47 +167,88 @@ QString CSingleInstance::ServerName(const QString& folder)
     return QDir(QDir::tempPath()).filePath(name);
 }
 
+bool CSingleInstance::HoldsLock() const
+{
+    return m_lock && m_lock->isLocked();
+}
+
+bool CSingleInstance::TryLock()
+{
+    const QString path = QDir(m_strFolder).filePath(kLockFileName);
+    auto lock = std::make_unique<QLockFile>(path);
+    // Only a holder that no longer runs makes a lock stale, however long a
+    // session lasts.
+    lock->setStaleLockTime(0);
+    bool locked = lock->tryLock(0);
+    if (!locked && lock->error() == QLockFile::LockFailedError && !HolderMayRun(path))
+        locked = lock->removeStaleLockFile() && lock->tryLock(0);
+    if (!locked) {
+        m_strLockFailure = DescribeLockError(lock->error());
+        return false;
+    }
+    m_lock = std::move(lock);
+    m_strLockFailure.clear();
+    return true;
+}
+
 CSingleInstance::Claim CSingleInstance::ClaimFolder(const QString& folder)
 {
     if (folder.isEmpty())
         return Claim::kUnavailable;
-    m_lock = std::make_unique<QLockFile>(QDir(folder).filePath(kLockFileName));
-    // Only a holder that no longer runs makes a lock stale, however long a
-    // session lasts.
-    m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0)) {
-        const bool held = m_lock->error() == QLockFile::LockFailedError;
+    m_strFolder = folder;
+    const QString path = QDir(folder).filePath(kLockFileName);
+    // A copy that listens runs, whatever its lock file looks like; one that
+    // holds the file's lock but is not listening yet is still starting.
+    if (QFileInfo::exists(path) && (SomeoneListens(ServerName(folder)) || HolderMayRun(path)))
+        return Claim::kOtherRunning;
+    const bool locked = TryLock();
+    // A copy that found no room for its lock file still listens; so may
+    // one that took the lock in the moment since we looked.
+    if (!Listen()) {
         m_lock.reset();
-        return held ? Claim::kOtherRunning : Claim::kUnavailable;
+        return Claim::kOtherRunning;
     }
-    // Without a socket later starts cannot hand over, but this copy holds
-    // the lock and runs all the same.
-    Listen(ServerName(folder));
-    return Claim::kFirst;
+    if (!locked && QFileInfo::exists(path) && HolderMayRun(path)) {
+        StopListening(); // the holder is the one to answer
+        return Claim::kOtherRunning;
+    }
+    return locked ? Claim::kFirst : Claim::kUnavailable;
 }
 
-bool CSingleInstance::Listen(const QString& path)
+bool CSingleInstance::RetryLock()
 {
+    if (HoldsLock())
+        return true;
+    return !m_strFolder.isEmpty() && TryLock();
+}
+
+bool CSingleInstance::Listen()
+{
+    const QString path = ServerName(m_strFolder);
+    if (SomeoneListens(path))
+        return false;
     sockaddr_un address{};
     const QByteArray encoded = QFile::encodeName(path);
-    if (!MakeAddress(encoded, address))
-        return false;
+    // Without a socket later starts cannot hand over, but no other copy
+    // answers either: this one runs all the same.
+    if (m_nServer >= 0 || !MakeAddress(encoded, address))
+        return true;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
-        return false;
+        return true;
     // Others get no access from the moment the socket exists.
     const mode_t oldMask = ::umask(0077);
     int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
     if (bound != 0 && errno == EADDRINUSE) {
-        // With the lock ours, the socket was left by a copy that ended
-        // without removing it.
+        // Nobody listens there: left by a copy that ended without removing
+        // it.
         ::unlink(encoded.constData());
         bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
     }
     ::umask(oldMask);
     if (bound != 0 || ::listen(fd, 4) != 0) {
         ::close(fd);
-        return false;
+        return true;
     }
     m_nServer = fd;
     m_serverPath = encoded;
@@ -146,6 +256,19 @@ bool CSingleInstance::Listen(const QString& path)
     connect(m_pServerNotifier, &QSocketNotifier::activated, this,
             &CSingleInstance::OnNewConnection);
     return true;
+}
+
+void CSingleInstance::StopListening()
+{
+    while (!m_clients.isEmpty())
+        DropClient(m_clients.constBegin().key());
+    delete m_pServerNotifier;
+    m_pServerNotifier = nullptr;
+    if (m_nServer >= 0) {
+        ::close(m_nServer);
+        ::unlink(m_serverPath.constData());
+        m_nServer = -1;
+    }
 }
 
 void CSingleInstance::OnNewConnection()
@@ -158,6 +281,11 @@ void CSingleInstance::OnNewConnection()
         client.m_pNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
         connect(client.m_pNotifier, &QSocketNotifier::activated, this,
                 [this, fd] { OnClientReadable(fd); });
+        // A client is kept only for the time a request takes to send.
+        client.m_pDeadline = new QTimer(this);
+        client.m_pDeadline->setSingleShot(true);
+        connect(client.m_pDeadline, &QTimer::timeout, this, [this, fd] { DropClient(fd); });
+        client.m_pDeadline->start(m_nRequestTimeoutMs);
         m_clients.insert(fd, client);
     }
 }
@@ -167,8 +295,9 @@ void CSingleInstance::OnClientReadable(int fd)
     auto it = m_clients.find(fd);
     if (it == m_clients.end())
         return;
-    char buffer[kMaxRequest];
-    const ssize_t got = ::read(fd, buffer, sizeof(buffer));
+    // Nothing beyond the longest request is read from a client.
+    char buffer[kMaxRequestLength + 1];
+    const ssize_t got = ::read(fd, buffer, sizeof(buffer) - size_t(it->m_received.size()));
     if (got < 0 && (errno == EAGAIN || errno == EINTR))
         return;
     if (got <= 0) {
@@ -177,12 +306,11 @@ void CSingleInstance::OnClientReadable(int fd)
     }
     it->m_received.append(buffer, got);
     if (!it->m_received.contains('\n')) {
-        if (it->m_received.size() > kMaxRequest)
+        if (it->m_received.size() > kMaxRequestLength)
             DropClient(fd);
         return;
     }
-    const bool show = it->m_received == kShowRequest;
-    if (show) {
+    if (it->m_received == kShowRequest) {
         emit ActivationRequested();
         // A short answer into an empty socket buffer; a client that left
         // meanwhile only loses it.
@@ -193,8 +321,15 @@ void CSingleInstance::OnClientReadable(int fd)
 
 void CSingleInstance::DropClient(int fd)
 {
-    const Client client = m_clients.take(fd);
+    const auto it = m_clients.constFind(fd);
+    if (it == m_clients.constEnd())
+        return;
+    const Client client = *it;
+    m_clients.erase(it);
     delete client.m_pNotifier;
+    // Deleted later: this may run from the deadline's own timeout.
+    client.m_pDeadline->stop();
+    client.m_pDeadline->deleteLater();
     ::close(fd);
 }
 
@@ -214,9 +349,9 @@ bool CSingleInstance::ActivateRunningCopy(const QString& folder, int timeoutMs)
             ::send(socket.Get(), kShowRequest.constData(), size_t(kShowRequest.size()),
                    MSG_NOSIGNAL) == kShowRequest.size()) {
             QByteArray answer;
-            while (!answer.contains('\n') && answer.size() <= kMaxRequest &&
+            while (!answer.contains('\n') && answer.size() <= kMaxRequestLength &&
                    WaitFor(socket.Get(), POLLIN, qMin(500, remaining()))) {
-                char buffer[kMaxRequest];
+                char buffer[kMaxRequestLength];
                 const ssize_t got = ::read(socket.Get(), buffer, sizeof(buffer));
                 if (got <= 0)
                     break;
