@@ -6,9 +6,13 @@
 #include <QList>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
+class CStateWriter;
 class CWordListSource;
+struct StateSnapshot;
+struct StateWriteOutcome;
 
 // The study data: the word lists with their items, each item's learning mode
 // and ask count, the question history and the dictation counts. One object
@@ -55,8 +59,18 @@ public:
     void Search(const QString& text, bool unspec, bool learned, bool learning, bool noLearn,
                 bool known, QList<int>& results);
 
-    // State files.
+    // State files. Save writes at once, after a background write that
+    // still runs: the files end with what Save wrote.
     void Save();
+    // Takes what changed and writes it on a thread of its own; false, doing
+    // nothing, while an earlier background write is not collected yet or
+    // when nothing is to be written.
+    bool StartBackgroundSave();
+    bool IsBackgroundSaveRunning() const { return m_pWriter != nullptr; }
+    // Collects a background write once it is done (with `wait`, waits for
+    // it): what it could not write is dirty again, and its failures are
+    // shown. Its outcome, or none when there was none to collect.
+    std::optional<StateWriteOutcome> FinishBackgroundSave(bool wait);
     void PruneDayCounts();
 
     // Distinct kanji over all words, computed once.
@@ -115,9 +129,13 @@ private:
                   const QString& folder);
     void LoadMisc(const QString& folder);
     void LoadHistory(const QString& folder);
-    bool SaveLists(const QString& folder);
-    void SaveMisc(const QString& folder);
-    void SaveHistory(const QString& folder);
+    // Null when nothing may be written now; empty when nothing changed.
+    std::optional<StateSnapshot> TakeSaveSnapshot();
+    void ApplySaveOutcome(const StateSnapshot& snapshot, const StateWriteOutcome& outcome,
+                          bool report);
+    std::optional<StateWriteOutcome> CollectBackgroundSave(bool wait, bool report);
+
+    std::unique_ptr<CStateWriter> m_pWriter; // the background write, until collected
 };
 
 // A study day runs from 03:00 to 03:00 local time. GetStudyDate is the time

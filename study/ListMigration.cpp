@@ -71,6 +71,15 @@ std::shared_ptr<const CWordListSource>& InstalledUnsignedSource()
     return source;
 }
 
+// The unsigned lists' signatures, once computed, until another unsigned
+// source is installed: every save without a signature file compares them,
+// and hashing the lists each time made a save grow with them.
+std::optional<ListSignature>* UnsignedSignatureCache()
+{
+    static std::optional<ListSignature> signatures[kListCount];
+    return signatures;
+}
+
 QString ListName(int list)
 {
     return QString::fromLatin1(kWordLists[list].m_pszName);
@@ -94,8 +103,12 @@ public:
 
     ListSignature UnsignedSignature(int list)
     {
-        Ensure(list);
-        return m_signatures[list];
+        std::optional<ListSignature>& cached = UnsignedSignatureCache()[list];
+        if (!cached) {
+            Ensure(list);
+            cached = m_signatures[list];
+        }
+        return *cached;
     }
 
     // The texts of that version of the list; null when we do not know it.
@@ -644,6 +657,7 @@ bool ParseStateSignatures(const QByteArray& text, StateSignatures& signatures)
 void SetUnsignedWordListSource(std::shared_ptr<const CWordListSource> source)
 {
     InstalledUnsignedSource() = std::move(source);
+    std::fill_n(UnsignedSignatureCache(), kListCount, std::nullopt);
 }
 
 void SetCarryOverStopForTesting(int steps)
@@ -800,13 +814,32 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
     CommitCarryOver(folder, files, FormatStateSignatures(updated));
 }
 
-bool PrepareStateSave(const CDictionary& dic, const QString& folder)
+namespace {
+
+ListSignature CurrentListSignature(const CDictionary::CDicFile& list)
+{
+    if (list.m_nSignedCount != list.GetItemCount()) {
+        QStringList texts;
+        texts.reserve(list.GetItemCount());
+        for (const CDictionary::CItem& item : list.m_items)
+            texts.append(item.m_strText);
+        const ListSignature signature = MakeListSignature(texts);
+        list.m_nSignedCount = signature.m_nCount;
+        list.m_signedHash = signature.m_hash;
+    }
+    return {list.m_nSignedCount, list.m_signedHash};
+}
+
+} // namespace
+
+bool PrepareStateSave(const CDictionary& dic, const QString& folder,
+                      const std::vector<bool>& dirtyLists)
 {
     const int listCount = std::min(static_cast<int>(dic.m_lists.size()), kListCount);
     // The files this save writes, with the lists each is written for.
     QList<std::pair<QString, QList<int>>> writes;
     for (int i = 0; i < listCount; ++i) {
-        if (dic.GetAt(i)->HasDirtyItems())
+        if (size_t(i) < dirtyLists.size() && dirtyLists[size_t(i)])
             writes.append({dic.m_lists.at(i)->GetFileName(), {i}});
     }
     if (dic.m_bHistDirty) {
@@ -819,13 +852,8 @@ bool PrepareStateSave(const CDictionary& dic, const QString& folder)
         return true;
 
     QList<ListSignature> now;
-    for (int i = 0; i < listCount; ++i) {
-        QStringList texts;
-        texts.reserve(dic.GetAt(i)->GetItemCount());
-        for (const CDictionary::CItem& item : dic.GetAt(i)->m_items)
-            texts.append(item.m_strText);
-        now.append(MakeListSignature(texts));
-    }
+    for (int i = 0; i < listCount; ++i)
+        now.append(CurrentListSignature(*dic.GetAt(i)));
     KnownLists known;
     const StateSignatures stored = StoredSignatures(folder, known);
     StateSignatures updated = stored;

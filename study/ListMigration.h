@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class CDictionary;
 class CWordListSource;
@@ -83,8 +84,10 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder);
 // telling the learner, when they must not be written now: the signature file
 // cannot be written, or a file still holds records for another version of
 // its list that could not be carried over at start (writing it by position
-// would give those records to the wrong items).
-bool PrepareStateSave(const CDictionary& dic, const QString& folder);
+// would give those records to the wrong items). `dirtyLists` names, by
+// list, those with a changed item.
+bool PrepareStateSave(const CDictionary& dic, const QString& folder,
+                      const std::vector<bool>& dirtyLists);
 
 // Tests only: the next carry-over stops after this many file operations, as
 // if the program had died there; -1 lets it run to the end.

@@ -4,10 +4,10 @@
 #include "platform/Clock.h"
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
-#include "platform/SaveFile.h"
 #include "platform/StateWriteGuard.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
+#include "study/CStateWriter.h"
 #include "study/CWordListSource.h"
 #include "study/ListMigration.h"
 #include "study/StateFileFormat.h"
@@ -330,73 +330,126 @@ void CDictionary::LoadHistory(const QString& folder)
 
 void CDictionary::Save()
 {
-    if (m_lists.empty())
-        return;
-    // What stays unsaved stays dirty, for the next save the guard allows.
-    if (!MayWriteStateFiles())
-        return;
-    QString folder;
-    if (!GetAppDataFolder(folder))
-        return;
-    // The files that depend on the lists' contents are written only once
-    // the signature file says which lists they are written for.
-    const bool listsSigned = PrepareStateSave(*this, folder);
-    if (listsSigned)
-        SaveLists(folder);
-    SaveMisc(folder);
-    if (listsSigned)
-        SaveHistory(folder);
+    // A background write that runs goes first. What it could not write is
+    // dirty again and written now, and told then: this save has the last
+    // word, on disk and to the learner.
+    CollectBackgroundSave(true, false);
+    if (std::optional<StateSnapshot> snapshot = TakeSaveSnapshot();
+        snapshot && !snapshot->IsEmpty())
+        ApplySaveOutcome(*snapshot, snapshot->Write(), true);
 }
 
-bool CDictionary::SaveLists(const QString& folder)
+bool CDictionary::StartBackgroundSave()
 {
-    for (const auto& list : m_lists) {
-        if (!list->HasDirtyItems())
-            continue;
-        const QByteArray content = ListFileContent(list->m_items);
-        FileFailure failure;
-        if (!WriteWholeFile(folder + list->GetFileName(), content, failure)) {
-            // The remaining lists wait for the next save, still dirty.
-            ShowMessageBox(kListSaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
-            return false;
-        }
-        list->ClearDirty();
-    }
+    if (m_pWriter)
+        return false;
+    std::optional<StateSnapshot> snapshot = TakeSaveSnapshot();
+    if (!snapshot || snapshot->IsEmpty())
+        return false;
+    m_pWriter = std::make_unique<CStateWriter>(std::move(*snapshot));
     return true;
 }
 
-void CDictionary::SaveMisc(const QString& folder)
+std::optional<StateWriteOutcome> CDictionary::FinishBackgroundSave(bool wait)
 {
-    if (!m_bMiscDirty)
-        return;
-    PruneDayCounts();
-    QByteArray content;
-    AppendValue<qint16>(content, kMiscFileVersion);
-    AppendValue<qint32>(content, m_nTotalCount);
-    AppendValue<qint32>(content, static_cast<qint32>(m_mapDayCount.size()));
-    for (auto it = m_mapDayCount.cbegin(); it != m_mapDayCount.cend(); ++it) {
-        AppendValue<qint32>(content, it.key());
-        AppendValue<qint32>(content, it.value());
-    }
-    FileFailure failure;
-    if (!WriteWholeFile(folder + kMiscFileName, content, failure)) {
-        ShowMessageBox(kMiscSaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
-        return;
-    }
-    m_bMiscDirty = 0;
+    return CollectBackgroundSave(wait, true);
 }
 
-void CDictionary::SaveHistory(const QString& folder)
+std::optional<StateWriteOutcome> CDictionary::CollectBackgroundSave(bool wait, bool report)
 {
-    if (!m_bHistDirty)
-        return;
-    const QByteArray content = HistoryFileContent(m_nHistPos, m_history);
-    FileFailure failure;
-    if (!WriteWholeFile(folder + kHistoryFileName, content, failure)) {
-        ShowMessageBox(kHistorySaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
-        return;
+    if (!m_pWriter || (!wait && !m_pWriter->IsDone()))
+        return std::nullopt;
+    const StateWriteOutcome outcome = m_pWriter->Wait();
+    const std::unique_ptr<CStateWriter> writer = std::move(m_pWriter);
+    ApplySaveOutcome(writer->Snapshot(), outcome, report);
+    return outcome;
+}
+
+std::optional<StateSnapshot> CDictionary::TakeSaveSnapshot()
+{
+    if (m_lists.empty())
+        return std::nullopt;
+    // What stays unsaved stays dirty, for the next save the guard allows.
+    if (!MayWriteStateFiles())
+        return std::nullopt;
+    QString folder;
+    if (!GetAppDataFolder(folder))
+        return std::nullopt;
+    StateSnapshot snapshot;
+    snapshot.m_strFolder = folder;
+    // The files that depend on the lists' contents are written only once
+    // the signature file says which lists they are written for.
+    std::vector<bool> dirtyLists;
+    dirtyLists.reserve(m_lists.size());
+    for (const auto& list : m_lists)
+        dirtyLists.push_back(list->HasDirtyItems());
+    const bool listsSigned = PrepareStateSave(*this, folder, dirtyLists);
+    for (size_t i = 0; listsSigned && i < m_lists.size(); ++i) {
+        CDicFile& list = *m_lists[i];
+        if (!dirtyLists[i])
+            continue;
+        StateSnapshot::ListFile& file = snapshot.m_lists.emplace_back();
+        file.m_nList = static_cast<int>(i);
+        file.m_strFileName = list.GetFileName();
+        file.m_content = ListFileContent(list.m_items);
+        file.m_dirty.reserve(list.m_items.size());
+        for (CItem& item : list.m_items) {
+            file.m_dirty.push_back(item.m_bDirty != 0);
+            item.m_bDirty = 0;
+        }
     }
-    m_bHistDirty = 0;
+    if (m_bMiscDirty) {
+        PruneDayCounts();
+        QByteArray content;
+        AppendValue<qint16>(content, kMiscFileVersion);
+        AppendValue<qint32>(content, m_nTotalCount);
+        AppendValue<qint32>(content, static_cast<qint32>(m_mapDayCount.size()));
+        for (auto it = m_mapDayCount.cbegin(); it != m_mapDayCount.cend(); ++it) {
+            AppendValue<qint32>(content, it.key());
+            AppendValue<qint32>(content, it.value());
+        }
+        snapshot.m_misc = std::move(content);
+        m_bMiscDirty = 0;
+    }
+    if (listsSigned && m_bHistDirty) {
+        // Shared: the history is copied only when it changes before the
+        // write is done.
+        snapshot.m_bHistory = true;
+        snapshot.m_nHistPos = m_nHistPos;
+        snapshot.m_history = m_history;
+        m_bHistDirty = 0;
+    }
+    return snapshot;
+}
+
+void CDictionary::ApplySaveOutcome(const StateSnapshot& snapshot, const StateWriteOutcome& outcome,
+                                   bool report)
+{
+    // The lists from the failed one on wait for the next save, dirty again.
+    for (size_t k = outcome.m_nListsWritten; k < snapshot.m_lists.size(); ++k) {
+        const StateSnapshot::ListFile& file = snapshot.m_lists[k];
+        if (file.m_nList >= GetSize())
+            continue;
+        std::deque<CItem>& items = GetAt(file.m_nList)->m_items;
+        const size_t count = std::min(items.size(), file.m_dirty.size());
+        for (size_t pos = 0; pos < count; ++pos) {
+            if (file.m_dirty[pos])
+                items[pos].m_bDirty = 1;
+        }
+    }
+    if (outcome.m_miscFailure)
+        m_bMiscDirty = 1;
+    if (outcome.m_historyFailure)
+        m_bHistDirty = 1;
+    if (!report)
+        return;
+    const auto tell = [](const QString& kind, const std::optional<FileFailure>& failure) {
+        if (failure)
+            ShowMessageBox(kind + QStringLiteral("\r\n") + DescribeException(*failure));
+    };
+    tell(kListSaveFailure, outcome.m_listFailure);
+    tell(kMiscSaveFailure, outcome.m_miscFailure);
+    tell(kHistorySaveFailure, outcome.m_historyFailure);
 }
 
 void CDictionary::PruneDayCounts()
