@@ -97,12 +97,7 @@ void DrillSession::CommitMode()
 {
     if (!m_pCurItem)
         return;
-    const LearnMode mode = m_nPendingMode;
-    if (mode == m_pCurItem->m_nMode)
-        return;
-    const qint16 askCount =
-        (mode == Unspec) ? CDictionary::GetInstance()->GetAverageUnspecCount() : qint16(-1);
-    m_pCurItem->SetMode(mode, askCount);
+    CDictionary::GetInstance()->SetItemMode(*m_pCurItem, m_nPendingMode);
 }
 
 void DrillSession::ChooseMode(LearnMode mode)
