@@ -4,7 +4,7 @@
 #include "dialogs/CSpinButtonCtrl.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
-#include "platform/Settings.h"
+#include "platform/Options.h"
 #include "study/CDictionary.h"
 #include "study/LearnMode.h"
 
@@ -25,9 +25,6 @@ namespace {
 // The font list's entry for "no face chosen"; the leading half-width space
 // sorts it before every family name.
 const QString kNoFace = QStringLiteral(" （指定なし）");
-
-constexpr int kFontPointLow = 10;
-constexpr int kFontPointHigh = 100;
 
 struct PenWidth {
     const char* m_pszText;
@@ -276,17 +273,19 @@ void COptionDialog::OnInitDialog()
     rows.prepend(kNoFace);
     SortLikeComboBox(rows);
     m_comboFont->addItems(rows);
-    QString face = GetProfileString(Setting::FontFace);
+    QString face = Options::StoredFontFace();
     if (face.isEmpty())
         face = kNoFace;
     m_comboFont->setCurrentIndex(FindRowStartingWith(m_comboFont, face));
 
-    m_spinFontPoint->SetRange32(kFontPointLow, kFontPointHigh);
-    Edit(1034)->setText(QString::number(GetProfileInt(Setting::FontPoint)));
+    m_spinFontPoint->SetRange32(Options::kMinFontPoints, Options::kMaxFontPoints);
+    // The value as stored: the spin box brings it within its range when
+    // the field is left.
+    Edit(1034)->setText(QString::number(Options::StoredFontPoints()));
 
-    Check(1018)->setChecked(GetProfileInt(Setting::HyogaiRed) != 0);
+    Check(1018)->setChecked(Options::ShowHyogaiInRed());
 
-    const int stroke = GetProfileInt(Setting::StrokeWidth);
+    const int stroke = Options::StrokeWidth();
     int strokeRow = 1;
     for (const PenWidth& pen : kPenWidths) {
         if (pen.m_nWidth == stroke)
@@ -295,7 +294,7 @@ void COptionDialog::OnInitDialog()
     }
     m_comboStroke->setCurrentIndex(strokeRow);
 
-    const int freq = GetProfileInt(Setting::ProbFreq);
+    const int freq = Options::LearningFrequency();
     int freqRow = 1;
     for (int value : kFrequencies) {
         if (value == freq)
@@ -304,19 +303,19 @@ void COptionDialog::OnInitDialog()
     }
     m_comboFreq->setCurrentIndex(freqRow);
 
-    const auto fillChoice = [](QComboBox* combo, const auto& texts, int stored) {
+    const auto fillChoice = [](QComboBox* combo, const auto& texts, int row) {
         for (const char* text : texts)
             combo->addItem(QString::fromUtf8(text));
-        combo->setCurrentIndex(stored >= 0 && stored < combo->count() ? stored : 0);
+        combo->setCurrentIndex(row);
     };
-    fillChoice(m_comboPref, kPrefKanji, GetProfileInt(Setting::PrefKanji));
-    fillChoice(m_comboQAMode, kQAModes, GetProfileInt(Setting::QAMode));
-    fillChoice(m_comboNoUnspec, kNoUnspec, GetProfileInt(Setting::NoUnspec));
+    fillChoice(m_comboPref, kPrefKanji, Options::PreferredKanji());
+    fillChoice(m_comboQAMode, kQAModes, Options::ReverseAsking() ? 1 : 0);
+    fillChoice(m_comboNoUnspec, kNoUnspec, Options::RequireMode() ? 1 : 0);
 
-    Edit(1030)->setText(GetProfileString(Setting::SearchURL));
+    Edit(1030)->setText(Options::SearchUrl());
     Edit(1030)->setCursorPosition(0);
 
-    Check(1047)->setChecked(GetProfileInt(Setting::ClearHistory) != 0);
+    Check(1047)->setChecked(Options::ClearHistoryOnExit());
 
     CDictionary* dic = CDictionary::GetInstance();
     dic->EnsureLoaded();
@@ -354,36 +353,31 @@ void COptionDialog::accept()
     QString face = m_comboFont->currentText();
     if (face == kNoFace)
         face.clear();
-    if (face != GetProfileString(Setting::FontFace)) {
-        WriteProfileString(Setting::FontFace, face);
+    if (face != Options::StoredFontFace()) {
+        Options::SetFontFace(face);
         m_bFontChanged = true;
     }
 
     ClampEditToSpinRange(Edit(1034), m_spinFontPoint);
     const int point = ParseLeadingInt(Edit(1034)->text());
-    if (point != GetProfileInt(Setting::FontPoint)) {
-        WriteProfileInt(Setting::FontPoint, point);
+    if (point != Options::StoredFontPoints()) {
+        Options::SetFontPoints(point);
         m_bFontChanged = true;
     }
 
     const bool red = Check(1018)->isChecked();
-    if (red != (GetProfileInt(Setting::HyogaiRed) != 0)) {
-        WriteProfileInt(Setting::HyogaiRed, red ? 1 : 0);
+    if (red != Options::ShowHyogaiInRed()) {
+        Options::SetShowHyogaiInRed(red);
         m_bRedChanged = true;
     }
 
-    WriteProfileInt(Setting::StrokeWidth, m_comboStroke->currentData().toInt());
-    WriteProfileInt(Setting::ProbFreq, ParseLeadingInt(m_comboFreq->currentText().mid(2)));
-    WriteProfileInt(Setting::PrefKanji, m_comboPref->currentIndex());
-    WriteProfileInt(Setting::QAMode, m_comboQAMode->currentIndex());
-    WriteProfileInt(Setting::NoUnspec, m_comboNoUnspec->currentIndex());
-
-    QString url = Edit(1030)->text();
-    if (url.isEmpty())
-        url = QString::fromLatin1(kDefaultSearchUrl);
-    WriteProfileString(Setting::SearchURL, url);
-
-    WriteProfileInt(Setting::ClearHistory, Check(1047)->isChecked() ? 1 : 0);
+    Options::SetStrokeWidth(m_comboStroke->currentData().toInt());
+    Options::SetLearningFrequency(ParseLeadingInt(m_comboFreq->currentText().mid(2)));
+    Options::SetPreferredKanji(m_comboPref->currentIndex());
+    Options::SetReverseAsking(m_comboQAMode->currentIndex() == 1);
+    Options::SetRequireMode(m_comboNoUnspec->currentIndex() == 1);
+    Options::SetSearchUrl(Edit(1030)->text());
+    Options::SetClearHistoryOnExit(Check(1047)->isChecked());
 
     CDictionary* dic = CDictionary::GetInstance();
     if (clear[0] || clear[1] || clear[2] || clear[3]) {

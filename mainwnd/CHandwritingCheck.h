@@ -36,8 +36,6 @@ public:
 
     // False when no model could be found or read: the check is not offered.
     bool IsOffered() const;
-    static bool IsAutomatic();
-    static void SetAutomatic(bool on);
 
     // A question is shown: the marks go, the stroke order follows. answer is
     // what the learner writes (the word, or its reading when the drill asks

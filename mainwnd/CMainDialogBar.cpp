@@ -2,8 +2,8 @@
 
 #include "dialogs/CDeferWindowPos.h"
 #include "platform/DialogUnits.h"
+#include "platform/Options.h"
 #include "platform/ResourceIds.h"
-#include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/ModeTable.h"
 
@@ -241,8 +241,7 @@ void CMainDialogBar::SetAnswerCaption(bool questionSide)
 {
     QString caption = m_strAnswerCaption;
     if (!questionSide) {
-        const bool reverse = GetProfileInt(Setting::QAMode) == 1;
-        caption = reverse ? QStringLiteral("漢字") : QStringLiteral("読み");
+        caption = Options::ReverseAsking() ? QStringLiteral("漢字") : QStringLiteral("読み");
     }
     static_cast<QPushButton*>(GetControl(kIdAnswer))->setText(caption);
 }

@@ -14,6 +14,7 @@
 #include "platform/DialogUnits.h"
 #include "platform/HelpService.h"
 #include "platform/MessageBox.h"
+#include "platform/Options.h"
 #include "platform/ScreenFit.h"
 #include "platform/Settings.h"
 #include "study/CItem.h"
@@ -146,7 +147,7 @@ bool CMainFrame::Create()
     m_wndView = new CWriteView(this);
     m_wndView->setObjectName(QString::number(kIdView));
 
-    m_nMainBarAlign = GetProfileInt(Setting::MainRight) ? kAlignRight : kAlignLeft;
+    m_nMainBarAlign = Options::MainBarOnRight() ? kAlignRight : kAlignLeft;
     m_wndMainBar = new CMainDialogBar(this);
     connect(m_wndMainBar, &CMainDialogBar::CommandRequested, this, &CMainFrame::OnCmdMsg);
     connect(m_wndMainBar, &CMainDialogBar::CheckedModeChanged, this,
@@ -457,7 +458,7 @@ void CMainFrame::EraseWriting()
     // writing with the side that answers it, and so does the check; the
     // stroke order always shows the word.
     const CDictionary::CItem* item = GetCurrentItem();
-    const bool reverse = GetProfileInt(Setting::QAMode) == 1;
+    const bool reverse = Options::ReverseAsking();
     const QString answer = !item ? QString() : reverse ? item->GetReading() : item->GetWord();
     if (item)
         m_wndView->SetAnswerWord(answer);
@@ -610,8 +611,8 @@ void CMainFrame::SaveWindowPlacement()
     WriteProfileInt(Setting::WinTop, restored.y());
     WriteProfileInt(Setting::WinWidth, restored.width());
     WriteProfileInt(Setting::WinHeight, restored.height());
-    WriteProfileInt(Setting::WinZoom, maximised ? 1 : 0);
-    WriteProfileInt(Setting::MainRight, m_nMainBarAlign == kAlignRight ? 1 : 0);
+    Options::SetStartMaximised(maximised);
+    Options::SetMainBarOnRight(m_nMainBarAlign == kAlignRight);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -28,7 +28,7 @@ class CWriteView : public QWidget {
 public:
     // Commands the frame's accelerator table sends to the canvas.
     enum Command : int { kCmdUndo = 57643, kCmdRedo = 57644 };
-    // Values of the setting "GuideMode".
+    // Values of the setting "GuideMode" (Options::GuideMode).
     enum GuideMode : int { kGuideNone = 0, kGuideCross = 1, kGuideBoxes = 2 };
 
     explicit CWriteView(QWidget* parent = nullptr);
@@ -66,9 +66,6 @@ public:
     // Extra actions for the context menu, after a separator.
     void AddContextActions(const QList<QAction*>& actions);
     QMenu* ContextMenu() const { return m_pMenu; }
-
-    // The width of the pen setting, bounded to what can be drawn.
-    static int ReadStrokeWidth();
 
     // Tests and benchmarks look at the buffer and the bytes the strokes
     // take.

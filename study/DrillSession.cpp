@@ -1,23 +1,12 @@
 #include "study/DrillSession.h"
 
 #include "platform/MessageBox.h"
+#include "platform/Options.h"
 #include "platform/ResourceIds.h"
-#include "platform/Settings.h"
 #include "study/CItem.h"
 #include "study/DrillFrontend.h"
 
 namespace {
-
-// Only 1 turns the drill round; every other stored value asks the reading.
-bool IsReverseMode()
-{
-    return GetProfileInt(Setting::QAMode) == 1;
-}
-
-bool IsHyogaiRed()
-{
-    return GetProfileInt(Setting::HyogaiRed) != 0;
-}
 
 // A mode read from a damaged file checks no button of its own; the
 // unchecked bar stands for 指定なし.
@@ -47,7 +36,7 @@ void DrillSession::Start()
 
 QString DrillSession::WordSideText() const
 {
-    return IsHyogaiRed() ? m_pCurItem->GetAnswerMarkup() : m_pCurItem->GetWord();
+    return Options::ShowHyogaiInRed() ? m_pCurItem->GetAnswerMarkup() : m_pCurItem->GetWord();
 }
 
 QString DrillSession::QuestionSideText() const
@@ -71,7 +60,7 @@ bool DrillSession::ShowQuestion(int itemIndex, bool isNew)
         ++m_pCurItem->m_nAskCount;
         m_pCurItem->m_bDirty = 1;
     }
-    ShowSide(IsReverseMode());
+    ShowSide(Options::ReverseAsking());
     m_frontend.EraseWriting();
     m_bQuestionSide = true;
     m_frontend.ShowAnswerCaption(true);
@@ -122,7 +111,7 @@ bool DrillSession::PromptForMode()
         return false;
     if (!dictionary->GetHistoryRecord(pos).m_bAnswered)
         return false;
-    if (GetProfileInt(Setting::NoUnspec) != 1)
+    if (!Options::RequireMode())
         return false;
     if (m_nPendingMode != Unspec)
         return false;
@@ -154,10 +143,7 @@ void DrillSession::NextQuestion()
                 return;
         }
     }
-    int prefKanji = GetProfileInt(Setting::PrefKanji);
-    if (prefKanji < 0 || prefKanji > 2)
-        prefKanji = 0;
-    const int chosen = dictionary->SelectNextQuestion(prefKanji);
+    const int chosen = dictionary->SelectNextQuestion(Options::PreferredKanji());
     if (chosen == -1) {
         ShowMessageBox(QStringLiteral("No more quesions"));
         return;
@@ -193,7 +179,7 @@ void DrillSession::ToggleAnswer()
         return;
     if (m_bQuestionSide)
         CountDictation();
-    const bool reverse = IsReverseMode();
+    const bool reverse = Options::ReverseAsking();
     ShowSide(reverse ? !m_bQuestionSide : m_bQuestionSide);
     m_bQuestionSide = !m_bQuestionSide;
     m_frontend.ShowAnswerCaption(m_bQuestionSide);
@@ -212,7 +198,7 @@ void DrillSession::RefreshPanelText()
         return;
     // The side shows what ShowQuestion and ToggleAnswer show for it, in
     // either direction of asking.
-    ShowSide(IsReverseMode() ? m_bQuestionSide : !m_bQuestionSide);
+    ShowSide(Options::ReverseAsking() ? m_bQuestionSide : !m_bQuestionSide);
 }
 
 void DrillSession::OnItemModeChanged(int itemIndex)
@@ -229,7 +215,7 @@ void DrillSession::UpdateBackButton()
 void DrillSession::ExitSave()
 {
     CDictionary* dictionary = CDictionary::GetInstance();
-    if (GetProfileInt(Setting::ClearHistory) != 0)
+    if (Options::ClearHistoryOnExit())
         dictionary->ClearHistory();
     dictionary->Save();
 }

@@ -6,6 +6,7 @@
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CSpinButtonCtrl.h"
 #include "platform/HelpService.h"
+#include "platform/Options.h"
 #include "platform/Profile.h"
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
@@ -287,7 +288,7 @@ private slots:
         // ... the rest at every OK.
         QCOMPARE(GetProfileInt(kSettings, QStringLiteral("ClearHistory"), kUnset), 0);
         QCOMPARE(GetProfileString(kSettings, QStringLiteral("SearchURL"), kUnsetText),
-                 QString::fromLatin1(kDefaultSearchUrl));
+                 Options::DefaultSearchUrl());
     }
 
     void cancelStoresNothing()
@@ -422,7 +423,7 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("storedAfterOk");
-        const QString def = QString::fromLatin1(kDefaultSearchUrl);
+        const QString def = Options::DefaultSearchUrl();
         QTest::newRow("emptied") << "https://example.org/search?q="
                                  << "" << def;
         QTest::newRow("own url") << ""
@@ -438,7 +439,7 @@ private slots:
             WriteProfileString(kSettings, QStringLiteral("SearchURL"), stored);
         Open();
         QCOMPARE(Control<QLineEdit>(1030)->text(),
-                 stored.isEmpty() ? QString::fromLatin1(kDefaultSearchUrl) : stored);
+                 stored.isEmpty() ? Options::DefaultSearchUrl() : stored);
         Control<QLineEdit>(1030)->setText(typed);
         ClickOk();
         QCOMPARE(GetProfileString(kSettings, QStringLiteral("SearchURL"), kUnsetText),
