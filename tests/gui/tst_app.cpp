@@ -74,7 +74,7 @@ private slots:
         QVERIFY(frame->IsMainBarRight());
         QVERIFY(!frame->GetSearchBar()->isVisible());
         QCOMPARE(frame->GetMainBar()->geometry().right(), frame->width() - 1);
-        QVERIFY(frame->GetCurrentItem());
+        QVERIFY(frame->GetSession().CurrentItem());
         QVERIFY(QFontMetrics(frame->GetPanelBar()->m_fontPanel).inFont(QChar(0x5C71))); // 山
     }
 

@@ -249,7 +249,7 @@ private slots:
         auto changeOf = [&](int index) {
             return [&frame, &changes, index] {
                 ++changes;
-                frame.OnItemModeChanged(index);
+                frame.GetSession().OnItemModeChanged(index);
             };
         };
         // Another item: the bar stays as it is.

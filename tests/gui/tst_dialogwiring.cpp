@@ -107,10 +107,10 @@ private slots:
     void clearingShowsOnTheMainBar()
     {
         CDictionary* dic = CDictionary::GetInstance();
-        CDictionary::CItem* item = m_frame->GetCurrentItem();
+        CDictionary::CItem* item = m_frame->GetSession().CurrentItem();
         QVERIFY(item);
         item->m_nMode = Learned;
-        m_frame->ShowCurrentModeOnBar();
+        m_frame->GetSession().ShowCurrentModeOnBar();
         dic->m_nTotalCount = 30;
         dic->m_mapDayCount.insert(MakeDayKey(GetStudyDate()), 8);
         m_frame->GetMainBar()->ShowTodayCount();
@@ -129,7 +129,7 @@ private slots:
         // The bar shows the cleared mode, and leaving the question keeps it.
         QVERIFY(m_frame->GetMainBar()->m_btnMode[4]->m_bChecked);
         QVERIFY(!m_frame->GetMainBar()->m_btnMode[1]->m_bChecked);
-        m_frame->CommitMode();
+        m_frame->GetSession().CommitMode();
         QCOMPARE(item->m_nMode, qint16(Unspec));
     }
 

@@ -299,10 +299,10 @@ private slots:
             dialog->m_listHistory->setCurrentRow(dialog->m_listHistory->count() - 1); // oldest
             dialog->Execute();
         });
-        frame.OpenHistoryDialog();
+        frame.GetSession().OpenHistory();
         QCOMPARE(answerer.Seen(), 1);
         QCOMPARE(Dictionary()->m_nHistPos, 0);
-        QCOMPARE(frame.GetCurrentItem(), Dictionary()->GetItem(0));
+        QCOMPARE(frame.GetSession().CurrentItem(), Dictionary()->GetItem(0));
     }
 };
 

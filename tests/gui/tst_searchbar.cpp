@@ -638,8 +638,8 @@ private slots:
         bar->m_wndList->setCurrentRow(0);
         bar->m_wndAction->setCurrentIndex(StartDictation);
         QVERIFY(frame->OnCmdMsg(32790));
-        QVERIFY(frame->GetCurrentItem());
-        QCOMPARE(frame->GetCurrentItem()->GetWord(), QStringLiteral("日本"));
+        QVERIFY(frame->GetSession().CurrentItem());
+        QCOMPARE(frame->GetSession().CurrentItem()->GetWord(), QStringLiteral("日本"));
         QCOMPARE(CDictionary::GetInstance()->GetCurrentHistoryItem(), 5);
 
         // The current item's mode changed in the list shows on the main bar.

@@ -172,7 +172,7 @@ private slots:
         WriteProfileInt(kSettings, QStringLiteral("GuideMode"), 2);
         StartFrame();
         for (int question = 0; question < 4; ++question) {
-            const CDictionary::CItem* item = m_frame->GetCurrentItem();
+            const CDictionary::CItem* item = m_frame->GetSession().CurrentItem();
             QVERIFY(item);
             const QString word = RemoveParenthesized(item->GetWord());
             QCOMPARE(View()->GuideBoxes().size(), word.toUcs4().size());
@@ -191,7 +191,7 @@ private slots:
         WriteProfileInt(kSettings, QStringLiteral("GuideMode"), 2);
         WriteProfileInt(kSettings, QStringLiteral("QAMode"), 1);
         StartFrame();
-        const CDictionary::CItem* item = m_frame->GetCurrentItem();
+        const CDictionary::CItem* item = m_frame->GetSession().CurrentItem();
         QVERIFY(item);
         QCOMPARE(View()->GuideBoxes().size(),
                  RemoveParenthesized(item->GetReading()).toUcs4().size());
