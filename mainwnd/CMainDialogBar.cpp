@@ -371,17 +371,14 @@ void CMainDialogBar::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
     const CDictionary* dictionary = CDictionary::GetInstance();
-    const int flags[] = {dictionary->m_bViewKnown, dictionary->m_bViewLearned,
-                         dictionary->m_bViewLearning, dictionary->m_bViewNoLearn,
-                         dictionary->m_bViewUnspec};
     const QColor face = palette().color(QPalette::Button);
     const QColor text = palette().color(QPalette::ButtonText);
     auto mid = [](int a, int b) { return qBound(0, a + (b - a) / 2, 255); };
     const QColor frameColour(mid(face.red(), text.red()), mid(face.green(), text.green()),
                              mid(face.blue(), text.blue()));
     QPainter painter(this);
-    for (int k = 0; k < 5; ++k) {
-        if (!flags[k])
+    for (int k = 0; k < kLearnModeCount; ++k) {
+        if (!dictionary->ViewFlag(kModeTable[k].m_nMode))
             continue;
         const QRect square = GetFilterSquare(k);
         painter.fillRect(square, frameColour);

@@ -2,6 +2,7 @@
 
 #include "platform/DialogUnits.h"
 #include "platform/Options.h"
+#include "platform/ResourceIds.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -9,7 +10,7 @@
 
 CPanelDialogBar::CPanelDialogBar(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("59399"));
+    setObjectName(QString::number(kIdPanelBar));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
     setFont(GetDialogFont(QStringLiteral("MS Shell Dlg"), 8));

@@ -86,6 +86,9 @@ public:
     CHistInfo GetHistoryRecord(int pos);
     void ClearHistory();
     void LoadHistoryFilter();
+    // The history filter's flag of the mode (m_bViewKnown and the others);
+    // 0 for a value that is no mode.
+    int ViewFlag(int mode) const;
     void GetFilteredHistory(QList<int>& positions);
 
     // Dictation counts.

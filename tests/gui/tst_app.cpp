@@ -8,6 +8,7 @@
 #include "mainwnd/CVelmarikApp.h"
 #include "platform/HelpService.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "text/CSearchDialogBar.h"
 
@@ -129,8 +130,9 @@ private slots:
         CMainFrame* frame = App()->GetMainWnd();
         QVERIFY(QTest::qWaitForWindowActive(frame));
         if (button)
-            QTest::mouseClick(frame->GetMainBar()->findChild<QPushButton*>(QStringLiteral("1014")),
-                              Qt::LeftButton);
+            QTest::mouseClick(
+                frame->GetMainBar()->findChild<QPushButton*>(QString::number(kIdHelpButton)),
+                Qt::LeftButton);
         else
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
         SetHelpHandler(previous);

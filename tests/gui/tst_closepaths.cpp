@@ -6,6 +6,7 @@
 #include "mainwnd/CVelmarikApp.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 
@@ -107,7 +108,7 @@ private slots:
     {
         QTest::addColumn<int>("answer"); // a button of the prompt, 0 cancels
         QTest::addColumn<bool>("closes");
-        QTest::newRow("answered") << 1002 << true;
+        QTest::newRow("answered") << kIdModeFirst + 2 << true;
         QTest::newRow("cancelled") << 0 << false;
     }
     void closeRequestDuringThePromptWaitsForIt()

@@ -10,6 +10,7 @@
 #include "mainwnd/CWriteView.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "text/CSearchDialogBar.h"
@@ -28,6 +29,13 @@
 namespace {
 
 const QString kSettings = QStringLiteral("Settings");
+
+// The main bar's mode buttons, in button order.
+constexpr int kKnownButton = kIdModeFirst;
+constexpr int kLearnedButton = kIdModeFirst + 1;
+constexpr int kLearningButton = kIdModeFirst + 2;
+constexpr int kNoLearnButton = kIdModeFirst + 3;
+constexpr int kUnspecButton = kIdModeFirst + 4;
 
 CDictionary* Dic()
 {
@@ -109,14 +117,14 @@ private:
     {
         return Bar()->findChild<QPushButton*>(QString::number(id));
     }
-    int TodayShown() const { return Button(1006)->text().toInt(); }
+    int TodayShown() const { return Button(kIdTodayCount)->text().toInt(); }
     CDictionary::CItem* Current() const { return Dic()->GetItem(Dic()->GetCurrentHistoryItem()); }
     int CheckedButton() const
     {
         int checked = -1;
         for (int k = 0; k < 5; ++k)
             if (Bar()->m_btnMode[k]->m_bChecked)
-                checked = (checked == -1) ? 1000 + k : -2;
+                checked = (checked == -1) ? kIdModeFirst + k : -2;
         return checked;
     }
     void Stroke()
@@ -155,11 +163,11 @@ private slots:
         QVERIFY(item);
         QCOMPARE(m_frame->GetSession().CurrentItem(), item);
         QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetQuestionText());
-        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
-        QCOMPARE(CheckedButton(), 1004);
-        QVERIFY(!Button(1008)->isEnabled());
+        QCOMPARE(Button(kIdAnswer)->text(), QStringLiteral("答え"));
+        QCOMPARE(CheckedButton(), kUnspecButton);
+        QVERIFY(!Button(kIdBack)->isEnabled());
         QCOMPARE(TodayShown(), 0);
-        QCOMPARE(QApplication::focusWidget(), Button(1010));
+        QCOMPARE(QApplication::focusWidget(), Button(kIdAnswer));
         QVERIFY(messages.Texts().isEmpty());
     }
 
@@ -200,18 +208,18 @@ private slots:
         StartFrame();
         const int first = Dic()->GetCurrentHistoryItem();
         Press(Qt::Key_3); // 覚えたい
-        QCOMPARE(CheckedButton(), 1002);
+        QCOMPARE(CheckedButton(), kLearningButton);
         Press(Qt::Key_N);
         QCOMPARE(Dic()->GetHistoryCount(), 2);
-        QCOMPARE(CheckedButton(), 1004);
-        QVERIFY(Button(1008)->isEnabled());
+        QCOMPARE(CheckedButton(), kUnspecButton);
+        QVERIFY(Button(kIdBack)->isEnabled());
         QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, Current()->GetQuestionText());
 
         Press(Qt::Key_B);
         QCOMPARE(m_frame->GetSession().CurrentItem(), Dic()->GetItem(first));
         QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, Dic()->GetItem(first)->GetQuestionText());
-        QCOMPARE(CheckedButton(), 1002);
-        QVERIFY(!Button(1008)->isEnabled());
+        QCOMPARE(CheckedButton(), kLearningButton);
+        QVERIFY(!Button(kIdBack)->isEnabled());
     }
 
     // The answer button names what its next press shows, and the panel shows
@@ -233,13 +241,13 @@ private slots:
         CDictionary::CItem* item = m_frame->GetSession().CurrentItem();
         QCOMPARE(m_frame->GetPanelBar()->m_strPanelText,
                  qaMode == 1 ? item->GetWord() : item->GetQuestionText());
-        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
+        QCOMPARE(Button(kIdAnswer)->text(), QStringLiteral("答え"));
         Press(Qt::Key_A);
-        QCOMPARE(Button(1010)->text(), answerSide);
+        QCOMPARE(Button(kIdAnswer)->text(), answerSide);
         QCOMPARE(m_frame->GetPanelBar()->m_strPanelText,
                  qaMode == 1 ? item->GetQuestionText() : item->GetWord());
         Press(Qt::Key_A);
-        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
+        QCOMPARE(Button(kIdAnswer)->text(), QStringLiteral("答え"));
         // The stored red marking reaches the word side.
         WriteProfileInt(kSettings, QStringLiteral("HyogaiRed"), 1);
         Press(Qt::Key_A);
@@ -268,7 +276,7 @@ private slots:
         Press(Qt::Key_C);
         QVERIFY(!inked());
         Stroke();
-        QTest::mouseClick(Button(1011), Qt::LeftButton);
+        QTest::mouseClick(Button(kIdErase), Qt::LeftButton);
         QVERIFY(!inked());
         Stroke();
         Press(Qt::Key_N);
@@ -283,7 +291,7 @@ private slots:
         QTest::addColumn<bool>("moves");
         QTest::addColumn<int>("mode");
         QTest::newRow("cancel stays") << 0 << false << int(Unspec);
-        QTest::newRow("learned") << 1001 << true << int(Learned);
+        QTest::newRow("learned") << kLearnedButton << true << int(Learned);
     }
     void noUnspecPrompt()
     {
@@ -318,10 +326,10 @@ private slots:
     void noUnspecPromptOnEveryWayOut_data()
     {
         QTest::addColumn<int>("button");
-        QTest::newRow("next") << 1009;
-        QTest::newRow("back") << 1008;
-        QTest::newRow("history") << 1007;
-        QTest::newRow("close") << 1016;
+        QTest::newRow("next") << int(kIdNext);
+        QTest::newRow("back") << int(kIdBack);
+        QTest::newRow("history") << int(kIdHistory);
+        QTest::newRow("close") << int(kIdExitButton);
     }
     void noUnspecPromptOnEveryWayOut()
     {
@@ -349,7 +357,7 @@ private slots:
         QCOMPARE(centre(3), QColor(254, 178, 179));
         QCOMPARE(centre(0), Bar()->palette().color(QPalette::Window));
         QCOMPARE(centre(2), Bar()->palette().color(QPalette::Window));
-        QVERIFY(Bar()->GetFilterSquare(4).bottom() < Button(1008)->geometry().top());
+        QVERIFY(Bar()->GetFilterSquare(4).bottom() < Button(kIdBack)->geometry().top());
     }
 
     void modeKeysAndArrows_data()
@@ -359,23 +367,29 @@ private slots:
         QTest::addColumn<bool>("shift");
         QTest::addColumn<int>("focus");   // afterwards
         QTest::addColumn<int>("checked"); // afterwards
-        QTest::newRow("tab leaves the group") << 1004 << int(Qt::Key_Tab) << false << 1005 << 1004;
+        QTest::newRow("tab leaves the group")
+            << kUnspecButton << int(Qt::Key_Tab) << false << int(kIdWebSearch) << kUnspecButton;
         QTest::newRow("tab from a middle member")
-            << 1001 << int(Qt::Key_Tab) << false << 1005 << 1004;
-        QTest::newRow("shift tab leaves backwards")
-            << 1002 << int(Qt::Key_Backtab) << true << 1016 << 1004;
+            << kLearnedButton << int(Qt::Key_Tab) << false << int(kIdWebSearch) << kUnspecButton;
+        QTest::newRow("shift tab leaves backwards") << kLearningButton << int(Qt::Key_Backtab)
+                                                    << true << int(kIdExitButton) << kUnspecButton;
         QTest::newRow("shift tab enters at checked")
-            << 1005 << int(Qt::Key_Backtab) << true << 1004 << 1004;
-        QTest::newRow("tab wraps into group") << 1016 << int(Qt::Key_Tab) << false << 1004 << 1004;
-        QTest::newRow("tab between buttons") << 1009 << int(Qt::Key_Tab) << false << 1010 << 1004;
+            << int(kIdWebSearch) << int(Qt::Key_Backtab) << true << kUnspecButton << kUnspecButton;
+        QTest::newRow("tab wraps into group")
+            << int(kIdExitButton) << int(Qt::Key_Tab) << false << kUnspecButton << kUnspecButton;
+        QTest::newRow("tab between buttons")
+            << int(kIdNext) << int(Qt::Key_Tab) << false << int(kIdAnswer) << kUnspecButton;
         QTest::newRow("right from last wraps")
-            << 1004 << int(Qt::Key_Right) << false << 1000 << 1000;
+            << kUnspecButton << int(Qt::Key_Right) << false << kKnownButton << kKnownButton;
         QTest::newRow("left from first wraps")
-            << 1000 << int(Qt::Key_Left) << false << 1004 << 1004;
-        QTest::newRow("down moves on") << 1001 << int(Qt::Key_Down) << false << 1002 << 1002;
-        QTest::newRow("up moves back") << 1003 << int(Qt::Key_Up) << false << 1002 << 1002;
+            << kKnownButton << int(Qt::Key_Left) << false << kUnspecButton << kUnspecButton;
+        QTest::newRow("down moves on")
+            << kLearnedButton << int(Qt::Key_Down) << false << kLearningButton << kLearningButton;
+        QTest::newRow("up moves back")
+            << kNoLearnButton << int(Qt::Key_Up) << false << kLearningButton << kLearningButton;
         QTest::newRow("left next to group swallowed")
-            << 1005 << int(Qt::Key_Left) << false << 1005 << 1004;
+            << int(kIdWebSearch) << int(Qt::Key_Left) << false << int(kIdWebSearch)
+            << kUnspecButton;
     }
     void modeKeysAndArrows()
     {
@@ -398,9 +412,9 @@ private slots:
     {
         StartFrame();
         CDictionary::CItem* item = m_frame->GetSession().CurrentItem();
-        Button(1004)->setFocus();
+        Button(kUnspecButton)->setFocus();
         Press(Qt::Key_Right);
-        QCOMPARE(CheckedButton(), 1000);
+        QCOMPARE(CheckedButton(), kKnownButton);
         QCOMPARE(item->m_nMode, qint16(Unspec));
         Press(Qt::Key_N);
         QCOMPARE(item->m_nMode, qint16(Known));
@@ -409,11 +423,11 @@ private slots:
     void modeButtonsCountAndSelect()
     {
         StartFrame();
-        QTest::mouseClick(Button(1002), Qt::LeftButton);
-        QCOMPARE(CheckedButton(), 1002);
+        QTest::mouseClick(Button(kLearningButton), Qt::LeftButton);
+        QCOMPARE(CheckedButton(), kLearningButton);
         QCOMPARE(TodayShown(), 1);
-        QTest::mouseClick(Button(1003), Qt::LeftButton);
-        QCOMPARE(CheckedButton(), 1003);
+        QTest::mouseClick(Button(kNoLearnButton), Qt::LeftButton);
+        QCOMPARE(CheckedButton(), kNoLearnButton);
         QCOMPARE(TodayShown(), 1);
         // The item keeps its mode until the question is left.
         QCOMPARE(m_frame->GetSession().CurrentItem()->m_nMode, qint16(Unspec));
@@ -465,7 +479,7 @@ private slots:
         }
         QVERIFY(m_frame->isVisible());
         ModePromptAnswerer answerer([](CModeSelectDialog* dialog) {
-            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("1001")),
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QString::number(kLearnedButton)),
                               Qt::LeftButton);
         });
         Press(Qt::Key_Q, Qt::ControlModifier);
@@ -480,12 +494,13 @@ private slots:
     {
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("tip");
-        QTest::newRow("search bar") << 1012 << QStringLiteral("検索バー (S)");
-        QTest::newRow("options") << 1013 << QStringLiteral("オプション (O)");
-        QTest::newRow("help") << 1014 << QStringLiteral("ヘルプ (F1)");
-        QTest::newRow("swap") << 1015 << QStringLiteral("左右を入れ替え (E)");
-        QTest::newRow("exit") << 1016 << QStringLiteral("終了 (X)");
-        QTest::newRow("count") << 1006 << QStringLiteral("今日の書き取り回数 — 学習状況 (U)");
+        QTest::newRow("search bar") << int(kIdSearchBarButton) << QStringLiteral("検索バー (S)");
+        QTest::newRow("options") << int(kIdOptionsButton) << QStringLiteral("オプション (O)");
+        QTest::newRow("help") << int(kIdHelpButton) << QStringLiteral("ヘルプ (F1)");
+        QTest::newRow("swap") << int(kIdSwapButton) << QStringLiteral("左右を入れ替え (E)");
+        QTest::newRow("exit") << int(kIdExitButton) << QStringLiteral("終了 (X)");
+        QTest::newRow("count") << int(kIdTodayCount)
+                               << QStringLiteral("今日の書き取り回数 — 学習状況 (U)");
     }
     void pictureButtonTips()
     {
@@ -505,7 +520,7 @@ private slots:
     void crossButtonCloses()
     {
         StartFrame();
-        QTest::mouseClick(Button(1016), Qt::LeftButton);
+        QTest::mouseClick(Button(kIdExitButton), Qt::LeftButton);
         QTRY_VERIFY(!m_frame->isVisible());
     }
 
@@ -552,7 +567,7 @@ private slots:
         QCOMPARE(edit->text(), QStringLiteral("xn3"));
         QVERIFY(m_frame->isVisible());
         QCOMPARE(Dic()->GetHistoryCount(), 1);
-        QCOMPARE(CheckedButton(), 1004);
+        QCOMPARE(CheckedButton(), kUnspecButton);
         // Ctrl combinations still run their commands; a read-only box
         // passes every key on.
         edit->setReadOnly(true);
@@ -564,11 +579,11 @@ private slots:
     {
         StartFrame();
         Press(Qt::Key_1, Qt::KeypadModifier);
-        QCOMPARE(CheckedButton(), 1000);
+        QCOMPARE(CheckedButton(), kKnownButton);
         Press(Qt::Key_4, Qt::KeypadModifier);
-        QCOMPARE(CheckedButton(), 1003);
+        QCOMPARE(CheckedButton(), kNoLearnButton);
         Press(Qt::Key_3, Qt::ControlModifier | Qt::KeypadModifier);
-        QCOMPARE(CheckedButton(), 1003);
+        QCOMPARE(CheckedButton(), kNoLearnButton);
     }
 
     void dialogKeysReachTheirSteps()
@@ -589,7 +604,7 @@ private slots:
         QCOMPARE(words, QStringList{m_frame->GetSession().CurrentItem()->GetWord()});
         Press(Qt::Key_O);
         QCOMPARE(frame->m_nOptions, 1);
-        QCOMPARE(QApplication::focusWidget(), Button(1010)); // given back after each
+        QCOMPARE(QApplication::focusWidget(), Button(kIdAnswer)); // given back after each
         SetWebSearchHandler(previous);
     }
 
@@ -658,7 +673,7 @@ private slots:
         StartFrame();
         QVERIFY(!m_frame->GetSearchBar()->isVisible());
         Press(Qt::Key_3, Qt::ControlModifier);
-        QCOMPARE(CheckedButton(), 1004); // not the plain 3
+        QCOMPARE(CheckedButton(), kUnspecButton); // not the plain 3
         QCOMPARE(TodayShown(), 0);
         Press(Qt::Key_N, Qt::ShiftModifier);
         QCOMPARE(Dic()->GetHistoryCount(), 1); // accelerators want plain keys
@@ -690,10 +705,11 @@ private slots:
         QCOMPARE(view.width(), panel.width());
         // The picture buttons sit in two rows at the bottom of the bar.
         const QRect units = MapDialogRect(Bar(), QRect(0, 0, 100, 100));
-        const QRect cross = Button(1016)->geometry();
+        const QRect cross = Button(kIdExitButton)->geometry();
         QCOMPARE(cross.top(), size.height() - 30 * units.height() / 100);
-        QCOMPARE(Button(1012)->geometry().top(), size.height() - 60 * units.height() / 100);
-        QCOMPARE(Button(1015)->geometry().left(), 6 * units.width() / 100);
+        QCOMPARE(Button(kIdSearchBarButton)->geometry().top(),
+                 size.height() - 60 * units.height() / 100);
+        QCOMPARE(Button(kIdSwapButton)->geometry().left(), 6 * units.width() / 100);
         QCOMPARE(cross.width(), (bar.width() - 16 * units.width() / 100) / 3);
 
         Press(Qt::Key_S); // the search bar on the other side
@@ -704,12 +720,12 @@ private slots:
         QCOMPARE(m_frame->GetView()->geometry().left(), search.right() + 1);
         // The search bar took the focus into its text box, where E and S
         // type letters; its side-swap and magnifier buttons still work.
-        Button(1015)->click(); // sides swapped
+        Button(kIdSwapButton)->click(); // sides swapped
         QCOMPARE(Bar()->geometry().left(), 0);
         QCOMPARE(m_frame->GetSearchBar()->geometry().right(), size.width() - 1);
-        Button(1012)->click();
+        Button(kIdSearchBarButton)->click();
         QVERIFY(!m_frame->GetSearchBar()->isVisible());
-        QCOMPARE(QApplication::focusWidget(), Button(1010)); // back to the bar's control
+        QCOMPARE(QApplication::focusWidget(), Button(kIdAnswer)); // back to the bar's control
         QCOMPARE(m_frame->GetView()->geometry().right(), size.width() - 1);
     }
 
@@ -751,19 +767,19 @@ private slots:
     {
         QTest::addColumn<int>("id");
         QTest::addColumn<int>("command");
-        QTest::newRow("知ってる") << 1000 << 32771;
-        QTest::newRow("指定なし") << 1004 << 32775;
-        QTest::newRow("ネット") << 1005 << 32776;
-        QTest::newRow("count") << 1006 << 32777;
-        QTest::newRow("履歴") << 1007 << 32778;
-        QTest::newRow("次へ") << 1009 << 32780;
-        QTest::newRow("答え") << 1010 << 32781;
-        QTest::newRow("消去") << 1011 << 57632;
-        QTest::newRow("search bar") << 1012 << 32782;
-        QTest::newRow("options") << 1013 << 32783;
-        QTest::newRow("help") << 1014 << 57666;
-        QTest::newRow("swap") << 1015 << 32784;
-        QTest::newRow("cross, after its click") << 1016 << 57665;
+        QTest::newRow("知ってる") << kKnownButton << int(kCmdModeKnown);
+        QTest::newRow("指定なし") << kUnspecButton << kCmdModeKnown + 4;
+        QTest::newRow("ネット") << int(kIdWebSearch) << int(kCmdWebSearch);
+        QTest::newRow("count") << int(kIdTodayCount) << int(kCmdStudyState);
+        QTest::newRow("履歴") << int(kIdHistory) << int(kCmdHistory);
+        QTest::newRow("次へ") << int(kIdNext) << int(kCmdNext);
+        QTest::newRow("答え") << int(kIdAnswer) << int(kCmdAnswer);
+        QTest::newRow("消去") << int(kIdErase) << int(kCmdErase);
+        QTest::newRow("search bar") << int(kIdSearchBarButton) << int(kCmdToggleSearch);
+        QTest::newRow("options") << int(kIdOptionsButton) << int(kCmdOptions);
+        QTest::newRow("help") << int(kIdHelpButton) << int(kCmdHelpIndex);
+        QTest::newRow("swap") << int(kIdSwapButton) << int(kCmdSwapSides);
+        QTest::newRow("cross, after its click") << int(kIdExitButton) << int(kCmdExit);
     }
     void barControlsAskForTheirCommands()
     {
@@ -823,7 +839,7 @@ private slots:
         Press(Qt::Key_1);
         Press(Qt::Key_T);
         QVERIFY(m_frame->GetPanelBar()->m_strPanelText.isEmpty());
-        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
+        QCOMPARE(Button(kIdAnswer)->text(), QStringLiteral("答え"));
         Press(Qt::Key_N);
         QCOMPARE(messages.Texts().size(), 2);
         CloseFrame();

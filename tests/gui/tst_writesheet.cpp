@@ -4,6 +4,7 @@
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CWriteView.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "text/CSearchDialogBar.h"
@@ -53,7 +54,7 @@ private:
     int TodayShown() const
     {
         return m_frame->GetMainBar()
-            ->findChild<QPushButton*>(QStringLiteral("1006"))
+            ->findChild<QPushButton*>(QString::number(kIdTodayCount))
             ->text()
             .toInt();
     }
@@ -128,7 +129,7 @@ private slots:
         StartFrame();
         Stroke(40);
         Press(Qt::Key_S);
-        auto* edit = m_frame->GetSearchBar()->findChild<QLineEdit*>(QStringLiteral("1036"));
+        auto* edit = m_frame->GetSearchBar()->findChild<QLineEdit*>(QString::number(kIdSearchText));
         QVERIFY(edit);
         QTRY_COMPARE(QApplication::focusWidget(), edit);
         QTest::keyClicks(edit, QStringLiteral("abc"));

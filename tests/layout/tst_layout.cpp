@@ -1,13 +1,14 @@
 #include "common/TestEnv.h"
+#include "dialogs/CAboutDlg.h"
 #include "dialogs/CActionDialog.h"
 #include "dialogs/CHistoryDialog.h"
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CStudyStateDialog.h"
-#include "dialogs/CAboutDlg.h"
 #include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "platform/TextFit.h"
 #include "study/CDictionary.h"
 #include "text/CSearchDialogBar.h"
@@ -358,12 +359,12 @@ private slots:
         StartFrame();
         CSearchDialogBar* bar = m_frame->GetSearchBar();
         if (searchBar) {
-            m_frame->OnCmdMsg(32782);
+            m_frame->OnCmdMsg(kCmdToggleSearch);
             // Results and the longest status line the bar shows.
             QTest::keyClicks(bar->findChild<QLineEdit*>(), QStringLiteral("ka"));
             bar->OnTimer();
             QCOMPARE(bar->m_results.size(), 500);
-            QCOMPARE(bar->findChild<QLabel*>(QStringLiteral("1043"))->text(),
+            QCOMPARE(bar->findChild<QLabel*>(QString::number(kIdSearchStatus))->text(),
                      QStringLiteral("検索結果が多すぎます (500個まで表示)"));
         }
         QCOMPARE(bar->isVisible(), searchBar);
