@@ -1,7 +1,7 @@
 // The writing sheet at 3840×2160: the cost of one stroke segment against
-// copying the whole back buffer (what every segment used to cost), the
-// cost of undoing one stroke out of 30, and the memory a question's strokes
-// take. Run by hand; it prints its figures and the targets they must meet.
+// copying the whole back buffer (what a segment would cost without its own
+// rectangle), the cost of undoing one stroke out of 30, and the memory a
+// question's strokes take. Run by hand; it prints its figures and the targets they must meet.
 
 #include "mainwnd/CWriteView.h"
 
@@ -73,7 +73,8 @@ int main(int argc, char** argv)
     std::printf("sheet %dx%d, back buffer %dx%d\n", kSheet.width(), kSheet.height(), buffer.width(),
                 buffer.height());
 
-    // What each segment used to cost: the whole buffer copied to the screen.
+    // A segment without a rectangle of its own: the whole buffer copied to
+    // the screen.
     QImage screen(buffer.size(), QImage::Format_RGB32);
     const double copy = MedianMicros(31, [&](int) {
         QPainter painter(&screen);

@@ -62,7 +62,6 @@ public:
     CCheckMarksOverlay* Overlay() const { return m_pOverlay; }
     CStrokeOrderWindow* StrokeOrderWindow() const { return m_pStrokeOrder; }
     CWritingChecker* Checker() const { return m_pChecker; }
-    quint64 QuestionSerial() const { return m_nSerial; }
 
 signals:
     // The marks of a finished check are on the sheet.

@@ -256,11 +256,6 @@ void CMainDialogBar::ShowTodayCount(int count)
     static_cast<QPushButton*>(GetControl(kIdTodayCount))->setText(QString::number(count));
 }
 
-void CMainDialogBar::UpdateCommandUI()
-{
-    GetControl(kIdBack)->setEnabled(CDictionary::GetInstance()->GetPrevHistoryPos() != -1);
-}
-
 void CMainDialogBar::RouteCommand(int id)
 {
     const int command = CommandOfControl(id);

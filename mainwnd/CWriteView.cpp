@@ -117,8 +117,6 @@ bool CWriteView::OnCmdMsg(int id)
     }
 }
 
-// --- the back buffer ---
-
 void CWriteView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
@@ -210,8 +208,6 @@ void CWriteView::paintEvent(QPaintEvent* event)
                              area.height() * m_rDpr));
 }
 
-// --- guides ---
-
 void CWriteView::LayoutGuides()
 {
     m_boxes.clear();
@@ -279,8 +275,6 @@ void CWriteView::DrawGuides(QPainter& painter, const QRect& device) const
                 painter.fillRect(edge, m_crGuide);
     }
 }
-
-// --- strokes ---
 
 QPointF CWriteView::PixelCentre(const QPointF& point) const
 {
@@ -378,8 +372,6 @@ void CWriteView::AddPoint(const QPointF& point, qreal pressure)
     m_bBlank = false;
     Redraw(m_outlines.last().Append(points.last()));
 }
-
-// --- undo, redo and erase ---
 
 bool CWriteView::CanUndo() const
 {
@@ -509,8 +501,6 @@ qsizetype CWriteView::StrokeMemory() const
         add(step.m_strokes, step.m_outlines);
     return bytes;
 }
-
-// --- the context menu ---
 
 void CWriteView::AddContextActions(const QList<QAction*>& actions)
 {

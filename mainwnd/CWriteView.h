@@ -112,7 +112,6 @@ private:
     void OpenMenu(const QPoint& globalPos);
     void UpdateMenu();
 
-    void EnsureBuffer();
     void RebuildBuffer(const QSize& logicalSize);
     // Draws the ground, the guides and the ink inside area (logical) and
     // asks for it to be painted.

@@ -37,7 +37,6 @@ public:
     // Whether the check can be offered at all.
     bool IsAvailable() const { return m_state != ModelState::Missing; }
     ModelState State() const { return m_state; }
-    QString ModelPath() const { return m_strModelPath; }
     // Why the model is missing, for the learner; empty otherwise.
     QString ModelError() const { return m_strModelError; }
 
