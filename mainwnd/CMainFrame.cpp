@@ -1,10 +1,10 @@
 #include "mainwnd/CMainFrame.h"
 
+#include "dialogs/CActionDialog.h"
 #include "dialogs/CHistoryDialog.h"
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CStudyStateDialog.h"
-#include "dialogs/ItemActions.h"
 #include "mainwnd/CHandwritingCheck.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CPanelDialogBar.h"
@@ -20,8 +20,9 @@
 #include "study/CItem.h"
 #include "study/CPeriodicSave.h"
 #include "study/ModeTable.h"
-#include "text/CSearchDialogBar.h"
-#include "text/CSearchListBox.h"
+#include "widgets/CSearchDialogBar.h"
+#include "widgets/CSearchListBox.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -189,6 +190,7 @@ CSearchDialogBar* CMainFrame::GetSearchBar()
                 &CMainFrame::OnToggleSearchBar);
         connect(m_wndSearchBar, &CSearchDialogBar::ItemModeChanged, this,
                 [this](int itemIndex) { m_session.OnItemModeChanged(itemIndex); });
+        m_wndSearchBar->SetActionAsker(&AskForItemAction);
         m_wndSearchBar->InitBar();
         m_wndSearchBar->hide();
         // Stacked where it stood when it was built with the others, between

@@ -4,8 +4,8 @@
 #include "common/TestEnv.h"
 #include "dialogs/CAboutDlg.h"
 #include "platform/ResourceIds.h"
+#include "platform/VersionInfo.h"
 #include "study/CDictionary.h"
-#include "text/VersionInfo.h"
 
 #include <QDir>
 #include <QFile>

@@ -10,7 +10,7 @@
 #include "platform/Profile.h"
 #include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
-#include "text/CSearchDialogBar.h"
+#include "widgets/CSearchDialogBar.h"
 
 #include <QDir>
 #include <QFontDatabase>

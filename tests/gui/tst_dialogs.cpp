@@ -5,12 +5,12 @@
 #include "common/TestEnv.h"
 #include "dialogs/CActionDialog.h"
 #include "dialogs/CModeSelectDialog.h"
-#include "dialogs/ItemActions.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CMainFrame.h"
 #include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QDir>
 #include <QPushButton>

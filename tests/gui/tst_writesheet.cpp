@@ -7,8 +7,8 @@
 #include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "text/CSearchDialogBar.h"
 #include "text/KanaConversion.h"
+#include "widgets/CSearchDialogBar.h"
 
 #include <QContextMenuEvent>
 #include <QDir>

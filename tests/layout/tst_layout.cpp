@@ -11,7 +11,7 @@
 #include "platform/ResourceIds.h"
 #include "platform/TextFit.h"
 #include "study/CDictionary.h"
-#include "text/CSearchDialogBar.h"
+#include "widgets/CSearchDialogBar.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -363,7 +363,7 @@ private slots:
             // Results and the longest status line the bar shows.
             QTest::keyClicks(bar->findChild<QLineEdit*>(), QStringLiteral("ka"));
             bar->OnTimer();
-            QCOMPARE(bar->m_results.size(), 500);
+            QCOMPARE(bar->Search().Results().size(), 500);
             QCOMPARE(bar->findChild<QLabel*>(QString::number(kIdSearchStatus))->text(),
                      QStringLiteral("検索結果が多すぎます (500個まで表示)"));
         }
