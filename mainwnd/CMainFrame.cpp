@@ -17,6 +17,7 @@
 #include "platform/Options.h"
 #include "platform/ScreenFit.h"
 #include "platform/Settings.h"
+#include "recognition/CWritingChecker.h"
 #include "study/CItem.h"
 #include "study/CPeriodicSave.h"
 #include "study/ModeTable.h"
@@ -161,6 +162,8 @@ bool CMainFrame::Create()
         view, [view] { return view->Strokes(); }, [view] { return view->GuideBoxes(); },
         HandwritingModelCandidates(), this);
     connect(view, &CWriteView::StrokesChanged, m_pHandwriting, &CHandwritingCheck::ClearMarks);
+    // The model is read while the learner writes, not for everyone at start.
+    connect(view, &CWriteView::StrokeBegun, m_pHandwriting->Checker(), &CWritingChecker::LoadModel);
     view->AddContextActions(m_pHandwriting->ContextMenuActions());
     connect(view->ContextMenu(), &QMenu::aboutToShow, m_pHandwriting,
             &CHandwritingCheck::UpdateActions);
