@@ -43,7 +43,7 @@ public:
     int GetSize() const { return static_cast<int>(m_lists.size()); }
     CDicFile* GetAt(int list) const { return m_lists.at(static_cast<size_t>(list)).get(); }
 
-    // Items and modes.
+    // Items and modes (CDictionary.cpp).
     void EnsureLoaded();
     CItem* GetItem(int index);
     int GetTotalItemCount();
@@ -55,18 +55,19 @@ public:
     void Search(const QString& text, bool unspec, bool learned, bool learning, bool noLearn,
                 bool known, QList<int>& results);
 
-    // State files.
-    void Save();
-    void PruneDayCounts();
-
     // Distinct kanji over all words, computed once.
     int GetDistinctKanjiCount();
 
-    // Question selection; prefKanji 0 none, 1 standard kanji, 2 others.
+    // Loading is EnsureLoaded; both are in CDictionaryStateFiles.cpp.
+    void Save();
+
+    // Question selection (CDictionarySelection.cpp); prefKanji 0 none, 1
+    // standard kanji, 2 others.
     int SelectNextQuestion(int prefKanji);
 
-    // History. Every operation loads the study data first, so that nothing
-    // done before the load is overwritten by it.
+    // History and dictation counts (CDictionaryHistory.cpp). Every operation
+    // loads the study data first, so that nothing done before the load is
+    // overwritten by it.
     void AddToHistory(int index);
     int GetCurrentHistoryItem();
     int IsCurrentAnswered(int defaultValue);
@@ -87,6 +88,8 @@ public:
     int GetDayCount(int dayKey);
     int GetTotalCount();
     void ClearDictationCounts();
+    // Drops the day counts outside the last 100 study days.
+    void PruneDayCounts();
 
     std::vector<std::unique_ptr<CDicFile>> m_lists;
     int m_nKanjiCount = 0; // 0: not computed yet
@@ -120,13 +123,14 @@ private:
     void SaveHistory(const QString& folder);
 };
 
-// A study day runs from 03:00 to 03:00 local time. GetStudyDate is the time
-// value of 00:00 local time on the current study date.
+// A study day runs from 03:00 to 03:00 local time (CDictionaryHistory.cpp).
+// GetStudyDate is the time value of 00:00 local time on the current study
+// date.
 qint64 GetStudyDate();
 // year * 10000 + month * 100 + day of the local date of t.
 int MakeDayKey(qint64 t);
 
-// The random source of question selection.
+// The random source of question selection (CDictionarySelection.cpp).
 void SeedQuestionRandom();
 void SetQuestionRandomState(quint32 state); // tests replay known sequences
 quint32 GetQuestionRandomState();

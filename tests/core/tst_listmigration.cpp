@@ -4,7 +4,13 @@
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/ItemMatching.h"
+#include "study/KnownWordLists.h"
 #include "study/ListMigration.h"
+#include "study/ListSignature.h"
+#include "study/StagedCarryOver.h"
+#include "study/StateFileFormat.h"
+#include "study/WordListText.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,8 @@
 
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "study/ListMigration.h"
+#include "study/ListSignature.h"
+#include "study/WordListText.h"
 
 #include <QStringDecoder>
 #include <QTest>

@@ -1,0 +1,86 @@
+#include "study/KnownWordLists.h"
+
+#include "study/CWordListSource.h"
+#include "study/WordListText.h"
+
+#include <QFile>
+
+#include <iterator>
+#include <optional>
+
+namespace {
+
+static_assert(std::size(kWordLists) == 6);
+
+// The lists state files without a signature file were written for.
+class ShippedPreviousLists : public CWordListSource {
+public:
+    std::optional<QByteArray> Load(int resourceId) const override
+    {
+        QFile file(QStringLiteral(":/dictionary/previous/%1").arg(resourceId));
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        return file.readAll();
+    }
+};
+
+std::shared_ptr<const CWordListSource>& InstalledUnsignedSource()
+{
+    static std::shared_ptr<const CWordListSource> source;
+    return source;
+}
+
+} // namespace
+
+KnownWordLists::KnownWordLists() : m_source(InstalledUnsignedSource())
+{
+    if (!m_source)
+        m_source = std::make_shared<ShippedPreviousLists>();
+}
+
+ListSignature KnownWordLists::UnsignedSignature(int list)
+{
+    Ensure(list);
+    return m_signatures[list];
+}
+
+const QStringList* KnownWordLists::Texts(int list, const ListSignature& signature)
+{
+    if (list < 0 || list >= kLists || signature.m_nCount < 0)
+        return nullptr;
+    Ensure(list);
+    return m_signatures[list] == signature ? &m_texts[list] : nullptr;
+}
+
+bool KnownWordLists::UnsignedTextIs(int list, const QByteArray& text) const
+{
+    const std::optional<QByteArray> own = m_source->Load(kWordLists[list].m_nResourceId);
+    return own.value_or(QByteArray()) == text;
+}
+
+void KnownWordLists::SetCurrent(int list, const QByteArray& text, const QStringList& items,
+                                const ListSignature& signature)
+{
+    m_current[list] = {&text, &items, &signature};
+}
+
+void KnownWordLists::Ensure(int list)
+{
+    if (m_bLoaded[list])
+        return;
+    m_bLoaded[list] = true;
+    const std::optional<QByteArray> text = m_source->Load(kWordLists[list].m_nResourceId);
+    const Current& current = m_current[list];
+    if (text && current.m_pText && *text == *current.m_pText) {
+        m_texts[list] = *current.m_pItems;
+        m_signatures[list] = *current.m_pSignature;
+        return;
+    }
+    m_texts[list] = text ? ListItemTexts(*text) : QStringList();
+    m_signatures[list] = MakeListSignature(m_texts[list]);
+}
+
+void SetUnsignedWordListSource(std::shared_ptr<const CWordListSource> source)
+{
+    InstalledUnsignedSource() = std::move(source);
+}
