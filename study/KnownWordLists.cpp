@@ -3,6 +3,7 @@
 #include "study/CWordListSource.h"
 #include "study/WordListText.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <iterator>
@@ -12,15 +13,25 @@ namespace {
 
 static_assert(std::size(kWordLists) == 6);
 
+std::optional<QByteArray> ShippedList(const QString& folder, int list)
+{
+    QFile file(
+        QStringLiteral(":/dictionary/%1/%2").arg(folder).arg(kWordLists[list].m_nResourceId));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
 // The lists state files without a signature file were written for.
 class ShippedPreviousLists : public CWordListSource {
 public:
     std::optional<QByteArray> Load(int resourceId) const override
     {
-        QFile file(QStringLiteral(":/dictionary/previous/%1").arg(resourceId));
-        if (!file.open(QIODevice::ReadOnly))
-            return std::nullopt;
-        return file.readAll();
+        for (int list = 0; list < static_cast<int>(std::size(kWordLists)); ++list) {
+            if (kWordLists[list].m_nResourceId == resourceId)
+                return ShippedList(QStringLiteral("previous"), list);
+        }
+        return std::nullopt;
     }
 };
 
@@ -49,7 +60,39 @@ const QStringList* KnownWordLists::Texts(int list, const ListSignature& signatur
     if (list < 0 || list >= kLists || signature.m_nCount < 0)
         return nullptr;
     Ensure(list);
-    return m_signatures[list] == signature ? &m_texts[list] : nullptr;
+    if (m_signatures[list] == signature)
+        return &m_texts[list];
+    return SignedTexts(list, signature);
+}
+
+const QStringList* KnownWordLists::SignedTexts(int list, const ListSignature& signature)
+{
+    if (!m_signedFolders) {
+        m_signedFolders = QDir(QStringLiteral(":/dictionary"))
+                              .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        m_signedFolders->removeAll(QStringLiteral("previous"));
+    }
+    for (const QString& folder : std::as_const(*m_signedFolders)) {
+        const std::pair<int, QString> key(list, folder);
+        auto known = m_signedSignatures.find(key);
+        std::optional<QByteArray> text;
+        if (known == m_signedSignatures.end()) {
+            text = ShippedList(folder, list);
+            known =
+                m_signedSignatures.emplace(key, text ? SignatureOfListText(*text) : ListSignature())
+                    .first;
+        }
+        if (known->second != signature)
+            continue;
+        auto texts = m_signedTexts.find(key);
+        if (texts == m_signedTexts.end()) {
+            if (!text)
+                text = ShippedList(folder, list);
+            texts = m_signedTexts.emplace(key, ListItemTexts(text.value_or(QByteArray()))).first;
+        }
+        return &texts->second;
+    }
+    return nullptr;
 }
 
 bool KnownWordLists::UnsignedTextIs(int list, const QByteArray& text) const

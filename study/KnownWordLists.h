@@ -4,15 +4,20 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <map>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class CWordListSource;
 
 // The versions of the word lists whose item texts the program still knows,
 // so that records written for them can be carried over by item text: the
-// lists that state files without a signature file were written for, and the
-// current lists once they are set. Each list is read and hashed only when
-// asked for.
+// lists that state files without a signature file were written for
+// (resources/wordlists/previous), the earlier lists that signature files
+// name (resources/wordlists/v2 and later, found by their signatures), and
+// the current lists once they are set. Each list is read and hashed only
+// when asked for.
 class KnownWordLists {
 public:
     KnownWordLists();
@@ -40,12 +45,19 @@ private:
     static constexpr int kLists = 6;
 
     void Ensure(int list);
+    const QStringList* SignedTexts(int list, const ListSignature& signature);
 
     std::shared_ptr<const CWordListSource> m_source;
     bool m_bLoaded[kLists] = {};
     QStringList m_texts[kLists];
     ListSignature m_signatures[kLists];
     Current m_current[kLists];
+    // The signed versions' resource folders, once listed.
+    std::optional<QStringList> m_signedFolders;
+    // (list, folder) -> the signature of that list there, and its texts
+    // once they were asked for.
+    std::map<std::pair<int, QString>, ListSignature> m_signedSignatures;
+    std::map<std::pair<int, QString>, QStringList> m_signedTexts;
 };
 
 // The lists that state files without a signature file were written for;

@@ -170,11 +170,13 @@ private:
         return {(globalIndex * 7) % 32000 + 1, globalIndex % 5};
     }
 
-    static Lists ShippedLists()
+    // The lists kept for carrying progress over: "previous" for state files
+    // without a signature file, "v2" and later for signed ones.
+    static Lists ShippedLists(const QString& version)
     {
         Lists lists;
         for (int id = 501; id <= 506; ++id) {
-            QFile file(QStringLiteral(":/dictionary/previous/%1").arg(id));
+            QFile file(QStringLiteral(":/dictionary/%1/%2").arg(version).arg(id));
             if (!file.open(QIODevice::ReadOnly))
                 return {};
             lists.append(ListItemTexts(file.readAll()));
@@ -182,13 +184,14 @@ private:
         return lists;
     }
 
-    // Writes state for the shipped lists, loads it against the installed
-    // ones and checks that every word still there kept its record, that
-    // the others start afresh (or, for a word whose alternatives changed,
-    // took that word's record), and that the history kept its words.
-    void CheckShippedStateCarriesOver(int& survivors)
+    // Writes state for a version of the shipped lists (signed for it unless
+    // it is "previous"), loads it against the installed ones and checks that
+    // every word still there kept its record, that the others start afresh
+    // (or, for a word whose alternatives changed, took that word's record),
+    // and that the history kept its words.
+    void CheckShippedStateCarriesOver(const QString& version, int& survivors)
     {
-        const Lists shipped = ShippedLists();
+        const Lists shipped = ShippedLists(version);
         QCOMPARE(shipped.size(), 6);
         QHash<QString, QPair<int, int>> recordOfText;
         QHash<QString, QList<QPair<int, int>>> recordsOfSpelling;
@@ -211,6 +214,15 @@ private:
         for (int k = 0; k < g; k += 31)
             history.append({k, 1});
         WriteFile("histdata.dat", HistoryFile(int(history.size()) - 1, history));
+        if (version != "previous") {
+            StateSignatures signatures;
+            for (int i = 0; i < 6; ++i) {
+                const ListSignature signature = MakeListSignature(shipped[i]);
+                signatures[ListFileName(i)][ListName(i)] = signature;
+                signatures["histdata.dat"][ListName(i)] = signature;
+            }
+            WriteFile("wordlists.sig", FormatStateSignatures(signatures));
+        }
 
         MessageRecorder messages;
         CDictionary dic;
@@ -547,18 +559,29 @@ private slots:
         QCOMPARE(messages.Texts(), QStringList());
     }
 
+    void shippedLists_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::newRow("unsigned, before signatures") << QStringLiteral("previous");
+        QTest::newRow("signed for the second lists") << QStringLiteral("v2");
+    }
+
+    void shippedListsToBuiltInLists_data() { shippedLists_data(); }
     void shippedListsToBuiltInLists()
     {
         // The lists compiled into the program, whatever they hold.
+        QFETCH(QString, version);
         int survivors = 0;
-        CheckShippedStateCarriesOver(survivors);
+        CheckShippedStateCarriesOver(version, survivors);
         qInfo("%d items kept their records", survivors);
         QVERIFY(survivors > 0);
     }
 
+    void shippedListsToChangedLists_data() { shippedLists_data(); }
     void shippedListsToChangedLists()
     {
-        Lists lists = ShippedLists();
+        QFETCH(QString, version);
+        Lists lists = ShippedLists(version);
         QCOMPARE(lists.size(), 6);
         std::reverse(lists[0].begin(), lists[0].end());
         for (int k = int(lists[1].size()) - 1; k >= 0; k -= 5)
@@ -568,19 +591,21 @@ private slots:
         for (int k = 0; k < 50; ++k)
             lists[4].append(lists[3].takeFirst());
         int alternativesDropped = 0;
-        for (QString& text : lists[4]) {
-            const qsizetype paren = text.indexOf(QLatin1Char('('), text.indexOf(u'\t'));
-            if (paren > 0 && text.endsWith(QLatin1Char(')'))) {
-                text.truncate(paren);
-                ++alternativesDropped;
+        for (QStringList& list : lists) {
+            for (QString& text : list) {
+                const qsizetype paren = text.indexOf(QLatin1Char('('), text.indexOf(u'\t'));
+                if (paren > 0 && text.endsWith(QLatin1Char(')'))) {
+                    text.truncate(paren);
+                    ++alternativesDropped;
+                }
             }
         }
         QVERIFY(alternativesDropped > 0);
         CDictionary::SetWordListSource(MakeLists(lists));
         SetUnsignedWordListSource(nullptr); // the shipped lists, as for a learner
         int survivors = 0;
-        CheckShippedStateCarriesOver(survivors);
-        const Lists shipped = ShippedLists();
+        CheckShippedStateCarriesOver(version, survivors);
+        const Lists shipped = ShippedLists(version);
         QSet<QString> old;
         for (const QStringList& list : shipped)
             old.unite(QSet<QString>(list.begin(), list.end()));
