@@ -106,12 +106,9 @@ HistoryFile CarryHistory(const HistoryFile& old, const HistoryIndexMap& map)
         const int index = map.Map(record.m_nIndex);
         if (index < 0)
             continue;
-        // Records that meet around a dropped one name the same question
-        // twice in a row; the later one stands, with its answered state.
-        if (!carried.m_records.isEmpty() && carried.m_records.constLast().m_nIndex == index)
-            carried.m_records.last().m_bAnswered = record.m_bAnswered;
-        else
-            carried.m_records.append({index, record.m_bAnswered});
+        // Every record stays, also one that names the question before it
+        // again: each was a question of its own, answered or not.
+        carried.m_records.append({index, record.m_bAnswered});
         newPos[k] = static_cast<int>(carried.m_records.size()) - 1;
     }
     // A current record that is gone gives way to the one "back" would have

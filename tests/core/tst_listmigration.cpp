@@ -90,10 +90,11 @@ const Records kNewList1 = {{3, 2}, {7, 4}, {0, 0}, {5, 3}};
 const Records kNewList2 = {{2, 2}, {-1, 9}, {1, 1}};
 // Old indices: A0 B1 C2 D3 G4 E5 F6 H7; new: C0 A1 N2 D3 F4 B5 E6 H7. The
 // current record names G, which is gone; the two A records meet once the G
-// between them is dropped; 99 named no item even in the old lists.
+// between them is dropped, and both stay; 99 named no item even in the old
+// lists.
 const QByteArray kOldHistory =
     HistoryFile(6, {{99, 1}, {1, 1}, {0, 1}, {4, 1}, {0, 0}, {7, 1}, {4, 0}});
-const QByteArray kNewHistory = HistoryFile(2, {{5, 1}, {1, 0}, {7, 1}});
+const QByteArray kNewHistory = HistoryFile(3, {{5, 1}, {1, 1}, {1, 0}, {7, 1}});
 // Dictation counts: version 2, total 12, one day with 5. They name no item.
 const QByteArray kMisc = QByteArray::fromHex("02000c00000001000000dd25350105000000");
 
@@ -158,10 +159,10 @@ private:
         QCOMPARE(dic.GetItem(5)->m_strText, B);               // moved to the second list
         QCOMPARE(int(dic.GetItem(5)->m_nAskCount), 0);
         QCOMPARE(int(dic.GetItem(7)->m_nMode), int(Known));
-        QCOMPARE(dic.GetHistoryCount(), 3);
+        QCOMPARE(dic.GetHistoryCount(), 4);
         QCOMPARE(dic.GetCurrentHistoryItem(), 7);
         QCOMPARE(dic.IsCurrentAnswered(0), 1);
-        QCOMPARE(dic.GetHistoryRecord(1).m_bAnswered, 0);
+        QCOMPARE(dic.GetHistoryRecord(2).m_bAnswered, 0);
     }
 
     // Records of the shipped lists, one per item, told apart by position.
@@ -409,6 +410,22 @@ private slots:
         QCOMPARE(int(dic.GetItem(1)->m_nMode), int(Known));
         QCOMPARE(int(dic.GetItem(2)->m_nMode), int(Learning));
         QCOMPARE(dic.GetCurrentHistoryItem(), 2);
+        QCOMPARE(messages.Texts(), QStringList());
+    }
+
+    void repeatedQuestionsKeepEveryRecord()
+    {
+        // C asked three times in a row, then D twice, then G (gone).
+        Install(kOld, kNew);
+        WriteFile("histdata.dat",
+                  HistoryFile(3, {{2, 1}, {2, 0}, {2, 1}, {3, 1}, {3, 0}, {4, 1}}));
+        MessageRecorder messages;
+        {
+            CDictionary dic;
+            dic.EnsureLoaded();
+        }
+        QCOMPARE(ReadFile("histdata.dat"),
+                 HistoryFile(3, {{0, 1}, {0, 0}, {0, 1}, {3, 1}, {3, 0}}));
         QCOMPARE(messages.Texts(), QStringList());
     }
 
