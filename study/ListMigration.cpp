@@ -199,10 +199,15 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
             const ListFileData data = DecodeListFile(StoredFile::Read(folder + file));
             if (data.m_status != ListFileData::Readable)
                 continue;
-            // A record cut short keeps its ask count, as in the load.
-            oldRecords[i] = data.m_records;
-            if (data.m_partialAskCount)
-                oldRecords[i].append({*data.m_partialAskCount, 0});
+            // A file cut short is carried as the load would read it, and
+            // says so as the load would: the file the load then meets is
+            // whole. Old items past what was read take no record.
+            ListRecords taken = TakeListRecords(data, texts->size(), file);
+            if (!taken.m_strProblem.isEmpty())
+                ShowMessageBox(taken.m_strProblem);
+            taken.m_records.resize(std::min(
+                taken.m_records.size(), data.m_records.size() + (data.m_partialAskCount ? 1 : 0)));
+            oldRecords[i] = std::move(taken.m_records);
             oldSide[i] = texts;
             rewrite[i] = true;
         }

@@ -26,6 +26,8 @@ using Lists = QList<QStringList>;       // the six lists' item lines, in list or
 using Records = QList<QPair<int, int>>; // (ask count, mode) as stored, 16 bits each
 
 const QString kListWriteError = QStringLiteral("学習モードファイルを保存できませんでした。\r\n");
+const QString kListReadError = QStringLiteral(
+    "学習モードファイルを読み込めませんでした。\r\n一部の学習モードはクリアされます。\r\n");
 
 std::shared_ptr<FakeWordLists> MakeLists(const Lists& lists)
 {
@@ -427,6 +429,54 @@ private slots:
         QCOMPARE(ReadFile("histdata.dat"),
                  HistoryFile(3, {{0, 1}, {0, 0}, {0, 1}, {3, 1}, {3, 0}}));
         QCOMPARE(messages.Texts(), QStringList());
+    }
+
+    // A damaged file says so once, with the load's own message, whether the
+    // carry-over or the load meets it; what could be read is carried.
+    void damagedFilesGiveTheLoadsMessages_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QList<int>>("askCounts"); // new order: C A N D
+        QTest::addColumn<int>("history");
+        const QString eof = QStringLiteral("Unexpected end of file.(1)");
+        QTest::newRow("list file cut in C's record")
+            << "dic1_std1.dat" << ListFile(kOldList1).left(2 + 4 * 2 + 2) << kListReadError + eof
+            << QList<int>{3, 7, 0, 0} << 4;
+        QTest::newRow("list file cut before A's mode")
+            << "dic1_std1.dat" << ListFile(kOldList1).left(2 + 2) << kListReadError + eof
+            << QList<int>{0, 7, 0, 0} << 4;
+        QTest::newRow("list file of an unknown version")
+            << "dic1_std1.dat" << QByteArray("\x02\x00\x05\x00\x04\x00", 6)
+            << QStringLiteral("未知の学習モードファイルです。\r\n"
+                              "一部の学習モードはクリアされます。\r\ndic1_std1.dat")
+            << QList<int>{0, 0, 0, 0} << 4;
+        QTest::newRow("empty list file")
+            << "dic1_std1.dat" << QByteArray() << kListReadError + eof << QList<int>{0, 0, 0, 0}
+            << 4;
+        QTest::newRow("history cut short")
+            << "histdata.dat" << kOldHistory.left(30)
+            << QStringLiteral("履歴ファイルを読み込めませんでした。\r\n履歴はクリアされます。\r\n") +
+                   eof
+            << QList<int>{3, 7, 0, 5} << 0;
+    }
+    void damagedFilesGiveTheLoadsMessages()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        QFETCH(QList<int>, askCounts);
+        QFETCH(int, history);
+        Install(kOld, kNew);
+        WriteOldState();
+        WriteFile(file, content);
+        MessageRecorder messages;
+        CDictionary dic;
+        for (int k = 0; k < askCounts.size(); ++k)
+            QCOMPARE(int(dic.GetItem(k)->m_nAskCount), askCounts[k]);
+        QCOMPARE(dic.GetHistoryCount(), history);
+        QCOMPARE(messages.Texts(), QStringList{message});
     }
 
     void unchangedListsWriteNoSignature()
