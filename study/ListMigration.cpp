@@ -279,7 +279,7 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
     // When this fails nothing has changed on disk: the files load by
     // position for this run, Save leaves them alone, and the next start
     // tries again.
-    CommitCarryOver(folder, files, FormatStateSignatures(updated));
+    CommitCarryOver(folder, files, updated);
 }
 
 bool PrepareStateSave(const CDictionary& dic, const QString& folder)

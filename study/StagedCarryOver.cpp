@@ -8,8 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace {
@@ -28,13 +30,28 @@ bool ReplaceFile(const QString& from, const QString& to)
     return !error;
 }
 
-bool IsStateFileName(const QString& name)
+// The file as it was staged: the size and hash the signature file gives,
+// and the version and length of what it is. A list file holds a record for
+// every item of the list version the signature file names.
+bool IsWholeStagedFile(const QString& name, const StoredFile& file, const StagedFileStamp& stamp,
+                       const SignatureFile& signatures)
 {
-    if (name == kHistoryFileName)
-        return true;
+    if (!file.m_bExists || file.m_openFailure || file.m_readError ||
+        StagedFileStamp::Of(file.m_bytes) != stamp)
+        return false;
+    if (name == kHistoryFileName) {
+        const HistoryFileData history = DecodeHistoryFile(file);
+        return history.m_status == HistoryFileData::Readable &&
+               qFromLittleEndian<qint16>(file.m_bytes.constData()) == kHistoryFileVersion &&
+               file.m_bytes.size() == 10 + 8 * history.m_records.size();
+    }
     for (int i = 0; i < static_cast<int>(std::size(kWordLists)); ++i) {
-        if (name == ListFileName(i))
-            return true;
+        if (name != ListFileName(i))
+            continue;
+        const ListFileData list = DecodeListFile(file);
+        const qint32 count = SignatureEntry(signatures.m_signatures, name, ListName(i)).m_nCount;
+        return list.m_status == ListFileData::Readable && count >= 0 &&
+               file.m_bytes.size() == 2 + 4 * qsizetype(count);
     }
     return false;
 }
@@ -61,12 +78,38 @@ bool FinishStagedCarryOver(const QString& folder, CarryOverSteps& steps)
     QDir staging(folder + kStagingFolderName);
     if (!staging.exists())
         return true;
-    if (!QFile::exists(staging.filePath(kSignatureFileName)))
+    const StoredFile signatureFile = StoredFile::Read(staging.filePath(kSignatureFileName));
+    if (!signatureFile.m_bExists)
         return staging.removeRecursively();
-    const QStringList names = staging.entryList(QDir::Files, QDir::Name);
-    for (const QString& name : names) {
-        if (!IsStateFileName(name))
-            continue; // a temporary file of an interrupted write
+    std::optional<SignatureFile> signatures;
+    if (!signatureFile.m_openFailure && !signatureFile.m_readError)
+        signatures = ReadSignatureFile(signatureFile.m_bytes);
+    // Every file it names must be staged whole, or moved into place by an
+    // earlier run.
+    bool intact = signatures && signatures->m_bChecksum;
+    bool anyMoved = false;
+    QStringList toMove;
+    if (signatures) {
+        for (auto it = signatures->m_staged.cbegin(); it != signatures->m_staged.cend(); ++it) {
+            const StoredFile staged = StoredFile::Read(staging.filePath(it.key()));
+            if (staged.m_bExists) {
+                intact = intact && IsWholeStagedFile(it.key(), staged, *it, *signatures);
+                toMove.append(it.key());
+            } else if (IsWholeStagedFile(it.key(), StoredFile::Read(folder + it.key()), *it,
+                                         *signatures)) {
+                anyMoved = true;
+            } else {
+                intact = false;
+            }
+        }
+    }
+    if (!intact) {
+        // Nothing outside the staging has changed yet: the carry-over runs
+        // again from the files as they were. Once a file has moved, neither
+        // way is safe.
+        return !anyMoved && staging.removeRecursively();
+    }
+    for (const QString& name : std::as_const(toMove)) {
         if (!steps.Next())
             return false;
         if (!ReplaceFile(staging.filePath(name), folder + name))
@@ -81,13 +124,14 @@ bool FinishStagedCarryOver(const QString& folder, CarryOverSteps& steps)
 }
 
 bool CommitCarryOver(const QString& folder, const QHash<QString, QByteArray>& files,
-                     const QByteArray& signatures)
+                     const StateSignatures& signatures)
 {
     CarryOverSteps steps;
     QDir staging(folder + kStagingFolderName);
     if (!staging.removeRecursively() || !QDir().mkpath(staging.path()))
         return false;
     FileFailure failure;
+    StagedFiles staged;
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         if (!steps.Next())
             return false;
@@ -95,10 +139,12 @@ bool CommitCarryOver(const QString& folder, const QHash<QString, QByteArray>& fi
             staging.removeRecursively();
             return false;
         }
+        staged.insert(it.key(), StagedFileStamp::Of(it.value()));
     }
     if (!steps.Next())
         return false;
-    if (!WriteWholeFile(staging.filePath(kSignatureFileName), signatures, failure)) {
+    if (!WriteWholeFile(staging.filePath(kSignatureFileName),
+                        FormatStateSignatures(signatures, staged), failure)) {
         staging.removeRecursively();
         return false;
     }

@@ -2,9 +2,11 @@
 
 #include "study/CWordListSource.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -22,6 +24,11 @@ const QString kHistoryUnknownVersion =
     QStringLiteral("未知の履歴ファイルです。\r\n履歴はクリアされます。");
 
 const QByteArray kSignatureHeader = QByteArrayLiteral("velmarik-wordlists\t1");
+// A staged file's line has four fields like an entry: programs that wrote
+// the signature file before these existed take it for an entry of a file
+// named "staged", which they never look up. They skip the checksum's line.
+const QByteArray kStagedKey = QByteArrayLiteral("staged");
+const QByteArray kChecksumKey = QByteArrayLiteral("checksum");
 
 constexpr int kListCount = static_cast<int>(std::size(kWordLists));
 
@@ -258,7 +265,12 @@ QString HistoryFileProblem(const HistoryFileData& data)
     }
 }
 
-QByteArray FormatStateSignatures(const StateSignatures& signatures)
+StagedFileStamp StagedFileStamp::Of(const QByteArray& content)
+{
+    return {content.size(), QCryptographicHash::hash(content, QCryptographicHash::Sha1).toHex()};
+}
+
+QByteArray FormatStateSignatures(const StateSignatures& signatures, const StagedFiles& staged)
 {
     QByteArray text = kSignatureHeader + '\n';
     QStringList files;
@@ -274,27 +286,51 @@ QByteArray FormatStateSignatures(const StateSignatures& signatures)
                     QByteArray::number(signature.m_nCount) + '\t' + signature.m_hash + '\n';
         }
     }
-    return text;
+    for (auto it = staged.cbegin(); it != staged.cend(); ++it) {
+        text += kStagedKey + '\t' + it.key().toUtf8() + '\t' + QByteArray::number(it->m_nSize) +
+                '\t' + it->m_hash + '\n';
+    }
+    return text + kChecksumKey + '\t' +
+           QCryptographicHash::hash(text, QCryptographicHash::Sha1).toHex() + '\n';
 }
 
-bool ParseStateSignatures(const QByteArray& text, StateSignatures& signatures)
+std::optional<SignatureFile> ReadSignatureFile(const QByteArray& text)
 {
-    signatures.clear();
-    const QList<QByteArray> lines = text.split('\n');
+    SignatureFile file;
+    QByteArrayView body = text;
+    const QByteArray mark = '\n' + kChecksumKey + '\t';
+    if (const qsizetype at = text.lastIndexOf(mark); at >= 0) {
+        body = QByteArrayView(text).first(at + 1);
+        const QByteArrayView sum = QByteArrayView(text).sliced(at + mark.size());
+        if (sum != QCryptographicHash::hash(body, QCryptographicHash::Sha1).toHex() + '\n')
+            return std::nullopt;
+        file.m_bChecksum = true;
+    }
+    const QList<QByteArray> lines = body.toByteArray().split('\n');
     if (lines.isEmpty() || lines.first() != kSignatureHeader)
-        return false;
+        return std::nullopt;
     for (qsizetype k = 1; k < lines.size(); ++k) {
         const QList<QByteArray> fields = lines.at(k).split('\t');
         if (fields.size() != 4)
             continue;
         bool ok = false;
-        const int count = fields.at(2).toInt(&ok);
+        const qlonglong count = fields.at(2).toLongLong(&ok);
         if (!ok || count < 0)
             continue;
-        signatures[QString::fromUtf8(fields.at(0))][QString::fromUtf8(fields.at(1))] = {
-            count, fields.at(3)};
+        if (fields.at(0) == kStagedKey)
+            file.m_staged.insert(QString::fromUtf8(fields.at(1)), {count, fields.at(3)});
+        else if (count <= std::numeric_limits<qint32>::max())
+            file.m_signatures[QString::fromUtf8(fields.at(0))][QString::fromUtf8(fields.at(1))] = {
+                static_cast<qint32>(count), fields.at(3)};
     }
-    return true;
+    return file;
+}
+
+bool ParseStateSignatures(const QByteArray& text, StateSignatures& signatures)
+{
+    std::optional<SignatureFile> file = ReadSignatureFile(text);
+    signatures = file ? std::move(file->m_signatures) : StateSignatures();
+    return file.has_value();
 }
 
 ListSignature SignatureEntry(const StateSignatures& signatures, const QString& file,

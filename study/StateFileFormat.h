@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QtEndian>
 #include <QtGlobal>
@@ -146,8 +147,28 @@ QString HistoryFileProblem(const HistoryFileData& data);
 // "histdata.dat" all six.
 using StateSignatures = QHash<QString, QHash<QString, ListSignature>>;
 
-QByteArray FormatStateSignatures(const StateSignatures& signatures);
-// False for text that is not a signature file; every entry is then unknown.
+// A file of a staged carry-over as its signature file records it.
+struct StagedFileStamp {
+    qsizetype m_nSize = 0;
+    QByteArray m_hash; // hex SHA-1 of the content
+
+    static StagedFileStamp Of(const QByteArray& content);
+    bool operator==(const StagedFileStamp&) const = default;
+};
+using StagedFiles = QMap<QString, StagedFileStamp>; // by file name
+
+struct SignatureFile {
+    StateSignatures m_signatures;
+    StagedFiles m_staged;     // the files staged with it, in a carry-over
+    bool m_bChecksum = false; // it carries its own checksum (files written before do not)
+};
+
+// The signature file ends with a checksum of everything before it.
+QByteArray FormatStateSignatures(const StateSignatures& signatures, const StagedFiles& staged = {});
+// Nothing for text that is not a signature file or whose checksum does not
+// hold.
+std::optional<SignatureFile> ReadSignatureFile(const QByteArray& text);
+// False, with every entry unknown, where ReadSignatureFile gives nothing.
 bool ParseStateSignatures(const QByteArray& text, StateSignatures& signatures);
 // The version of `list` that `file` was written for; unknown (count -1)
 // when the signatures do not say.

@@ -150,7 +150,14 @@ private:
         QCOMPARE(ReadFile("histdata.dat"), kNewHistory);
         QCOMPARE(ReadFile("miscdata.dat"), kMisc);
         QCOMPARE(dic.GetTotalCount(), 12);
-        QVERIFY(QFile::exists(Folder() + "wordlists.sig"));
+        StateSignatures signatures;
+        QVERIFY(ParseStateSignatures(ReadFile("wordlists.sig"), signatures));
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(SignatureEntry(signatures, ListFileName(i), ListName(i)),
+                     MakeListSignature(kNew[i]));
+            QCOMPARE(SignatureEntry(signatures, "histdata.dat", ListName(i)),
+                     MakeListSignature(kNew[i]));
+        }
         QVERIFY(!QFileInfo::exists(Folder() + "carryover"));
 
         QCOMPARE(dic.GetItem(1)->m_strText, A);
@@ -327,6 +334,17 @@ private slots:
         QCOMPARE(read, signatures);
         QVERIFY(!ParseStateSignatures("something else\ndic1_std1.dat\tdic1_std1\t3\tab\n", read));
         QVERIFY(read.isEmpty());
+
+        // Written before the checksum: taken as it is.
+        QVERIFY(ParseStateSignatures("velmarik-wordlists\t1\ndic1_std1.dat\tdic1_std1\t3\tab\n",
+                                     read));
+        QCOMPARE(SignatureEntry(read, "dic1_std1.dat", "dic1_std1"), ListSignature({3, "ab"}));
+        // With one: any change breaks it.
+        QByteArray text = FormatStateSignatures(signatures);
+        text.replace("1238", "1239");
+        QVERIFY(!ParseStateSignatures(text, read));
+        QVERIFY(read.isEmpty());
+        QVERIFY(!ParseStateSignatures(FormatStateSignatures(signatures).chopped(2), read));
     }
 
     void matchItems_data()
@@ -598,6 +616,54 @@ private slots:
         }
         // The restart finishes or redoes it, exactly once.
         VerifyCarriedState();
+        VerifyCarriedState();
+        QCOMPARE(messages.Texts(), QStringList());
+    }
+
+    // A committed staging that something damaged afterwards never replaces
+    // a file: it is thrown away and the carry-over runs again.
+    void damagedStagingIsRedone_data()
+    {
+        QTest::addColumn<QString>("file"); // in the staging folder
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("signature of one byte") << "wordlists.sig" << "one byte";
+        QTest::newRow("signature cut in half") << "wordlists.sig" << "half";
+        QTest::newRow("signature with a changed byte") << "wordlists.sig" << "changed byte";
+        QTest::newRow("list file cut in half") << "dic1_std1.dat" << "half";
+        QTest::newRow("list file with a changed byte") << "dic1_std2.dat" << "changed byte";
+        QTest::newRow("list file gone") << "dic1_std2.dat" << "gone";
+        QTest::newRow("history cut in half") << "histdata.dat" << "half";
+        QTest::newRow("history of another version") << "histdata.dat" << "version";
+    }
+    void damagedStagingIsRedone()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, damage);
+        Install(kOld, kNew);
+        WriteOldState();
+        SetCarryOverStopForTesting(4); // the staging is complete and committed
+        {
+            MessageRecorder messages;
+            CDictionary dic;
+            dic.EnsureLoaded();
+        }
+        const QString staged = "carryover/" + file;
+        QByteArray bytes = ReadFile(staged);
+        QVERIFY(bytes.size() > 8);
+        if (damage == "gone") {
+            QVERIFY(QFile::remove(Folder() + staged));
+        } else {
+            if (damage == "one byte")
+                bytes = bytes.left(1);
+            else if (damage == "half")
+                bytes.truncate(bytes.size() / 2);
+            else if (damage == "changed byte")
+                bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 1);
+            else
+                bytes[0] = 7;
+            WriteFile(staged, bytes);
+        }
+        MessageRecorder messages;
         VerifyCarriedState();
         QCOMPARE(messages.Texts(), QStringList());
     }
