@@ -4,11 +4,13 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <memory>
 #include <vector>
 
 class CWordListSource;
+struct StudyStateReading;
 
 // The study data: the word lists with their items, each item's learning mode
 // and ask count, the question history and the dictation counts. One object
@@ -104,6 +106,9 @@ public:
     int m_bViewLearning = 0;
     int m_bViewNoLearn = 0;
     int m_bViewUnspec = 0;
+    // State files this run must not write: they await a carry-over that
+    // could not be written, or nothing says which lists they are for.
+    QSet<QString> m_heldStateFiles;
 
 private:
     // m_nHistPos when it names a record, else -1: a position read from a
@@ -115,10 +120,10 @@ private:
     // The item of a global index without loading; null past the end.
     CItem* ItemAt(int index) const;
     void LoadList(const CWordListSource& source, int resourceId, const QString& name,
-                  const QString& folder);
+                  const QString& folder, const StudyStateReading& reading);
     void LoadMisc(const QString& folder);
-    void LoadHistory(const QString& folder);
-    bool SaveLists(const QString& folder);
+    void LoadHistory(const QString& folder, const StudyStateReading& reading);
+    bool SaveLists(const QString& folder, const QSet<QString>& withheld);
     void SaveMisc(const QString& folder);
     void SaveHistory(const QString& folder);
 };

@@ -32,7 +32,7 @@ std::shared_ptr<const CWordListSource>& InstalledWordListSource()
 void RemoveStaleSaveFiles(const QString& folder)
 {
     // The word lists' signature file is saved the same way.
-    QStringList names{kMiscFileName, kHistoryFileName, kSignatureFileName};
+    QStringList names{kMiscFileName, kHistoryFileName, kSignatureFileName, kSignatureCopyFileName};
     for (const WordListInfo& info : kWordLists)
         names << QString::fromLatin1(info.m_pszName) + QStringLiteral(".dat");
     // One listing of the folder for all the names: a listing per name, each
@@ -79,15 +79,16 @@ void CDictionary::EnsureLoaded()
     const CWordListSource& source = installed ? *installed : builtIn;
     // Records written for other versions of the lists move to their items
     // first, so that what follows reads every file by position.
-    CarryOverStudyState(source, folder);
+    const StudyStateReading reading = CarryOverStudyState(source, folder);
+    m_heldStateFiles = reading.m_held;
     for (const WordListInfo& info : kWordLists)
-        LoadList(source, info.m_nResourceId, QString::fromLatin1(info.m_pszName), folder);
+        LoadList(source, info.m_nResourceId, QString::fromLatin1(info.m_pszName), folder, reading);
     LoadMisc(folder);
-    LoadHistory(folder);
+    LoadHistory(folder, reading);
 }
 
 void CDictionary::LoadList(const CWordListSource& source, int resourceId, const QString& name,
-                           const QString& folder)
+                           const QString& folder, const StudyStateReading& reading)
 {
     CDicFile* list = m_lists.emplace_back(std::make_unique<CDicFile>(name)).get();
 
@@ -100,7 +101,7 @@ void CDictionary::LoadList(const CWordListSource& source, int resourceId, const 
     ForEachItemLine(*text, [&](QByteArrayView line) { list->AddItem(decoder.decode(line)); });
 
     const ListRecords records =
-        TakeListRecords(DecodeListFile(StoredFile::Read(folder + list->GetFileName())),
+        TakeListRecords(DecodeListFile(reading.File(folder, list->GetFileName())),
                         list->GetItemCount(), list->GetFileName());
     if (!records.m_strProblem.isEmpty())
         ShowMessageBox(records.m_strProblem);
@@ -127,11 +128,11 @@ void CDictionary::LoadMisc(const QString& folder)
     m_bMiscDirty = 0;
 }
 
-void CDictionary::LoadHistory(const QString& folder)
+void CDictionary::LoadHistory(const QString& folder, const StudyStateReading& reading)
 {
     m_history.clear();
     m_nHistPos = -1;
-    const HistoryFileData data = DecodeHistoryFile(StoredFile::Read(folder + kHistoryFileName));
+    const HistoryFileData data = DecodeHistoryFile(reading.File(folder, kHistoryFileName));
     if (data.m_status == HistoryFileData::Readable) {
         m_history = data.m_records;
         m_nHistPos = data.m_nPos;
@@ -150,18 +151,17 @@ void CDictionary::Save()
         return;
     // The files that depend on the lists' contents are written only once
     // the signature file says which lists they are written for.
-    const bool listsSigned = PrepareStateSave(*this, folder);
-    if (listsSigned)
-        SaveLists(folder);
+    const QSet<QString> withheld = PrepareStateSave(*this, folder);
+    SaveLists(folder, withheld);
     SaveMisc(folder);
-    if (listsSigned)
+    if (!withheld.contains(kHistoryFileName))
         SaveHistory(folder);
 }
 
-bool CDictionary::SaveLists(const QString& folder)
+bool CDictionary::SaveLists(const QString& folder, const QSet<QString>& withheld)
 {
     for (const auto& list : m_lists) {
-        if (!list->HasDirtyItems())
+        if (!list->HasDirtyItems() || withheld.contains(list->GetFileName()))
             continue;
         const QByteArray content = ListFileContent(list->m_items);
         FileFailure failure;

@@ -65,34 +65,51 @@ const QStringList* KnownWordLists::Texts(int list, const ListSignature& signatur
     return SignedTexts(list, signature);
 }
 
-const QStringList* KnownWordLists::SignedTexts(int list, const ListSignature& signature)
+const QStringList& KnownWordLists::SignedFolders()
 {
     if (!m_signedFolders) {
         m_signedFolders = QDir(QStringLiteral(":/dictionary"))
                               .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
         m_signedFolders->removeAll(QStringLiteral("previous"));
     }
-    for (const QString& folder : std::as_const(*m_signedFolders)) {
-        const std::pair<int, QString> key(list, folder);
-        auto known = m_signedSignatures.find(key);
-        std::optional<QByteArray> text;
-        if (known == m_signedSignatures.end()) {
-            text = ShippedList(folder, list);
-            known =
-                m_signedSignatures.emplace(key, text ? SignatureOfListText(*text) : ListSignature())
+    return *m_signedFolders;
+}
+
+const ListSignature& KnownWordLists::SignedSignature(int list, const QString& folder)
+{
+    const std::pair<int, QString> key(list, folder);
+    auto known = m_signedSignatures.find(key);
+    if (known == m_signedSignatures.end()) {
+        const std::optional<QByteArray> text = ShippedList(folder, list);
+        known = m_signedSignatures.emplace(key, text ? SignatureOfListText(*text) : ListSignature())
                     .first;
-        }
-        if (known->second != signature)
+    }
+    return known->second;
+}
+
+const QStringList* KnownWordLists::SignedTexts(int list, const ListSignature& signature)
+{
+    for (const QString& folder : SignedFolders()) {
+        if (SignedSignature(list, folder) != signature)
             continue;
+        const std::pair<int, QString> key(list, folder);
         auto texts = m_signedTexts.find(key);
-        if (texts == m_signedTexts.end()) {
-            if (!text)
-                text = ShippedList(folder, list);
-            texts = m_signedTexts.emplace(key, ListItemTexts(text.value_or(QByteArray()))).first;
-        }
+        if (texts == m_signedTexts.end())
+            texts =
+                m_signedTexts
+                    .emplace(key, ListItemTexts(ShippedList(folder, list).value_or(QByteArray())))
+                    .first;
         return &texts->second;
     }
     return nullptr;
+}
+
+QList<qint32> KnownWordLists::SignedCounts(int list)
+{
+    QList<qint32> counts;
+    for (const QString& folder : SignedFolders())
+        counts.append(SignedSignature(list, folder).m_nCount);
+    return counts;
 }
 
 bool KnownWordLists::UnsignedTextIs(int list, const QByteArray& text) const

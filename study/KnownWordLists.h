@@ -27,6 +27,9 @@ public:
     // The texts of that version of the list; null when we do not know it.
     const QStringList* Texts(int list, const ListSignature& signature);
 
+    // The item counts of the signed earlier versions of the list.
+    QList<qint32> SignedCounts(int list);
+
     // Whether the unsigned version of the list is, byte for byte, that text:
     // then it has that text's signature without anything being hashed.
     bool UnsignedTextIs(int list, const QByteArray& text) const;
@@ -46,6 +49,8 @@ private:
 
     void Ensure(int list);
     const QStringList* SignedTexts(int list, const ListSignature& signature);
+    const QStringList& SignedFolders();
+    const ListSignature& SignedSignature(int list, const QString& folder);
 
     std::shared_ptr<const CWordListSource> m_source;
     bool m_bLoaded[kLists] = {};

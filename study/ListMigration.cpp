@@ -13,7 +13,9 @@
 #include "study/StateFileFormat.h"
 #include "study/WordListText.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSet>
 
 #include <algorithm>
 #include <iterator>
@@ -23,24 +25,136 @@ namespace {
 
 constexpr int kListCount = static_cast<int>(std::size(kWordLists));
 
-// What every state file was written for: the signature file's word, or,
-// without one, the lists that came before signatures. A signature file that
-// cannot be read or understood names nothing: every file then loads by
-// position.
-StateSignatures StoredSignatures(const QString& folder, KnownWordLists& known)
+const QString kCannotCarry =
+    QStringLiteral("単語リストの変更に合わせて学習モードと履歴を移せませんでした。\r\n"
+                   "ファイルはそのまま残し、今回は新しい単語リストに合わせて読み込みますが、"
+                   "学習モードと履歴は保存しません。\r\n"
+                   "空き容量と書き込みの権限を確かめてから、もう一度起動してください。\r\n");
+const QString kUnknownLists =
+    QStringLiteral("学習モードファイルと履歴ファイルがどの単語リストのものか分かりません。\r\n"
+                   "単語リストの署名ファイル (wordlists.sig) がないか、壊れています。\r\n"
+                   "ファイルはそのまま残し、今回は読み込みも保存もしません。\r\n"
+                   "wordlists.sig をバックアップから戻してから、もう一度起動してください。\r\n");
+
+QStringList StateFileNames()
+{
+    QStringList names;
+    for (int i = 0; i < kListCount; ++i)
+        names.append(ListFileName(i));
+    names.append(kHistoryFileName);
+    return names;
+}
+
+// What the signature file and its copy say the state files were written
+// for. The signature file is written first and moved into place last, so
+// it wins where both can be read; the one that is lost or damaged is
+// written again from the other.
+struct StoredSignatures {
+    enum State {
+        Unsigned,   // neither exists: the files came before signatures
+        Signed,     // m_signatures says
+        Unknowable, // one exists, but neither can be read
+    };
+    State m_state = Unsigned;
+    StateSignatures m_signatures;
+};
+
+StoredSignatures ReadStoredSignatures(const QString& folder, bool repair)
+{
+    const StoredFile primary = StoredFile::Read(folder + kSignatureFileName);
+    const StoredFile copy = StoredFile::Read(folder + kSignatureCopyFileName);
+    if (!primary.m_bExists && !copy.m_bExists)
+        return {};
+    const auto read = [](const StoredFile& file) -> std::optional<SignatureFile> {
+        if (!file.m_bExists || file.m_openFailure || file.m_readError)
+            return std::nullopt;
+        return ReadSignatureFile(file.m_bytes);
+    };
+    std::optional<SignatureFile> signatures = read(primary);
+    const StoredFile* good = &primary;
+    if (!signatures) {
+        signatures = read(copy);
+        good = &copy;
+    }
+    if (!signatures)
+        return {StoredSignatures::Unknowable, {}};
+    if (repair) {
+        FileFailure ignored; // the files are as safe as before; the next start tries again
+        if (good == &copy)
+            WriteWholeFile(folder + kSignatureFileName, copy.m_bytes, ignored);
+        else if (!copy.m_bExists || copy.m_bytes != primary.m_bytes)
+            WriteWholeFile(folder + kSignatureCopyFileName, primary.m_bytes, ignored);
+    }
+    return {StoredSignatures::Signed, std::move(signatures->m_signatures)};
+}
+
+// The word files without a signature file take: the lists before
+// signatures.
+StateSignatures UnsignedSignatures(KnownWordLists& known)
 {
     StateSignatures signatures;
-    QFile file(folder + kSignatureFileName);
-    if (file.exists()) {
-        if (file.open(QIODevice::ReadOnly))
-            ParseStateSignatures(file.readAll(), signatures);
-        return signatures;
-    }
-    for (int i = 0; i < kListCount; ++i)
+    for (int i = 0; i < kListCount; ++i) {
         signatures[ListFileName(i)][ListName(i)] = known.UnsignedSignature(i);
-    for (int i = 0; i < kListCount; ++i)
         signatures[kHistoryFileName][ListName(i)] = known.UnsignedSignature(i);
+    }
     return signatures;
+}
+
+// Files without a signature file that were not written for the lists before
+// signatures: a learning-mode file holding a record for every item of
+// another version of its list, and not of that one. Their signature files
+// were lost.
+bool ContradictUnsigned(const QString& folder, KnownWordLists& known,
+                        const QList<ListSignature>& now)
+{
+    for (int i = 0; i < kListCount; ++i) {
+        const StoredFile file = StoredFile::Read(folder + ListFileName(i));
+        const ListFileData data = DecodeListFile(file);
+        if (data.m_status != ListFileData::Readable || data.m_partialAskCount ||
+            file.m_bytes.size() != 2 + 4 * data.m_records.size())
+            continue;
+        const qsizetype records = data.m_records.size();
+        if (records != known.UnsignedSignature(i).m_nCount &&
+            (records == now[i].m_nCount || known.SignedCounts(i).contains(records)))
+            return true;
+    }
+    return false;
+}
+
+// Nothing says which lists the files were written for: they are neither
+// read nor written this run.
+// Tests only: the run ended in the middle of a carry-over, as a crash
+// would end it. It writes nothing more.
+StudyStateReading HoldEverything()
+{
+    StudyStateReading reading;
+    for (const QString& name : StateFileNames())
+        reading.m_held.insert(name);
+    return reading;
+}
+
+StudyStateReading KeepUnknownFiles(const QString& folder)
+{
+    ShowMessageBox(kUnknownLists + QDir::toNativeSeparators(folder));
+    StudyStateReading reading;
+    for (const QString& name : StateFileNames()) {
+        reading.m_unread.insert(name);
+        reading.m_held.insert(name);
+    }
+    return reading;
+}
+
+// The carry-over could not be staged or finished: this run reads the
+// carried files from memory and writes none of the files concerned.
+StudyStateReading KeepCarriedInMemory(const QString& folder, const StagingResult& result,
+                                      QHash<QString, QByteArray> carried, QSet<QString> held)
+{
+    ShowMessageBox(kCannotCarry + QDir::toNativeSeparators(StagingFolder(folder)) +
+                   QStringLiteral("\r\n") + DescribeException(result.m_failure));
+    StudyStateReading reading;
+    reading.m_contents = std::move(carried);
+    reading.m_held = std::move(held);
+    return reading;
 }
 
 struct HistoryFile {
@@ -125,17 +239,30 @@ HistoryFile CarryHistory(const HistoryFile& old, const HistoryIndexMap& map)
 
 } // namespace
 
-void CarryOverStudyState(const CWordListSource& current, const QString& folder)
+StudyStateReading CarryOverStudyState(const CWordListSource& current, const QString& folder)
 {
     CarryOverSteps recovery;
-    if (!FinishStagedCarryOver(folder, recovery))
-        return;
+    const StagingResult staging = FinishStagedCarryOver(folder, recovery);
+    switch (staging.m_outcome) {
+    case StagingResult::Ready:
+        break;
+    case StagingResult::Stopped:
+        return HoldEverything();
+    case StagingResult::Failed: {
+        const QStringList names = StateFileNames();
+        return KeepCarriedInMemory(folder, staging, staging.m_pending,
+                                   QSet<QString>(names.cbegin(), names.cend()));
+    }
+    case StagingResult::Unknowable:
+        return KeepUnknownFiles(folder);
+    }
 
-    bool anyState = QFile::exists(folder + kHistoryFileName);
-    for (int i = 0; i < kListCount && !anyState; ++i)
-        anyState = QFile::exists(folder + ListFileName(i));
-    if (!anyState && !QFile::exists(folder + kSignatureFileName))
-        return; // a new learner: nothing was written for any lists yet
+    bool anyState = QFile::exists(folder + kSignatureFileName) ||
+                    QFile::exists(folder + kSignatureCopyFileName);
+    for (const QString& name : StateFileNames())
+        anyState = anyState || QFile::exists(folder + name);
+    if (!anyState)
+        return {}; // a new learner: nothing was written for any lists yet
 
     KnownWordLists known;
     QList<QByteArray> nowText(kListCount);
@@ -146,35 +273,40 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
         // A list missing from the program is a broken build, not a new
         // list: carrying over to it would throw its records away.
         if (!text)
-            return;
+            return {};
         nowText[i] = *text;
     }
+    const StoredSignatures signatures = ReadStoredSignatures(folder, true);
+    if (signatures.m_state == StoredSignatures::Unknowable)
+        return KeepUnknownFiles(folder);
     // The usual start: every file was written for the lists as they are,
     // and there is nothing to carry over. Without a signature file that is
     // when the lists are those unsigned files were written for.
-    const bool signedFiles = QFile::exists(folder + kSignatureFileName);
+    const bool signedFiles = signatures.m_state == StoredSignatures::Signed;
     bool upToDate = !signedFiles;
     for (int i = 0; i < kListCount && upToDate; ++i)
         upToDate = known.UnsignedTextIs(i, nowText[i]);
     if (upToDate)
-        return;
+        return {};
     for (int i = 0; i < kListCount; ++i)
         nowSignature[i] = SignatureOfListText(nowText[i]);
+    const StateSignatures stored =
+        signedFiles ? signatures.m_signatures : UnsignedSignatures(known);
     if (signedFiles) {
-        const StateSignatures stored = StoredSignatures(folder, known);
         upToDate = true;
         for (int i = 0; i < kListCount && upToDate; ++i) {
             upToDate = SignatureEntry(stored, ListFileName(i), ListName(i)) == nowSignature[i] &&
                        SignatureEntry(stored, kHistoryFileName, ListName(i)) == nowSignature[i];
         }
         if (upToDate)
-            return;
+            return {};
+    } else if (ContradictUnsigned(folder, known, nowSignature)) {
+        return KeepUnknownFiles(folder);
     }
     for (int i = 0; i < kListCount; ++i) {
         now[i] = ListItemTexts(nowText[i]);
         known.SetCurrent(i, nowText[i], now[i], nowSignature[i]);
     }
-    const StateSignatures stored = StoredSignatures(folder, known);
     StateSignatures updated = stored;
     QHash<QString, QByteArray> files;
 
@@ -275,31 +407,61 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
     }
 
     if (files.isEmpty() && updated == stored)
-        return;
-    // When this fails nothing has changed on disk: the files load by
-    // position for this run, Save leaves them alone, and the next start
-    // tries again.
-    CommitCarryOver(folder, files, updated);
+        return {};
+    const StagingResult committed = CommitCarryOver(folder, files, updated);
+    switch (committed.m_outcome) {
+    case StagingResult::Ready:
+        return {};
+    case StagingResult::Stopped:
+        return HoldEverything();
+    case StagingResult::Failed:
+    case StagingResult::Unknowable:
+        break;
+    }
+    // Nothing has changed on disk. The files this carry-over would have
+    // written or signed anew must not be written by position; the next
+    // start tries again.
+    QSet<QString> held;
+    for (const QString& name : StateFileNames()) {
+        if (files.contains(name) || updated.value(name) != stored.value(name))
+            held.insert(name);
+    }
+    return KeepCarriedInMemory(folder, committed, files, held);
 }
 
-bool PrepareStateSave(const CDictionary& dic, const QString& folder)
+QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder)
 {
+    QSet<QString> withheld = dic.m_heldStateFiles;
     const int listCount = std::min(static_cast<int>(dic.m_lists.size()), kListCount);
     // The files this save writes, with the lists each is written for.
     QList<std::pair<QString, QList<int>>> writes;
     for (int i = 0; i < listCount; ++i) {
-        if (dic.GetAt(i)->HasDirtyItems())
-            writes.append({dic.m_lists.at(i)->GetFileName(), {i}});
+        if (dic.GetAt(i)->HasDirtyItems() && !withheld.contains(dic.GetAt(i)->GetFileName()))
+            writes.append({dic.GetAt(i)->GetFileName(), {i}});
     }
-    if (dic.m_bHistDirty) {
+    if (dic.m_bHistDirty && !withheld.contains(kHistoryFileName)) {
         QList<int> all;
         for (int i = 0; i < listCount; ++i)
             all.append(i);
         writes.append({kHistoryFileName, all});
     }
     if (writes.isEmpty())
-        return true;
+        return withheld;
 
+    const auto refuse = [&](const QString& reason) {
+        FileFailure failure;
+        failure.m_bFileError = false;
+        failure.m_strMessage = reason;
+        ShowMessageBox(kListSaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
+    };
+    KnownWordLists known;
+    const StoredSignatures signatures = ReadStoredSignatures(folder, false);
+    if (signatures.m_state == StoredSignatures::Unknowable) {
+        refuse(QStringLiteral("The word lists' signature file cannot be read."));
+        for (const auto& write : std::as_const(writes))
+            withheld.insert(write.first);
+        return withheld;
+    }
     QList<ListSignature> now;
     for (int i = 0; i < listCount; ++i) {
         QStringList texts;
@@ -308,41 +470,56 @@ bool PrepareStateSave(const CDictionary& dic, const QString& folder)
             texts.append(item.m_strText);
         now.append(MakeListSignature(texts));
     }
-    KnownWordLists known;
-    const StateSignatures stored = StoredSignatures(folder, known);
+    const StateSignatures stored = signatures.m_state == StoredSignatures::Signed
+                                       ? signatures.m_signatures
+                                       : UnsignedSignatures(known);
     StateSignatures updated = stored;
+    bool refused = false;
     for (const auto& [file, lists] : std::as_const(writes)) {
         bool current = true;
         for (int i : lists)
             current = current && SignatureEntry(stored, file, ListName(i)) == now[i];
         if (current)
             continue;
+        // A file still holding records for another version of its list
+        // that could not be carried over at start (a list missing from the
+        // program, say) would give them to the wrong items.
+        bool otherVersion = false;
         if (QFile::exists(folder + file)) {
             for (int i : lists) {
                 const ListSignature was = SignatureEntry(stored, file, ListName(i));
-                if (was != now[i] && known.Texts(i, was)) {
-                    FileFailure failure;
-                    failure.m_bFileError = false;
-                    failure.m_strMessage = QStringLiteral(
-                        "The word lists have changed and the study state could not be carried "
-                        "over to them yet.");
-                    ShowMessageBox(kListSaveFailure + QStringLiteral("\r\n") +
-                                   DescribeException(failure));
-                    return false;
-                }
+                otherVersion = otherVersion || (was != now[i] && known.Texts(i, was));
             }
+        }
+        if (otherVersion) {
+            withheld.insert(file);
+            refused = true;
+            continue;
         }
         for (int i : lists)
             updated[file][ListName(i)] = now[i];
     }
+    if (refused)
+        refuse(QStringLiteral("The word lists have changed and the study state could not be "
+                              "carried over to them yet."));
     if (updated == stored)
-        return true;
+        return withheld;
     // Before the files: a file must never be on disk without the word of
     // what it was written for.
     FileFailure failure;
-    if (!WriteWholeFile(folder + kSignatureFileName, FormatStateSignatures(updated), failure)) {
+    if (!WriteSignatureFiles(folder, FormatStateSignatures(updated), failure)) {
         ShowMessageBox(kListSaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
-        return false;
+        for (const auto& write : std::as_const(writes))
+            withheld.insert(write.first);
     }
-    return true;
+    return withheld;
+}
+
+StoredFile StudyStateReading::File(const QString& folder, const QString& name) const
+{
+    if (m_unread.contains(name))
+        return {};
+    if (const auto it = m_contents.constFind(name); it != m_contents.constEnd())
+        return StoredFile::Holding(*it);
+    return StoredFile::Read(folder + name);
 }

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "study/StateFileFormat.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QSet>
 #include <QString>
 
 class CDictionary;
@@ -14,19 +19,34 @@ class CWordListSource;
 //
 // State files without a signature file were written before signatures
 // existed, for the lists shipped under resources/wordlists/previous. The
-// signature file is written only where that default would be wrong.
+// signature file is written only where that default would be wrong, always
+// together with its copy, so that the loss of one never has the files taken
+// for those lists again.
+
+// How the load reads the state files in this run, and which of them Save
+// must leave alone.
+struct StudyStateReading {
+    QHash<QString, QByteArray> m_contents; // read these instead of the files
+    QSet<QString> m_unread;                // read as missing: what they hold is not known
+    QSet<QString> m_held;                  // not to be written in this run
+
+    StoredFile File(const QString& folder, const QString& name) const;
+};
 
 // Before the state files are read: finishes a carry-over that an earlier run
 // left half done, then carries the learning-mode files and the history over
 // to the current lists where they were written for other ones. Files written
 // for lists that no known version matches stay as they are and load by
-// position.
-void CarryOverStudyState(const CWordListSource& current, const QString& folder);
+// position. A carry-over that cannot be written is said once and read from
+// memory; files that nothing says the lists of are said once and neither
+// read nor written. Either way the next start tries again.
+StudyStateReading CarryOverStudyState(const CWordListSource& current, const QString& folder);
 
 // Before Save writes learning-mode or history files: records in the
-// signature file that they are written for the current lists. False, after
-// telling the learner, when they must not be written now: the signature file
-// cannot be written, or a file still holds records for another version of
-// its list that could not be carried over at start (writing it by position
-// would give those records to the wrong items).
-bool PrepareStateSave(const CDictionary& dic, const QString& folder);
+// signature file that they are written for the current lists. Returns the
+// files that must not be written now: those held since the load, and, after
+// telling the learner, all of them when the signature file cannot be
+// written, or one that still holds records for another version of its list
+// that could not be carried over at start (writing it by position would
+// give those records to the wrong items).
+QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder);

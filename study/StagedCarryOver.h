@@ -1,18 +1,19 @@
 #pragma once
 
+#include "platform/FileFailure.h"
+#include "study/StateFileFormat.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
-
-#include "study/StateFileFormat.h"
 
 // A carry-over rewrites several state files that only make sense together
 // with the signature file. They are staged in the "carryover" sub-folder
 // first; the staged signature file, written last, is the commit point. It
 // names every staged file with its size and hash, and ends with a checksum
 // of its own. From then on moving them into place can be repeated after any
-// interruption: a moved file is no longer staged, and the signature file
-// moves last. Before that point nothing outside the staging folder has
+// interruption: a moved file is no longer staged, the signature file moves
+// last and its copy is written after it. Before that point nothing outside the staging folder has
 // changed, so the staging is simply thrown away; so is a committed one that
 // something damaged before any of its files moved.
 
@@ -28,14 +29,35 @@ private:
     int m_nDone = 0;
 };
 
-// Finishes or discards what an earlier run left staged. False when a staged
-// carry-over is left that could not be finished or cleared.
-bool FinishStagedCarryOver(const QString& folder, CarryOverSteps& steps);
+// What became of a staging.
+struct StagingResult {
+    enum Outcome {
+        Ready,      // nothing is staged: none was, it is all in place, or it was thrown away
+        Stopped,    // tests only: the run ended here, as if the program had died
+        Failed,     // a file could not be staged or moved; m_failure says why
+        Unknowable, // a damaged staging whose files had begun to move: all is left as it is
+    };
+    Outcome m_outcome = Ready;
+    FileFailure m_failure;
+    // Failed after the commit point: the staged files not yet in place, to
+    // be read this run in their stead.
+    QHash<QString, QByteArray> m_pending;
+};
+
+// The staging folder of the state folder.
+QString StagingFolder(const QString& folder);
+
+// Finishes or discards what an earlier run left staged.
+StagingResult FinishStagedCarryOver(const QString& folder, CarryOverSteps& steps);
 
 // Stages the files (name -> content) and the signature file, then moves
-// them into place. False when it stopped before the end.
-bool CommitCarryOver(const QString& folder, const QHash<QString, QByteArray>& files,
-                     const StateSignatures& signatures);
+// them into place. Failed leaves everything outside the staging as it was.
+StagingResult CommitCarryOver(const QString& folder, const QHash<QString, QByteArray>& files,
+                              const StateSignatures& signatures);
+
+// Writes the signature file and then its copy. A copy that cannot be
+// written is removed rather than left behind with older word.
+bool WriteSignatureFiles(const QString& folder, const QByteArray& content, FileFailure& failure);
 
 // Tests only: the next carry-over stops after this many file operations, as
 // if the program had died there; -1 lets it run to the end.

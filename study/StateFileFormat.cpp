@@ -305,6 +305,8 @@ std::optional<SignatureFile> ReadSignatureFile(const QByteArray& text)
         if (sum != QCryptographicHash::hash(body, QCryptographicHash::Sha1).toHex() + '\n')
             return std::nullopt;
         file.m_bChecksum = true;
+    } else if (!text.endsWith('\n')) {
+        return std::nullopt; // cut short: written before checksums, every line ended
     }
     const QList<QByteArray> lines = body.toByteArray().split('\n');
     if (lines.isEmpty() || lines.first() != kSignatureHeader)

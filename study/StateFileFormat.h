@@ -21,6 +21,9 @@
 inline const QString kMiscFileName = QStringLiteral("miscdata.dat");
 inline const QString kHistoryFileName = QStringLiteral("histdata.dat");
 inline const QString kSignatureFileName = QStringLiteral("wordlists.sig");
+// The same, so that losing one of the two does not lose the word of which
+// lists the files were written for.
+inline const QString kSignatureCopyFileName = QStringLiteral("wordlists-copy.sig");
 
 inline constexpr qint16 kListFileVersion = 1;
 inline constexpr qint16 kMiscFileVersion = 2;

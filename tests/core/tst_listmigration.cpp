@@ -19,13 +19,20 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <csignal>
+#include <optional>
+
+#include <sys/resource.h>
 
 namespace {
 
 using Lists = QList<QStringList>;       // the six lists' item lines, in list order
 using Records = QList<QPair<int, int>>; // (ask count, mode) as stored, 16 bits each
 
-const QString kListWriteError = QStringLiteral("学習モードファイルを保存できませんでした。\r\n");
+const QString kCannotCarry =
+    QStringLiteral("単語リストの変更に合わせて学習モードと履歴を移せませんでした。");
+const QString kUnknownLists =
+    QStringLiteral("学習モードファイルと履歴ファイルがどの単語リストのものか分かりません。");
 const QString kListReadError = QStringLiteral(
     "学習モードファイルを読み込めませんでした。\r\n一部の学習モードはクリアされます。\r\n");
 
@@ -61,6 +68,28 @@ QByteArray HistoryFile(int pos, const QList<QPair<int, int>>& records)
     }
     return bytes;
 }
+
+// Lowers the file-size limit of this process while it lives; a write past
+// it fails as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        m_bSet = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool IsSet() const { return m_bSet; }
+
+private:
+    rlimit m_old{};
+    bool m_bSet = false;
+};
 
 QString MainSpelling(const QString& text)
 {
@@ -158,6 +187,7 @@ private:
             QCOMPARE(SignatureEntry(signatures, "histdata.dat", ListName(i)),
                      MakeListSignature(kNew[i]));
         }
+        QCOMPARE(ReadFile("wordlists-copy.sig"), ReadFile("wordlists.sig"));
         QVERIFY(!QFileInfo::exists(Folder() + "carryover"));
 
         QCOMPARE(dic.GetItem(1)->m_strText, A);
@@ -586,8 +616,8 @@ private slots:
         QTest::addColumn<int>("steps");
         QTest::addColumn<bool>("committed"); // the staged signature file was written
         // Three staged files, the staged signature file, three moves into
-        // place and the signature file's move.
-        for (int steps = 0; steps < 8; ++steps)
+        // place, the signature file's move and the writing of its copy.
+        for (int steps = 0; steps < 9; ++steps)
             QTest::addRow("stopped after %d steps", steps) << steps << (steps >= 4);
     }
     void interruptedCarryOver()
@@ -605,8 +635,9 @@ private slots:
         // A real crash would end the run here; this one went on to read the
         // half-done files by position, and may have said so.
         messages.Clear();
-        QCOMPARE(QFile::exists(Folder() + "carryover/wordlists.sig"), committed);
-        QVERIFY(!QFile::exists(Folder() + "wordlists.sig"));
+        QCOMPARE(QFile::exists(Folder() + "carryover/wordlists.sig"), committed && steps < 8);
+        QCOMPARE(QFile::exists(Folder() + "wordlists.sig"), steps == 8);
+        QVERIFY(!QFile::exists(Folder() + "wordlists-copy.sig"));
         if (steps == 5) {
             // The most dangerous point: one file already in its new order
             // beside old ones, and no signature file yet to say so.
@@ -668,28 +699,145 @@ private slots:
         QCOMPARE(messages.Texts(), QStringList());
     }
 
-    void carryOverThatCannotBeWrittenIsNotSavedByPosition()
+    // A carry-over that cannot be staged says once what failed and where,
+    // leaves the files as they are, and tries again at the next start;
+    // meanwhile the run reads the records by item text and writes none.
+    void carryOverThatCannotBeStaged_data()
     {
+        QTest::addColumn<QString>("obstacle");
+        QTest::newRow("carryover is a file") << "file";
+        QTest::newRow("no room for the staged files") << "size limit";
+        QTest::newRow("read-only folder") << "read-only";
+    }
+    void carryOverThatCannotBeStaged()
+    {
+        QFETCH(QString, obstacle);
         Install(kOld, kNew);
         WriteOldState();
-        WriteFile("carryover", "in the way"); // the staging folder cannot be made
+        const QFile::Permissions permissions = QFile::permissions(Folder());
+        std::optional<FileSizeLimit> limit;
+        if (obstacle == "file") {
+            WriteFile("carryover", "in the way");
+        } else if (obstacle == "size limit") {
+            limit.emplace(16); // below every staged file
+            QVERIFY(limit->IsSet());
+        } else {
+            QVERIFY(QFile::setPermissions(Folder(), QFile::ReadOwner | QFile::ExeOwner));
+            if (QDir().mkdir(Folder() + "probe")) {
+                QDir().rmdir(Folder() + "probe");
+                QFile::setPermissions(Folder(), permissions);
+                QSKIP("The folder stays writable for this user (root).");
+            }
+        }
         MessageRecorder messages;
         {
             CDictionary dic;
+            QCOMPARE(dic.GetItem(1)->m_strText, A);
+            QCOMPARE(int(dic.GetItem(1)->m_nMode), int(Known));
+            QCOMPARE(int(dic.GetItem(1)->m_nAskCount), 7);
+            QCOMPARE(int(dic.GetItem(3)->m_nMode), int(NoLearn));
+            QCOMPARE(dic.GetCurrentHistoryItem(), 7);
             dic.GetItem(0)->SetMode(Learned, -1);
+            dic.AddToHistory(0);
+            dic.Save();
             dic.Save();
         }
-        // The old files load by position for this run (the loader may
-        // report the second list as short), but none is written so.
-        QVERIFY(!messages.Texts().isEmpty());
-        QVERIFY(messages.Texts().last().startsWith(kListWriteError));
+        limit.reset();
+        QFile::setPermissions(Folder(), permissions);
+        QCOMPARE(messages.Texts().size(), 1);
+        const QStringList lines = messages.Texts().first().split("\r\n");
+        QCOMPARE(lines.first(), kCannotCarry);
+        QVERIFY2(lines.contains(Folder() + "carryover"), qPrintable(messages.Texts().first()));
         QCOMPARE(ReadFile("dic1_std1.dat"), ListFile(kOldList1));
+        QCOMPARE(ReadFile("dic1_std2.dat"), ListFile(kOldList2));
         QCOMPARE(ReadFile("histdata.dat"), kOldHistory);
+        QVERIFY(!QFile::exists(Folder() + "wordlists.sig"));
 
-        QVERIFY(QFile::remove(Folder() + "carryover"));
+        if (obstacle == "file")
+            QVERIFY(QFile::remove(Folder() + "carryover"));
         messages.Clear();
         VerifyCarriedState();
         QCOMPARE(messages.Texts(), QStringList());
+    }
+
+    // After a carry-over, losing one of the signature file and its copy
+    // never has the files carried a second time: the other stands in and
+    // is written back.
+    void lostSignatureFileIsRestored_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("gone"); // else cut in half
+        QTest::newRow("signature file gone") << "wordlists.sig" << true;
+        QTest::newRow("signature file damaged") << "wordlists.sig" << false;
+        QTest::newRow("copy gone") << "wordlists-copy.sig" << true;
+        QTest::newRow("copy damaged") << "wordlists-copy.sig" << false;
+    }
+    void lostSignatureFileIsRestored()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, gone);
+        Install(kOld, kNew);
+        WriteOldState();
+        MessageRecorder messages;
+        VerifyCarriedState();
+        const QByteArray signatures = ReadFile("wordlists.sig");
+        if (gone)
+            QVERIFY(QFile::remove(Folder() + file));
+        else
+            WriteFile(file, signatures.left(signatures.size() / 2));
+        VerifyCarriedState();
+        QCOMPARE(ReadFile("wordlists.sig"), signatures);
+        QCOMPARE(ReadFile("wordlists-copy.sig"), signatures);
+        QCOMPARE(messages.Texts(), QStringList());
+    }
+
+    // When nothing says which lists the files were written for, nothing is
+    // guessed: they stay as they are, unread and unwritten, and the learner
+    // is told at every start.
+    void unknownListsKeepTheFilesAndSaySo_data()
+    {
+        QTest::addColumn<bool>("damaged"); // the signature file, else gone
+        QTest::newRow("both signature files gone") << false;
+        QTest::newRow("signature file damaged, copy gone") << true;
+    }
+    void unknownListsKeepTheFilesAndSaySo()
+    {
+        QFETCH(bool, damaged);
+        Install(kOld, kNew);
+        WriteOldState();
+        {
+            MessageRecorder messages;
+            VerifyCarriedState();
+        }
+        QFile::remove(Folder() + "wordlists-copy.sig");
+        if (damaged)
+            WriteFile("wordlists.sig", ReadFile("wordlists.sig").left(40));
+        else
+            QVERIFY(QFile::remove(Folder() + "wordlists.sig"));
+        QHash<QString, QByteArray> before;
+        for (const QString& name : QDir(Folder()).entryList(QDir::Files))
+            before.insert(name, ReadFile(name));
+
+        for (int start = 0; start < 2; ++start) {
+            MessageRecorder messages;
+            {
+                CDictionary dic;
+                QCOMPARE(int(dic.GetItem(1)->m_nMode), int(Unspec));
+                QCOMPARE(dic.GetHistoryCount(), 0);
+                QCOMPARE(dic.GetTotalCount(), 12); // the counts name no item
+                dic.GetItem(1)->SetMode(Learned, -1);
+                dic.AddToHistory(1);
+                dic.Save();
+            }
+            QCOMPARE(messages.Texts().size(), 1);
+            const QStringList lines = messages.Texts().first().split("\r\n");
+            QCOMPARE(lines.first(), kUnknownLists);
+            QVERIFY2(lines.contains(Folder()), qPrintable(messages.Texts().first()));
+            QHash<QString, QByteArray> after;
+            for (const QString& name : QDir(Folder()).entryList(QDir::Files))
+                after.insert(name, ReadFile(name));
+            QCOMPARE(after, before);
+        }
     }
 
     void shippedLists_data()

@@ -112,6 +112,7 @@ private slots:
         QTest::newRow("first list") << QStringLiteral("dic1_std1.dat.QxwyEz") << true;
         QTest::newRow("last list") << QStringLiteral("dic2_std.dat.jKnPyr") << true;
         QTest::newRow("list signatures") << QStringLiteral("wordlists.sig.KqPzRt") << true;
+        QTest::newRow("their copy") << QStringLiteral("wordlists-copy.sig.KqPzRt") << true;
         QTest::newRow("digits") << QStringLiteral("histdata.dat.Ab12Cd") << false;
         QTest::newRow("seven characters") << QStringLiteral("histdata.dat.AbxyCdz") << false;
         QTest::newRow("five characters") << QStringLiteral("histdata.dat.AbxyC") << false;
