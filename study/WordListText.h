@@ -15,6 +15,8 @@
 // are those of the decoded text.
 template <typename F> void ForEachItemLine(QByteArrayView text, F&& take)
 {
+    if (text.isEmpty())
+        return; // data() may be null, which memchr must never be given
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char* start = begin;
