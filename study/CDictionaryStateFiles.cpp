@@ -4,6 +4,7 @@
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
 #include "platform/SaveFile.h"
+#include "platform/StateWriteGuard.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
@@ -145,6 +146,9 @@ void CDictionary::LoadHistory(const QString& folder, const StudyStateReading& re
 void CDictionary::Save()
 {
     if (m_lists.empty())
+        return;
+    // What stays unsaved stays dirty, for the next save the guard allows.
+    if (!MayWriteStateFiles())
         return;
     QString folder;
     if (!GetAppDataFolder(folder))
