@@ -3,6 +3,7 @@
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
 #include "platform/SaveFile.h"
+#include "platform/StateWriteGuard.h"
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
@@ -121,10 +122,9 @@ bool ContradictUnsigned(const QString& folder, KnownWordLists& known,
     return false;
 }
 
-// Nothing says which lists the files were written for: they are neither
-// read nor written this run.
-// Tests only: the run ended in the middle of a carry-over, as a crash
-// would end it. It writes nothing more.
+// No state file is written this run: a committed carry-over waits for a
+// copy that may move it into place, or (tests only) the run ended in the
+// middle of one, as a crash would end it.
 StudyStateReading HoldEverything()
 {
     StudyStateReading reading;
@@ -133,6 +133,8 @@ StudyStateReading HoldEverything()
     return reading;
 }
 
+// Nothing says which lists the files were written for: they are neither
+// read nor written this run.
 StudyStateReading KeepUnknownFiles(const QString& folder)
 {
     ShowMessageBox(kUnknownLists + QDir::toNativeSeparators(folder));
@@ -241,8 +243,11 @@ HistoryFile CarryHistory(const HistoryFile& old, const HistoryIndexMap& map)
 
 StudyStateReading CarryOverStudyState(const CWordListSource& current, const QString& folder)
 {
+    // A copy that cannot make sure it is the only one running carries the
+    // files over in memory only; the copy that may write does it on disk.
+    const bool mayWrite = MayWriteStateFiles();
     CarryOverSteps recovery;
-    const StagingResult staging = FinishStagedCarryOver(folder, recovery);
+    const StagingResult staging = FinishStagedCarryOver(folder, recovery, mayWrite);
     switch (staging.m_outcome) {
     case StagingResult::Ready:
         break;
@@ -252,6 +257,11 @@ StudyStateReading CarryOverStudyState(const CWordListSource& current, const QStr
         const QStringList names = StateFileNames();
         return KeepCarriedInMemory(folder, staging, staging.m_pending,
                                    QSet<QString>(names.cbegin(), names.cend()));
+    }
+    case StagingResult::Unmoved: {
+        StudyStateReading reading = HoldEverything();
+        reading.m_contents = staging.m_pending;
+        return reading;
     }
     case StagingResult::Unknowable:
         return KeepUnknownFiles(folder);
@@ -276,7 +286,7 @@ StudyStateReading CarryOverStudyState(const CWordListSource& current, const QStr
             return {};
         nowText[i] = *text;
     }
-    const StoredSignatures signatures = ReadStoredSignatures(folder, true);
+    const StoredSignatures signatures = ReadStoredSignatures(folder, mayWrite);
     if (signatures.m_state == StoredSignatures::Unknowable)
         return KeepUnknownFiles(folder);
     // The usual start: every file was written for the lists as they are,
@@ -408,6 +418,20 @@ StudyStateReading CarryOverStudyState(const CWordListSource& current, const QStr
 
     if (files.isEmpty() && updated == stored)
         return {};
+    // Until the carry-over is on disk, the files it would have written or
+    // signed anew must not be written by position; the next start tries
+    // again.
+    QSet<QString> held;
+    for (const QString& name : StateFileNames()) {
+        if (files.contains(name) || updated.value(name) != stored.value(name))
+            held.insert(name);
+    }
+    if (!mayWrite) {
+        StudyStateReading reading;
+        reading.m_contents = std::move(files);
+        reading.m_held = std::move(held);
+        return reading;
+    }
     const StagingResult committed = CommitCarryOver(folder, files, updated);
     switch (committed.m_outcome) {
     case StagingResult::Ready:
@@ -416,15 +440,8 @@ StudyStateReading CarryOverStudyState(const CWordListSource& current, const QStr
         return HoldEverything();
     case StagingResult::Failed:
     case StagingResult::Unknowable:
+    case StagingResult::Unmoved:
         break;
-    }
-    // Nothing has changed on disk. The files this carry-over would have
-    // written or signed anew must not be written by position; the next
-    // start tries again.
-    QSet<QString> held;
-    for (const QString& name : StateFileNames()) {
-        if (files.contains(name) || updated.value(name) != stored.value(name))
-            held.insert(name);
     }
     return KeepCarriedInMemory(folder, committed, files, held);
 }

@@ -109,7 +109,7 @@ QString StagingFolder(const QString& folder)
     return folder + kStagingFolderName;
 }
 
-StagingResult FinishStagedCarryOver(const QString& folder, CarryOverSteps& steps)
+StagingResult FinishStagedCarryOver(const QString& folder, CarryOverSteps& steps, bool mayWrite)
 {
     StagingResult result;
     QDir staging(StagingFolder(folder));
@@ -118,7 +118,8 @@ StagingResult FinishStagedCarryOver(const QString& folder, CarryOverSteps& steps
     const StoredFile signatureFile = StoredFile::Read(staging.filePath(kSignatureFileName));
     if (!signatureFile.m_bExists) {
         // Not committed: should it stay, the next staging reports why.
-        staging.removeRecursively();
+        if (mayWrite)
+            staging.removeRecursively();
         return result;
     }
     std::optional<SignatureFile> signatures;
@@ -149,8 +150,14 @@ StagingResult FinishStagedCarryOver(const QString& folder, CarryOverSteps& steps
         // way is safe.
         if (anyMoved)
             result.m_outcome = StagingResult::Unknowable;
-        else
+        else if (mayWrite)
             staging.removeRecursively();
+        return result;
+    }
+    if (!mayWrite) {
+        result.m_outcome = StagingResult::Unmoved;
+        for (const auto& [name, bytes] : std::as_const(toMove))
+            result.m_pending.insert(name, bytes);
         return result;
     }
     for (qsizetype k = 0; k < toMove.size(); ++k) {

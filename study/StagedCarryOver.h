@@ -36,19 +36,23 @@ struct StagingResult {
         Stopped,    // tests only: the run ended here, as if the program had died
         Failed,     // a file could not be staged or moved; m_failure says why
         Unknowable, // a damaged staging whose files had begun to move: all is left as it is
+        Unmoved,    // committed, but the state files may not be written now; see m_pending
     };
     Outcome m_outcome = Ready;
     FileFailure m_failure;
-    // Failed after the commit point: the staged files not yet in place, to
-    // be read this run in their stead.
+    // Failed or Unmoved after the commit point: the staged files not yet in
+    // place, to be read this run in their stead.
     QHash<QString, QByteArray> m_pending;
 };
 
 // The staging folder of the state folder.
 QString StagingFolder(const QString& folder);
 
-// Finishes or discards what an earlier run left staged.
-StagingResult FinishStagedCarryOver(const QString& folder, CarryOverSteps& steps);
+// Finishes or discards what an earlier run left staged. When the state
+// files may not be written, it changes nothing and hands back what a
+// committed staging would have moved.
+StagingResult FinishStagedCarryOver(const QString& folder, CarryOverSteps& steps,
+                                    bool mayWrite = true);
 
 // Stages the files (name -> content) and the signature file, then moves
 // them into place. Failed leaves everything outside the staging as it was.

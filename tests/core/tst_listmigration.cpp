@@ -1,6 +1,7 @@
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
 #include "common/TestEnv.h"
+#include "platform/StateWriteGuard.h"
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
@@ -13,6 +14,7 @@
 #include "study/WordListText.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QSet>
 #include <QTest>
@@ -204,6 +206,19 @@ private:
         QCOMPARE(dic.GetHistoryRecord(2).m_bAnswered, 0);
     }
 
+    // Every file under the state folder, staging included, by its path.
+    QHash<QString, QByteArray> FolderContents() const
+    {
+        QHash<QString, QByteArray> contents;
+        QDirIterator it(Folder(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QFile file(path);
+            contents.insert(path, file.open(QIODevice::ReadOnly) ? file.readAll() : "unreadable");
+        }
+        return contents;
+    }
+
     // Records of the shipped lists, one per item, told apart by position.
     static QPair<int, int> RecordOf(int globalIndex)
     {
@@ -320,6 +335,7 @@ private slots:
     }
     void cleanup()
     {
+        SetStateWriteGuard(nullptr);
         SetCarryOverStopForTesting(-1);
         CDictionary::SetWordListSource(nullptr);
         SetUnsignedWordListSource(nullptr);
@@ -366,8 +382,8 @@ private slots:
         QVERIFY(read.isEmpty());
 
         // Written before the checksum: taken as it is.
-        QVERIFY(ParseStateSignatures("velmarik-wordlists\t1\ndic1_std1.dat\tdic1_std1\t3\tab\n",
-                                     read));
+        QVERIFY(
+            ParseStateSignatures("velmarik-wordlists\t1\ndic1_std1.dat\tdic1_std1\t3\tab\n", read));
         QCOMPARE(SignatureEntry(read, "dic1_std1.dat", "dic1_std1"), ListSignature({3, "ab"}));
         // With one: any change breaks it.
         QByteArray text = FormatStateSignatures(signatures);
@@ -467,8 +483,7 @@ private slots:
     {
         // C asked three times in a row, then D twice, then G (gone).
         Install(kOld, kNew);
-        WriteFile("histdata.dat",
-                  HistoryFile(3, {{2, 1}, {2, 0}, {2, 1}, {3, 1}, {3, 0}, {4, 1}}));
+        WriteFile("histdata.dat", HistoryFile(3, {{2, 1}, {2, 0}, {2, 1}, {3, 1}, {3, 0}, {4, 1}}));
         MessageRecorder messages;
         {
             CDictionary dic;
@@ -500,12 +515,12 @@ private slots:
             << QStringLiteral("未知の学習モードファイルです。\r\n"
                               "一部の学習モードはクリアされます。\r\ndic1_std1.dat")
             << QList<int>{0, 0, 0, 0} << 4;
-        QTest::newRow("empty list file")
-            << "dic1_std1.dat" << QByteArray() << kListReadError + eof << QList<int>{0, 0, 0, 0}
-            << 4;
+        QTest::newRow("empty list file") << "dic1_std1.dat" << QByteArray() << kListReadError + eof
+                                         << QList<int>{0, 0, 0, 0} << 4;
         QTest::newRow("history cut short")
             << "histdata.dat" << kOldHistory.left(30)
-            << QStringLiteral("履歴ファイルを読み込めませんでした。\r\n履歴はクリアされます。\r\n") +
+            << QStringLiteral(
+                   "履歴ファイルを読み込めませんでした。\r\n履歴はクリアされます。\r\n") +
                    eof
             << QList<int>{3, 7, 0, 5} << 0;
     }
@@ -657,14 +672,22 @@ private slots:
     {
         QTest::addColumn<QString>("file"); // in the staging folder
         QTest::addColumn<QString>("damage");
-        QTest::newRow("signature of one byte") << "wordlists.sig" << "one byte";
-        QTest::newRow("signature cut in half") << "wordlists.sig" << "half";
-        QTest::newRow("signature with a changed byte") << "wordlists.sig" << "changed byte";
-        QTest::newRow("list file cut in half") << "dic1_std1.dat" << "half";
-        QTest::newRow("list file with a changed byte") << "dic1_std2.dat" << "changed byte";
-        QTest::newRow("list file gone") << "dic1_std2.dat" << "gone";
-        QTest::newRow("history cut in half") << "histdata.dat" << "half";
-        QTest::newRow("history of another version") << "histdata.dat" << "version";
+        QTest::newRow("signature of one byte") << "wordlists.sig"
+                                               << "one byte";
+        QTest::newRow("signature cut in half") << "wordlists.sig"
+                                               << "half";
+        QTest::newRow("signature with a changed byte") << "wordlists.sig"
+                                                       << "changed byte";
+        QTest::newRow("list file cut in half") << "dic1_std1.dat"
+                                               << "half";
+        QTest::newRow("list file with a changed byte") << "dic1_std2.dat"
+                                                       << "changed byte";
+        QTest::newRow("list file gone") << "dic1_std2.dat"
+                                        << "gone";
+        QTest::newRow("history cut in half") << "histdata.dat"
+                                             << "half";
+        QTest::newRow("history of another version") << "histdata.dat"
+                                                    << "version";
     }
     void damagedStagingIsRedone()
     {
@@ -756,6 +779,59 @@ private slots:
         if (obstacle == "file")
             QVERIFY(QFile::remove(Folder() + "carryover"));
         messages.Clear();
+        VerifyCarriedState();
+        QCOMPARE(messages.Texts(), QStringList());
+    }
+
+    // A copy that may not write the state files (it could not make sure it
+    // is the only one running) carries them over in memory only: it stages,
+    // moves, repairs and removes nothing. The next copy that may write
+    // carries them over on disk.
+    void noCarryOverWrittenWithoutLeave_data()
+    {
+        QTest::addColumn<int>("stopAfter"); // an earlier run's carry-over ended there
+        QTest::addColumn<bool>("copyLost"); // after a whole carry-over
+        QTest::newRow("files for the old lists") << -1 << false;
+        QTest::newRow("staging begun, not committed") << 2 << false;
+        QTest::newRow("staging committed, nothing moved") << 4 << false;
+        QTest::newRow("staging committed, a file moved") << 5 << false;
+        QTest::newRow("signature copy lost") << -1 << true;
+    }
+    void noCarryOverWrittenWithoutLeave()
+    {
+        QFETCH(int, stopAfter);
+        QFETCH(bool, copyLost);
+        Install(kOld, kNew);
+        WriteOldState();
+        MessageRecorder messages;
+        if (stopAfter >= 0) {
+            SetCarryOverStopForTesting(stopAfter);
+            CDictionary dic;
+            dic.EnsureLoaded();
+        }
+        if (copyLost) {
+            VerifyCarriedState();
+            QVERIFY(QFile::remove(Folder() + "wordlists-copy.sig"));
+        }
+        messages.Clear();
+        const QHash<QString, QByteArray> before = FolderContents();
+        SetStateWriteGuard([] { return false; });
+        {
+            CDictionary dic;
+            QCOMPARE(dic.GetItem(1)->m_strText, A);
+            QCOMPARE(int(dic.GetItem(1)->m_nMode), int(Known));
+            QCOMPARE(int(dic.GetItem(1)->m_nAskCount), 7);
+            QCOMPARE(int(dic.GetItem(3)->m_nMode), int(NoLearn));
+            QCOMPARE(int(dic.GetItem(5)->m_nAskCount), 0);
+            QCOMPARE(dic.GetHistoryCount(), 4);
+            QCOMPARE(dic.GetCurrentHistoryItem(), 7);
+            dic.GetItem(0)->SetMode(Learned, -1);
+            dic.Save();
+        }
+        QCOMPARE(FolderContents(), before);
+        QCOMPARE(messages.Texts(), QStringList());
+
+        SetStateWriteGuard(nullptr);
         VerifyCarriedState();
         QCOMPARE(messages.Texts(), QStringList());
     }
