@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <numeric>
 #include <optional>
 
 #include <sys/resource.h>
@@ -243,13 +244,15 @@ private:
     // it is "previous"), loads it against the installed ones and checks that
     // every word still there kept its record, that the others start afresh
     // (or, for a word whose alternatives changed, took that word's record),
-    // and that the history kept its words.
-    void CheckShippedStateCarriesOver(const QString& version, int& survivors)
+    // and that the history kept its words. survivors: for each old list, how
+    // many of its items are still there.
+    void CheckShippedStateCarriesOver(const QString& version, QList<int>& survivors)
     {
         const Lists shipped = ShippedLists(version);
         QCOMPARE(shipped.size(), 6);
         QHash<QString, QPair<int, int>> recordOfText;
         QHash<QString, QList<QPair<int, int>>> recordsOfSpelling;
+        QHash<QString, int> listOfText;
         QStringList oldTexts;
         int g = 0;
         for (int i = 0; i < 6; ++i) {
@@ -257,6 +260,7 @@ private:
             for (const QString& text : shipped[i]) {
                 records.append(RecordOf(g));
                 recordOfText.insert(text, RecordOf(g));
+                listOfText.insert(text, i);
                 recordsOfSpelling[MainSpelling(text)].append(RecordOf(g));
                 oldTexts.append(text);
                 ++g;
@@ -299,11 +303,11 @@ private:
                          qPrintable(item->m_strText));
             }
         }
-        survivors = 0;
+        survivors = QList<int>(6, 0);
         for (auto it = newIndices.cbegin(); it != newIndices.cend(); ++it) {
             if (recordOfText.contains(it.key())) {
                 QCOMPARE(carriedTo.value(it.key()), 1);
-                ++survivors;
+                ++survivors[listOfText.value(it.key())];
             }
         }
         QCOMPARE(messages.Texts(), QStringList());
@@ -928,10 +932,14 @@ private slots:
     {
         // The lists compiled into the program, whatever they hold.
         QFETCH(QString, version);
-        int survivors = 0;
+        QList<int> survivors;
         CheckShippedStateCarriesOver(version, survivors);
-        qInfo("%d items kept their records", survivors);
-        QVERIFY(survivors > 0);
+        const Lists shipped = ShippedLists(version);
+        for (int i = 0; i < 6; ++i) {
+            qInfo("%s: %d of %d items kept their records", qPrintable(ListName(i)), survivors[i],
+                  int(shipped[i].size()));
+            QVERIFY(survivors[i] > 0);
+        }
     }
 
     void shippedListsToChangedLists_data() { shippedLists_data(); }
@@ -960,7 +968,7 @@ private slots:
         QVERIFY(alternativesDropped > 0);
         CDictionary::SetWordListSource(MakeLists(lists));
         SetUnsignedWordListSource(nullptr); // the shipped lists, as for a learner
-        int survivors = 0;
+        QList<int> survivors;
         CheckShippedStateCarriesOver(version, survivors);
         const Lists shipped = ShippedLists(version);
         QSet<QString> old;
@@ -969,7 +977,8 @@ private slots:
         QSet<QString> kept;
         for (const QStringList& list : std::as_const(lists))
             kept.unite(QSet<QString>(list.begin(), list.end()));
-        QCOMPARE(survivors, int(kept.intersect(old).size()));
+        QCOMPARE(std::accumulate(survivors.cbegin(), survivors.cend(), 0),
+                 int(kept.intersect(old).size()));
 
         // The words whose reading lost its alternative kept their records.
         CDictionary dic;
