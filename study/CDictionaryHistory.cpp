@@ -33,12 +33,18 @@ bool CDictionary::PassesHistoryFilter(int pos) const
     if (!item)
         return false;
     switch (item->m_nMode) {
-    case Unspec: return m_bViewUnspec;
-    case Learned: return m_bViewLearned;
-    case Learning: return m_bViewLearning;
-    case NoLearn: return m_bViewNoLearn;
-    case Known: return m_bViewKnown;
-    default: return false;
+    case Unspec:
+        return m_bViewUnspec;
+    case Learned:
+        return m_bViewLearned;
+    case Learning:
+        return m_bViewLearning;
+    case NoLearn:
+        return m_bViewNoLearn;
+    case Known:
+        return m_bViewKnown;
+    default:
+        return false;
     }
 }
 

@@ -56,6 +56,16 @@ void RemoveStaleSaveFiles(const QString& folder)
     }
 }
 
+// Writes one state file whole; a failure is said with that file's text.
+bool WriteStateFile(const QString& path, const QByteArray& content, const QString& failureText)
+{
+    FileFailure failure;
+    if (WriteWholeFile(path, content, failure))
+        return true;
+    ShowMessageBox(failureText + QStringLiteral("\r\n") + DescribeException(failure));
+    return false;
+}
+
 } // namespace
 
 void CDictionary::SetWordListSource(std::shared_ptr<const CWordListSource> source)
@@ -167,13 +177,10 @@ bool CDictionary::SaveLists(const QString& folder, const QSet<QString>& withheld
     for (const auto& list : m_lists) {
         if (!list->HasDirtyItems() || withheld.contains(list->GetFileName()))
             continue;
-        const QByteArray content = ListFileContent(list->m_items);
-        FileFailure failure;
-        if (!WriteWholeFile(folder + list->GetFileName(), content, failure)) {
-            // The remaining lists wait for the next save, still dirty.
-            ShowMessageBox(kListSaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
+        // On a failure the remaining lists wait for the next save, still dirty.
+        if (!WriteStateFile(folder + list->GetFileName(), ListFileContent(list->m_items),
+                            kListSaveFailure))
             return false;
-        }
         list->ClearDirty();
     }
     return true;
@@ -184,24 +191,16 @@ void CDictionary::SaveMisc(const QString& folder)
     if (!m_bMiscDirty)
         return;
     PruneDayCounts();
-    const QByteArray content = MiscFileContent(m_nTotalCount, m_mapDayCount);
-    FileFailure failure;
-    if (!WriteWholeFile(folder + kMiscFileName, content, failure)) {
-        ShowMessageBox(kMiscSaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
-        return;
-    }
-    m_bMiscDirty = 0;
+    if (WriteStateFile(folder + kMiscFileName, MiscFileContent(m_nTotalCount, m_mapDayCount),
+                       kMiscSaveFailure))
+        m_bMiscDirty = 0;
 }
 
 void CDictionary::SaveHistory(const QString& folder)
 {
     if (!m_bHistDirty)
         return;
-    const QByteArray content = HistoryFileContent(m_nHistPos, m_history);
-    FileFailure failure;
-    if (!WriteWholeFile(folder + kHistoryFileName, content, failure)) {
-        ShowMessageBox(kHistorySaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
-        return;
-    }
-    m_bHistDirty = 0;
+    if (WriteStateFile(folder + kHistoryFileName, HistoryFileContent(m_nHistPos, m_history),
+                       kHistorySaveFailure))
+        m_bHistDirty = 0;
 }

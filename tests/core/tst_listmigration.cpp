@@ -1,4 +1,5 @@
 #include "common/FakeWordLists.h"
+#include "common/FileSizeLimit.h"
 #include "common/MessageRecorder.h"
 #include "common/TestEnv.h"
 #include "platform/StateWriteGuard.h"
@@ -21,11 +22,8 @@
 #include <QtEndian>
 
 #include <algorithm>
-#include <csignal>
 #include <numeric>
 #include <optional>
-
-#include <sys/resource.h>
 
 namespace {
 
@@ -71,28 +69,6 @@ QByteArray HistoryFile(int pos, const QList<QPair<int, int>>& records)
     }
     return bytes;
 }
-
-// Lowers the file-size limit of this process while it lives; a write past
-// it fails as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        m_bSet = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool IsSet() const { return m_bSet; }
-
-private:
-    rlimit m_old{};
-    bool m_bSet = false;
-};
 
 QString MainSpelling(const QString& text)
 {

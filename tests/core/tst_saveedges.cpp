@@ -1,4 +1,5 @@
 #include "common/FakeWordLists.h"
+#include "common/FileSizeLimit.h"
 #include "common/MessageRecorder.h"
 #include "common/TestEnv.h"
 #include "platform/ProcessSignals.h"
@@ -10,29 +11,7 @@
 #include <QFile>
 #include <QTest>
 
-#include <sys/resource.h>
-
 namespace {
-
-// Lowers the file-size limit of this process while it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        m_bSet = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool IsSet() const { return m_bSet; }
-
-private:
-    rlimit m_old{};
-    bool m_bSet = false;
-};
 
 QStringList Words(int count)
 {
