@@ -917,19 +917,32 @@ def select_band(cands, quota, grader, chosen, taken_keys, covered, cover_kanji):
         kind_count[i.kind] += 1
 
     if cover_kanji:
+        # a word a learner would recognise, not a curiosity: only the tiers
+        # up to the uncommon words others build on
+        pool = [i for i in ranked if usefulness(i, grader)[0] <= 2
+                and any(k in cover_kanji for k in i.kanji)]
+        # first the words that write two or more kanji nobody writes yet,
+        # the most such kanji first, so that the slots reach the whole table
+        while len(chosen) < quota:
+            best = None
+            best_new = 1
+            for i in pool:
+                new = len({k for k in i.kanji if k in cover_kanji} - covered)
+                if new > best_new and free(i):
+                    best, best_new = i, new
+            if best is None:
+                break
+            take(best)
+        # then, the most used kanji first, the most useful word of each
         by_kanji = defaultdict(list)
-        for i in ranked:
+        for i in pool:
             for k in set(i.kanji):
                 if k in cover_kanji:
                     by_kanji[k].append(i)
-        # the most used kanji first: they have the most words to choose from
         for k in sorted(by_kanji, key=lambda k: (grader.frequency(k), k)):
             if k in covered or len(chosen) >= quota:
                 continue
-            # a word a learner would recognise, not a curiosity: only the
-            # tiers up to the uncommon words others build on
-            best = next((i for i in by_kanji[k] if free(i)
-                         and usefulness(i, grader)[0] in (0, 1, 2)), None)
+            best = next((i for i in by_kanji[k] if free(i)), None)
             if best:
                 take(best)
 
