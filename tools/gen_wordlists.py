@@ -989,6 +989,8 @@ def select_yoji(lines, tables, grader, quota, taken_keys):
                 continue
             reading = readings[word][0]
         alts = tables.alternatives_of(word)
+        reading += "".join("(" + r + ")" for w, m, r in sorted(tables.alt_readings)
+                           if w == word and m == reading)
         item = Item(word + "".join("(" + a + ")" for a in alts), reading, word, "yoji", True)
         item.facts.add("common")
         item.spellings = {word} | set(alts)
