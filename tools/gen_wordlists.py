@@ -619,6 +619,7 @@ def prepare(item, grader):
 
 def build_candidates(entries, grader, tables, groups):
     headwords = [e.word for e in entries]
+    headword_set = set(headwords)
     # how many other headwords contain a word: a word that many compounds
     # and phrases build on is known even when the dictionary does not mark it
     pair_use = defaultdict(int)
@@ -648,6 +649,8 @@ def build_candidates(entries, grader, tables, groups):
     # that end in one (詮索する)
     verb_nouns = {e.word for e in entries if "vs" in e.first_tags}
     for word, reading in tables.phrases:
+        if word in tables.excluded:
+            continue
         item = Item(word, reading, word, "phrase", True)
         item.facts.add("common")
         if word.endswith("する") and word[:-2] in verb_nouns:
@@ -658,7 +661,11 @@ def build_candidates(entries, grader, tables, groups):
         kind = kind_of(e, tables)
         if kind is None:
             continue
-        if e.word in tables.excluded:
+        if e.word in tables.excluded or e.word + "する" in tables.excluded:
+            continue
+        # 論ずる beside 論じる, 感ずる beside 感じる: one verb, asked once in
+        # its usual form
+        if e.word.endswith("ずる") and e.word[:-2] + "じる" in headword_set:
             continue
         # a spelling with a usual reading is asked with it only; an entry of
         # its other reading is another word of the same spelling (紅葉 もみじ
@@ -1066,12 +1073,15 @@ def write_facts(chosen, lines):
            "# word\treading\tfacts (common: the dictionary marks the word common or the"
            " tables name it; verb: its first sense is a する-verb; kana: usually written"
            " in kana; table-spelling: also commonly written with table kanji only;"
+           " phrase: a phrase of words, asked for its head word or its core words;"
            " alt-known: the dictionary gives every alternative in parentheses as a form"
            " of the word; alt-rare: it marks one of them rare, irregular or outdated)"
            "\tcommon words of the same bare reading"]
     for band in sorted(chosen):
         for item in sorted(chosen[band], key=lambda i: (i.reading, i.word)):
             facts = item.facts | alternative_facts(item, forms)
+            if item.kind == "phrase":
+                facts.add("phrase")
             out.append("%s\t%s\t%s\t%s" % (item.word, item.reading,
                                            ",".join(sorted(facts)) or "-",
                                            ",".join(item.homophones) or "-"))

@@ -694,7 +694,11 @@ private slots:
             const QString line = Line(item);
             const QString plain = Plain(item.m_strWord);
             const QString noun = SuruNoun(item.m_strWord);
-            const QString head = PhraseHead(plain);
+            const Facts* facts = FactsOf(item);
+            QVERIFY(facts);
+            // a verb such as 間に合う is a word of its own, not a phrase on 間
+            const QString head =
+                facts->m_flags.contains(u"phrase") ? PhraseHead(plain) : QString();
             if (coreOfPhrase.contains(plain)) {
                 ++phrases;
                 for (const QString& word : coreOfPhrase.value(plain))
