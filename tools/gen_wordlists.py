@@ -680,13 +680,12 @@ def build_candidates(entries, grader, tables, groups):
             continue
         level = grader.level(e.word)
         # words usually written in kana are not drilled in kanji, except
-        # common ones outside the table whose kanji newspapers print
-        # (綺麗, 箪笥), which is how a reader meets those kanji
+        # common ones outside the table whose kanji books and newspapers
+        # print (綺麗, 箪笥, 呟く), which is how a reader meets those kanji;
+        # the ones that stay in kana even in books are in kana_usual.txt
         if e.kana_usual and not (
-                level == 10 and e.common and not e.ateji and e.word not in tables.kana_usual
-                and all(is_ideograph(c) for c in e.word) and kind in ("noun", "suru")
-                and all(grader.frequency(c) <= 2500 for c in e.word)) and not (
-                level == 10 and e.word in tables.common and e.word not in tables.kana_usual):
+                level == 10 and (e.common or e.word in tables.common) and not e.ateji
+                and e.word not in tables.kana_usual and kind in ("noun", "suru", "verb")):
             continue
         # a reviewed idiom may come from Buddhism (諸行無常) and is no jargon
         if not e.common and e.first_tags & DOMAIN_TAGS and iterate_marks(e.word) not in tables.idiom_set:
@@ -896,6 +895,10 @@ def usefulness(item, grader):
     return (tier, rarest // 500, len(item.plain), item.reading, item.plain)
 
 
+def rarest_kanji(item, grader):
+    return max(item.kanji, key=lambda c: (grader.frequency(c), c), default="")
+
+
 def undecided_ok(item):
     # the other words of the same reading are its own alternatives
     return not set(item.homophones) - item.spellings
@@ -912,11 +915,17 @@ def select_band(cands, quota, grader, chosen, taken_keys, covered, cover_kanji):
     kind_count = defaultdict(int)
     for i in chosen:
         kind_count[i.kind] += 1
+    # an uncommon word takes a slot only while its list asks little of its
+    # rarest kanji: not eight words of 笠 because 笠 builds many
+    rarest_count = defaultdict(int)
+    for i in chosen:
+        rarest_count[rarest_kanji(i, grader)] += 1
 
     def free(i):
         return id(i) not in taken and not i.keys & taken_keys
 
     def take(i):
+        rarest_count[rarest_kanji(i, grader)] += 1
         chosen.append(i)
         taken.add(id(i))
         taken_keys.update(i.keys)
@@ -953,12 +962,15 @@ def select_band(cands, quota, grader, chosen, taken_keys, covered, cover_kanji):
             if best:
                 take(best)
 
+    def varied(i):
+        return "common" in i.facts or rarest_count[rarest_kanji(i, grader)] < 2
+
     queues = {k: [i for i in ranked if i.kind == k] for k in KIND_SHARE}
     pos = dict.fromkeys(KIND_SHARE, 0)
     while len(chosen) < quota:
         heads = {}
         for k, q in queues.items():
-            while pos[k] < len(q) and not free(q[pos[k]]):
+            while pos[k] < len(q) and not (free(q[pos[k]]) and varied(q[pos[k]])):
                 pos[k] += 1
             if pos[k] < len(q):
                 heads[k] = q[pos[k]]
