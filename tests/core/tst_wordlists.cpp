@@ -697,8 +697,7 @@ private slots:
             const Facts* facts = FactsOf(item);
             QVERIFY(facts);
             // a verb such as 間に合う is a word of its own, not a phrase on 間
-            const QString head =
-                facts->m_flags.contains(u"phrase") ? PhraseHead(plain) : QString();
+            const QString head = facts->m_flags.contains(u"phrase") ? PhraseHead(plain) : QString();
             if (coreOfPhrase.contains(plain)) {
                 ++phrases;
                 for (const QString& word : coreOfPhrase.value(plain))
