@@ -1,6 +1,7 @@
 #include "study/StagedCarryOver.h"
 
 #include "platform/FileFailure.h"
+#include "platform/FolderSync.h"
 #include "platform/SaveFile.h"
 #include "study/CWordListSource.h"
 #include "study/StateFileFormat.h"
@@ -31,9 +32,12 @@ bool ReplaceFile(const QString& from, const QString& to, FileFailure& failure)
 {
     std::error_code error;
     std::filesystem::rename(PathOf(from), PathOf(to), error);
-    if (error)
+    if (error) {
         failure = FileFailure::FromSystem(error.value());
-    return !error;
+        return false;
+    }
+    SyncFolderOf(to);
+    return true;
 }
 
 // An empty staging folder. Something else of that name is not ours to
