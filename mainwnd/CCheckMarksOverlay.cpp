@@ -18,7 +18,7 @@ QColor ColorOf(CheckVerdict verdict)
     switch (verdict) {
     case CheckVerdict::Correct:
         return CCheckMarksOverlay::kCorrectColor;
-    case CheckVerdict::Close:
+    case CheckVerdict::StrokeFault:
         return CCheckMarksOverlay::kCloseColor;
     default:
         return CCheckMarksOverlay::kWrongColor;
@@ -139,7 +139,7 @@ void CCheckMarksOverlay::paintEvent(QPaintEvent*)
             path.lineTo(symbol.left() + symbol.width() * 0.38, symbol.bottom());
             path.lineTo(symbol.right(), symbol.top());
             break;
-        case CheckVerdict::Close:
+        case CheckVerdict::StrokeFault:
             path.moveTo(symbol.center().x(), symbol.top());
             path.lineTo(symbol.right(), symbol.bottom());
             path.lineTo(symbol.left(), symbol.bottom());

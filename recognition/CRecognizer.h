@@ -34,8 +34,10 @@ public:
 
     // The best candidates, most likely first, for one character whose
     // strokes are already in the model's frame (see NormaliseToFrame). Empty
-    // when closed or without ink.
-    QStringList Classify(const InkStrokes& strokes, int count = 10) const;
+    // when closed or without ink. scores, when given, gets each candidate's
+    // score (higher is likelier; only differences between them mean much).
+    QStringList Classify(const InkStrokes& strokes, int count = 10,
+                         QList<double>* scores = nullptr) const;
 
 private:
     struct Impl;
