@@ -2,10 +2,14 @@
 
 #include "mainwnd/CCheckMarksOverlay.h"
 #include "mainwnd/CStrokeOrderWindow.h"
-#include "platform/Profile.h"
+#include "platform/Settings.h"
 #include "recognition/CWritingChecker.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QEvent>
+#include <QLabel>
+#include <QMenu>
 #include <QTimer>
 #include <QWidget>
 
@@ -18,7 +22,7 @@ const QString kCheckWriting = QStringLiteral("CheckWriting");
 
 CHandwritingCheck::CHandwritingCheck(QWidget* sheet, StrokesSource strokes, BoxesSource boxes,
                                      const QStringList& modelCandidates, QObject* parent)
-    : QObject(parent), m_strokes(std::move(strokes)), m_boxes(std::move(boxes))
+    : QObject(parent), m_strokes(std::move(strokes)), m_boxes(std::move(boxes)), m_pSheet(sheet)
 {
     m_pChecker = new CWritingChecker(modelCandidates, this);
     m_pOverlay = new CCheckMarksOverlay(sheet);
@@ -42,6 +46,38 @@ CHandwritingCheck::CHandwritingCheck(QWidget* sheet, StrokesSource strokes, Boxe
     m_pStrokeOrderAction->setShortcutContext(Qt::WidgetShortcut);
     connect(m_pStrokeOrderAction, &QAction::triggered, this, &CHandwritingCheck::ShowStrokeOrder);
 
+    m_pAnswerAction = new QAction(QStringLiteral("見本を重ねる"), this);
+    m_pAnswerAction->setObjectName(QStringLiteral("answerStrokesAction"));
+    m_pAnswerAction->setCheckable(true);
+    m_pAnswerAction->setShortcut(Qt::Key_M);
+    m_pAnswerAction->setShortcutContext(Qt::WidgetShortcut);
+    m_pAnswerAction->setToolTip(
+        QStringLiteral("判定のあと、答えの字の画を書いた字の上に番号と向きつきで重ねます"));
+    connect(m_pAnswerAction, &QAction::toggled, this, &CHandwritingCheck::SetAnswerStrokesShown);
+
+    m_pStrictnessMenu = new QMenu(QStringLiteral("判定の厳しさ"), sheet);
+    m_pStrictnessMenu->setObjectName(QStringLiteral("strictnessMenu"));
+    m_pStrictness = new QActionGroup(this);
+    const struct {
+        const char* m_pszText;
+        CheckStrictness m_level;
+    } levels[] = {{"やさしい（書き順は問わない）", CheckStrictness::Lenient},
+                  {"ふつう", CheckStrictness::Normal},
+                  {"きびしい", CheckStrictness::Strict}};
+    for (const auto& level : levels) {
+        QAction* action = m_pStrictnessMenu->addAction(QString::fromUtf8(level.m_pszText));
+        action->setCheckable(true);
+        action->setData(int(level.m_level));
+        m_pStrictness->addAction(action);
+    }
+    connect(m_pStrictness, &QActionGroup::triggered, this, [this](QAction* action) {
+        SetStrictness(StrictnessFromSetting(action->data().toInt()));
+        // Marks on the sheet were judged the old way: judge again.
+        if (m_pOverlay->HasMarks())
+            RunCheck();
+    });
+
+    sheet->installEventFilter(this);
     connect(m_pChecker, &CWritingChecker::Checked, this, &CHandwritingCheck::OnChecked);
     connect(m_pChecker, &CWritingChecker::ModelLoaded, this, &CHandwritingCheck::UpdateActions);
     UpdateActions();
@@ -67,13 +103,24 @@ void CHandwritingCheck::SetAutomatic(bool on)
     WriteProfileInt(kSection, kCheckWriting, on ? 1 : 0);
 }
 
+CheckStrictness CHandwritingCheck::Strictness()
+{
+    return StrictnessFromSetting(GetProfileInt(Setting::CheckStrictness));
+}
+
+void CHandwritingCheck::SetStrictness(CheckStrictness strictness)
+{
+    WriteProfileInt(Setting::CheckStrictness, int(strictness));
+}
+
 QList<QAction*> CHandwritingCheck::ContextMenuActions() const
 {
     // The check box shows the stored setting, which the options may have
     // changed since the menu was last open.
     const QSignalBlocker blocker(m_pAutoAction);
     m_pAutoAction->setChecked(IsAutomatic());
-    return {m_pCheckAction, m_pAutoAction, m_pStrokeOrderAction};
+    return {m_pCheckAction, m_pAutoAction, m_pStrokeOrderAction, m_pAnswerAction,
+            m_pStrictnessMenu->menuAction()};
 }
 
 void CHandwritingCheck::UpdateActions()
@@ -81,8 +128,13 @@ void CHandwritingCheck::UpdateActions()
     const bool offered = IsOffered();
     m_pCheckAction->setEnabled(offered);
     m_pAutoAction->setEnabled(offered);
+    m_pAnswerAction->setEnabled(offered);
+    m_pStrictnessMenu->setEnabled(offered);
     const QSignalBlocker blocker(m_pAutoAction);
     m_pAutoAction->setChecked(IsAutomatic());
+    const int level = int(Strictness());
+    for (QAction* action : m_pStrictness->actions())
+        action->setChecked(action->data().toInt() == level);
     if (!offered)
         m_pOverlay->Clear();
 }
@@ -99,6 +151,8 @@ void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& wo
     m_pOverlay->Clear();
     if (m_pStrokeOrder)
         m_pStrokeOrder->SetWord(m_strStrokeOrderWord);
+    if (GetProfileInt(Setting::WritingIntroShown) == 0)
+        ShowIntro();
     if (!m_bLoadStarted) {
         // A while after the first question is on screen, so the model's
         // 26 MB are not read while the window paints for the first time. A
@@ -110,8 +164,86 @@ void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& wo
 
 void CHandwritingCheck::OnAnswerShown()
 {
+    HideIntro();
     if (IsAutomatic())
         RunCheck();
+}
+
+void CHandwritingCheck::OnQuestionSideShown()
+{
+    ClearMarks();
+}
+
+void CHandwritingCheck::OnWritingBegun()
+{
+    HideIntro();
+}
+
+void CHandwritingCheck::ShowIntro()
+{
+    if (!m_pSheet)
+        return;
+    if (!m_pIntro) {
+        m_pIntro = new QLabel(m_pSheet);
+        m_pIntro->setObjectName(QStringLiteral("writingIntro"));
+        m_pIntro->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_pIntro->setAlignment(Qt::AlignCenter);
+        m_pIntro->setWordWrap(true);
+        m_pIntro->setStyleSheet(QStringLiteral("color: #6b5a3c; background: transparent;"));
+    }
+    m_pIntro->setText(IsOffered() ? QStringLiteral("ここに答えをマウスかペンで書いてください。"
+                                                   "「答え」を押すと、書いた字を答えの字と書き順に"
+                                                   "照らして判定します。")
+                                  : QStringLiteral("ここに答えをマウスかペンで書いてください。"));
+    PlaceIntro();
+    m_pIntro->show();
+}
+
+void CHandwritingCheck::HideIntro()
+{
+    if (!m_pIntro)
+        return;
+    // Seen once is enough: later questions start on a plain sheet.
+    WriteProfileInt(Setting::WritingIntroShown, 1);
+    m_pIntro->deleteLater();
+    m_pIntro = nullptr;
+}
+
+void CHandwritingCheck::PlaceIntro()
+{
+    if (!m_pIntro || !m_pSheet)
+        return;
+    // Near the top, clear of where the characters go.
+    const QRect area = m_pSheet->rect();
+    const int margin = qMax(8, area.width() / 20);
+    const int width = area.width() - 2 * margin;
+    m_pIntro->setFixedWidth(qMax(1, width));
+    const int height = m_pIntro->heightForWidth(m_pIntro->width());
+    m_pIntro->setGeometry(margin, margin / 2, width, qMax(height, m_pIntro->sizeHint().height()));
+}
+
+bool CHandwritingCheck::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pSheet && event->type() == QEvent::Resize)
+        PlaceIntro();
+    return QObject::eventFilter(watched, event);
+}
+
+void CHandwritingCheck::SetAnswerStrokesShown(bool shown)
+{
+    const QSignalBlocker blocker(m_pAnswerAction);
+    m_pAnswerAction->setChecked(shown);
+    m_pOverlay->SetShowAnswer(shown);
+}
+
+void CHandwritingCheck::ToggleAnswerStrokes()
+{
+    SetAnswerStrokesShown(!AnswerStrokesShown());
+}
+
+bool CHandwritingCheck::AnswerStrokesShown() const
+{
+    return m_pOverlay->ShowsAnswer();
 }
 
 bool CHandwritingCheck::RunCheck()
@@ -122,7 +254,7 @@ bool CHandwritingCheck::RunCheck()
     if (strokes.isEmpty())
         return false;
     const QList<QRectF> boxes = m_boxes ? m_boxes() : QList<QRectF>();
-    return m_pChecker->Check(m_nSerial, strokes, m_strWord, boxes);
+    return m_pChecker->Check(m_nSerial, strokes, m_strWord, boxes, Strictness());
 }
 
 void CHandwritingCheck::ClearMarks()

@@ -27,6 +27,7 @@ enum CommandId : int {
     kCmdSearchAction = 32790,
     kCmdCheckWriting = 32791, // the handwriting check, again
     kCmdStrokeOrder = 32792,
+    kCmdAnswerStrokes = 32793, // the answer's strokes over the writing
     kCmdErase = 57632,
     kCmdExit = 57665,
     kCmdHelpIndex = 57666,

@@ -35,6 +35,10 @@ inline constexpr IntSetting NoUnspec{u"Settings", u"NoUnspec", 0};
 inline constexpr StringSetting SearchURL{u"Settings", u"SearchURL",
                                          u"https://www.google.com/search?q="};
 inline constexpr IntSetting ClearHistory{u"Settings", u"ClearHistory", 0};
+// How strictly the writing check judges: 0 やさしい, 1 ふつう, 2 きびしい.
+inline constexpr IntSetting CheckStrictness{u"Settings", u"CheckStrictness", 1};
+// 1 once the first question has said where to write and what is checked.
+inline constexpr IntSetting WritingIntroShown{u"Settings", u"WritingIntroShown", 0};
 
 // Window geometry and view state. INT_MIN leaves the choice to the window
 // system.

@@ -211,14 +211,17 @@ QList<InkSegment> SegmentsOf(const InkStrokes& strokes, const QList<QList<int>>&
     return segments;
 }
 
-// Weights of the cut by expected stroke counts: a stroke more or fewer
-// than the character has, a character's length off the average pitch, and
+// Weights of the cut by expected stroke counts: strokes more or fewer than
+// the character has (squared), a character's length off the average pitch, and
 // the gap at a cut (a reward) or the overlap there (a cost), in pitches.
 constexpr qreal kCountWeight = 1.0;
 constexpr qreal kPitchWeight = 1.0;
 constexpr qreal kGapWeight = 1.0;
 constexpr qreal kOverlapWeight = 2.0;
 constexpr qreal kGapRewardCap = 0.5;
+// A character left out costs its strokes and this much more, so that one
+// character written alone is not cut into two poor ones.
+constexpr qreal kMissingWeight = 1.5;
 
 // Cuts the strokes, in the order they were written, into runs for the
 // characters, so that each run has about its character's stroke count and
@@ -241,59 +244,66 @@ QList<QList<int>> CutByCounts(const InkStrokes& strokes, const QList<int>& writt
     for (int i = n - 1; i >= 0; --i)
         suffixLo[i] = qMin(suffixLo[i + 1], along[i].first);
     const qreal span = prefixHi[n] - suffixLo[0];
-    const qreal pitch = qMax(span / qMin(k, n), 1e-6);
-    auto runCost = [&](int character, int first, int end) {
-        qreal lo = along[first].first, hi = along[first].second;
-        for (int i = first + 1; i < end; ++i) {
-            lo = qMin(lo, along[i].first);
-            hi = qMax(hi, along[i].second);
-        }
-        const qreal off = (hi - lo - pitch) / pitch;
-        const int expected = counts[character];
-        const qreal countCost = expected > 0 ? kCountWeight * std::abs(end - first - expected) : 0;
-        return countCost + kPitchWeight * off * off;
-    };
-    auto cutCost = [&](int at) {
-        const qreal gap = (suffixLo[at] - prefixHi[at]) / pitch;
-        return gap < 0 ? -kOverlapWeight * gap : -kGapWeight * qMin(gap, kGapRewardCap);
-    };
     auto missingCost = [&](int from) {
         qreal cost = 0;
         for (int c = from; c < k; ++c)
-            cost += kCountWeight * qMax(1, counts[c]);
+            cost += kCountWeight * qMax(1, counts[c]) + kMissingWeight;
         return cost;
     };
     const qreal inf = std::numeric_limits<qreal>::infinity();
-    // best[j][i]: the least cost of the first i strokes as j characters.
-    QList<QList<qreal>> best(k + 1, QList<qreal>(n + 1, inf));
-    QList<QList<int>> from(k + 1, QList<int>(n + 1, -1));
-    best[0][0] = 0;
-    for (int j = 1; j <= k; ++j)
-        for (int i = j; i <= n; ++i)
-            for (int start = j - 1; start < i; ++start) {
-                if (best[j - 1][start] == inf)
-                    continue;
-                qreal cost = best[j - 1][start] + runCost(j - 1, start, i);
-                if (start > 0)
-                    cost += cutCost(start);
-                if (cost < best[j][i]) {
-                    best[j][i] = cost;
-                    from[j][i] = start;
-                }
-            }
-    int runs = 1;
+    // For each number of characters written, the pitch is the writing's
+    // length shared among them. best[j][i]: the least cost of the first i
+    // strokes as j characters.
     qreal least = inf;
-    for (int j = 1; j <= qMin(k, n); ++j) {
-        const qreal cost = best[j][n] + missingCost(j);
+    int runs = 1;
+    QList<QList<int>> chosenFrom;
+    for (int written = 1; written <= qMin(k, n); ++written) {
+        const qreal pitch = qMax(span / written, 1e-6);
+        auto runCost = [&](int character, int first, int end) {
+            qreal lo = along[first].first, hi = along[first].second;
+            for (int i = first + 1; i < end; ++i) {
+                lo = qMin(lo, along[i].first);
+                hi = qMax(hi, along[i].second);
+            }
+            const qreal off = (hi - lo - pitch) / pitch;
+            const int expected = counts[character];
+            // One stroke joined or split is common; a character that
+            // lost two of its strokes far less so.
+            const int offBy = end - first - expected;
+            const qreal countCost = expected > 0 ? kCountWeight * offBy * offBy : 0;
+            return countCost + kPitchWeight * off * off;
+        };
+        auto cutCost = [&](int at) {
+            const qreal gap = (suffixLo[at] - prefixHi[at]) / pitch;
+            return gap < 0 ? -kOverlapWeight * gap : -kGapWeight * qMin(gap, kGapRewardCap);
+        };
+        QList<QList<qreal>> best(written + 1, QList<qreal>(n + 1, inf));
+        QList<QList<int>> from(written + 1, QList<int>(n + 1, -1));
+        best[0][0] = 0;
+        for (int j = 1; j <= written; ++j)
+            for (int i = j; i <= n - (written - j); ++i)
+                for (int start = j - 1; start < i; ++start) {
+                    if (best[j - 1][start] == inf)
+                        continue;
+                    qreal cost = best[j - 1][start] + runCost(j - 1, start, i);
+                    if (start > 0)
+                        cost += cutCost(start);
+                    if (cost < best[j][i]) {
+                        best[j][i] = cost;
+                        from[j][i] = start;
+                    }
+                }
+        const qreal cost = best[written][n] + missingCost(written);
         if (cost < least) {
             least = cost;
-            runs = j;
+            runs = written;
+            chosenFrom = from;
         }
     }
     QList<QList<int>> groups(runs);
     int i = n;
     for (int j = runs; j >= 1; --j) {
-        const int start = from[j][i];
+        const int start = chosenFrom[j][i];
         for (int s = start; s < i; ++s)
             groups[j - 1].append(written[s]);
         i = start;

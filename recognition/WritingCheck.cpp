@@ -11,10 +11,9 @@ namespace {
 
 // How much larger a box is than the ink written in it, about.
 constexpr qreal kInkToBox = 1.25;
-// The recogniser's candidates read: the answer's rank among them is
-// evidence, and those ranked above it are rivals whose templates are
-// tried on the writing too.
-constexpr int kCandidates = 10;
+// The answer's rank among the recogniser's candidates is evidence, and
+// those ranked above it are rivals whose templates are tried on the writing
+// too.
 constexpr int kRivals = 4;
 // A rival must fit the writing this much better than the answer before the
 // writing is taken for the rival.
@@ -140,7 +139,7 @@ CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& s
         frame.moveCenter(middle);
     }
     const QStringList candidates =
-        recognizer.Classify(NormaliseToFrame(segment.strokes, frame), kCandidates);
+        recognizer.Classify(NormaliseToFrame(segment.strokes, frame), kCheckCandidates);
     if (answer.IsEmpty()) {
         check.verdict = JudgeCandidates(expected, candidates);
         if (check.verdict == CheckVerdict::Wrong)

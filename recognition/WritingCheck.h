@@ -29,6 +29,9 @@ enum class CheckVerdict {
 // of turn or backwards keep a character from ✓.
 enum class CheckStrictness { Lenient = 0, Normal = 1, Strict = 2 };
 
+// How many of the recogniser's candidates the check reads.
+inline constexpr int kCheckCandidates = 10;
+
 struct CheckTolerance {
     // The farthest one stroke and the strokes on average may lie from the
     // template, in sizes of the character.
