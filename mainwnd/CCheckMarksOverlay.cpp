@@ -11,11 +11,12 @@
 namespace {
 
 // Marks scale with the written characters, within limits that stay legible
-// and do not cover the writing; a character written small without boxes
-// still gets a mark that can be read.
+// and do not cover the writing. The longer side counts: without boxes a
+// cell is only as wide as the ink (い, 川), yet its mark should be as large
+// as the same character's in a box.
 int MarkSize(const QRectF& cell)
 {
-    return qBound(22, qRound(qMin(cell.width(), cell.height()) * 0.3), 40);
+    return qBound(24, qRound(qMax(cell.width(), cell.height()) * 0.3), 40);
 }
 
 QColor ColorOf(CheckVerdict verdict)
