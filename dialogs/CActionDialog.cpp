@@ -1,7 +1,7 @@
 #include "dialogs/CActionDialog.h"
 
-#include "dialogs/ItemActions.h"
 #include "platform/DialogUnits.h"
+#include "study/ItemActions.h"
 
 #include <QPushButton>
 

@@ -1,6 +1,5 @@
 #include "dialogs/CHistoryDialog.h"
 
-#include "dialogs/ItemActions.h"
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
 #include "platform/ResourceIds.h"
@@ -8,9 +7,10 @@
 #include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/ItemActions.h"
 #include "study/ModeTable.h"
-#include "text/CHistoryListBox.h"
-#include "text/CItemActionControls.h"
+#include "widgets/CHistoryListBox.h"
+#include "widgets/CItemActionControls.h"
 
 #include <QComboBox>
 #include <QKeyEvent>

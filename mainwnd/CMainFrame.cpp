@@ -4,7 +4,6 @@
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CStudyStateDialog.h"
-#include "dialogs/ItemActions.h"
 #include "mainwnd/CHandwritingCheck.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CPanelDialogBar.h"
@@ -18,9 +17,10 @@
 #include "platform/Settings.h"
 #include "study/CItem.h"
 #include "study/CPeriodicSave.h"
+#include "study/ItemActions.h"
 #include "study/ModeTable.h"
-#include "text/CSearchDialogBar.h"
-#include "text/CSearchListBox.h"
+#include "widgets/CSearchDialogBar.h"
+#include "widgets/CSearchListBox.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -5,9 +5,9 @@
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "text/CHistoryListBox.h"
-#include "text/CItemListDelegate.h"
-#include "text/CSearchListBox.h"
+#include "widgets/CHistoryListBox.h"
+#include "widgets/CItemListDelegate.h"
+#include "widgets/CSearchListBox.h"
 
 #include <QLineEdit>
 #include <QTest>

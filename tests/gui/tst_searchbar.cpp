@@ -3,16 +3,16 @@
 #include "common/ModalAnswerer.h"
 #include "common/TestEnv.h"
 #include "dialogs/CActionDialog.h"
-#include "dialogs/ItemActions.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "text/CSearchDialogBar.h"
-#include "text/CSearchListBox.h"
-#include "text/WebSearchOpener.h"
+#include "study/ItemActions.h"
+#include "widgets/CSearchDialogBar.h"
+#include "widgets/CSearchListBox.h"
+#include "widgets/WebSearchOpener.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,16 +1,16 @@
 #include "common/TestEnv.h"
+#include "dialogs/CAboutDlg.h"
 #include "dialogs/CActionDialog.h"
 #include "dialogs/CHistoryDialog.h"
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CStudyStateDialog.h"
-#include "dialogs/CAboutDlg.h"
 #include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
 #include "platform/TextFit.h"
 #include "study/CDictionary.h"
-#include "text/CSearchDialogBar.h"
+#include "widgets/CSearchDialogBar.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>

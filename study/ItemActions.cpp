@@ -1,4 +1,4 @@
-#include "dialogs/ItemActions.h"
+#include "study/ItemActions.h"
 
 #include "dialogs/CActionDialog.h"
 #include "study/CDictionary.h"

@@ -1,10 +1,10 @@
-#include "text/CItemListBox.h"
+#include "widgets/CItemListBox.h"
 
 #include "platform/Bitmaps.h"
 #include "platform/ResourceIds.h"
 #include "study/LearnMode.h"
 #include "study/ModeTable.h"
-#include "text/CItemListDelegate.h"
+#include "widgets/CItemListDelegate.h"
 
 #include <QPainter>
 #include <QPen>

@@ -1,12 +1,12 @@
-#include "text/CItemActionControls.h"
+#include "widgets/CItemActionControls.h"
 
-#include "dialogs/CDeferWindowPos.h"
-#include "dialogs/ItemActions.h"
 #include "platform/DialogUnits.h"
 #include "platform/ResourceIds.h"
 #include "platform/Settings.h"
+#include "study/ItemActions.h"
 #include "study/ModeTable.h"
-#include "text/CItemListBox.h"
+#include "widgets/CDeferWindowPos.h"
+#include "widgets/CItemListBox.h"
 
 #include <QComboBox>
 #include <QPushButton>

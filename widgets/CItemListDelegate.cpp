@@ -1,10 +1,10 @@
-#include "text/CItemListDelegate.h"
+#include "widgets/CItemListDelegate.h"
 
 #include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "text/CItemListBox.h"
-#include "text/MarkupDrawing.h"
+#include "widgets/CItemListBox.h"
+#include "widgets/MarkupDrawing.h"
 
 #include <QApplication>
 #include <QPainter>

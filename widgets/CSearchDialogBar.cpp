@@ -1,16 +1,16 @@
-#include "text/CSearchDialogBar.h"
+#include "widgets/CSearchDialogBar.h"
 
-#include "dialogs/ItemActions.h"
 #include "platform/DialogUnits.h"
 #include "platform/ResourceIds.h"
 #include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/ItemActions.h"
 #include "study/LearnMode.h"
 #include "study/ModeTable.h"
-#include "text/CItemActionControls.h"
-#include "text/CSearchListBox.h"
 #include "text/RomajiConversion.h"
+#include "widgets/CItemActionControls.h"
+#include "widgets/CSearchListBox.h"
 
 #include <QComboBox>
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs/CModeButton.h"
+#include "widgets/CModeButton.h"
 
 #include <QObject>
 #include <array>

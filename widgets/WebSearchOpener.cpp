@@ -1,8 +1,8 @@
-#include "text/WebSearchOpener.h"
+#include "widgets/WebSearchOpener.h"
 
-#include "dialogs/ItemActions.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
+#include "study/ItemActions.h"
 #include "text/WebSearch.h"
 
 #include <QDesktopServices>
