@@ -5,6 +5,7 @@
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
 #include "platform/Settings.h"
+#include "recognition/WritingCheck.h"
 #include "study/CDictionary.h"
 #include "study/LearnMode.h"
 
@@ -40,6 +41,10 @@ constexpr int kFrequencies[] = {200, 100, 50, 20, 10};
 const char* const kPrefKanji[] = {"優先なし", "常用漢字を優先", "表外漢字を優先"};
 const char* const kQAModes[] = {"読み→漢字", "漢字→読み"};
 const char* const kNoUnspec[] = {"指定なしのまま", "他のモードを指定"};
+// The writing check's strictness: a control of our own, beyond the
+// template's, in the order of the stored values 0 to 2.
+constexpr int kIdStrictnessCombo = 1050;
+const char* const kStrictness[] = {"やさしい", "ふつう", "きびしい"};
 
 struct LabelDef {
     int m_nX, m_nY, m_nWidth;
@@ -254,6 +259,14 @@ void COptionDialog::CreateControls()
             &COptionDialog::reject);
     // Bound to the help topic by the base class.
     button(9, QStringLiteral("ヘルプ(&H)"), 60);
+
+    // The writing check's strictness, in the free column under the buttons.
+    m_comboStrictness = combo(kIdStrictnessCombo);
+    label({240, 90, 62, "判定の厳しさ(&J)"}, m_comboStrictness);
+    placeCombo(m_comboStrictness, 240, 100, 60);
+    m_comboStrictness->setToolTip(
+        QStringLiteral("書いた字の判定で、画の位置のずれをどこまで認めるか。"
+                       "やさしいでは書き順の違いも ✓ にします。"));
     connect(button(1031, QStringLiteral("バージョン情報"), 282), &QPushButton::clicked, this,
             &COptionDialog::OnAbout);
 }
@@ -312,6 +325,8 @@ void COptionDialog::OnInitDialog()
     fillChoice(m_comboPref, kPrefKanji, GetProfileInt(Setting::PrefKanji));
     fillChoice(m_comboQAMode, kQAModes, GetProfileInt(Setting::QAMode));
     fillChoice(m_comboNoUnspec, kNoUnspec, GetProfileInt(Setting::NoUnspec));
+    fillChoice(m_comboStrictness, kStrictness,
+               int(StrictnessFromSetting(GetProfileInt(Setting::CheckStrictness))));
 
     Edit(1030)->setText(GetProfileString(Setting::SearchURL));
     Edit(1030)->setCursorPosition(0);
@@ -377,6 +392,7 @@ void COptionDialog::accept()
     WriteProfileInt(Setting::PrefKanji, m_comboPref->currentIndex());
     WriteProfileInt(Setting::QAMode, m_comboQAMode->currentIndex());
     WriteProfileInt(Setting::NoUnspec, m_comboNoUnspec->currentIndex());
+    WriteProfileInt(Setting::CheckStrictness, m_comboStrictness->currentIndex());
 
     QString url = Edit(1030)->text();
     if (url.isEmpty())

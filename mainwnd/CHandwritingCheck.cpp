@@ -189,6 +189,7 @@ void CHandwritingCheck::ShowIntro()
         m_pIntro->setAttribute(Qt::WA_TransparentForMouseEvents);
         m_pIntro->setAlignment(Qt::AlignCenter);
         m_pIntro->setWordWrap(true);
+        m_pIntro->hide();
         m_pIntro->setStyleSheet(QStringLiteral("color: #6b5a3c; background: transparent;"));
     }
     m_pIntro->setText(IsOffered() ? QStringLiteral("ここに答えをマウスかペンで書いてください。"
@@ -196,7 +197,6 @@ void CHandwritingCheck::ShowIntro()
                                                    "照らして判定します。")
                                   : QStringLiteral("ここに答えをマウスかペンで書いてください。"));
     PlaceIntro();
-    m_pIntro->show();
 }
 
 void CHandwritingCheck::HideIntro()
@@ -213,13 +213,16 @@ void CHandwritingCheck::PlaceIntro()
 {
     if (!m_pIntro || !m_pSheet)
         return;
-    // Near the top, clear of where the characters go.
+    // Near the top, clear of where the characters go; on a sheet too small
+    // for it the line waits until the sheet grows.
     const QRect area = m_pSheet->rect();
     const int margin = qMax(8, area.width() / 20);
     const int width = area.width() - 2 * margin;
-    m_pIntro->setFixedWidth(qMax(1, width));
-    const int height = m_pIntro->heightForWidth(m_pIntro->width());
-    m_pIntro->setGeometry(margin, margin / 2, width, qMax(height, m_pIntro->sizeHint().height()));
+    const int height = width > 0 ? m_pIntro->heightForWidth(width) : -1;
+    const bool fits = width > 0 && height > 0 && margin / 2 + height <= area.height() / 2;
+    if (fits)
+        m_pIntro->setGeometry(margin, margin / 2, width, height);
+    m_pIntro->setVisible(fits);
 }
 
 bool CHandwritingCheck::eventFilter(QObject* watched, QEvent* event)

@@ -225,6 +225,10 @@ private slots:
         QTest::newRow("qa 2") << "QAMode" << 1028 << 2 << "読み→漢字" << 0;
         QTest::newRow("unspec 1") << "NoUnspec" << 1029 << 1 << "他のモードを指定" << 1;
         QTest::newRow("unspec 5") << "NoUnspec" << 1029 << 5 << "指定なしのまま" << 0;
+        QTest::newRow("strictness default") << "CheckStrictness" << 1050 << kUnset << "ふつう" << 1;
+        QTest::newRow("strictness 0") << "CheckStrictness" << 1050 << 0 << "やさしい" << 0;
+        QTest::newRow("strictness 2") << "CheckStrictness" << 1050 << 2 << "きびしい" << 2;
+        QTest::newRow("strictness 9") << "CheckStrictness" << 1050 << 9 << "ふつう" << 1;
     }
     void storedChoices()
     {
