@@ -58,6 +58,42 @@ QList<InkSegment> SegmentByBoxes(const InkStrokes& strokes, const QList<QRectF>&
     return segments;
 }
 
+// The cheapest cut of items 0 to n-1, in their order, into runs consecutive
+// runs: run j over the items first to end-1 costs runCost(j, first, end),
+// and a cut before item i costs cutCost(i). Returns the first item of each
+// run and the total cost (infinite when there are fewer items than runs).
+template <typename RunCost, typename CutCost>
+std::pair<QList<int>, qreal> CheapestCuts(int n, int runs, RunCost runCost, CutCost cutCost)
+{
+    const qreal inf = std::numeric_limits<qreal>::infinity();
+    // best[j][i]: the least cost of the first i items as j runs.
+    QList<QList<qreal>> best(runs + 1, QList<qreal>(n + 1, inf));
+    QList<QList<int>> from(runs + 1, QList<int>(n + 1, -1));
+    best[0][0] = 0;
+    for (int j = 1; j <= runs; ++j)
+        for (int i = j; i <= n - (runs - j); ++i)
+            for (int start = j - 1; start < i; ++start) {
+                if (best[j - 1][start] == inf)
+                    continue;
+                qreal cost = best[j - 1][start] + runCost(j - 1, start, i);
+                if (start > 0)
+                    cost += cutCost(start);
+                if (cost < best[j][i]) {
+                    best[j][i] = cost;
+                    from[j][i] = start;
+                }
+            }
+    if (runs < 1 || runs > n || best[runs][n] == inf)
+        return {{}, inf};
+    QList<int> starts(runs);
+    int i = n;
+    for (int j = runs; j >= 1; --j) {
+        starts[j - 1] = from[j][i];
+        i = from[j][i];
+    }
+    return {starts, best[runs][n]};
+}
+
 // Groups units (sorted along the line) into count runs, choosing the cut
 // points that reward wide gaps and penalise characters much wider or
 // narrower than the average pitch. Returns the index of the first unit of
@@ -87,31 +123,10 @@ QList<int> ChooseCuts(const QList<Unit>& units, int count)
     auto gapReward = [&](int next) {
         return (extent[next][m - 1].first - extent[0][next - 1].second) / pitch;
     };
-    const qreal inf = std::numeric_limits<qreal>::infinity();
-    // best[j][i]: least cost of cutting the first i units into j runs.
-    QList<QList<qreal>> best(count + 1, QList<qreal>(m + 1, inf));
-    QList<QList<int>> from(count + 1, QList<int>(m + 1, -1));
-    best[0][0] = 0;
-    for (int j = 1; j <= count; ++j)
-        for (int i = j; i <= m - (count - j); ++i)
-            for (int start = j - 1; start < i; ++start) {
-                if (best[j - 1][start] == inf)
-                    continue;
-                qreal cost = best[j - 1][start] + widthCost(start, i - 1);
-                if (start > 0)
-                    cost -= gapReward(start);
-                if (cost < best[j][i]) {
-                    best[j][i] = cost;
-                    from[j][i] = start;
-                }
-            }
-    QList<int> starts(count);
-    int i = m;
-    for (int j = count; j >= 1; --j) {
-        starts[j - 1] = from[j][i];
-        i = from[j][i];
-    }
-    return starts;
+    return CheapestCuts(
+               m, count, [&](int, int first, int end) { return widthCost(first, end - 1); },
+               [&](int at) { return -gapReward(at); })
+        .first;
 }
 
 } // namespace
@@ -252,11 +267,10 @@ QList<QList<int>> CutByCounts(const InkStrokes& strokes, const QList<int>& writt
     };
     const qreal inf = std::numeric_limits<qreal>::infinity();
     // For each number of characters written, the pitch is the writing's
-    // length shared among them. best[j][i]: the least cost of the first i
-    // strokes as j characters.
+    // length shared among them.
     qreal least = inf;
     int runs = 1;
-    QList<QList<int>> chosenFrom;
+    QList<int> chosenStarts;
     for (int written = 1; written <= qMin(k, n); ++written) {
         const qreal pitch = qMax(span / written, 1e-6);
         auto runCost = [&](int character, int first, int end) {
@@ -277,36 +291,19 @@ QList<QList<int>> CutByCounts(const InkStrokes& strokes, const QList<int>& writt
             const qreal gap = (suffixLo[at] - prefixHi[at]) / pitch;
             return gap < 0 ? -kOverlapWeight * gap : -kGapWeight * qMin(gap, kGapRewardCap);
         };
-        QList<QList<qreal>> best(written + 1, QList<qreal>(n + 1, inf));
-        QList<QList<int>> from(written + 1, QList<int>(n + 1, -1));
-        best[0][0] = 0;
-        for (int j = 1; j <= written; ++j)
-            for (int i = j; i <= n - (written - j); ++i)
-                for (int start = j - 1; start < i; ++start) {
-                    if (best[j - 1][start] == inf)
-                        continue;
-                    qreal cost = best[j - 1][start] + runCost(j - 1, start, i);
-                    if (start > 0)
-                        cost += cutCost(start);
-                    if (cost < best[j][i]) {
-                        best[j][i] = cost;
-                        from[j][i] = start;
-                    }
-                }
-        const qreal cost = best[written][n] + missingCost(written);
+        auto [starts, cost] = CheapestCuts(n, written, runCost, cutCost);
+        cost += missingCost(written);
         if (cost < least) {
             least = cost;
             runs = written;
-            chosenFrom = from;
+            chosenStarts = starts;
         }
     }
     QList<QList<int>> groups(runs);
-    int i = n;
-    for (int j = runs; j >= 1; --j) {
-        const int start = chosenFrom[j][i];
-        for (int s = start; s < i; ++s)
-            groups[j - 1].append(written[s]);
-        i = start;
+    for (int j = 0; j < runs; ++j) {
+        const int end = j + 1 < runs ? chosenStarts[j + 1] : n;
+        for (int s = chosenStarts[j]; s < end; ++s)
+            groups[j].append(written[s]);
     }
     return groups;
 }
