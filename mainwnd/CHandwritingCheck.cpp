@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPalette>
 #include <QTimer>
 #include <QWidget>
 
@@ -151,8 +152,13 @@ void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& wo
     m_pOverlay->Clear();
     if (m_pStrokeOrder)
         m_pStrokeOrder->SetWord(m_strStrokeOrderWord);
+    // After the window's first paint: the line's text layout is no part of
+    // what the learner waits for at start.
     if (GetProfileInt(Setting::WritingIntroShown) == 0)
-        ShowIntro();
+        QTimer::singleShot(0, this, [this] {
+            if (GetProfileInt(Setting::WritingIntroShown) == 0)
+                ShowIntro();
+        });
     if (!m_bLoadStarted) {
         // A while after the first question is on screen, so the model's
         // 26 MB are not read while the window paints for the first time. A
@@ -190,7 +196,11 @@ void CHandwritingCheck::ShowIntro()
         m_pIntro->setAlignment(Qt::AlignCenter);
         m_pIntro->setWordWrap(true);
         m_pIntro->hide();
-        m_pIntro->setStyleSheet(QStringLiteral("color: #6b5a3c; background: transparent;"));
+        // A palette, not a style sheet: the style sheet machinery costs the
+        // start-up megabytes.
+        QPalette palette = m_pIntro->palette();
+        palette.setColor(QPalette::WindowText, QColor(0x6b, 0x5a, 0x3c));
+        m_pIntro->setPalette(palette);
     }
     m_pIntro->setText(IsOffered() ? QStringLiteral("ここに答えをマウスかペンで書いてください。"
                                                    "「答え」を押すと、書いた字を答えの字と書き順に"

@@ -418,8 +418,9 @@ void TestHandwritingCheck::strictnessMenuStoresTheLevel()
 void TestHandwritingCheck::firstQuestionSaysWhereToWrite()
 {
     m_check->OnQuestionShown(u"川"_qs);
+    QTRY_VERIFY(m_check->IntroLabel());
     QLabel* intro = m_check->IntroLabel();
-    QVERIFY(intro && intro->isVisible());
+    QVERIFY(intro->isVisible());
     QVERIFY(intro->text().contains(u"書いて"_qs));
     if (m_check->IsOffered())
         QVERIFY(intro->text().contains(u"判定"_qs));
@@ -428,6 +429,7 @@ void TestHandwritingCheck::firstQuestionSaysWhereToWrite()
     m_check->OnWritingBegun();
     QVERIFY(!m_check->IntroLabel());
     m_check->OnQuestionShown(u"口"_qs);
+    QTest::qWait(20);
     QVERIFY(!m_check->IntroLabel());
     QCOMPARE(GetProfileInt(u"Settings"_qs, u"WritingIntroShown"_qs, 0), 1);
 }
