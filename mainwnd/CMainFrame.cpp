@@ -1,5 +1,6 @@
 #include "mainwnd/CMainFrame.h"
 
+#include "dialogs/CActionDialog.h"
 #include "dialogs/CHistoryDialog.h"
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/COptionDialog.h"
@@ -17,10 +18,10 @@
 #include "platform/Settings.h"
 #include "study/CItem.h"
 #include "study/CPeriodicSave.h"
-#include "study/ItemActions.h"
 #include "study/ModeTable.h"
 #include "widgets/CSearchDialogBar.h"
 #include "widgets/CSearchListBox.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -190,6 +191,7 @@ CSearchDialogBar* CMainFrame::GetSearchBar()
                 &CMainFrame::OnToggleSearchBar);
         connect(m_wndSearchBar, &CSearchDialogBar::ItemModeChanged, this,
                 &CMainFrame::OnItemModeChanged);
+        m_wndSearchBar->SetActionAsker(&AskForItemAction);
         m_wndSearchBar->InitBar();
         m_wndSearchBar->hide();
         // Stacked where it stood when it was built with the others, between
