@@ -153,10 +153,13 @@ void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& wo
     if (m_pStrokeOrder)
         m_pStrokeOrder->SetWord(m_strStrokeOrderWord);
     // After the window's first paint: the line's text layout is no part of
-    // what the learner waits for at start.
+    // what the learner waits for at start. Only on a blank sheet of the
+    // question it was meant for: writing begun in the meantime has taken
+    // its place, and the line must never stand over ink.
     if (GetProfileInt(Setting::WritingIntroShown) == 0)
-        QTimer::singleShot(0, this, [this] {
-            if (GetProfileInt(Setting::WritingIntroShown) == 0)
+        QTimer::singleShot(0, this, [this, serial = m_nSerial] {
+            if (serial == m_nSerial && GetProfileInt(Setting::WritingIntroShown) == 0 &&
+                (!m_strokes || m_strokes().isEmpty()))
                 ShowIntro();
         });
     if (!m_bLoadStarted) {
@@ -182,6 +185,9 @@ void CHandwritingCheck::OnQuestionSideShown()
 
 void CHandwritingCheck::OnWritingBegun()
 {
+    // The learner has found where to write, whether or not the line had
+    // appeared yet.
+    WriteProfileInt(Setting::WritingIntroShown, 1);
     HideIntro();
 }
 

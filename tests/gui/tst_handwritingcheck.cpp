@@ -74,6 +74,8 @@ private slots:
     void marksLeaveWhenTheQuestionShowsAgain();
     void strictnessMenuStoresTheLevel();
     void firstQuestionSaysWhereToWrite();
+    void lineNeverStandsOverInk_data();
+    void lineNeverStandsOverInk();
     void strokeOrderFollowsTheQuestion();
     void strokeOrderWithoutItsFont();
     void strokeOrderWordGrowsWithTheWindow();
@@ -432,6 +434,32 @@ void TestHandwritingCheck::firstQuestionSaysWhereToWrite()
     QTest::qWait(20);
     QVERIFY(!m_check->IntroLabel());
     QCOMPARE(GetProfileInt(u"Settings"_qs, u"WritingIntroShown"_qs, 0), 1);
+}
+
+void TestHandwritingCheck::lineNeverStandsOverInk_data()
+{
+    QTest::addColumn<bool>("penDown");
+    QTest::newRow("pen down before the line appeared") << true;
+    QTest::newRow("ink on the sheet when the line is due") << false;
+}
+
+void TestHandwritingCheck::lineNeverStandsOverInk()
+{
+    QFETCH(bool, penDown);
+    // The line appears once the event loop runs; the learner may be quicker.
+    m_check->OnQuestionShown(u"川"_qs);
+    m_sheet->m_strokes = UnitKawa();
+    if (penDown)
+        m_check->OnWritingBegun();
+    QCoreApplication::processEvents();
+    QVERIFY(!m_check->IntroLabel());
+    if (penDown) {
+        // Found where to write: later questions start on a plain sheet.
+        m_sheet->m_strokes.clear();
+        m_check->OnQuestionShown(u"口"_qs);
+        QCoreApplication::processEvents();
+        QVERIFY(!m_check->IntroLabel());
+    }
 }
 
 void TestHandwritingCheck::strokeOrderFollowsTheQuestion()

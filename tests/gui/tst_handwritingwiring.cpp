@@ -108,7 +108,8 @@ void TestHandwritingWiring::answerShowsTheVerdict_data()
     QTest::addColumn<QString>("recognised");
     const int box = CWriteView::kGuideBoxes;
     const int none = CWriteView::kGuideNone;
-    QTest::newRow("kawa in its box") << box << UnitKawa() << int(CheckVerdict::Correct) << QString();
+    QTest::newRow("kawa in its box")
+        << box << UnitKawa() << int(CheckVerdict::Correct) << QString();
     QTest::newRow("san for kawa in its box")
         << box << UnitSan() << int(CheckVerdict::Wrong) << u"三"_qs;
     QTest::newRow("kawa without guide")
