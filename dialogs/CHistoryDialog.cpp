@@ -174,7 +174,9 @@ void CHistoryDialog::showEvent(QShowEvent* event)
         const QRect ownerRect = owner->window()->frameGeometry();
         QRect rect = frameGeometry();
         rect.moveCenter(ownerRect.center());
-        move(rect.topLeft());
+        // A large dialog centred on a small or half-hidden owner would
+        // stand partly off the screen.
+        move(KeepOnScreen(rect));
     }
 }
 

@@ -16,6 +16,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ScreenFit.h"
 #include "platform/Settings.h"
+#include "recognition/CWritingChecker.h"
 #include "study/CItem.h"
 #include "study/CPeriodicSave.h"
 #include "study/ModeTable.h"
@@ -162,6 +163,8 @@ bool CMainFrame::Create()
         HandwritingModelCandidates(), this);
     connect(view, &CWriteView::StrokesChanged, m_pHandwriting, &CHandwritingCheck::ClearMarks);
     connect(view, &CWriteView::StrokeBegun, m_pHandwriting, &CHandwritingCheck::OnWritingBegun);
+    // The model is read while the learner writes, not for everyone at start.
+    connect(view, &CWriteView::StrokeBegun, m_pHandwriting->Checker(), &CWritingChecker::LoadModel);
     view->AddContextActions(m_pHandwriting->ContextMenuActions());
     connect(view->ContextMenu(), &QMenu::aboutToShow, m_pHandwriting,
             &CHandwritingCheck::UpdateActions);
