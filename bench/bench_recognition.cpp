@@ -554,7 +554,8 @@ int main(int argc, char** argv)
     // characters a little uneven in size and place, with gaps of a
     // sixteenth to a quarter of a character between them. A word belongs to
     // the half of its first character.
-    qint64 words = 0, wordsOk = 0;
+    qint64 words = 0, wordsOk = 0, wordsCutWrong = 0;
+    QMap<CheckVerdict, int> wordVerdicts;
     QList<std::pair<QString, InkStrokes>> fourCharacterWords;
     for (const QString& word : BuiltInWords()) {
         const QStringList chars = CharactersToCheck(word);
@@ -574,10 +575,20 @@ int main(int argc, char** argv)
         }
         ++words;
         const QList<CharacterCheck> checks = CheckWriting(recognizer, ink, word, {}, tolerance);
-        wordsOk += checks.size() == chars.size() &&
-                   std::all_of(checks.begin(), checks.end(), [](const CharacterCheck& c) {
-                       return c.verdict == CheckVerdict::Correct;
-                   });
+        const bool ok = checks.size() == chars.size() &&
+                        std::all_of(checks.begin(), checks.end(), [](const CharacterCheck& c) {
+                            return c.verdict == CheckVerdict::Correct;
+                        });
+        wordsOk += ok;
+        // A word lost to the cut: some character was handed more or fewer
+        // strokes than were written for it.
+        bool cutRight = checks.size() == chars.size();
+        for (int i = 0; cutRight && i < chars.size(); ++i)
+            cutRight = checks[i].writtenCount == ordered[chars[i]].size();
+        wordsCutWrong += !ok && !cutRight;
+        if (!ok)
+            for (const CharacterCheck& c : checks)
+                wordVerdicts[c.verdict] += 1;
         if (chars.size() == 4 && !vertical && fourCharacterWords.size() < 20)
             fourCharacterWords.append({word, ink});
     }
@@ -597,7 +608,9 @@ int main(int argc, char** argv)
                 reverseFound);
     std::printf("confusable pairs: %d read, %d left out, %lld writings, passed: %s\n", pairsRead,
                 pairsLeftOut, confusables, qPrintable(passedPairs.join(u' ')));
-    std::printf("words: %lld, all ✓ %lld\n", words, wordsOk);
+    std::printf(
+        "words: %lld, all ✓ %lld; of the others %lld cut apart wrongly; their characters:%s\n",
+        words, wordsOk, wordsCutWrong, qPrintable(verdicts(wordVerdicts)));
     if (!fourCharacterWords.isEmpty()) {
         const auto [wall, processor] = MarksPaintedMedian(fourCharacterWords);
         std::printf("marks painted after 答え, four-character words (%lld): median %.1f ms of "

@@ -4,6 +4,7 @@
 #include "dialogs/CSpinButtonCtrl.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
+#include "platform/ResourceIds.h"
 #include "platform/Settings.h"
 #include "recognition/WritingCheck.h"
 #include "study/CDictionary.h"
@@ -41,9 +42,7 @@ constexpr int kFrequencies[] = {200, 100, 50, 20, 10};
 const char* const kPrefKanji[] = {"優先なし", "常用漢字を優先", "表外漢字を優先"};
 const char* const kQAModes[] = {"読み→漢字", "漢字→読み"};
 const char* const kNoUnspec[] = {"指定なしのまま", "他のモードを指定"};
-// The writing check's strictness: a control of our own, beyond the
-// template's, in the order of the stored values 0 to 2.
-constexpr int kIdStrictnessCombo = 1050;
+// The writing check's strictness, in the order of the stored values 0 to 2.
 const char* const kStrictness[] = {"やさしい", "ふつう", "きびしい"};
 
 struct LabelDef {
@@ -261,7 +260,7 @@ void COptionDialog::CreateControls()
     button(9, QStringLiteral("ヘルプ(&H)"), 60);
 
     // The writing check's strictness, in the free column under the buttons.
-    m_comboStrictness = combo(kIdStrictnessCombo);
+    m_comboStrictness = combo(kIdCheckStrictness);
     label({240, 90, 62, "判定の厳しさ(&J)"}, m_comboStrictness);
     placeCombo(m_comboStrictness, 240, 100, 60);
     m_comboStrictness->setToolTip(

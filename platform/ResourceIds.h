@@ -55,6 +55,9 @@ enum ControlId : int {
     kIdSearchStatus = 1043,
     kIdExecute = 1044,
     kIdCloseSearch = 1046,
+    // The options dialog: the writing check's strictness, beyond the
+    // template's controls.
+    kIdCheckStrictness = 1050,
 };
 
 // The windows of the main frame.

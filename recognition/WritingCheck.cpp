@@ -12,12 +12,13 @@ namespace {
 // How much larger a box is than the ink written in it, about.
 constexpr qreal kInkToBox = 1.25;
 // The answer's rank among the recogniser's candidates is evidence, and
-// those ranked above it are rivals whose templates are tried on the writing
-// too.
+// the first others it names are rivals whose templates are tried on the
+// writing too.
 constexpr int kRivals = 4;
 // A rival must fit the writing this much better than the answer before the
 // writing is taken for the rival.
 constexpr double kRivalMargin = 0.01;
+constexpr double kBelowAnswerMargin = 0.05;
 // The recogniser's first choice widens the tolerance a little; an answer it
 // does not name at all narrows it.
 constexpr double kNamedFirst = 1.15;
@@ -151,24 +152,34 @@ CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& s
     const int rank = int(candidates.indexOf(expected));
     const double factor = rank == 0 ? kNamedFirst : rank < 0 ? kNotNamed : 1.0;
 
-    // Characters the recogniser prefers to the answer get their own
-    // templates tried: writing that fits one of them better is that one.
+    // The characters the recogniser names besides the answer get their own
+    // templates tried: writing that fits one of them better is that one. A
+    // rival ranked below the answer must win more clearly; it is still
+    // asked, since the recogniser often ranks the answer first for its
+    // look-alike one stroke more or less (朱 written for 未), which the
+    // stroke count then tells apart.
     QString rival;
     double rivalCost = std::numeric_limits<double>::infinity();
+    double rivalMargin = kRivalMargin;
     bool rivalFits = false;
-    const int rivals = rank < 0 ? kRivals : qMin(rank, kRivals);
-    for (int k = 0; k < rivals && k < candidates.size(); ++k) {
+    int tried = 0;
+    for (int k = 0; k < candidates.size() && tried < kRivals; ++k) {
+        if (candidates[k] == expected)
+            continue;
+        ++tried;
         const StrokeTemplate other = CStrokeTemplates::Find(candidates[k]);
         if (other.IsEmpty())
             continue;
         const StrokeMatch otherMatch = MatchStrokes(segment.strokes, other);
-        if (otherMatch.Cost() < rivalCost) {
+        const double margin = rank >= 0 && k > rank ? kBelowAnswerMargin : kRivalMargin;
+        if (otherMatch.Cost() + margin < rivalCost + rivalMargin) {
             rivalCost = otherMatch.Cost();
+            rivalMargin = margin;
             rival = candidates[k];
             rivalFits = Fits(otherMatch, tolerance, 1.0);
         }
     }
-    const bool rivalWins = !rival.isEmpty() && rivalCost + kRivalMargin < match.Cost();
+    const bool rivalWins = !rival.isEmpty() && rivalCost + rivalMargin < match.Cost();
 
     if (Fits(match, tolerance, factor) && !rivalWins) {
         check.answerStrokes.clear();

@@ -296,6 +296,12 @@ void TestStrokeMatch::verdicts_data()
     QTest::newRow("kan for sen") << u"千"_qs << u"干"_qs << none << 0 << wrong << "";
     QTest::newRow("katakana so for n") << u"ン"_qs << u"ソ"_qs << none << 0 << wrong << "";
     QTest::newRow("san for kawa") << u"川"_qs << u"三"_qs << none << 0 << wrong << "";
+    // One stroke more or less is a stroke fault only when no look-alike has
+    // that many strokes.
+    QTest::newRow("inu for dai") << u"大"_qs << u"犬"_qs << none << 0 << wrong << "";
+    QTest::newRow("shiro for hi") << u"日"_qs << u"白"_qs << none << 0 << wrong << "";
+    // The recogniser may rank the answer above the character written.
+    QTest::newRow("ushi for go") << u"午"_qs << u"牛"_qs << none << 0 << wrong << "";
 }
 
 void TestStrokeMatch::verdicts()
