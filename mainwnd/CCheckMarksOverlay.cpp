@@ -82,12 +82,6 @@ CCheckMarksOverlay::CCheckMarksOverlay(QWidget* sheet) : QWidget(sheet)
     hide();
 }
 
-void CCheckMarksOverlay::SetInkTransform(const QTransform& transform)
-{
-    m_inkTransform = transform;
-    update();
-}
-
 void CCheckMarksOverlay::SetChecks(const QList<CharacterCheck>& checks)
 {
     m_checks = checks;
@@ -202,7 +196,7 @@ QList<QRect> CCheckMarksOverlay::MarkRects() const
             rects.append(QRect());
             continue;
         }
-        const QRect cell = m_inkTransform.mapRect(check.cell).toAlignedRect();
+        const QRect cell = check.cell.toAlignedRect();
         const int size = MarkSize(cell);
         const QString label = MarkLabel(check);
         // A label follows the symbol: the look-alike of a wrong character,
@@ -239,7 +233,7 @@ QList<QList<QRectF>> CCheckMarksOverlay::StrokeNumberRects() const
         QList<QRectF> numbers;
         const qreal diameter = NumberDiameter(check);
         for (const QLineF& line : check.answerStrokes) {
-            const QPointF start = m_inkTransform.map(line.p1());
+            const QPointF start = line.p1();
             numbers.append(
                 QRectF(start.x() - diameter / 2, start.y() - diameter / 2, diameter, diameter));
         }
@@ -256,7 +250,7 @@ void CCheckMarksOverlay::PaintAnswer(QPainter& painter, const CharacterCheck& ch
     line.setAlpha(170);
     painter.setPen(QPen(line, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     for (const QLineF& stroke : check.answerStrokes) {
-        const QLineF mapped = m_inkTransform.map(stroke);
+        const QLineF& mapped = stroke;
         painter.drawLine(mapped);
         if (mapped.length() < diameter)
             continue;
@@ -275,7 +269,7 @@ void CCheckMarksOverlay::PaintAnswer(QPainter& painter, const CharacterCheck& ch
     numberFont.setBold(true);
     painter.setFont(numberFont);
     for (int s = 0; s < check.answerStrokes.size(); ++s) {
-        const QPointF start = m_inkTransform.map(check.answerStrokes[s].p1());
+        const QPointF start = check.answerStrokes[s].p1();
         const QRectF circle(start.x() - diameter / 2, start.y() - diameter / 2, diameter, diameter);
         const bool faulty = check.outOfOrder.value(s) || check.reversed.value(s);
         painter.setPen(Qt::NoPen);

@@ -2,6 +2,7 @@
 
 #include "mainwnd/CCheckMarksOverlay.h"
 #include "mainwnd/CStrokeOrderWindow.h"
+#include "platform/Options.h"
 #include "platform/Settings.h"
 #include "recognition/CWritingChecker.h"
 
@@ -13,13 +14,6 @@
 #include <QPalette>
 #include <QTimer>
 #include <QWidget>
-
-namespace {
-
-const QString kSection = QStringLiteral("Settings");
-const QString kCheckWriting = QStringLiteral("CheckWriting");
-
-} // namespace
 
 CHandwritingCheck::CHandwritingCheck(QWidget* sheet, StrokesSource strokes, BoxesSource boxes,
                                      const QStringList& modelCandidates, QObject* parent)
@@ -39,7 +33,7 @@ CHandwritingCheck::CHandwritingCheck(QWidget* sheet, StrokesSource strokes, Boxe
     m_pAutoAction = new QAction(QStringLiteral("答えを表示したら自動で判定"), this);
     m_pAutoAction->setObjectName(QStringLiteral("autoCheckAction"));
     m_pAutoAction->setCheckable(true);
-    connect(m_pAutoAction, &QAction::toggled, this, [](bool on) { SetAutomatic(on); });
+    connect(m_pAutoAction, &QAction::toggled, this, [](bool on) { Options::SetCheckWriting(on); });
 
     m_pStrokeOrderAction = new QAction(QStringLiteral("書き順"), this);
     m_pStrokeOrderAction->setObjectName(QStringLiteral("strokeOrderAction"));
@@ -94,24 +88,14 @@ bool CHandwritingCheck::IsOffered() const
     return m_pChecker->IsAvailable();
 }
 
-bool CHandwritingCheck::IsAutomatic()
-{
-    return GetProfileInt(kSection, kCheckWriting, 1) != 0;
-}
-
-void CHandwritingCheck::SetAutomatic(bool on)
-{
-    WriteProfileInt(kSection, kCheckWriting, on ? 1 : 0);
-}
-
 CheckStrictness CHandwritingCheck::Strictness()
 {
-    return StrictnessFromSetting(GetProfileInt(Setting::CheckStrictness));
+    return StrictnessFromSetting(Options::CheckStrictness());
 }
 
 void CHandwritingCheck::SetStrictness(CheckStrictness strictness)
 {
-    WriteProfileInt(Setting::CheckStrictness, int(strictness));
+    Options::SetCheckStrictness(int(strictness));
 }
 
 QList<QAction*> CHandwritingCheck::ContextMenuActions() const
@@ -119,7 +103,7 @@ QList<QAction*> CHandwritingCheck::ContextMenuActions() const
     // The check box shows the stored setting, which the options may have
     // changed since the menu was last open.
     const QSignalBlocker blocker(m_pAutoAction);
-    m_pAutoAction->setChecked(IsAutomatic());
+    m_pAutoAction->setChecked(Options::CheckWriting());
     return {m_pCheckAction, m_pAutoAction, m_pStrokeOrderAction, m_pAnswerAction,
             m_pStrictnessMenu->menuAction()};
 }
@@ -132,7 +116,7 @@ void CHandwritingCheck::UpdateActions()
     m_pAnswerAction->setEnabled(offered);
     m_pStrictnessMenu->setEnabled(offered);
     const QSignalBlocker blocker(m_pAutoAction);
-    m_pAutoAction->setChecked(IsAutomatic());
+    m_pAutoAction->setChecked(Options::CheckWriting());
     const int level = int(Strictness());
     for (QAction* action : m_pStrictness->actions())
         action->setChecked(action->data().toInt() == level);
@@ -163,7 +147,7 @@ void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& wo
 void CHandwritingCheck::OnAnswerShown()
 {
     HideIntro();
-    if (IsAutomatic())
+    if (Options::CheckWriting())
         RunCheck();
 }
 

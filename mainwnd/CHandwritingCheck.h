@@ -43,8 +43,6 @@ public:
 
     // False when no model could be found or read: the check is not offered.
     bool IsOffered() const;
-    static bool IsAutomatic();
-    static void SetAutomatic(bool on);
     static CheckStrictness Strictness();
     static void SetStrictness(CheckStrictness strictness);
 
@@ -83,7 +81,6 @@ public:
     CCheckMarksOverlay* Overlay() const { return m_pOverlay; }
     CStrokeOrderWindow* StrokeOrderWindow() const { return m_pStrokeOrder; }
     CWritingChecker* Checker() const { return m_pChecker; }
-    quint64 QuestionSerial() const { return m_nSerial; }
 
 signals:
     // The marks of a finished check are on the sheet.
