@@ -1,7 +1,6 @@
 #pragma once
 
 #include "dialogs/CBaseDialog.h"
-#include "text/WebSearch.h"
 
 #include <QStringList>
 #include <functional>
@@ -38,6 +37,7 @@ public:
     QComboBox* m_comboPref = nullptr;
     QComboBox* m_comboQAMode = nullptr;
     QComboBox* m_comboNoUnspec = nullptr;
+    QComboBox* m_comboStrictness = nullptr;
     CSpinButtonCtrl* m_spinFontPoint = nullptr;
     bool m_bFontChanged = false;
     bool m_bRedChanged = false;

@@ -8,9 +8,9 @@
 #include "platform/GuiMessageBox.h"
 #include "platform/HelpService.h"
 #include "platform/MessageBox.h"
+#include "platform/Options.h"
 #include "platform/ProcessSignals.h"
 #include "platform/QtTranslation.h"
-#include "platform/Settings.h"
 #include "platform/SingleInstance.h"
 #include "platform/StateWriteGuard.h"
 #include "platform/Version.h"
@@ -112,7 +112,7 @@ bool CVelmarikApp::InitInstance(int showCommand)
     setWindowIcon(LoadIcon(kPictureProgramIcon));
     if (showCommand == kShowNormal || showCommand == kShowCmdShow || showCommand == kShowDefault ||
         showCommand == kShowUnset) {
-        if (GetProfileInt(Setting::WinZoom) != 0)
+        if (Options::StartMaximised())
             showCommand = kShowMaximized;
     }
     m_pMainWnd = std::make_unique<CMainFrame>();

@@ -35,6 +35,13 @@ inline constexpr IntSetting NoUnspec{u"Settings", u"NoUnspec", 0};
 inline constexpr StringSetting SearchURL{u"Settings", u"SearchURL",
                                          u"https://www.google.com/search?q="};
 inline constexpr IntSetting ClearHistory{u"Settings", u"ClearHistory", 0};
+// The writing sheet's guide and the check of what was written.
+inline constexpr IntSetting GuideMode{u"Settings", u"GuideMode", 0};
+inline constexpr IntSetting CheckWriting{u"Settings", u"CheckWriting", 1};
+// How strictly the writing check judges: 0 やさしい, 1 ふつう, 2 きびしい.
+inline constexpr IntSetting CheckStrictness{u"Settings", u"CheckStrictness", 1};
+// 1 once the first question has said where to write and what is checked.
+inline constexpr IntSetting WritingIntroShown{u"Settings", u"WritingIntroShown", 0};
 
 // Window geometry and view state. INT_MIN leaves the choice to the window
 // system.
@@ -57,11 +64,12 @@ inline constexpr IntSetting SSDlgWidth{u"", u"SSDlgWidth", 0};
 inline constexpr IntSetting SSDlgHeight{u"", u"SSDlgHeight", 0};
 
 inline constexpr const IntSetting* kIntSettings[] = {
-    &FontPoint,       &HyogaiRed,        &StrokeWidth,     &ProbFreq,       &PrefKanji,
-    &QAMode,          &NoUnspec,         &ClearHistory,    &WinLeft,        &WinTop,
-    &WinWidth,        &WinHeight,        &WinZoom,         &MainRight,      &HistViewKnown,
-    &HistViewLearned, &HistViewLearning, &HistViewNoLearn, &HistViewUnspec, &HWinWidth,
-    &HWinHeight,      &HistoryAction,    &SearchAction,    &SSDlgWidth,     &SSDlgHeight,
+    &FontPoint,      &HyogaiRed,     &StrokeWidth,     &ProbFreq,         &PrefKanji,
+    &QAMode,         &NoUnspec,      &ClearHistory,    &GuideMode,        &CheckWriting,
+    &WinLeft,        &WinTop,        &WinWidth,        &WinHeight,        &WinZoom,
+    &MainRight,      &HistViewKnown, &HistViewLearned, &HistViewLearning, &HistViewNoLearn,
+    &HistViewUnspec, &HWinWidth,     &HWinHeight,      &HistoryAction,    &SearchAction,
+    &SSDlgWidth,     &SSDlgHeight,
 };
 inline constexpr const StringSetting* kStringSettings[] = {&FontFace, &SearchURL};
 

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@ class CStateWriter;
 class CWordListSource;
 struct StateSnapshot;
 struct StateWriteOutcome;
+struct StudyStateReading;
 
 // The study data: the word lists with their items, each item's learning mode
 // and ask count, the question history and the dictation counts. One object
@@ -47,7 +49,7 @@ public:
     int GetSize() const { return static_cast<int>(m_lists.size()); }
     CDicFile* GetAt(int list) const { return m_lists.at(static_cast<size_t>(list)).get(); }
 
-    // Items and modes.
+    // Items and modes (CDictionary.cpp).
     void EnsureLoaded();
     CItem* GetItem(int index);
     int GetTotalItemCount();
@@ -55,12 +57,24 @@ public:
     int CountInMode(int mode) const;
     int GetNthInMode(int mode, int n) const;
     qint16 GetAverageUnspecCount();
+    // Files the item under the mode. A move to 指定なし gives the item the
+    // average ask count of the 指定なし items; any other move keeps its
+    // count. False, changing nothing, for the item's own mode.
+    bool SetItemMode(CItem& item, LearnMode mode);
+    // The same with the average a list owner took at its first move to
+    // 指定なし and reuses after the 指定なし items changed; -1 until then,
+    // and filled in here.
+    bool SetItemMode(CItem& item, LearnMode mode, qint16& unspecAverage);
     void ClearModes(bool learned, bool learning, bool noLearn, bool known);
     void Search(const QString& text, bool unspec, bool learned, bool learning, bool noLearn,
                 bool known, QList<int>& results);
 
-    // State files. Save writes at once, after a background write that
-    // still runs: the files end with what Save wrote.
+    // Distinct kanji over all words, computed once.
+    int GetDistinctKanjiCount();
+
+    // Loading is EnsureLoaded; it and the saves are in
+    // CDictionaryStateFiles.cpp. Save writes at once, after a background
+    // write that still runs: the files end with what Save wrote.
     void Save();
     // Takes what changed and writes it on a thread of its own; false, doing
     // nothing, while an earlier background write is not collected yet or
@@ -71,16 +85,14 @@ public:
     // it): what it could not write is dirty again, and its failures are
     // shown. Its outcome, or none when there was none to collect.
     std::optional<StateWriteOutcome> FinishBackgroundSave(bool wait);
-    void PruneDayCounts();
 
-    // Distinct kanji over all words, computed once.
-    int GetDistinctKanjiCount();
-
-    // Question selection; prefKanji 0 none, 1 standard kanji, 2 others.
+    // Question selection (CDictionarySelection.cpp); prefKanji 0 none, 1
+    // standard kanji, 2 others.
     int SelectNextQuestion(int prefKanji);
 
-    // History. Every operation loads the study data first, so that nothing
-    // done before the load is overwritten by it.
+    // History and dictation counts (CDictionaryHistory.cpp). Every operation
+    // loads the study data first, so that nothing done before the load is
+    // overwritten by it.
     void AddToHistory(int index);
     int GetCurrentHistoryItem();
     int IsCurrentAnswered(int defaultValue);
@@ -92,6 +104,9 @@ public:
     CHistInfo GetHistoryRecord(int pos);
     void ClearHistory();
     void LoadHistoryFilter();
+    // The history filter's flag of the mode (m_bViewKnown and the others);
+    // 0 for a value that is no mode.
+    int ViewFlag(int mode) const;
     void GetFilteredHistory(QList<int>& positions);
 
     // Dictation counts.
@@ -101,6 +116,8 @@ public:
     int GetDayCount(int dayKey);
     int GetTotalCount();
     void ClearDictationCounts();
+    // Drops the day counts outside the last 100 study days.
+    void PruneDayCounts();
 
     std::vector<std::unique_ptr<CDicFile>> m_lists;
     int m_nKanjiCount = 0; // 0: not computed yet
@@ -115,6 +132,9 @@ public:
     int m_bViewLearning = 0;
     int m_bViewNoLearn = 0;
     int m_bViewUnspec = 0;
+    // State files this run must not write: they await a carry-over that
+    // could not be written, or nothing says which lists they are for.
+    QSet<QString> m_heldStateFiles;
 
 private:
     // m_nHistPos when it names a record, else -1: a position read from a
@@ -126,9 +146,9 @@ private:
     // The item of a global index without loading; null past the end.
     CItem* ItemAt(int index) const;
     void LoadList(const CWordListSource& source, int resourceId, const QString& name,
-                  const QString& folder);
+                  const QString& folder, const StudyStateReading& reading);
     void LoadMisc(const QString& folder);
-    void LoadHistory(const QString& folder);
+    void LoadHistory(const QString& folder, const StudyStateReading& reading);
     // Null when nothing may be written now; empty when nothing changed.
     std::optional<StateSnapshot> TakeSaveSnapshot();
     void ApplySaveOutcome(const StateSnapshot& snapshot, const StateWriteOutcome& outcome,
@@ -138,13 +158,14 @@ private:
     std::unique_ptr<CStateWriter> m_pWriter; // the background write, until collected
 };
 
-// A study day runs from 03:00 to 03:00 local time. GetStudyDate is the time
-// value of 00:00 local time on the current study date.
+// A study day runs from 03:00 to 03:00 local time (CDictionaryHistory.cpp).
+// GetStudyDate is the time value of 00:00 local time on the current study
+// date.
 qint64 GetStudyDate();
 // year * 10000 + month * 100 + day of the local date of t.
 int MakeDayKey(qint64 t);
 
-// The random source of question selection.
+// The random source of question selection (CDictionarySelection.cpp).
 void SeedQuestionRandom();
 void SetQuestionRandomState(quint32 state); // tests replay known sequences
 quint32 GetQuestionRandomState();

@@ -8,6 +8,7 @@
 #include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "platform/TextFit.h"
 #include "study/CDictionary.h"
 #include "widgets/CSearchDialogBar.h"
@@ -360,12 +361,12 @@ private slots:
         StartFrame();
         CSearchDialogBar* bar = m_frame->GetSearchBar();
         if (searchBar) {
-            m_frame->OnCmdMsg(32782);
+            m_frame->OnCmdMsg(kCmdToggleSearch);
             // Results and the longest status line the bar shows.
             QTest::keyClicks(bar->findChild<QLineEdit*>(), QStringLiteral("ka"));
             bar->OnTimer();
             QCOMPARE(bar->Search().Results().size(), 500);
-            QCOMPARE(bar->findChild<QLabel*>(QStringLiteral("1043"))->text(),
+            QCOMPARE(bar->findChild<QLabel*>(QString::number(kIdSearchStatus))->text(),
                      QStringLiteral("検索結果が多すぎます (500個まで表示)"));
         }
         QCOMPARE(bar->isVisible(), searchBar);
@@ -418,8 +419,8 @@ private slots:
         // (The bare offscreen screen is smaller than any in use.)
         const QRect available = dialog->screen()->availableGeometry();
         QVERIFY2(qEnvironmentVariableIsEmpty("VELMARIK_LAYOUT_SCREEN") ||
-                     dialog->frameGeometry().width() <= available.width() &&
-                         dialog->frameGeometry().height() <= available.height(),
+                     (dialog->frameGeometry().width() <= available.width() &&
+                      dialog->frameGeometry().height() <= available.height()),
                  qPrintable(QStringLiteral("%1x%2 on a screen with room for %3x%4")
                                 .arg(dialog->frameGeometry().width())
                                 .arg(dialog->frameGeometry().height())

@@ -2,7 +2,7 @@
 #include "study/CItem.h"
 
 #include "platform/Clock.h"
-#include "platform/Profile.h"
+#include "platform/Options.h"
 #include "platform/ResourceIds.h"
 #include "text/HyogaiMarkup.h"
 #include "text/KanaConversion.h"
@@ -114,7 +114,7 @@ int CDictionary::SelectNextQuestion(int prefKanji)
         // are many Unspec ones; with fewer than f items in all, the pools
         // come up in proportion to their sizes. An f of 0 or below, like any
         // f not above l, always takes the Learning pool.
-        const int f = GetProfileInt(QStringLiteral("Settings"), QStringLiteral("ProbFreq"), 100);
+        const int f = Options::LearningFrequency();
         if (l >= f) {
             learningPool = true;
         } else {
@@ -157,9 +157,8 @@ int CDictionary::SelectNextQuestion(int prefKanji)
         if (const CItem* item = GetItem(g)) {
             if (prefKanji == 1 || prefKanji == 2) {
                 const QString word = item->GetWord();
-                const bool preferred = prefKanji == 1
-                    ? !ContainsHyogai(RemoveParenthesized(word))
-                    : ContainsHyogai(word);
+                const bool preferred = prefKanji == 1 ? !ContainsHyogai(RemoveParenthesized(word))
+                                                      : ContainsHyogai(word);
                 Candidate& wanted = prefKanji == 1 ? standard : nonStandard;
                 if (preferred && Offer(wanted, g, *item, m_history))
                     return g;
