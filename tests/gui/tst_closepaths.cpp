@@ -7,6 +7,7 @@
 #include "mainwnd/CVelmarikApp.h"
 #include "platform/CHelpViewer.h"
 #include "platform/Clock.h"
+#include "platform/ProcessSignals.h"
 #include "platform/Profile.h"
 #include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
@@ -24,6 +25,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -297,6 +300,28 @@ private slots:
         QVERIFY(handedOver);
         QCOMPARE(exitCode, 1);
         QVERIFY2(told.contains(QStringLiteral("応答がありません")), qPrintable(told));
+    }
+
+    // Once the program has saved at its end its handlers go; a signal that
+    // still comes (the rest of a flood) must not turn its own exit status
+    // into the signal's. Run in a child, which may let its handlers go.
+    void signalsAfterTheHandlersWentChangeNothing()
+    {
+        CTerminationSignals* handlers = App()->findChild<CTerminationSignals*>();
+        QVERIFY(handlers);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            delete handlers;
+            for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
+                std::raise(signalNumber);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY2(!WIFSIGNALED(status), qPrintable(QString::number(WTERMSIG(status))));
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 
     // A signal that comes while the program is still starting is not lost:
