@@ -44,7 +44,8 @@ void BenchRomaji::romajiToKana()
 {
     QFETCH(QString, text);
     QString result;
-    QBENCHMARK {
+    QBENCHMARK
+    {
         result = RomajiToKana(text);
     }
     QVERIFY(result.size() <= text.size() * 3);

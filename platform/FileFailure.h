@@ -7,8 +7,8 @@ class QFileDevice;
 // What went wrong with a state file: the platform's error text and code, as
 // the messages for unreadable or unwritable files append them.
 struct FileFailure {
-    QString m_strMessage; // platform text, may carry white space at the ends
-    int m_nCause = 0;     // platform error code
+    QString m_strMessage;     // platform text, may carry white space at the ends
+    int m_nCause = 0;         // platform error code
     bool m_bFileError = true; // false: not a file failure, the message stands alone
     QString m_strClassName;   // names the failure when there is no message
 

@@ -8,6 +8,5 @@
 // written anywhere takes effect at its next read.
 int GetProfileInt(const QString& section, const QString& name, int defaultValue);
 bool WriteProfileInt(const QString& section, const QString& name, int value);
-QString GetProfileString(const QString& section, const QString& name,
-                         const QString& defaultValue);
+QString GetProfileString(const QString& section, const QString& name, const QString& defaultValue);
 bool WriteProfileString(const QString& section, const QString& name, const QString& value);

@@ -99,12 +99,18 @@ const RomajiRow RomajiTable[kRomajiRowCount] = {
 int VowelIndex(QChar c)
 {
     switch (ToLowerAscii(c).unicode()) {
-    case u'a': return 0;
-    case u'i': return 1;
-    case u'u': return 2;
-    case u'e': return 3;
-    case u'o': return 4;
-    default: return -1;
+    case u'a':
+        return 0;
+    case u'i':
+        return 1;
+    case u'u':
+        return 2;
+    case u'e':
+        return 3;
+    case u'o':
+        return 4;
+    default:
+        return -1;
     }
 }
 

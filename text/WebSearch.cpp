@@ -10,8 +10,8 @@ QString EncodeQuery(const QString& word)
     result.reserve(utf8.size() * 3);
     for (char ch : utf8) {
         const auto byte = static_cast<unsigned char>(ch);
-        if ((byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z')
-            || (byte >= 'a' && byte <= 'z')) {
+        if ((byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
+            (byte >= 'a' && byte <= 'z')) {
             result += QLatin1Char(ch);
         } else if (byte == ' ') {
             result += QLatin1Char('+');

@@ -20,10 +20,7 @@ public:
 
     static TestEnv& Instance();
 
-    QString DataFolder() const
-    {
-        return QDir(m_dir.path()).filePath("data/Quillmoor/Velmarik/");
-    }
+    QString DataFolder() const { return QDir(m_dir.path()).filePath("data/Quillmoor/Velmarik/"); }
 
     // Forgets every setting.
     static void ClearSettings()

@@ -46,10 +46,18 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("reading");
-        QTest::newRow("plain") << "藍染め\tあいぞめ" << "藍染め" << "あいぞめ";
-        QTest::newRow("no tab") << "あいぞめ" << "" << "あいぞめ";
-        QTest::newRow("two tabs") << "a\tb\tc" << "a" << "b\tc";
-        QTest::newRow("alternatives") << "愛想\tあいそ(あいそう)" << "愛想" << "あいそ(あいそう)";
+        QTest::newRow("plain") << "藍染め\tあいぞめ"
+                               << "藍染め"
+                               << "あいぞめ";
+        QTest::newRow("no tab") << "あいぞめ"
+                                << ""
+                                << "あいぞめ";
+        QTest::newRow("two tabs") << "a\tb\tc"
+                                  << "a"
+                                  << "b\tc";
+        QTest::newRow("alternatives") << "愛想\tあいそ(あいそう)"
+                                      << "愛想"
+                                      << "あいそ(あいそう)";
     }
     void wordAndReading()
     {
@@ -71,16 +79,16 @@ private slots:
         QTest::addColumn<int>("endMode");
         QTest::addColumn<int>("endAskCount");
         // The item starts with ask count 5.
-        QTest::newRow("same mode keeps count") << int(Known) << int(Known) << 3 << false
-                                               << int(Known) << 5;
+        QTest::newRow("same mode keeps count")
+            << int(Known) << int(Known) << 3 << false << int(Known) << 5;
         QTest::newRow("mode 7 refused") << int(Unspec) << 7 << 3 << false << int(Unspec) << 5;
         QTest::newRow("mode -1 refused") << int(Unspec) << -1 << 3 << false << int(Unspec) << 5;
-        QTest::newRow("to unspec keeping count") << int(Known) << int(Unspec) << -1 << true
-                                                 << int(Unspec) << 5;
-        QTest::newRow("to unspec with average") << int(Learned) << int(Unspec) << 2 << true
-                                                << int(Unspec) << 2;
-        QTest::newRow("to learning") << int(Unspec) << int(Learning) << -1 << true
-                                     << int(Learning) << 5;
+        QTest::newRow("to unspec keeping count")
+            << int(Known) << int(Unspec) << -1 << true << int(Unspec) << 5;
+        QTest::newRow("to unspec with average")
+            << int(Learned) << int(Unspec) << 2 << true << int(Unspec) << 2;
+        QTest::newRow("to learning")
+            << int(Unspec) << int(Learning) << -1 << true << int(Learning) << 5;
     }
     void setMode()
     {
@@ -293,13 +301,13 @@ private slots:
         QTest::newRow("word piece") << "本" << none << QList<int>{0, 1, 2};
         QTest::newRow("tab matches all") << "\t" << none << QList<int>{0, 1, 2, 3};
         QTest::newRow("across the tab") << "気\tほ" << none << QList<int>{2};
-        QTest::newRow("known only") << "" << QList<bool>{false, false, false, false, true}
-                                    << QList<int>{1};
+        QTest::newRow("known only")
+            << "" << QList<bool>{false, false, false, false, true} << QList<int>{1};
         QTest::newRow("unspec and learning")
             << "" << QList<bool>{true, false, true, false, false} << QList<int>{0, 2, 3};
         QTest::newRow("no match") << "ぺ" << none << QList<int>{};
-        QTest::newRow("filter admits nothing") << "" << QList<bool>{false, true, false, false, false}
-                                               << QList<int>{};
+        QTest::newRow("filter admits nothing")
+            << "" << QList<bool>{false, true, false, false, false} << QList<int>{};
     }
     void search()
     {

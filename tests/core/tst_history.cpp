@@ -110,36 +110,36 @@ private slots:
     {
         QTest::addColumn<QList<int>>("history"); // item indices; mode of item i is i % 5
         QTest::addColumn<int>("position");
-        QTest::addColumn<QList<int>>("filter");  // known, learned, learning, noLearn, unspec
+        QTest::addColumn<QList<int>>("filter"); // known, learned, learning, noLearn, unspec
         QTest::addColumn<int>("previous");
         QTest::addColumn<int>("next");
         QTest::addColumn<QList<int>>("filtered");
         const QList<int> ten{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
         const QList<int> none{0, 0, 0, 0, 0};
         QTest::newRow("no filter, middle") << ten << 5 << none << 4 << 6 << ten;
-        QTest::newRow("no current, three records") << QList<int>{1, 2, 3} << -1 << none << -1
-                                                   << 0 << QList<int>{0, 1, 2};
+        QTest::newRow("no current, three records")
+            << QList<int>{1, 2, 3} << -1 << none << -1 << 0 << QList<int>{0, 1, 2};
         QTest::newRow("first record") << ten << 0 << none << -1 << 1 << ten;
         QTest::newRow("last record") << ten << 9 << none << 8 << -1 << ten;
         QTest::newRow("empty history") << QList<int>{} << -1 << none << -1 << -1 << QList<int>{};
         // Items 4 and 9 are Known.
-        QTest::newRow("known only") << ten << 6 << QList<int>{1, 0, 0, 0, 0} << 4 << 9
-                                    << QList<int>{4, 9};
-        QTest::newRow("known only, none before") << ten << 3 << QList<int>{1, 0, 0, 0, 0} << -1
-                                                 << 4 << QList<int>{4, 9};
-        QTest::newRow("learned and noLearn") << ten << 5 << QList<int>{0, 1, 0, 1, 0} << 3 << 6
-                                             << QList<int>{1, 3, 6, 8};
+        QTest::newRow("known only")
+            << ten << 6 << QList<int>{1, 0, 0, 0, 0} << 4 << 9 << QList<int>{4, 9};
+        QTest::newRow("known only, none before")
+            << ten << 3 << QList<int>{1, 0, 0, 0, 0} << -1 << 4 << QList<int>{4, 9};
+        QTest::newRow("learned and noLearn")
+            << ten << 5 << QList<int>{0, 1, 0, 1, 0} << 3 << 6 << QList<int>{1, 3, 6, 8};
         // A record of a file written for longer lists has no item.
-        QTest::newRow("itemless record, filtered") << QList<int>{4, 50, 9} << 0
-                                                   << QList<int>{1, 1, 1, 1, 1} << -1 << 2
-                                                   << QList<int>{0, 2};
-        QTest::newRow("itemless record, unfiltered") << QList<int>{4, 50, 9} << 0 << none << -1
-                                                     << 1 << QList<int>{0, 1, 2};
+        QTest::newRow("itemless record, filtered")
+            << QList<int>{4, 50, 9} << 0 << QList<int>{1, 1, 1, 1, 1} << -1 << 2
+            << QList<int>{0, 2};
+        QTest::newRow("itemless record, unfiltered")
+            << QList<int>{4, 50, 9} << 0 << none << -1 << 1 << QList<int>{0, 1, 2};
         // A position from a file that lies outside the records names none.
-        QTest::newRow("position past the end") << QList<int>{1, 2, 3} << 57 << none << -1 << 0
-                                               << QList<int>{0, 1, 2};
-        QTest::newRow("position below -1") << QList<int>{1, 2, 3} << -8 << none << -1 << 0
-                                           << QList<int>{0, 1, 2};
+        QTest::newRow("position past the end")
+            << QList<int>{1, 2, 3} << 57 << none << -1 << 0 << QList<int>{0, 1, 2};
+        QTest::newRow("position below -1")
+            << QList<int>{1, 2, 3} << -8 << none << -1 << 0 << QList<int>{0, 1, 2};
     }
     void navigation()
     {
@@ -231,8 +231,8 @@ private slots:
     {
         QTest::addColumn<qint64>("now");
         QTest::addColumn<int>("dayKey");
-        QTest::newRow("02:59 counts for the day before") << TokyoTime(2026, 3, 15, 2, 59)
-                                                         << 20260314;
+        QTest::newRow("02:59 counts for the day before")
+            << TokyoTime(2026, 3, 15, 2, 59) << 20260314;
         QTest::newRow("03:00 starts the new day") << TokyoTime(2026, 3, 15, 3, 0) << 20260315;
         QTest::newRow("just before midnight") << TokyoTime(2026, 3, 15, 23, 59) << 20260315;
         QTest::newRow("new year's night") << TokyoTime(2027, 1, 1, 1, 0) << 20261231;

@@ -31,10 +31,10 @@ void TestKanaConversion::katakanaToHiragana_data()
 
     QTest::newRow("ヴ and small kana") << u"ヴァイオリン"_s << u"う゛ぁいおりん"_s;
     QTest::newRow("prolonged mark and kanji") << u"ニュース解説"_s << u"にゅーす解説"_s;
-    QTest::newRow("voiced and semi-voiced") << u"ガギグゲゴパピプペポ"_s << u"がぎぐげごぱぴぷぺぽ"_s;
+    QTest::newRow("voiced and semi-voiced")
+        << u"ガギグゲゴパピプペポ"_s << u"がぎぐげごぱぴぷぺぽ"_s;
     QTest::newRow("small tsu") << u"ッ"_s << u"っ"_s;
-    QTest::newRow("unconverted katakana")
-        << u"ヮヰヱヵヶヽヾ・ヷ"_s << u"ヮヰヱヵヶヽヾ・ヷ"_s;
+    QTest::newRow("unconverted katakana") << u"ヮヰヱヵヶヽヾ・ヷ"_s << u"ヮヰヱヵヶヽヾ・ヷ"_s;
     QTest::newRow("half-width") << u"ｶﾀｶﾅ"_s << u"ｶﾀｶﾅ"_s;
     QTest::newRow("hiragana stays") << u"ひらがな"_s << u"ひらがな"_s;
     QTest::newRow("ascii stays") << u"ABC(1)"_s << u"ABC(1)"_s;
@@ -139,7 +139,8 @@ void TestKanaConversion::findKanaRun_data()
         << u"か（き）く"_s << 1 << u"く"_s << 1 << u"（き）く"_s;
     QTest::newRow("negative depth searches a later pair")
         << u"あ)い(う"_s << 0 << u"う"_s << 3 << u"(う"_s;
-    QTest::newRow("unclosed parenthesis hides the rest") << u"か(きく"_s << 1 << u"く"_s << -1 << u"く"_s;
+    QTest::newRow("unclosed parenthesis hides the rest")
+        << u"か(きく"_s << 1 << u"く"_s << -1 << u"く"_s;
     QTest::newRow("from past the end") << u"あ"_s << 2 << u"あ"_s << -1 << u"あ"_s;
 }
 
@@ -161,37 +162,40 @@ void TestKanaConversion::questionText_data()
     QTest::addColumn<QString>("question");
 
     QTest::newRow("本懐を遂げる") << u"本懐を遂げる"_s << u"ほんかいをとげる"_s
-                            << u"<G>ほんかい<N>を<G>と<N>げる"_s;
-    QTest::newRow("鼻が高い") << u"鼻が高い"_s << u"はながたかい"_s << u"<G>はな<N>が<G>たか<N>い"_s;
+                                  << u"<G>ほんかい<N>を<G>と<N>げる"_s;
+    QTest::newRow("鼻が高い") << u"鼻が高い"_s << u"はながたかい"_s
+                              << u"<G>はな<N>が<G>たか<N>い"_s;
     QTest::newRow("no kana") << u"吸収合併"_s << u"きゅうしゅうがっぺい"_s
                              << u"<G>きゅうしゅうがっぺい<N>"_s;
-    QTest::newRow("katakana, starts with kana") << u"ガソリンに引火する"_s << u"がそりんにいんかする"_s
-                                                << u"がそりんに<G>いんか<N>する"_s;
-    QTest::newRow("iteration mark") << u"初々しい"_s << u"ういういしい"_s << u"<G>ういうい<N>しい"_s;
-    QTest::newRow("word alternative removed") << u"渾名(綽名)で呼ぶ"_s << u"あだなでよぶ"_s
-                                              << u"<G>あだな<N>で<G>よ<N>ぶ"_s;
-    QTest::newRow("reading alternative plain") << u"愛想"_s << u"あいそ(あいそう)"_s
-                                               << u"<G>あいそ<N>(あいそう)"_s;
+    QTest::newRow("katakana, starts with kana")
+        << u"ガソリンに引火する"_s << u"がそりんにいんかする"_s << u"がそりんに<G>いんか<N>する"_s;
+    QTest::newRow("iteration mark")
+        << u"初々しい"_s << u"ういういしい"_s << u"<G>ういうい<N>しい"_s;
+    QTest::newRow("word alternative removed")
+        << u"渾名(綽名)で呼ぶ"_s << u"あだなでよぶ"_s << u"<G>あだな<N>で<G>よ<N>ぶ"_s;
+    QTest::newRow("reading alternative plain")
+        << u"愛想"_s << u"あいそ(あいそう)"_s << u"<G>あいそ<N>(あいそう)"_s;
     QTest::newRow("alternative before kana run") << u"雨露を凌ぐ"_s << u"うろ(あめつゆ)をしのぐ"_s
                                                  << u"<G>うろ<N>(あめつゆ)を<G>しの<N>ぐ"_s;
-    QTest::newRow("both alternatives") << u"椀飯振る舞い(大盤振る舞い)"_s
-                                       << u"おうばんぶるまい(おおばんぶるまい)"_s
-                                       << u"<G>おうばんぶ<N>る<G>ま<N>い(おおばんぶるまい)"_s;
-    QTest::newRow("rest starts with parenthesis") << u"頬被り"_s << u"ほおかぶり(かむり)"_s
-                                                  << u"<G>ほおかぶ<N>り(かむり)"_s;
-    QTest::newRow("kana word, kanji, alternative") << u"ホルモンの分泌"_s << u"ほるもんのぶんぴつ(ぶんぴ)"_s
-                                                   << u"ほるもんの<G>ぶんぴつ<N>(ぶんぴ)"_s;
-    QTest::newRow("run not in reading") << u"壱、壹(大字)"_s << u"いち(だいじ)"_s
-                                        << u"<G>いち<N>(だいじ)"_s;
+    QTest::newRow("both alternatives")
+        << u"椀飯振る舞い(大盤振る舞い)"_s << u"おうばんぶるまい(おおばんぶるまい)"_s
+        << u"<G>おうばんぶ<N>る<G>ま<N>い(おおばんぶるまい)"_s;
+    QTest::newRow("rest starts with parenthesis")
+        << u"頬被り"_s << u"ほおかぶり(かむり)"_s << u"<G>ほおかぶ<N>り(かむり)"_s;
+    QTest::newRow("kana word, kanji, alternative")
+        << u"ホルモンの分泌"_s << u"ほるもんのぶんぴつ(ぶんぴ)"_s
+        << u"ほるもんの<G>ぶんぴつ<N>(ぶんぴ)"_s;
+    QTest::newRow("run not in reading")
+        << u"壱、壹(大字)"_s << u"いち(だいじ)"_s << u"<G>いち<N>(だいじ)"_s;
     QTest::newRow("empty reading") << u"本懐を遂げる"_s << QString() << QString();
     QTest::newRow("kana only") << u"かな"_s << u"かな"_s << u"かな"_s;
-    QTest::newRow("full-width reading alternative") << u"愛想"_s << u"あいそ（あいそう）"_s
-                                                    << u"<G>あいそ<N>（あいそう）"_s;
-    QTest::newRow("katakana run missing") << u"漢字テスト"_s << u"かんじしけん"_s
-                                          << u"<G>かんじしけん<N>"_s;
+    QTest::newRow("full-width reading alternative")
+        << u"愛想"_s << u"あいそ（あいそう）"_s << u"<G>あいそ<N>（あいそう）"_s;
+    QTest::newRow("katakana run missing")
+        << u"漢字テスト"_s << u"かんじしけん"_s << u"<G>かんじしけん<N>"_s;
     QTest::newRow("kanji stand for at least one kana") << u"木の"_s << u"のの"_s << u"<G>の<N>の"_s;
-    QTest::newRow("same kana twice") << u"気が気でない"_s << u"きがきでない"_s
-                                     << u"<G>き<N>が<G>き<N>でない"_s;
+    QTest::newRow("same kana twice")
+        << u"気が気でない"_s << u"きがきでない"_s << u"<G>き<N>が<G>き<N>でない"_s;
     QTest::newRow("ヴ in word") << u"ヴ音"_s << u"う゛おん"_s << u"う゛<G>おん<N>"_s;
     QTest::newRow("empty word") << QString() << u"よみ"_s << u"<G>よみ<N>"_s;
 }
@@ -208,9 +212,11 @@ void TestKanaConversion::questionText()
 void TestKanaConversion::markReadingFromPositions()
 {
     // Starting after the first kana run matches only the rest of the word.
-    QCOMPARE(MarkReading(u"本懐を遂げる"_s, 3, u"ほんかいをとげる"_s, 5, u"G"_s), u"<G>と<N>げる"_s);
+    QCOMPARE(MarkReading(u"本懐を遂げる"_s, 3, u"ほんかいをとげる"_s, 5, u"G"_s),
+             u"<G>と<N>げる"_s);
     // Any tag name is written as given.
-    QCOMPARE(MarkReading(u"鼻が高い"_s, 0, u"はながたかい"_s, 0, u"X"_s), u"<X>はな<N>が<X>たか<N>い"_s);
+    QCOMPARE(MarkReading(u"鼻が高い"_s, 0, u"はながたかい"_s, 0, u"X"_s),
+             u"<X>はな<N>が<X>たか<N>い"_s);
 }
 
 QTEST_GUILESS_MAIN(TestKanaConversion)

@@ -240,12 +240,17 @@ void TestQuestionSelection::learningPool_data()
         wrapped << i;
     }
 
-    QTest::newRow("one item right after it was asked") << 1 << QList<int>{0} << QList<int>{} << 0 << 0;
-    QTest::newRow("oldest latest record") << 5 << QList<int>{0, 1, 2, 3, 4, 0, 1} << QList<int>{} << 0 << 2;
+    QTest::newRow("one item right after it was asked")
+        << 1 << QList<int>{0} << QList<int>{} << 0 << 0;
+    QTest::newRow("oldest latest record")
+        << 5 << QList<int>{0, 1, 2, 3, 4, 0, 1} << QList<int>{} << 0 << 2;
     QTest::newRow("first not in history") << 5 << QList<int>{0, 1, 3, 4} << QList<int>{} << 0 << 2;
-    QTest::newRow("first not in history from start") << 5 << QList<int>{0, 1} << QList<int>{} << 3 << 3;
-    QTest::newRow("ask counts play no part") << 3 << QList<int>{0, 1, 2} << QList<int>{9, 0, 0} << 1 << 0;
-    QTest::newRow("unseen beats low ask count") << 3 << QList<int>{} << QList<int>{9, 0, 0} << 0 << 0;
+    QTest::newRow("first not in history from start")
+        << 5 << QList<int>{0, 1} << QList<int>{} << 3 << 3;
+    QTest::newRow("ask counts play no part")
+        << 3 << QList<int>{0, 1, 2} << QList<int>{9, 0, 0} << 1 << 0;
+    QTest::newRow("unseen beats low ask count")
+        << 3 << QList<int>{} << QList<int>{9, 0, 0} << 0 << 0;
     QTest::newRow("untried item never chosen") << 40 << allButOne << QList<int>{} << 0 << 0;
     QTest::newRow("tries wrap, at most 30") << 40 << wrapped << QList<int>{} << 35 << 10;
     QTest::newRow("start from draw modulo l") << 5 << QList<int>{} << QList<int>{} << 7 << 2;
@@ -278,7 +283,8 @@ void TestQuestionSelection::unspecPool_data()
     QTest::newRow("first never asked returned") << QList<int>{3, 0, 0} << QList<int>{} << 0 << 1;
     QTest::newRow("first tried never asked") << QList<int>{0, 0} << QList<int>{} << 1 << 1;
     QTest::newRow("lowest ask count") << QList<int>{2, 1, 3, 1} << QList<int>{} << 0 << 1;
-    QTest::newRow("tie goes to the first tried") << QList<int>{2, 1, 3, 1} << QList<int>{} << 2 << 3;
+    QTest::newRow("tie goes to the first tried")
+        << QList<int>{2, 1, 3, 1} << QList<int>{} << 2 << 3;
     QTest::newRow("not in history beats history") << QList<int>{0, 5} << QList<int>{0} << 0 << 1;
     QTest::newRow("all in history, oldest latest")
         << QList<int>{0, 0, 0} << QList<int>{2, 0, 1, 2} << 1 << 0;
@@ -287,7 +293,8 @@ void TestQuestionSelection::unspecPool_data()
         << QList<int>{0, 0, 32767} << QList<int>{0, 1} << 0 << 2;
     QTest::newRow("highest ask count still chosen") << QList<int>{32767} << QList<int>{} << 0 << 0;
     QTest::newRow("equal highest counts") << QList<int>{32767, 32767} << QList<int>{} << 0 << 0;
-    QTest::newRow("negative count ends the search") << QList<int>{3, -2, -5} << QList<int>{} << 0 << 1;
+    QTest::newRow("negative count ends the search")
+        << QList<int>{3, -2, -5} << QList<int>{} << 0 << 1;
     QTest::newRow("only item, just asked") << QList<int>{4} << QList<int>{0} << 0 << 0;
 }
 
@@ -354,25 +361,24 @@ void TestQuestionSelection::kanjiPreference_data()
     QTest::addColumn<int>("expectedWithout"); // with prefKanji 0
 
     const QList<int> none;
-    QTest::newRow("standard preferred") << QStringList{u"遁走"_s, u"走る"_s} << QList<int>{0, 0} << none
-                                        << 1 << 1 << 0;
-    QTest::newRow("hyogai preferred") << QStringList{u"走る"_s, u"遁走"_s} << QList<int>{0, 0} << none
-                                      << 2 << 1 << 0;
-    QTest::newRow("no standard word") << QStringList{u"遁走"_s, u"躊躇"_s, u"肴"_s} << QList<int>{2, 1, 3}
-                                      << none << 1 << 1 << 1;
-    QTest::newRow("no hyogai word") << QStringList{u"走る"_s, u"歩く"_s} << QList<int>{2, 1} << none
-                                    << 2 << 1 << 1;
+    QTest::newRow("standard preferred")
+        << QStringList{u"遁走"_s, u"走る"_s} << QList<int>{0, 0} << none << 1 << 1 << 0;
+    QTest::newRow("hyogai preferred")
+        << QStringList{u"走る"_s, u"遁走"_s} << QList<int>{0, 0} << none << 2 << 1 << 0;
+    QTest::newRow("no standard word")
+        << QStringList{u"遁走"_s, u"躊躇"_s, u"肴"_s} << QList<int>{2, 1, 3} << none << 1 << 1 << 1;
+    QTest::newRow("no hyogai word")
+        << QStringList{u"走る"_s, u"歩く"_s} << QList<int>{2, 1} << none << 2 << 1 << 1;
     QTest::newRow("standard ignores parentheses")
         << QStringList{u"遁走"_s, u"愛敬(愛嬌)"_s} << QList<int>{0, 0} << none << 1 << 1 << 0;
     QTest::newRow("hyogai counts parentheses")
         << QStringList{u"走る"_s, u"愛敬(愛嬌)"_s} << QList<int>{0, 0} << none << 2 << 1 << 0;
-    QTest::newRow("kana word is standard") << QStringList{u"遁走"_s, u"かな"_s} << QList<int>{0, 0} << none
-                                           << 1 << 1 << 0;
-    QTest::newRow("lowest count among standard")
-        << QStringList{u"走る"_s, u"遁走"_s, u"歩く"_s} << QList<int>{3, 0, 1} << none << 1 << 2 << 1;
-    QTest::newRow("oldest among hyogai")
-        << QStringList{u"遁走"_s, u"躊躇"_s, u"走る"_s} << QList<int>{0, 0, 0} << QList<int>{1, 0}
-        << 2 << 1 << 2;
+    QTest::newRow("kana word is standard")
+        << QStringList{u"遁走"_s, u"かな"_s} << QList<int>{0, 0} << none << 1 << 1 << 0;
+    QTest::newRow("lowest count among standard") << QStringList{u"走る"_s, u"遁走"_s, u"歩く"_s}
+                                                 << QList<int>{3, 0, 1} << none << 1 << 2 << 1;
+    QTest::newRow("oldest among hyogai") << QStringList{u"遁走"_s, u"躊躇"_s, u"走る"_s}
+                                         << QList<int>{0, 0, 0} << QList<int>{1, 0} << 2 << 1 << 2;
     // The fallback keeps the first item that ended its search, even when a
     // later one has a lower (negative) count.
     QTest::newRow("fallback fixed once ended")

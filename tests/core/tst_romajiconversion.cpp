@@ -15,9 +15,7 @@ namespace {
 // that moves long runs of pending consonants in one go.
 QString ReferenceRomajiToKana(const QString& text)
 {
-    auto isLetter = [](QChar c) {
-        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-    };
+    auto isLetter = [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
     auto lower = [](QChar c) { return (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 0x20) : c; };
     auto cell = [&](const QString& pending, int vowel) -> const char16_t* {
         for (const RomajiRow& row : RomajiTable) {
@@ -209,8 +207,8 @@ void TestRomajiConversion::longConsonantRuns_data()
     QTest::newRow("run then nn") << run + u"nn"_s << run + u"ん"_s;
     QTest::newRow("run then n and consonant") << run + u"nka"_s << run + u"んか"_s;
     QTest::newRow("run at the end dropped") << u"ka"_s + run << u"か"_s;
-    QTest::newRow("run with kana inside") << u"bc"_s + u"あ"_s + run + u"u"_s
-                                          << u"あbc"_s + run.chopped(1) + u"ぐ"_s;
+    QTest::newRow("run with kana inside")
+        << u"bc"_s + u"あ"_s + run + u"u"_s << u"あbc"_s + run.chopped(1) + u"ぐ"_s;
 }
 
 void TestRomajiConversion::longConsonantRuns()

@@ -18,10 +18,14 @@ private slots:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("defaultValue");
-        QTest::newRow("FontPoint") << "Settings" << "FontPoint" << 36;
-        QTest::newRow("StrokeWidth") << "Settings" << "StrokeWidth" << 6;
-        QTest::newRow("WinLeft") << "" << "WinLeft" << int(0x80000000);
-        QTest::newRow("MainRight") << "" << "MainRight" << 1;
+        QTest::newRow("FontPoint") << "Settings"
+                                   << "FontPoint" << 36;
+        QTest::newRow("StrokeWidth") << "Settings"
+                                     << "StrokeWidth" << 6;
+        QTest::newRow("WinLeft") << ""
+                                 << "WinLeft" << int(0x80000000);
+        QTest::newRow("MainRight") << ""
+                                   << "MainRight" << 1;
     }
     void missingValuesGiveTheCallersDefault()
     {

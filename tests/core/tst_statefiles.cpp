@@ -96,8 +96,9 @@ private slots:
     {
         QDir(Folder()).removeRecursively();
         // 2026-03-15 12:00 in Tokyo.
-        SetCurrentTimeForTesting(QDateTime(QDate(2026, 3, 15), QTime(12, 0),
-                                           QTimeZone("Asia/Tokyo")).toSecsSinceEpoch());
+        SetCurrentTimeForTesting(
+            QDateTime(QDate(2026, 3, 15), QTime(12, 0), QTimeZone("Asia/Tokyo"))
+                .toSecsSinceEpoch());
     }
     void cleanupTestCase()
     {
@@ -129,8 +130,8 @@ private slots:
             dic.AddToHistory(5);
             dic.Save();
         }
-        QCOMPARE(Files(), QStringList({"dic1_std1.dat", "dic2_std.dat", "histdata.dat",
-                                       "miscdata.dat"}));
+        QCOMPARE(Files(),
+                 QStringList({"dic1_std1.dat", "dic2_std.dat", "histdata.dat", "miscdata.dat"}));
         QCOMPARE(ReadFile("dic1_std1.dat"),
                  QByteArray(Bytes().i16(1).i16(0).i16(0).i16(7).i16(Known).i16(0).i16(0)));
         QCOMPARE(ReadFile("dic2_std.dat"), QByteArray(Bytes().i16(1).i16(3).i16(Learning)));
@@ -161,18 +162,18 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QList<int>>("askCounts"); // the three items of list 1
         QTest::addColumn<QList<int>>("modes");
-        const QString unknown = QStringLiteral(
-            "未知の学習モードファイルです。\r\n一部の学習モードはクリアされます。\r\ndic1_std1.dat");
+        const QString unknown = QStringLiteral("未知の学習モードファイルです。\r\n一部の学習モード"
+                                               "はクリアされます。\r\ndic1_std1.dat");
         const QString eof = kReadList + QStringLiteral("Unexpected end of file.(1)");
         QTest::newRow("version 2") << QByteArray(Bytes().i16(2).i16(5).i16(Known)) << unknown
                                    << QList<int>{0, 0, 0} << QList<int>{0, 0, 0};
-        QTest::newRow("empty file") << QByteArray() << eof << QList<int>{0, 0, 0}
-                                    << QList<int>{0, 0, 0};
+        QTest::newRow("empty file")
+            << QByteArray() << eof << QList<int>{0, 0, 0} << QList<int>{0, 0, 0};
         QTest::newRow("one byte") << QByteArray(1, '\1') << eof << QList<int>{0, 0, 0}
                                   << QList<int>{0, 0, 0};
         QTest::newRow("list has grown")
-            << QByteArray(Bytes().i16(1).i16(5).i16(Known).i16(6)) << eof
-            << QList<int>{5, 6, 0} << QList<int>{int(Known), 0, 0};
+            << QByteArray(Bytes().i16(1).i16(5).i16(Known).i16(6)) << eof << QList<int>{5, 6, 0}
+            << QList<int>{int(Known), 0, 0};
         QTest::newRow("longer than the list")
             << QByteArray(Bytes().i16(1).i16(1).i16(1).i16(2).i16(2).i16(3).i16(3).i16(4).i16(4))
             << QString() << QList<int>{1, 2, 3} << QList<int>{1, 2, 3};
@@ -212,16 +213,18 @@ private slots:
         QTest::addColumn<int>("entries");
         const QString eof = kReadMisc + QStringLiteral("Unexpected end of file.(1)");
         QTest::newRow("empty") << QByteArray() << eof << 0 << 0;
-        QTest::newRow("version 3") << QByteArray(Bytes().i16(3).i32(9)) << QStringLiteral(
-            "未知のMISCファイルです。\r\n書き取り回数はクリアされます。") << 0 << 0;
+        QTest::newRow("version 3")
+            << QByteArray(Bytes().i16(3).i32(9))
+            << QStringLiteral("未知のMISCファイルです。\r\n書き取り回数はクリアされます。") << 0
+            << 0;
         QTest::newRow("version 1") << QByteArray(Bytes().i16(1).i32(42)) << QString() << 42 << 0;
         QTest::newRow("version 2")
             << QByteArray(Bytes().i16(2).i32(42).i32(2).i32(20260315).i32(3).i32(20260314).i32(4))
             << QString() << 42 << 2;
         QTest::newRow("total cut short") << QByteArray(Bytes().i16(2).i16(1)) << eof << 0 << 0;
         QTest::newRow("two billion entries claimed")
-            << QByteArray(Bytes().i16(2).i32(42).i32(2000000000).i32(20260315).i32(3).i16(1))
-            << eof << 42 << 1;
+            << QByteArray(Bytes().i16(2).i32(42).i32(2000000000).i32(20260315).i32(3).i16(1)) << eof
+            << 42 << 1;
     }
     void miscFileFailures()
     {
@@ -254,22 +257,22 @@ private slots:
         QTest::addColumn<QList<int>>("indices");
         QTest::addColumn<int>("position");
         const QString eof = kReadHistory + QStringLiteral("Unexpected end of file.(1)");
-        QTest::newRow("version 3") << QByteArray(Bytes().i16(3).i32(0).i32(1).i32(4).i32(0))
-                                   << QStringLiteral(
-                                          "未知の履歴ファイルです。\r\n履歴はクリアされます。")
-                                   << QList<int>{} << -1;
+        QTest::newRow("version 3")
+            << QByteArray(Bytes().i16(3).i32(0).i32(1).i32(4).i32(0))
+            << QStringLiteral("未知の履歴ファイルです。\r\n履歴はクリアされます。") << QList<int>{}
+            << -1;
         QTest::newRow("empty") << QByteArray() << eof << QList<int>{} << -1;
         QTest::newRow("records cut short")
-            << QByteArray(Bytes().i16(2).i32(0).i32(2).i32(4).i32(0).i32(5)) << eof
-            << QList<int>{} << -1;
+            << QByteArray(Bytes().i16(2).i32(0).i32(2).i32(4).i32(0).i32(5)) << eof << QList<int>{}
+            << -1;
         QTest::newRow("two billion records claimed")
             << QByteArray(Bytes().i16(2).i32(0).i32(2000000000).i32(4).i32(1)) << eof
             << QList<int>{} << -1;
         QTest::newRow("version 1") << QByteArray(Bytes().i16(1).i32(1).i32(2).i32(12).i32(40))
                                    << QString() << QList<int>{12, 40} << 1;
         QTest::newRow("position kept unchecked")
-            << QByteArray(Bytes().i16(2).i32(57).i32(1).i32(3).i32(0)) << QString()
-            << QList<int>{3} << 57;
+            << QByteArray(Bytes().i16(2).i32(57).i32(1).i32(3).i32(0)) << QString() << QList<int>{3}
+            << 57;
     }
     void historyFileFailures()
     {
@@ -298,8 +301,9 @@ private slots:
         QCOMPARE(dic.RecordDictation(), -1); // read as answered: nothing counts
         dic.AddToHistory(2);
         dic.Save();
-        QCOMPARE(ReadFile("histdata.dat"),
-                 QByteArray(Bytes().i16(2).i32(2).i32(3).i32(1).i32(1).i32(4).i32(1).i32(2).i32(0)));
+        QCOMPARE(
+            ReadFile("histdata.dat"),
+            QByteArray(Bytes().i16(2).i32(2).i32(3).i32(1).i32(1).i32(4).i32(1).i32(2).i32(0)));
     }
 
     void missingResourceMessage()
@@ -445,8 +449,7 @@ private slots:
         QTest::addColumn<bool>("fileError");
         QTest::addColumn<QString>("expected");
         QTest::newRow("trimmed") << "  File not found.  " << 2 << true << "File not found.(2)";
-        QTest::newRow("all white space") << "\t\r\n Disk full.\v\f" << 6 << true
-                                         << "Disk full.(6)";
+        QTest::newRow("all white space") << "\t\r\n Disk full.\v\f" << 6 << true << "Disk full.(6)";
         QTest::newRow("not a file error") << " Out of memory. " << 0 << false << "Out of memory.";
         QTest::newRow("no message") << "" << 3 << true << "QFileDevice occured.";
     }

@@ -31,8 +31,8 @@ void TestWebSearch::encodeQuery_data()
     QTest::addColumn<QString>("encoded");
 
     QTest::newRow("kanji") << u"愛想"_s << u"%e6%84%9b%e6%83%b3"_s;
-    QTest::newRow("parentheses encoded") << u"愛敬(愛嬌)"_s
-                                         << u"%e6%84%9b%e6%95%ac%28%e6%84%9b%e5%ac%8c%29"_s;
+    QTest::newRow("parentheses encoded")
+        << u"愛敬(愛嬌)"_s << u"%e6%84%9b%e6%95%ac%28%e6%84%9b%e5%ac%8c%29"_s;
     QTest::newRow("space") << u"a b"_s << u"a+b"_s;
     QTest::newRow("unreserved marks encoded") << u"A-1_x.y~z"_s << u"A%2d1%5fx%2ey%7ez"_s;
     QTest::newRow("empty") << QString() << QString();
