@@ -25,7 +25,8 @@ QString ErrorText(zip_error_t* error)
     return QString::fromUtf8(zip_error_strerror(error));
 }
 
-ZipContents::Failure FailureOf(int code)
+// Broken data of one entry, as against an archive that cannot be read.
+bool IsDamage(int code)
 {
     switch (code) {
     case ZIP_ER_CRC:
@@ -33,7 +34,15 @@ ZipContents::Failure FailureOf(int code)
     case ZIP_ER_COMPRESSED_DATA:
     case ZIP_ER_READ:
     case ZIP_ER_EOF:
-        return ZipContents::Failure::Damaged;
+        return true;
+    default:
+        return false;
+    }
+}
+
+ZipContents::Failure FailureOf(int code)
+{
+    switch (code) {
     case ZIP_ER_COMPNOTSUPP:
     case ZIP_ER_ENCRNOTSUPP:
     case ZIP_ER_NOPASSWD:
@@ -137,6 +146,7 @@ ZipContents ReadZipArchive(QByteArrayView bytes, const ZipLimits& limits)
         contents.m_failure = failure;
         contents.m_strEntry = entry;
         contents.m_entries.clear();
+        contents.m_damaged.clear();
         return contents;
     };
     if (bytes.isEmpty())
@@ -187,20 +197,28 @@ ZipContents ReadZipArchive(QByteArrayView bytes, const ZipLimits& limits)
         if ((stat.valid & ZIP_STAT_SIZE) && stat.size > zip_uint64_t(room))
             return fail(ZipContents::Failure::TooLarge, name);
         EntryFile file(zip_fopen_index(archive.get(), zip_uint64_t(index), 0));
-        if (!file)
-            return fail(FailureOf(zip_error_code_zip(zip_get_error(archive.get()))), name);
+        int entryError = file ? ZIP_ER_OK : zip_error_code_zip(zip_get_error(archive.get()));
         QByteArray data;
         char chunk[1 << 16];
-        for (;;) {
+        while (file) {
             const zip_int64_t got = zip_fread(file.get(), chunk, sizeof chunk);
-            if (got < 0)
-                return fail(FailureOf(zip_error_code_zip(zip_file_get_error(file.get()))), name);
+            if (got < 0) {
+                entryError = zip_error_code_zip(zip_file_get_error(file.get()));
+                break;
+            }
             if (got == 0)
                 break;
             if (data.size() + got > room)
                 return fail(ZipContents::Failure::TooLarge, name);
             data.append(chunk, got);
         }
+        // One broken entry leaves the others readable.
+        if (IsDamage(entryError)) {
+            contents.m_damaged.append(name);
+            continue;
+        }
+        if (entryError != ZIP_ER_OK)
+            return fail(FailureOf(entryError), name);
         total += data.size();
         contents.m_entries.append({name, data});
     }

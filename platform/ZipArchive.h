@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // Zip archives of plain files, made and read in memory through libzip.
@@ -30,7 +31,6 @@ struct ZipContents {
     enum class Failure {
         None,
         NotZip,         // no zip archive at all, or one cut short
-        Damaged,        // an entry's data is broken (its checksum, its compression)
         UnsafePath,     // an entry's name leads out of the archive's folder
         TooLarge,       // the entries expand beyond the limits
         TooManyEntries, // more entries than the limit
@@ -39,6 +39,9 @@ struct ZipContents {
     Failure m_failure = Failure::None;
     QString m_strEntry;        // the entry the failure concerns, when there is one
     QList<ZipEntry> m_entries; // the files, in archive order; folders are left out
+    // Entries whose data is broken (their checksum, their compression): the
+    // others are read all the same.
+    QStringList m_damaged;
 
     // The data of the entry of that name; nullopt when there is none.
     std::optional<QByteArray> Find(const QString& name) const;

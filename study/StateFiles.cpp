@@ -5,11 +5,13 @@
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
 #include "platform/SaveFile.h"
+#include "platform/StagedFiles.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
 #include "study/ListMigration.h"
 #include "study/StateFileFormat.h"
+#include "study/StudyRestore.h"
 
 #include <QDir>
 #include <QFile>
@@ -152,6 +154,8 @@ void CDictionary::EnsureLoaded()
     if (!GetAppDataFolder(folder))
         return;
     RemoveStaleSaveFiles(folder);
+    // A restore or a change of the lists of one's own that a kill cut short.
+    FinishStagedFiles(folder, kRestoreStagingFolder);
 
     static const CWordListSource builtIn;
     const std::shared_ptr<const CWordListSource> installed = InstalledWordListSource();

@@ -2,7 +2,6 @@
 
 #include "text/AnkiText.h"
 #include "text/DelimitedText.h"
-#include "text/KanaConversion.h"
 #include "text/ReadingCheck.h"
 
 #include <QFile>
@@ -78,11 +77,6 @@ QString Shortened(const QStringList& fields, QChar delimiter)
     if (text.size() > kShownRowLength)
         text = text.first(kShownRowLength) + QStringLiteral("…");
     return text;
-}
-
-bool HasKanji(const QString& word)
-{
-    return std::any_of(word.cbegin(), word.cend(), [](QChar c) { return IsKanjiLike(c); });
 }
 
 void ReadRows(WordListImport& import, const QString& text)

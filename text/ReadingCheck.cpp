@@ -2,6 +2,8 @@
 
 #include "text/KanaConversion.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsOpenParen(QChar c)
@@ -45,6 +47,11 @@ std::optional<QString> ReadingInHiragana(const QString& reading)
     if (depth != 0 || !anyKana)
         return std::nullopt;
     return hiragana;
+}
+
+bool HasKanji(const QString& word)
+{
+    return std::any_of(word.cbegin(), word.cend(), [](QChar c) { return IsKanjiLike(c); });
 }
 
 bool ReadingFitsWord(const QString& word, const QString& reading)

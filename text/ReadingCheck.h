@@ -9,6 +9,10 @@
 // parentheses that do not pair up).
 std::optional<QString> ReadingInHiragana(const QString& reading);
 
+// Whether the word holds a kanji (or the iteration mark): a word of a list
+// is written with kanji.
+bool HasKanji(const QString& word);
+
 // Whether the question text can colour the word's kanji in the reading: every
 // kana run of the word (without its alternatives, katakana as hiragana) is
 // found in the reading, in order, with reading text for every kanji stretch
