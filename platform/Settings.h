@@ -35,6 +35,9 @@ inline constexpr IntSetting NoUnspec{u"Settings", u"NoUnspec", 0};
 inline constexpr StringSetting SearchURL{u"Settings", u"SearchURL",
                                          u"https://www.google.com/search?q="};
 inline constexpr IntSetting ClearHistory{u"Settings", u"ClearHistory", 0};
+// The lists the question choice leaves out, by file name, separated by
+// commas; the lists that are not named are asked.
+inline constexpr StringSetting ListsOff{u"Settings", u"ListsOff", u""};
 
 // Window geometry and view state. INT_MIN leaves the choice to the window
 // system.
@@ -63,7 +66,7 @@ inline constexpr const IntSetting* kIntSettings[] = {
     &HistViewLearned, &HistViewLearning, &HistViewNoLearn, &HistViewUnspec, &HWinWidth,
     &HWinHeight,      &HistoryAction,    &SearchAction,    &SSDlgWidth,     &SSDlgHeight,
 };
-inline constexpr const StringSetting* kStringSettings[] = {&FontFace, &SearchURL};
+inline constexpr const StringSetting* kStringSettings[] = {&FontFace, &SearchURL, &ListsOff};
 
 } // namespace Setting
 

@@ -15,6 +15,10 @@ struct StagedChange {
     QStringList m_removals;              // file names in the folder
 };
 
+// The staging folder of the changes to the study state that span several
+// files: a restore, and the changes to the lists of one's own.
+inline const QString kStateStagingFolder = QStringLiteral("staged");
+
 // Writes the change and carries it out; false, with the reason, when it
 // stopped before the commit (nothing changed) or after it (the next
 // FinishStagedFiles completes it).

@@ -50,6 +50,12 @@ public:
     void RecountModes();
     int CountInMode(int mode) const;
     int GetNthInMode(int mode, int n) const;
+    // The lists the question choice draws from: all but those the learner
+    // switched off ("ListsOff"). The two above over those lists only; an
+    // empty mask stands for all lists.
+    std::vector<bool> ListsAsked() const;
+    int CountInMode(int mode, const std::vector<bool>& lists) const;
+    int GetNthInMode(int mode, int n, const std::vector<bool>& lists) const;
     qint16 GetAverageUnspecCount();
     void ClearModes(bool learned, bool learning, bool noLearn, bool known);
     void Search(const QString& text, bool unspec, bool learned, bool learning, bool noLearn,
@@ -113,6 +119,8 @@ private:
     CItem* ItemAt(int index) const;
     void LoadList(const CWordListSource& source, int resourceId, const QString& name,
                   const QString& folder);
+    // The lists of one's own, after the built-in ones.
+    void LoadOwnLists(const QString& folder);
     void LoadMisc(const QString& folder);
     void LoadHistory(const QString& folder);
     bool SaveLists(const QString& folder);

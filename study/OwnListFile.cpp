@@ -1,13 +1,10 @@
 #include "study/OwnListFile.h"
 
 #include "study/CWordListSource.h"
-#include "study/WordListImport.h"
 #include "text/DelimitedText.h"
-#include "text/ReadingCheck.h"
 #include "text/TextDecoding.h"
 
 #include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -76,20 +73,26 @@ QByteArray OwnListFileContent(const QList<OwnListRow>& rows)
     return text.toUtf8();
 }
 
-bool IsValidOwnListRow(const OwnListRow& row)
+// The row as an item line can hold it; false when it had to be changed.
+bool Repair(OwnListRow& row)
 {
-    const QString& word = row.m_strWord;
-    if (word.isEmpty() || word.size() > kMaxImportWordLength || word.startsWith(u'#') ||
-        row.m_strReading.size() > kMaxImportReadingLength ||
-        row.m_strNote.size() > kMaxImportNoteLength)
-        return false;
-    const auto breaksLine = [](QChar c) { return c == u'\t' || c == u'\r' || c == u'\n'; };
-    if (std::any_of(word.cbegin(), word.cend(), breaksLine) ||
-        std::any_of(row.m_strNote.cbegin(), row.m_strNote.cend(), breaksLine))
-        return false;
-    if (!HasKanji(word))
-        return false;
-    return ReadingInHiragana(row.m_strReading) == row.m_strReading;
+    bool repaired = false;
+    for (QString* field : {&row.m_strWord, &row.m_strReading, &row.m_strNote}) {
+        for (QChar& c : *field) {
+            if (c == u'\t' || c == u'\r' || c == u'\n') {
+                c = u' ';
+                repaired = true;
+            }
+        }
+    }
+    if (row.m_strWord.isEmpty()) {
+        row.m_strWord = QStringLiteral("？");
+        repaired = true;
+    } else if (row.m_strWord.startsWith(u'#')) {
+        row.m_strWord[0] = u'＃'; // '#' would open a group header
+        repaired = true;
+    }
+    return repaired;
 }
 
 OwnListFileRead ReadOwnListFile(QByteArrayView bytes)
@@ -108,7 +111,6 @@ OwnListFileRead ReadOwnListFile(QByteArrayView bytes)
     if (column[0] < 0 || column[1] < 0)
         return read;
     read.m_bReadable = true;
-    QSet<QString> seen;
     for (qsizetype k = 1; k < records.size(); ++k) {
         const DelimitedRecord& record = records.at(k);
         if (record.m_fields.size() == 1 && record.m_fields.first().isEmpty())
@@ -117,12 +119,8 @@ OwnListFileRead ReadOwnListFile(QByteArrayView bytes)
             return column[c] < 0 ? QString() : record.m_fields.value(column[c]);
         };
         OwnListRow row{field(0), field(1), field(2), field(3) != u"0"};
-        if (record.m_bUnclosedQuote || record.m_bTooLong || !IsValidOwnListRow(row) ||
-            seen.contains(row.ItemText())) {
-            ++read.m_nBadRows;
-            continue;
-        }
-        seen.insert(row.ItemText());
+        if (Repair(row) || record.m_bUnclosedQuote || record.m_bTooLong)
+            ++read.m_nRepairedRows;
         read.m_rows.append(row);
     }
     return read;

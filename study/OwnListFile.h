@@ -44,14 +44,18 @@ QByteArray OwnListFileContent(const QList<OwnListRow>& rows);
 struct OwnListFileRead {
     bool m_bReadable = false; // UTF-8 CSV with the header's columns
     QList<OwnListRow> m_rows;
-    // Rows left out: their word or reading breaks the word lists' rules (a
-    // tab, no kanji, a reading not in kana, too long), or an item repeats.
-    int m_nBadRows = 0;
+    // Rows that an edit by hand left unfit for an item line (a tab or a line
+    // break in a field, an empty word or one opening with '#'). They keep
+    // their places, which the learning-mode file's records go by, with the
+    // offending characters replaced.
+    int m_nRepairedRows = 0;
 };
 
 OwnListFileRead ReadOwnListFile(QByteArrayView bytes);
 
-// Whether a word and its reading make an item line of the word lists: the
-// word with a kanji, no tab, no line break, not opening with '#', the
-// reading in hiragana, both within the bounds of an import.
-bool IsValidOwnListRow(const OwnListRow& row);
+// A list of one's own: its file name, the learner's name for it, its rows.
+struct OwnList {
+    QString m_strList;
+    QString m_strName;
+    QList<OwnListRow> m_rows;
+};

@@ -11,7 +11,6 @@
 #include "study/CWordListSource.h"
 #include "study/ListMigration.h"
 #include "study/StateFileFormat.h"
-#include "study/StudyRestore.h"
 
 #include <QDir>
 #include <QFile>
@@ -155,7 +154,7 @@ void CDictionary::EnsureLoaded()
         return;
     RemoveStaleSaveFiles(folder);
     // A restore or a change of the lists of one's own that a kill cut short.
-    FinishStagedFiles(folder, kRestoreStagingFolder);
+    FinishStagedFiles(folder, kStateStagingFolder);
 
     static const CWordListSource builtIn;
     const std::shared_ptr<const CWordListSource> installed = InstalledWordListSource();
@@ -165,6 +164,7 @@ void CDictionary::EnsureLoaded()
     CarryOverStudyState(source, folder);
     for (const WordListInfo& info : kWordLists)
         LoadList(source, info.m_nResourceId, QString::fromLatin1(info.m_pszName), folder);
+    LoadOwnLists(folder);
     LoadMisc(folder);
     LoadHistory(folder);
 }

@@ -217,10 +217,10 @@ std::optional<QByteArray> WriteStudyArchive(const StudyArchive& archive, qint64 
     add(kCounts, Csv(rows));
 
     QList<OwnListName> names;
-    for (const ArchivedOwnList& list : archive.m_ownLists)
+    for (const OwnList& list : archive.m_ownLists)
         names.append({list.m_strList, list.m_strName});
     entries.append({kLists, OwnListNamesContent(names)});
-    for (const ArchivedOwnList& list : archive.m_ownLists) {
+    for (const OwnList& list : archive.m_ownLists) {
         if (!IsOwnListFileName(list.m_strList)) {
             error = QStringLiteral("bad list name: ") + list.m_strList;
             return std::nullopt;
@@ -375,10 +375,11 @@ StudyArchiveRead ReadStudyArchive(QByteArrayView bytes)
                                 .arg(name.m_strName, path);
                 continue;
             }
-            if (file.m_nBadRows > 0) {
-                problems << QStringLiteral("リスト「%1」の %2 語を読めませんでした。")
+            if (file.m_nRepairedRows > 0) {
+                problems << QStringLiteral(
+                                "リスト「%1」の %2 語は壊れていたため、直して読み込みます。")
                                 .arg(name.m_strName)
-                                .arg(file.m_nBadRows);
+                                .arg(file.m_nRepairedRows);
             }
             archive.m_ownLists.append({name.m_strList, name.m_strName, file.m_rows});
         }

@@ -35,12 +35,6 @@ struct ArchivedHistoryRecord {
     bool m_bAnswered = false;
 };
 
-struct ArchivedOwnList {
-    QString m_strList; // its file name without extension: "own1"
-    QString m_strName; // the learner's name for it
-    QList<OwnListRow> m_rows;
-};
-
 struct ArchivedSetting {
     QString m_strName;
     QString m_strValue; // integers in decimal
@@ -56,7 +50,7 @@ struct StudyArchive {
     int m_nHistoryPos = -1;                 // the current record, -1 for none
     qint32 m_nTotalCount = 0;
     QList<std::pair<int, int>> m_dayCounts; // day key, dictations that day
-    QList<ArchivedOwnList> m_ownLists;
+    QList<OwnList> m_ownLists;
     QList<ArchivedSetting> m_settings; // the "Settings" section
 };
 

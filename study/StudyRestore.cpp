@@ -138,7 +138,7 @@ RestorePlan PlanRestore(const StudyArchive& archive, const QStringList& problems
             restored.m_itemTexts << item.m_strText;
         plan.m_lists.append(restored);
     }
-    for (const ArchivedOwnList& own : archive.m_ownLists) {
+    for (const OwnList& own : archive.m_ownLists) {
         RestorePlan::List restored{own.m_strList, own.m_strName, own.m_rows, {}, {}};
         restored.m_records.resize(own.m_rows.size());
         for (const OwnListRow& row : own.m_rows)
@@ -292,7 +292,7 @@ bool WriteRestoredState(const RestorePlan& plan, const QString& folder, QString&
             continue;
         change.m_removals << list + QStringLiteral(".csv") << list + QStringLiteral(".dat");
     }
-    return CommitStagedFiles(folder, kRestoreStagingFolder, change, error);
+    return CommitStagedFiles(folder, kStateStagingFolder, change, error);
 }
 
 void ApplyRestoredSettings(const RestorePlan& plan)

@@ -61,6 +61,3 @@ QString DescribeRestorePlan(const RestorePlan& plan);
 // it does not keep. The settings are left to ApplyRestoredSettings.
 bool WriteRestoredState(const RestorePlan& plan, const QString& folder, QString& error);
 void ApplyRestoredSettings(const RestorePlan& plan);
-
-// The staging folder of a restore, finished or discarded at the next start.
-inline const QString kRestoreStagingFolder = QStringLiteral("restore");

@@ -25,7 +25,7 @@ private slots:
         for (const StringSetting* setting : Setting::kStringSettings)
             keys.insert(QString::fromUtf16(setting->m_section) + u'/' +
                         QString::fromUtf16(setting->m_name));
-        QCOMPARE(keys.size(), 27);
+        QCOMPARE(keys.size(), 28);
     }
 
     void intDefaults_data()

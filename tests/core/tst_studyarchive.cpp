@@ -350,7 +350,7 @@ private slots:
             QCOMPARE(Modes(), oldModes);
             QCOMPARE(History(), oldHistory);
         }
-        QVERIFY(!QDir(Folder() + kRestoreStagingFolder).exists());
+        QVERIFY(!QDir(Folder() + kStateStagingFolder).exists());
     }
 
     void randomArchives()
