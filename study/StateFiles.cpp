@@ -11,6 +11,7 @@
 #include "study/CWordListSource.h"
 #include "study/ListMigration.h"
 #include "study/StateFileFormat.h"
+#include "study/StudyBackup.h"
 
 #include <QDir>
 #include <QFile>
@@ -338,6 +339,16 @@ void CDictionary::Save()
     QString folder;
     if (!GetAppDataFolder(folder))
         return;
+    // Once a study day, before the day's first write, the state goes into
+    // a backup, so that a bad day costs at most that day. The backup is a
+    // safety net: when it cannot be written the save goes on all the same.
+    const bool changed = m_bMiscDirty || m_bHistDirty ||
+                         std::any_of(m_lists.cbegin(), m_lists.cend(),
+                                     [](const auto& list) { return list->HasDirtyItems(); });
+    if (changed) {
+        QString error;
+        WriteDailyBackup(*this, folder, error);
+    }
     // The files that depend on the lists' contents are written only once
     // the signature file says which lists they are written for.
     const bool listsSigned = PrepareStateSave(*this, folder);

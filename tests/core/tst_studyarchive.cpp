@@ -417,6 +417,48 @@ private slots:
         QCOMPARE(read.m_problems, QStringList());
     }
 
+    // The day's first save that writes anything leaves a backup of the
+    // state; later saves that day leave it alone. What a kill during a
+    // backup leaves (its temporary file) is not taken for the day's backup
+    // and leaves the state files as the last save wrote them.
+    void backupAtTheDaysFirstSave()
+    {
+        const QString backups = Folder() + kBackupFolderName + u'/';
+        CDictionary* dic = StudyData::Dic();
+        dic->EnsureLoaded();
+        dic->Save();
+        QVERIFY(!QDir(backups).exists());
+
+        Item(0)->SetMode(Known, -1);
+        dic->Save();
+        const QString today = backups + u"velmarik-2024-06-10.zip"_s;
+        QVERIFY(QFile::exists(today));
+        Item(1)->SetMode(Learned, -1);
+        dic->Save();
+        const StudyArchiveRead read = ReadStudyArchiveFile(today);
+        QCOMPARE(read.m_failure, StudyArchiveRead::Failure::None);
+        QCOMPARE(read.m_archive.m_items.at(0).m_nMode, qint16(Known));
+        QCOMPARE(read.m_archive.m_items.at(1).m_nMode, qint16(Unspec));
+
+        SetCurrentTimeForTesting(1718000000 + 86400);
+        const QByteArray modes = ReadFile(u"dic1_std1.dat"_s);
+        const QString cut = backups + u"velmarik-2024-06-11.zip.kXq3Zp"_s;
+        {
+            QFile partial(cut);
+            QVERIFY(partial.open(QIODevice::WriteOnly));
+            partial.write(QByteArray("PK\x03\x04", 4));
+        }
+        StudyData::Reload();
+        QCOMPARE(ReadFile(u"dic1_std1.dat"_s), modes);
+        QCOMPARE(Item(1)->m_nMode, qint16(Learned));
+        Item(2)->SetMode(NoLearn, -1);
+        StudyData::Dic()->Save();
+        QVERIFY(!QFile::exists(cut));
+        const StudyArchiveRead next = ReadStudyArchiveFile(backups + u"velmarik-2024-06-11.zip"_s);
+        QCOMPARE(next.m_failure, StudyArchiveRead::Failure::None);
+        QCOMPARE(next.m_archive.m_items.at(1).m_nMode, qint16(Learned));
+    }
+
     void backupsStayWithinTheirSize()
     {
         const QString backups = Folder() + kBackupFolderName + u'/';
