@@ -25,12 +25,19 @@ int RunStudyDataCommand(int argc, char** argv, const CommandLineRequest& request
     CSingleInstance instance;
     if (instance.ClaimFolder(folder) == CSingleInstance::Claim::kOtherRunning) {
         switch (request.m_action) {
-        case CommandLineRequest::Action::Export:
-            // The running copy holds the state; reading its files beside it
-            // could meet a change it is making.
-            err << QStringLiteral("Velmarik が起動中のため、書き出せません。"
-                                  "Velmarik を終了してからもう一度実行してください。\n");
-            return 1;
+        case CommandLineRequest::Action::Export: {
+            // The running copy holds the state, some of it not saved yet:
+            // it writes the export itself.
+            bool written = false;
+            QString reply;
+            if (!instance.ExportFromRunningCopy(folder, file, written, reply)) {
+                err << QStringLiteral("Velmarik が起動中ですが応答がないため、書き出せません。\n");
+                return 1;
+            }
+            (written ? out : err) << reply.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                                  << '\n';
+            return written ? 0 : 1;
+        }
         default:
             err << QStringLiteral("Velmarik が起動中のため、学習データを変更できません。"
                                   "Velmarik を終了してからもう一度実行してください。\n");

@@ -14,6 +14,13 @@ namespace {
 const QString kLockFileName = QStringLiteral("velmarik.lock");
 const QByteArray kShowRequest = QByteArrayLiteral("show\n");
 const QByteArray kShowAnswer = QByteArrayLiteral("shown\n");
+// "export <file>", answered by "exported <summary>" or "failed <reason>";
+// the texts percent-encoded, so that each stays on its line.
+const QByteArray kExportRequest = QByteArrayLiteral("export ");
+const QByteArray kExportedAnswer = QByteArrayLiteral("exported ");
+const QByteArray kFailedAnswer = QByteArrayLiteral("failed ");
+// A request is one short line; anything longer is no request of ours.
+constexpr qint64 kMaxRequestLine = 16 * 1024;
 
 // Socket paths are limited to about 100 bytes on Unix.
 constexpr qsizetype kMaxSocketPath = 100;
@@ -72,14 +79,23 @@ void CSingleInstance::OnNewConnection()
     while (QLocalSocket* socket = m_pServer->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine())
-                return;
-            if (socket->readLine() != kShowRequest) {
-                socket->disconnectFromServer();
+            if (!socket->canReadLine()) {
+                if (socket->bytesAvailable() > kMaxRequestLine)
+                    socket->disconnectFromServer();
                 return;
             }
-            emit ActivationRequested();
-            socket->write(kShowAnswer);
+            const QByteArray line = socket->readLine(kMaxRequestLine);
+            if (line == kShowRequest) {
+                emit ActivationRequested();
+                socket->write(kShowAnswer);
+            } else if (line.startsWith(kExportRequest) && line.endsWith('\n') && m_exportHandler) {
+                const QString file = QString::fromUtf8(
+                    QByteArray::fromPercentEncoding(line.mid(kExportRequest.size()).chopped(1)));
+                QString reply;
+                const bool written = !file.isEmpty() && m_exportHandler(file, reply);
+                socket->write((written ? kExportedAnswer : kFailedAnswer) +
+                              reply.toUtf8().toPercentEncoding() + '\n');
+            }
             socket->flush();
             socket->disconnectFromServer();
         });
@@ -106,5 +122,37 @@ bool CSingleInstance::ActivateRunningCopy(const QString& folder, int timeoutMs)
         // The running copy takes its lock before it listens.
         QThread::msleep(100);
     } while (elapsed.elapsed() < timeoutMs);
+    return false;
+}
+
+QByteArray CSingleInstance::Ask(const QString& folder, const QByteArray& request, int timeoutMs)
+{
+    QLocalSocket socket;
+    socket.connectToServer(ServerName(folder));
+    if (!socket.waitForConnected(1000))
+        return {};
+    socket.write(request);
+    socket.waitForBytesWritten(1000);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!socket.canReadLine() && elapsed.elapsed() < timeoutMs &&
+           socket.state() == QLocalSocket::ConnectedState)
+        socket.waitForReadyRead(500);
+    return socket.canReadLine() ? socket.readLine(kMaxRequestLine) : QByteArray();
+}
+
+bool CSingleInstance::ExportFromRunningCopy(const QString& folder, const QString& file,
+                                            bool& written, QString& reply, int timeoutMs)
+{
+    const QByteArray answer =
+        Ask(folder, kExportRequest + file.toUtf8().toPercentEncoding() + '\n', timeoutMs);
+    for (const QByteArray& kind : {kExportedAnswer, kFailedAnswer}) {
+        if (answer.startsWith(kind) && answer.endsWith('\n')) {
+            written = kind == kExportedAnswer;
+            reply = QString::fromUtf8(
+                QByteArray::fromPercentEncoding(answer.mid(kind.size()).chopped(1)));
+            return true;
+        }
+    }
     return false;
 }

@@ -61,6 +61,46 @@ CDictionary* LoadedStudyData(QString& folder)
 
 } // namespace
 
+std::optional<QString> WriteStudyExport(CDictionary& dic, const QString& file, QString& error)
+{
+    const StudyArchive archive = ExportStudyState(dic);
+    const std::optional<QByteArray> bytes = WriteStudyArchive(archive, CurrentTime(), error);
+    if (!bytes)
+        return std::nullopt;
+    FileFailure failure;
+    if (!WriteWholeFile(file, *bytes, failure)) {
+        error = DescribeException(failure);
+        return std::nullopt;
+    }
+    int asked = 0;
+    for (const ArchivedItem& item : archive.m_items)
+        asked += item.m_nMode != 0 || item.m_nAskCount > 0;
+    return QStringLiteral("学習データを %1 に書き出しました（学習モードまたは出題回数のある語句 %2 "
+                          "個、出題履歴 %3 件、書き取り回数 合計 %4 回、自分のリスト %5 個）。")
+        .arg(file)
+        .arg(asked)
+        .arg(archive.m_history.size())
+        .arg(archive.m_nTotalCount)
+        .arg(archive.m_ownLists.size());
+}
+
+bool CarryOutRestore(CDictionary& dic, const QString& folder, const RestorePlan& plan,
+                     QString& backup, QString& error)
+{
+    // Without a backup of what it replaces, a restore could not be undone.
+    if (!WriteBackupBeforeRestore(dic, folder, backup, error)) {
+        error =
+            QStringLiteral("今の学習データを保存できなかったため、読み込みません。\r\n") + error;
+        return false;
+    }
+    if (!WriteRestoredState(plan, folder, error)) {
+        error = QStringLiteral("学習データを読み込めませんでした。\r\n") + error;
+        return false;
+    }
+    ApplyRestoredSettings(plan);
+    return true;
+}
+
 int ExportStudyData(const QString& file, QTextStream& out, QTextStream& err)
 {
     const MessagesTo messages(err);
@@ -68,26 +108,11 @@ int ExportStudyData(const QString& file, QTextStream& out, QTextStream& err)
     CDictionary* dic = LoadedStudyData(folder);
     if (!dic)
         return Fail(err, QStringLiteral("学習データを読み込めませんでした。"));
-    const StudyArchive archive = ExportStudyState(*dic);
     QString error;
-    const std::optional<QByteArray> bytes = WriteStudyArchive(archive, CurrentTime(), error);
-    FileFailure failure;
-    if (!bytes)
+    const std::optional<QString> done = WriteStudyExport(*dic, file, error);
+    if (!done)
         return Fail(err, QStringLiteral("学習データを書き出せませんでした。\n") + error);
-    if (!WriteWholeFile(file, *bytes, failure)) {
-        return Fail(err, QStringLiteral("学習データを書き出せませんでした。\n") +
-                             DescribeException(failure));
-    }
-    int asked = 0;
-    for (const ArchivedItem& item : archive.m_items)
-        asked += item.m_nMode != 0 || item.m_nAskCount > 0;
-    out << QStringLiteral("学習データを %1 に書き出しました（学習モードまたは出題回数のある語句 %2 "
-                          "個、出題履歴 %3 件、書き取り回数 合計 %4 回、自分のリスト %5 個）。\n")
-               .arg(file)
-               .arg(asked)
-               .arg(archive.m_history.size())
-               .arg(archive.m_nTotalCount)
-               .arg(archive.m_ownLists.size());
+    out << *done << '\n';
     out.flush();
     return 0;
 }
@@ -105,17 +130,10 @@ int RestoreStudyData(const QString& file, QTextStream& out, QTextStream& err)
     const RestorePlan plan = PlanRestore(read.m_archive, read.m_problems, *dic);
     out << Lines(DescribeRestorePlan(plan));
     out.flush();
-    // Without a backup of what it replaces, a restore could not be undone.
     QString backup;
     QString error;
-    if (!WriteBackupBeforeRestore(*dic, folder, backup, error)) {
-        return Fail(err,
-                    QStringLiteral("今の学習データを保存できなかったため、読み込みません。\n") +
-                        error);
-    }
-    if (!WriteRestoredState(plan, folder, error))
-        return Fail(err, QStringLiteral("学習データを読み込めませんでした。\n") + error);
-    ApplyRestoredSettings(plan);
+    if (!CarryOutRestore(*dic, folder, plan, backup, error))
+        return Fail(err, error);
     out << QStringLiteral("%1 を読み込みました。読み込む前の学習データは %2 に保存しました。\n")
                .arg(file, backup);
     out.flush();
