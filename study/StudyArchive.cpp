@@ -233,6 +233,14 @@ std::optional<QByteArray> WriteStudyArchive(const StudyArchive& archive, qint64 
         rows.append({setting.m_strName, setting.m_strValue});
     add(kSettings, Csv(rows));
 
+    for (const ZipEntryPart& part : archive.m_parts) {
+        if (!kArchivePartNames.contains(part.m_strName)) {
+            error = QStringLiteral("unknown part: ") + part.m_strName;
+            return std::nullopt;
+        }
+        entries.append({part.m_strName, part.m_data});
+    }
+
     rows = {{QStringLiteral("file"), QStringLiteral("bytes"), QStringLiteral("sha256")}};
     for (const ZipEntry& entry : std::as_const(entries)) {
         rows.append({entry.m_strName, Number(entry.m_data.size()),
@@ -293,6 +301,10 @@ StudyArchiveRead ReadStudyArchive(QByteArrayView bytes)
                         .arg(archive.m_nVersion);
     }
     CheckSums(zip, problems);
+    for (const QString& name : kArchivePartNames) {
+        if (std::optional<QByteArray> data = zip.Find(name))
+            archive.m_parts.append({name, *std::move(data)});
+    }
 
     {
         CsvTable items(zip, kItems,

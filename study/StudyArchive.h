@@ -40,6 +40,14 @@ struct ArchivedSetting {
     QString m_strValue; // integers in decimal
 };
 
+struct ZipEntryPart {
+    QString m_strName;
+    QByteArray m_data;
+};
+
+// The names m_parts may hold.
+inline const QStringList kArchivePartNames{QStringLiteral("reviews.csv")};
+
 struct StudyArchive {
     int m_nVersion = 0;
     QString m_strProgram; // the program and version that wrote it
@@ -52,6 +60,11 @@ struct StudyArchive {
     QList<std::pair<int, int>> m_dayCounts; // day key, dictations that day
     QList<OwnList> m_ownLists;
     QList<ArchivedSetting> m_settings; // the "Settings" section
+    // Files that other parts of the study state keep in the archive under
+    // names of kArchivePartNames (the reviews, when there are any), written
+    // and checksummed as they are. The part that owns a file fills it in
+    // at the export and reads it from here at the restore.
+    QList<ZipEntryPart> m_parts;
 };
 
 inline constexpr int kStudyArchiveVersion = 1;
