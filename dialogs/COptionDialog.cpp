@@ -1,9 +1,12 @@
 #include "dialogs/COptionDialog.h"
 
 #include "dialogs/CAboutDlg.h"
+#include "dialogs/COwnListsDialog.h"
 #include "dialogs/CSpinButtonCtrl.h"
+#include "dialogs/StudyDataTransfer.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
+#include "platform/ResourceIds.h"
 #include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/LearnMode.h"
@@ -256,6 +259,20 @@ void COptionDialog::CreateControls()
     button(9, QStringLiteral("ヘルプ(&H)"), 60);
     connect(button(1031, QStringLiteral("バージョン情報"), 282), &QPushButton::clicked, this,
             &COptionDialog::OnAbout);
+
+    // What acts at once on the study data rather than at OK stands apart,
+    // below the dialog's own buttons.
+    connect(button(kIdOwnLists, QStringLiteral("単語リスト(&L)..."), 186), &QPushButton::clicked,
+            this, &COptionDialog::OnOwnLists);
+    auto* dataLabel = new QLabel(QStringLiteral("学習データ:"), this);
+    place(dataLabel, 240, 214, 60, 8);
+    QPushButton* exportButton = button(kIdExportData, QStringLiteral("書き出し(&E)..."), 224);
+    exportButton->setToolTip(QStringLiteral("学習データの書き出し"));
+    connect(exportButton, &QPushButton::clicked, this,
+            [this] { ExportStudyDataToFile(*CDictionary::GetInstance(), this); });
+    QPushButton* restoreButton = button(kIdRestoreData, QStringLiteral("読み込み(&I)..."), 248);
+    restoreButton->setToolTip(QStringLiteral("学習データの読み込み"));
+    connect(restoreButton, &QPushButton::clicked, this, &COptionDialog::OnRestore);
 }
 
 void COptionDialog::showEvent(QShowEvent* event)
@@ -318,6 +335,11 @@ void COptionDialog::OnInitDialog()
 
     Check(1047)->setChecked(GetProfileInt(Setting::ClearHistory) != 0);
 
+    ShowClearCounts();
+}
+
+void COptionDialog::ShowClearCounts()
+{
     CDictionary* dic = CDictionary::GetInstance();
     dic->EnsureLoaded();
     dic->RecountModes();
@@ -326,7 +348,7 @@ void COptionDialog::OnInitDialog()
                           dic->GetTotalCount()};
     for (int k = 0; k < 5; ++k) {
         QCheckBox* box = Check(kClearChecks[k].m_nId);
-        box->setText(FormatCount(box->text(), counts[k]));
+        box->setText(FormatCount(QString::fromUtf8(kClearChecks[k].m_pszText), counts[k]));
     }
 }
 
@@ -404,4 +426,24 @@ void COptionDialog::OnAbout()
 {
     CAboutDlg about(this);
     about.exec();
+}
+
+void COptionDialog::OnOwnLists()
+{
+    COwnListsDialog lists(*CDictionary::GetInstance(), this);
+    lists.exec();
+    if (!lists.m_bListsChanged)
+        return;
+    ShowClearCounts();
+    emit ListsChanged();
+}
+
+void COptionDialog::OnRestore()
+{
+    if (!RestoreStudyDataFromFile(*CDictionary::GetInstance(), this))
+        return;
+    emit StudyDataReplaced();
+    // The restored settings stand; OK would overwrite them with this
+    // dialog's, which show the settings from before.
+    CBaseDialog::reject();
 }

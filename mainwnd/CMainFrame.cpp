@@ -3,7 +3,9 @@
 #include "dialogs/CHistoryDialog.h"
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/COptionDialog.h"
+#include "dialogs/COwnListsDialog.h"
 #include "dialogs/CStudyStateDialog.h"
+#include "dialogs/StudyDataTransfer.h"
 #include "mainwnd/CHandwritingCheck.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CPanelDialogBar.h"
@@ -188,6 +190,12 @@ CSearchDialogBar* CMainFrame::GetSearchBar()
                 &CMainFrame::OnToggleSearchBar);
         connect(m_wndSearchBar, &CSearchDialogBar::ItemModeChanged, this,
                 &CMainFrame::OnItemModeChanged);
+        connect(m_wndSearchBar, &CSearchDialogBar::OwnListsRequested, this,
+                &CMainFrame::OnOwnLists);
+        connect(m_wndSearchBar, &CSearchDialogBar::ExportRequested, this,
+                &CMainFrame::OnExportStudyData);
+        connect(m_wndSearchBar, &CSearchDialogBar::RestoreRequested, this,
+                &CMainFrame::OnRestoreStudyData);
         m_wndSearchBar->InitBar();
         m_wndSearchBar->hide();
         // Stacked where it stood when it was built with the others, between
@@ -525,6 +533,11 @@ bool CMainFrame::RunOptionsDialog(bool& fontChanged, bool& redChanged)
     });
     connect(&dialog, &COptionDialog::DictationCountsCleared, m_wndMainBar,
             qOverload<>(&CMainDialogBar::ShowTodayCount));
+    connect(&dialog, &COptionDialog::ListsChanged, this, &CMainFrame::OnStudyDataChanged);
+    connect(&dialog, &COptionDialog::StudyDataReplaced, this, [this] {
+        m_wndPanelBar->CreateTextFont(); // the restored settings' font
+        OnStudyDataChanged();
+    });
     const bool ok = dialog.exec() == QDialog::Accepted;
     fontChanged = ok && dialog.m_bFontChanged;
     redChanged = ok && dialog.m_bRedChanged;
@@ -551,6 +564,40 @@ void CMainFrame::OnOptions()
     } else if (redChanged) {
         m_session.RefreshPanelText();
     }
+}
+
+void CMainFrame::OnStudyDataChanged()
+{
+    m_session.Restart();
+    if (m_wndSearchBar)
+        m_wndSearchBar->SearchAgain();
+}
+
+void CMainFrame::OnOwnLists()
+{
+    CommitMode();
+    FocusKeeper focus;
+    COwnListsDialog dialog(*CDictionary::GetInstance(), this);
+    dialog.exec();
+    if (dialog.m_bListsChanged)
+        OnStudyDataChanged();
+}
+
+void CMainFrame::OnExportStudyData()
+{
+    CommitMode();
+    FocusKeeper focus;
+    ExportStudyDataToFile(*CDictionary::GetInstance(), this);
+}
+
+void CMainFrame::OnRestoreStudyData()
+{
+    CommitMode();
+    FocusKeeper focus;
+    if (!RestoreStudyDataFromFile(*CDictionary::GetInstance(), this))
+        return;
+    m_wndPanelBar->CreateTextFont();
+    OnStudyDataChanged();
 }
 
 void CMainFrame::OnWebSearch()

@@ -77,6 +77,11 @@ public:
     void OnWebSearch();
     void OnStudyState();
     void OnOptions();
+    // The word lists' dialog, the export and the restore (the options
+    // dialog and the search bar's action list open them).
+    void OnOwnLists();
+    void OnExportStudyData();
+    void OnRestoreStudyData();
     void OnToggleSearchBar();
     void OnSwapSides();
 
@@ -108,6 +113,8 @@ protected:
     virtual void RunHistoryDialog();
     virtual bool RunOptionsDialog(bool& fontChanged, bool& redChanged);
     virtual void RunStudyStateDialog();
+    // The lists' items moved, or the study data was loaded again.
+    void OnStudyDataChanged();
 
 private:
     bool PreTranslateKey(QWidget* target, QKeyEvent* event);

@@ -54,6 +54,9 @@ enum ControlId : int {
     kIdSearchStatus = 1043,
     kIdExecute = 1044,
     kIdCloseSearch = 1046,
+    kIdOwnLists = 1060, // the options dialog's word lists, export and restore
+    kIdExportData = 1061,
+    kIdRestoreData = 1062,
 };
 
 // The windows of the main frame.

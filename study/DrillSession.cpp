@@ -45,6 +45,14 @@ void DrillSession::Start()
     UpdateBackButton();
 }
 
+void DrillSession::Restart()
+{
+    m_pCurItem = nullptr;
+    m_nPendingMode = Unspec;
+    m_bQuestionSide = true;
+    Start();
+}
+
 QString DrillSession::WordSideText() const
 {
     return IsHyogaiRed() ? m_pCurItem->GetAnswerMarkup() : m_pCurItem->GetWord();

@@ -304,3 +304,16 @@ void ApplyRestoredSettings(const RestorePlan& plan)
             WriteProfileInt(*number, setting.m_strValue.toInt());
     }
 }
+
+void ReloadStudyData(CDictionary& dic)
+{
+    dic.m_lists.clear();
+    dic.m_nKanjiCount = 0;
+    dic.m_nTotalCount = 0;
+    dic.m_mapDayCount.clear();
+    dic.m_bMiscDirty = 0;
+    dic.m_history.clear();
+    dic.m_nHistPos = -1;
+    dic.m_bHistDirty = 0;
+    dic.EnsureLoaded();
+}

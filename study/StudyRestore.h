@@ -61,3 +61,8 @@ QString DescribeRestorePlan(const RestorePlan& plan);
 // it does not keep. The settings are left to ApplyRestoredSettings.
 bool WriteRestoredState(const RestorePlan& plan, const QString& folder, QString& error);
 void ApplyRestoredSettings(const RestorePlan& plan);
+
+// Forgets the study data in memory, unsaved changes included, and loads it
+// from the files again: after a restore has replaced them. Every pointer to
+// an item is gone.
+void ReloadStudyData(CDictionary& dic);
