@@ -1,5 +1,6 @@
 #include "dialogs/CHistoryDialog.h"
 
+#include "dialogs/CActionDialog.h"
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
 #include "platform/ResourceIds.h"
@@ -60,6 +61,7 @@ CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, paren
     if (width > 0) // the frame's margins are taken off when shown
         resize(FitSizeToScreens(QSize(width, height), minimumSize(), size()));
 
+    m_pActions->SetActionAsker(&AskForItemAction);
     m_pActions->Init();
 
     const CDictionary* dictionary = CDictionary::GetInstance();
@@ -172,7 +174,9 @@ void CHistoryDialog::showEvent(QShowEvent* event)
         const QRect ownerRect = owner->window()->frameGeometry();
         QRect rect = frameGeometry();
         rect.moveCenter(ownerRect.center());
-        move(rect.topLeft());
+        // A large dialog centred on a small or half-hidden owner would
+        // stand partly off the screen.
+        move(KeepOnScreen(rect));
     }
 }
 

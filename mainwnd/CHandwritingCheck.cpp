@@ -6,7 +6,6 @@
 #include "recognition/CWritingChecker.h"
 
 #include <QAction>
-#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -87,10 +86,6 @@ void CHandwritingCheck::UpdateActions()
         m_pOverlay->Clear();
 }
 
-namespace {
-constexpr int kModelLoadDelayMs = 1000;
-} // namespace
-
 void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& word)
 {
     m_strWord = answer;
@@ -99,13 +94,6 @@ void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& wo
     m_pOverlay->Clear();
     if (m_pStrokeOrder)
         m_pStrokeOrder->SetWord(m_strStrokeOrderWord);
-    if (!m_bLoadStarted) {
-        // A while after the first question is on screen, so the model's
-        // 26 MB are not read while the window paints for the first time. A
-        // check asked for before then loads it at once.
-        m_bLoadStarted = true;
-        QTimer::singleShot(kModelLoadDelayMs, m_pChecker, &CWritingChecker::LoadModel);
-    }
 }
 
 void CHandwritingCheck::OnAnswerShown()
@@ -116,11 +104,16 @@ void CHandwritingCheck::OnAnswerShown()
 
 bool CHandwritingCheck::RunCheck()
 {
-    if (!IsOffered() || m_strWord.isEmpty())
+    if (m_strWord.isEmpty())
         return false;
     const InkStrokes strokes = m_strokes ? m_strokes() : InkStrokes();
     if (strokes.isEmpty())
         return false;
+    if (!IsOffered()) {
+        // Once: the learner who writes and sees no marks is told why.
+        m_pChecker->ReportModelProblem();
+        return false;
+    }
     const QList<QRectF> boxes = m_boxes ? m_boxes() : QList<QRectF>();
     return m_pChecker->Check(m_nSerial, strokes, m_strWord, boxes);
 }

@@ -42,8 +42,7 @@ public:
     // A question is shown: the marks go, the stroke order follows. answer is
     // what the learner writes (the word, or its reading when the drill asks
     // the other way round); the stroke order shows word, or answer when word
-    // is empty. The first question also starts reading the model in the
-    // background.
+    // is empty.
     void OnQuestionShown(const QString& answer, const QString& word = {});
     // The answer is shown: checks the writing when the automatic check is on.
     void OnAnswerShown();
@@ -84,5 +83,4 @@ private:
     QString m_strWord;
     QString m_strStrokeOrderWord;
     quint64 m_nSerial = 0;
-    bool m_bLoadStarted = false;
 };

@@ -1,5 +1,6 @@
 #include "mainwnd/CMainFrame.h"
 
+#include "dialogs/CActionDialog.h"
 #include "dialogs/CHistoryDialog.h"
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/COptionDialog.h"
@@ -17,12 +18,13 @@
 #include "platform/MessageBox.h"
 #include "platform/ScreenFit.h"
 #include "platform/Settings.h"
+#include "recognition/CWritingChecker.h"
 #include "study/CItem.h"
 #include "study/CPeriodicSave.h"
-#include "study/ItemActions.h"
 #include "study/ModeTable.h"
 #include "widgets/CSearchDialogBar.h"
 #include "widgets/CSearchListBox.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -161,6 +163,8 @@ bool CMainFrame::Create()
         view, [view] { return view->Strokes(); }, [view] { return view->GuideBoxes(); },
         HandwritingModelCandidates(), this);
     connect(view, &CWriteView::StrokesChanged, m_pHandwriting, &CHandwritingCheck::ClearMarks);
+    // The model is read while the learner writes, not for everyone at start.
+    connect(view, &CWriteView::StrokeBegun, m_pHandwriting->Checker(), &CWritingChecker::LoadModel);
     view->AddContextActions(m_pHandwriting->ContextMenuActions());
     connect(view->ContextMenu(), &QMenu::aboutToShow, m_pHandwriting,
             &CHandwritingCheck::UpdateActions);
@@ -196,6 +200,7 @@ CSearchDialogBar* CMainFrame::GetSearchBar()
                 &CMainFrame::OnExportStudyData);
         connect(m_wndSearchBar, &CSearchDialogBar::RestoreRequested, this,
                 &CMainFrame::OnRestoreStudyData);
+        m_wndSearchBar->SetActionAsker(&AskForItemAction);
         m_wndSearchBar->InitBar();
         m_wndSearchBar->hide();
         // Stacked where it stood when it was built with the others, between

@@ -7,10 +7,12 @@
 #include "platform/GuiFont.h"
 #include "platform/GuiMessageBox.h"
 #include "platform/HelpService.h"
+#include "platform/MessageBox.h"
 #include "platform/ProcessSignals.h"
 #include "platform/QtTranslation.h"
 #include "platform/Settings.h"
 #include "platform/SingleInstance.h"
+#include "platform/StateWriteGuard.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
 #include "study/StudyCommands.h"
@@ -48,25 +50,38 @@ bool CVelmarikApp::HandOverToRunningCopy(int& exitCode)
     if (!GetAppDataFolder(folder))
         return false;
     m_pSingleInstance = new CSingleInstance(this);
+    connect(m_pSingleInstance, &CSingleInstance::ActivationRequested, this,
+            &CVelmarikApp::RaiseMainWindow);
+    m_pSingleInstance->SetExportHandler(
+        [this](const QString& file, QString& reply) { return ExportForCommandLine(file, reply); });
     switch (m_pSingleInstance->ClaimFolder(folder)) {
     case CSingleInstance::Claim::kFirst:
-        connect(m_pSingleInstance, &CSingleInstance::ActivationRequested, this,
-                &CVelmarikApp::RaiseMainWindow);
-        m_pSingleInstance->SetExportHandler([this](const QString& file, QString& reply) {
-            return ExportForCommandLine(file, reply);
-        });
         return false;
-    case CSingleInstance::Claim::kUnavailable:
+    case CSingleInstance::Claim::kUnavailable: {
+        // No other copy answered, but one may run unseen: writing the state
+        // files could overwrite its progress. Each save tries the lock again.
+        CSingleInstance* instance = m_pSingleInstance;
+        SetStateWriteGuard([instance] { return instance->RetryLock(); });
+        ShowMessageBox(
+            QStringLiteral("データフォルダーにロックファイルを作れませんでした。") +
+            m_pSingleInstance->LockFailure() +
+            QStringLiteral("\r\nほかに Velmarik が動いていないことを確かめられないため、"
+                           "空きができて書き込めるようになるまで、学習の記録は保存されません。"
+                           "\r\n") +
+            QDir::toNativeSeparators(folder));
         return false;
+    }
     case CSingleInstance::Claim::kOtherRunning:
         break;
     }
-    if (m_pSingleInstance->ActivateRunningCopy(folder)) {
+    if (m_pSingleInstance->ActivateRunningCopy(folder, m_nHandOverTimeoutMs)) {
         exitCode = 0;
     } else {
         // The other copy holds the lock but does not answer: running beside
         // it would still cost one of the two its progress.
-        qWarning("Velmarik is already running and does not answer.");
+        ShowMessageBox(
+            QStringLiteral("Velmarik はすでに動いていますが、応答がありません。\r\n"
+                           "動いている Velmarik を終了してから、もう一度起動してください。"));
         exitCode = 1;
     }
     return true;
@@ -140,6 +155,7 @@ int CVelmarikApp::ExitInstance(int exitCode)
     CDictionary::DestroyInstance();
     ReleaseGuiFont();
     // The lock goes last: the exit save is done by now.
+    SetStateWriteGuard(nullptr);
     delete m_pSingleInstance;
     m_pSingleInstance = nullptr;
     return exitCode;

@@ -364,6 +364,12 @@ void CWriteView::BeginStroke(const QPointF& point, qreal pressure)
 {
     if (m_bDrawing)
         return;
+    qsizetype points = 0;
+    for (const InkStroke& stroke : std::as_const(m_strokes))
+        points += stroke.points.size();
+    if (m_strokes.size() >= kMaxStrokes || points >= kMaxSheetPoints)
+        return;
+    m_nPointsBefore = points;
     m_bDrawing = true;
     m_redo.clear();
     m_strokeClock.start();
@@ -387,6 +393,8 @@ void CWriteView::EndStroke(const QPointF& point, qreal pressure)
     if (!m_bDrawing)
         return;
     AddPoint(point, pressure);
+    if (!m_bDrawing)
+        return; // ended at a bound
     m_bDrawing = false;
     emit StrokesChanged();
 }
@@ -399,6 +407,15 @@ void CWriteView::AddPoint(const QPointF& point, qreal pressure)
     points.append(InkPoint{point, pressure, m_strokeClock.elapsed()});
     m_bBlank = false;
     Redraw(m_outlines.last().Append(points.last()));
+    if (points.size() >= kMaxStrokePoints || m_nPointsBefore + points.size() >= kMaxSheetPoints)
+        StopAtBound();
+}
+
+void CWriteView::StopAtBound()
+{
+    // The release that follows finds no stroke to end.
+    m_bDrawing = false;
+    emit StrokesChanged();
 }
 
 // --- undo, redo and erase ---

@@ -12,7 +12,8 @@ void IgnoreFileSizeSignal();
 // Turns SIGTERM, SIGINT and SIGHUP into a Qt signal on the thread that made
 // the object. The handler only writes the signal number into a pipe, the one
 // thing that is safe to do there; the notifier reads it in the event loop.
-// One object per process; the handlers stay installed while it lives.
+// One object per process; the handlers stay installed while it lives, and
+// the signals are ignored once it is gone.
 class CTerminationSignals : public QObject {
     Q_OBJECT
 public:

@@ -3,6 +3,7 @@
 #include "platform/AppData.h"
 #include "platform/MessageBox.h"
 #include "platform/StagedFiles.h"
+#include "platform/StateWriteGuard.h"
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
@@ -114,6 +115,14 @@ bool SaveFirst(CDictionary& dic, QString& folder, QString& error)
     dic.EnsureLoaded();
     if (!GetAppDataFolder(folder)) {
         error = QStringLiteral("データフォルダーがありません。");
+        return false;
+    }
+    // Files written beside a copy that may still run could cost it its
+    // progress, or it ours.
+    if (!MayWriteStateFiles()) {
+        error = QStringLiteral(
+            "ほかに Velmarik "
+            "が動いていないことを確かめられないため、今は学習データを変更できません。");
         return false;
     }
     dic.Save();

@@ -5,6 +5,7 @@
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
 #include "platform/SaveFile.h"
+#include "platform/StateWriteGuard.h"
 #include "study/CDictionary.h"
 #include "study/OwnLists.h"
 #include "study/StudyArchive.h"
@@ -87,6 +88,12 @@ std::optional<QString> WriteStudyExport(CDictionary& dic, const QString& file, Q
 bool CarryOutRestore(CDictionary& dic, const QString& folder, const RestorePlan& plan,
                      QString& backup, QString& error)
 {
+    if (!MayWriteStateFiles()) {
+        error = QStringLiteral(
+            "ほかに Velmarik "
+            "が動いていないことを確かめられないため、今は学習データを変更できません。");
+        return false;
+    }
     // Without a backup of what it replaces, a restore could not be undone.
     if (!WriteBackupBeforeRestore(dic, folder, backup, error)) {
         error =

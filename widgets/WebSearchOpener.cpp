@@ -2,8 +2,8 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
-#include "study/ItemActions.h"
 #include "text/WebSearch.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QDesktopServices>
 #include <QProcess>

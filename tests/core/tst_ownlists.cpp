@@ -4,6 +4,7 @@
 #include "platform/Profile.h"
 #include "platform/Settings.h"
 #include "platform/StagedFiles.h"
+#include "platform/StateWriteGuard.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
 #include "study/OwnLists.h"
@@ -279,6 +280,23 @@ private slots:
         QCOMPARE(Titles(), u"a"_s);
         QVERIFY(QFile::exists(Folder() + u"own1.csv"_s));
         QDir(Folder() + u"dic1_std1.dat"_s).removeRecursively();
+    }
+
+    // While the copy cannot make sure it is the only one, neither a list
+    // nor a restore writes into the folder.
+    void noChangeWhileAnotherCopyMayRun()
+    {
+        const int list = AddList(u"a"_s, {u"本\tほん"_s});
+        SetStateWriteGuard([] { return false; });
+        QString error;
+        QVERIFY(!AddOwnList(*Dic(), u"b"_s, Rows({u"山\tやま"_s}), error));
+        QVERIFY(error.contains(u"動いていない"_s));
+        QVERIFY(!DeleteOwnList(*Dic(), list, error));
+        SetStateWriteGuard({});
+        QCOMPARE(Titles(), u"a"_s);
+        QVERIFY(!QFile::exists(Folder() + u"own2.csv"_s));
+        StudyData::Reload();
+        QCOMPARE(Titles(), u"a"_s);
     }
 
     void brokenListFileIsRepairedInPlace()

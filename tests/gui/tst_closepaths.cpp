@@ -1,5 +1,6 @@
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
+#include "common/ModalAnswerer.h"
 #include "common/TestEnv.h"
 #include "dialogs/CModeSelectDialog.h"
 #include "mainwnd/CMainFrame.h"
@@ -10,6 +11,8 @@
 #include "study/CItem.h"
 
 #include <QDir>
+#include <QLockFile>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -63,6 +66,16 @@ private:
         if (!QTest::qWaitForWindowActive(frame))
             return nullptr;
         return frame;
+    }
+    // The start's hand-over to a running copy, which must tell the learner
+    // something: what the message box said goes into told.
+    bool HandOver(int& exitCode, QString& told)
+    {
+        ModalAnswerer<QMessageBox> answer([&told](QMessageBox* box) {
+            told = box->text();
+            box->accept();
+        });
+        return App()->HandOverToRunningCopy(exitCode);
     }
     static void Press(Qt::Key key)
     {
@@ -217,6 +230,50 @@ private slots:
         QVERIFY(!DataFileExists(QStringLiteral("dic2_std.dat")));
         QVERIFY(DataFileExists(QStringLiteral("miscdata.dat")));
         QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
+    }
+
+    // A copy that could not make sure it runs alone (its lock file cannot be
+    // made) says so and writes no state file, which could hold another
+    // copy's progress; once the lock can be had, the next save writes.
+    void copyWithoutTheLockSavesNothing()
+    {
+        const QString lockPath = TestEnv::Instance().DataFolder() + QStringLiteral("velmarik.lock");
+        QVERIFY(QDir().mkpath(lockPath)); // in the way of the lock file
+        QString told;
+        int exitCode = -1;
+        QVERIFY(!HandOver(exitCode, told));
+        QVERIFY2(told.contains(QStringLiteral("保存されません")), qPrintable(told));
+        CMainFrame* frame = Start();
+        QVERIFY(frame);
+        MessageRecorder messages;
+        Press(Qt::Key_2);
+        CDictionary::GetInstance()->Save();
+        QVERIFY(!DataFileExists(QStringLiteral("histdata.dat")));
+        QVERIFY(!DataFileExists(QStringLiteral("miscdata.dat")));
+        QVERIFY(messages.Texts().isEmpty());
+
+        QVERIFY(QDir(lockPath).removeRecursively());
+        QVERIFY(frame->close());
+        QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
+        QVERIFY(DataFileExists(QStringLiteral("miscdata.dat")));
+        QVERIFY(messages.Texts().isEmpty());
+    }
+
+    // A copy holds the lock but never answers: this one cannot go on, and
+    // says why in a message box rather than only on the standard error.
+    void unansweringCopyIsExplained()
+    {
+        QVERIFY(QDir().mkpath(TestEnv::Instance().DataFolder()));
+        QLockFile holder(TestEnv::Instance().DataFolder() + QStringLiteral("velmarik.lock"));
+        QVERIFY(holder.tryLock(0));
+        App()->SetHandOverTimeoutForTesting(500);
+        QString told;
+        int exitCode = -1;
+        const bool handedOver = HandOver(exitCode, told);
+        App()->SetHandOverTimeoutForTesting(20000);
+        QVERIFY(handedOver);
+        QCOMPARE(exitCode, 1);
+        QVERIFY2(told.contains(QStringLiteral("応答がありません")), qPrintable(told));
     }
 
     // A signal that comes while the program is still starting is not lost:

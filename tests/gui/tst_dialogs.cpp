@@ -9,7 +9,7 @@
 #include "mainwnd/CMainFrame.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "study/ItemActions.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QDir>
 #include <QPushButton>

@@ -36,6 +36,7 @@ private slots:
     void keyKShowsTheStrokeOrder();
     void sheetMenuOffersTheCheck();
     void answerWithoutWritingChecksNothing();
+    void modelIsReadAtTheFirstPenDown();
 
 private:
     void Write(const InkStrokes& unit);
@@ -220,6 +221,25 @@ void TestHandwritingWiring::answerWithoutWritingChecksNothing()
     QTest::qWait(300);
     QCOMPARE(checked.size(), 0);
     QVERIFY(!Check()->Overlay()->HasMarks());
+}
+
+// The model's memory is not taken from learners who do not write: it is
+// read when the pen first goes down, while the first question is still
+// being written.
+void TestHandwritingWiring::modelIsReadAtTheFirstPenDown()
+{
+    if (m_model.isEmpty())
+        QSKIP("The Japanese handwriting model is not installed");
+    CWritingChecker* checker = Check()->Checker();
+    QTest::qWait(1500); // the first question has been on screen a while
+    QCOMPARE(checker->State(), CWritingChecker::ModelState::NotLoaded);
+    QSignalSpy loaded(checker, &CWritingChecker::ModelLoaded);
+    CWriteView* view = m_frame->GetView();
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(60, 60));
+    QVERIFY(checker->State() != CWritingChecker::ModelState::NotLoaded);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(120, 60));
+    QVERIFY(loaded.wait(10000));
+    QCOMPARE(checker->State(), CWritingChecker::ModelState::Ready);
 }
 
 QTEST_MAIN(TestHandwritingWiring)

@@ -10,9 +10,9 @@
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "study/ItemActions.h"
 #include "widgets/CModeButton.h"
 #include "widgets/CSearchDialogBar.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QDir>
 #include <QKeyEvent>

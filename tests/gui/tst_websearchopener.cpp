@@ -1,7 +1,7 @@
 #include "common/MessageRecorder.h"
 #include "common/TestEnv.h"
 #include "platform/Profile.h"
-#include "study/ItemActions.h"
+#include "widgets/ItemActionRunner.h"
 #include "widgets/WebSearchOpener.h"
 
 #include <QFile>

@@ -366,7 +366,7 @@ private slots:
             // Results and the longest status line the bar shows.
             QTest::keyClicks(bar->findChild<QLineEdit*>(), QStringLiteral("ka"));
             bar->OnTimer();
-            QCOMPARE(bar->m_results.size(), 500);
+            QCOMPARE(bar->Search().Results().size(), 500);
             QCOMPARE(bar->findChild<QLabel*>(QStringLiteral("1043"))->text(),
                      QStringLiteral("検索結果が多すぎます (500個まで表示)"));
         }
