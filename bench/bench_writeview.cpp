@@ -88,7 +88,8 @@ int main(int argc, char** argv)
     std::printf("sheet %dx%d, back buffer %dx%d\n", kSheet.width(), kSheet.height(), buffer.width(),
                 buffer.height());
 
-    // What each segment used to cost: the whole buffer copied to the screen.
+    // A segment without a rectangle of its own: the whole buffer copied to
+    // the screen.
     QImage screen(buffer.size(), QImage::Format_RGB32);
     const double copy = MedianMicros(31, [&](int) {
         QPainter painter(&screen);

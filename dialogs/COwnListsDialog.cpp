@@ -3,7 +3,7 @@
 #include "dialogs/CImportPreviewDialog.h"
 #include "dialogs/FileChooser.h"
 #include "platform/MessageBox.h"
-#include "platform/Settings.h"
+#include "platform/Options.h"
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/OwnLists.h"
@@ -25,16 +25,6 @@ const QString kWordListFilter =
 QString TitleOf(const CDictionary::CDicFile& list)
 {
     return list.IsOwnList() ? list.m_strTitle : list.m_strName;
-}
-
-QStringList ListsOff()
-{
-    return GetProfileString(Setting::ListsOff).split(QLatin1Char(','), Qt::SkipEmptyParts);
-}
-
-void WriteListsOff(const QStringList& off)
-{
-    WriteProfileString(Setting::ListsOff, off.join(QLatin1Char(',')));
 }
 
 } // namespace
@@ -138,7 +128,7 @@ void COwnListsDialog::OnSwitchChanged(int list, bool asked)
     if (list < 0 || list >= m_dic.GetSize())
         return;
     const QString name = m_dic.GetAt(list)->m_strName;
-    QStringList off = ListsOff();
+    QStringList off = Options::ListsOff();
     off.removeAll(name);
     if (!asked) {
         // With every list off there would be nothing to ask.
@@ -153,7 +143,7 @@ void COwnListsDialog::OnSwitchChanged(int list, bool asked)
         }
         off.append(name);
     }
-    WriteListsOff(off);
+    Options::SetListsOff(off);
 }
 
 void COwnListsDialog::OnImport()
@@ -246,9 +236,9 @@ void COwnListsDialog::OnDelete()
         return;
     }
     // A later list may get the same file name; it starts switched on.
-    QStringList off = ListsOff();
+    QStringList off = Options::ListsOff();
     if (off.removeAll(name) > 0)
-        WriteListsOff(off);
+        Options::SetListsOff(off);
     m_bListsChanged = true;
     Fill();
 }

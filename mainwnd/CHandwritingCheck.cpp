@@ -2,18 +2,11 @@
 
 #include "mainwnd/CCheckMarksOverlay.h"
 #include "mainwnd/CStrokeOrderWindow.h"
-#include "platform/Profile.h"
+#include "platform/Options.h"
 #include "recognition/CWritingChecker.h"
 
 #include <QAction>
 #include <QWidget>
-
-namespace {
-
-const QString kSection = QStringLiteral("Settings");
-const QString kCheckWriting = QStringLiteral("CheckWriting");
-
-} // namespace
 
 CHandwritingCheck::CHandwritingCheck(QWidget* sheet, StrokesSource strokes, BoxesSource boxes,
                                      const QStringList& modelCandidates, QObject* parent)
@@ -33,7 +26,7 @@ CHandwritingCheck::CHandwritingCheck(QWidget* sheet, StrokesSource strokes, Boxe
     m_pAutoAction = new QAction(QStringLiteral("答えを表示したら自動で判定"), this);
     m_pAutoAction->setObjectName(QStringLiteral("autoCheckAction"));
     m_pAutoAction->setCheckable(true);
-    connect(m_pAutoAction, &QAction::toggled, this, [](bool on) { SetAutomatic(on); });
+    connect(m_pAutoAction, &QAction::toggled, this, [](bool on) { Options::SetCheckWriting(on); });
 
     m_pStrokeOrderAction = new QAction(QStringLiteral("書き順"), this);
     m_pStrokeOrderAction->setObjectName(QStringLiteral("strokeOrderAction"));
@@ -56,22 +49,12 @@ bool CHandwritingCheck::IsOffered() const
     return m_pChecker->IsAvailable();
 }
 
-bool CHandwritingCheck::IsAutomatic()
-{
-    return GetProfileInt(kSection, kCheckWriting, 1) != 0;
-}
-
-void CHandwritingCheck::SetAutomatic(bool on)
-{
-    WriteProfileInt(kSection, kCheckWriting, on ? 1 : 0);
-}
-
 QList<QAction*> CHandwritingCheck::ContextMenuActions() const
 {
     // The check box shows the stored setting, which the options may have
     // changed since the menu was last open.
     const QSignalBlocker blocker(m_pAutoAction);
-    m_pAutoAction->setChecked(IsAutomatic());
+    m_pAutoAction->setChecked(Options::CheckWriting());
     return {m_pCheckAction, m_pAutoAction, m_pStrokeOrderAction};
 }
 
@@ -81,7 +64,7 @@ void CHandwritingCheck::UpdateActions()
     m_pCheckAction->setEnabled(offered);
     m_pAutoAction->setEnabled(offered);
     const QSignalBlocker blocker(m_pAutoAction);
-    m_pAutoAction->setChecked(IsAutomatic());
+    m_pAutoAction->setChecked(Options::CheckWriting());
     if (!offered)
         m_pOverlay->Clear();
 }
@@ -98,7 +81,7 @@ void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& wo
 
 void CHandwritingCheck::OnAnswerShown()
 {
-    if (IsAutomatic())
+    if (Options::CheckWriting())
         RunCheck();
 }
 

@@ -36,8 +36,6 @@ public:
 
     // False when no model could be found or read: the check is not offered.
     bool IsOffered() const;
-    static bool IsAutomatic();
-    static void SetAutomatic(bool on);
 
     // A question is shown: the marks go, the stroke order follows. answer is
     // what the learner writes (the word, or its reading when the drill asks
@@ -63,7 +61,6 @@ public:
     CCheckMarksOverlay* Overlay() const { return m_pOverlay; }
     CStrokeOrderWindow* StrokeOrderWindow() const { return m_pStrokeOrder; }
     CWritingChecker* Checker() const { return m_pChecker; }
-    quint64 QuestionSerial() const { return m_nSerial; }
 
 signals:
     // The marks of a finished check are on the sheet.

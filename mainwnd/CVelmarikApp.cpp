@@ -8,9 +8,9 @@
 #include "platform/GuiMessageBox.h"
 #include "platform/HelpService.h"
 #include "platform/MessageBox.h"
+#include "platform/Options.h"
 #include "platform/ProcessSignals.h"
 #include "platform/QtTranslation.h"
-#include "platform/Settings.h"
 #include "platform/SingleInstance.h"
 #include "platform/StateWriteGuard.h"
 #include "platform/Version.h"
@@ -95,7 +95,7 @@ bool CVelmarikApp::ExportForCommandLine(const QString& file, QString& reply)
     }
     // The learner's last choice belongs in the export too.
     if (m_pMainWnd)
-        m_pMainWnd->CommitMode();
+        m_pMainWnd->GetSession().CommitMode();
     QString error;
     const std::optional<QString> done = WriteStudyExport(*CDictionary::GetInstance(), file, error);
     reply = done ? *done : QStringLiteral("学習データを書き出せませんでした。\r\n") + error;
@@ -120,7 +120,7 @@ bool CVelmarikApp::InitInstance(int showCommand)
     setWindowIcon(LoadIcon(kPictureProgramIcon));
     if (showCommand == kShowNormal || showCommand == kShowCmdShow || showCommand == kShowDefault ||
         showCommand == kShowUnset) {
-        if (GetProfileInt(Setting::WinZoom) != 0)
+        if (Options::StartMaximised())
             showCommand = kShowMaximized;
     }
     m_pMainWnd = std::make_unique<CMainFrame>();

@@ -28,7 +28,7 @@ class CWriteView : public QWidget {
 public:
     // Commands the frame's accelerator table sends to the canvas.
     enum Command : int { kCmdUndo = 57643, kCmdRedo = 57644 };
-    // Values of the setting "GuideMode".
+    // Values of the setting "GuideMode" (Options::GuideMode).
     enum GuideMode : int { kGuideNone = 0, kGuideCross = 1, kGuideBoxes = 2 };
 
     // What one question's writing may hold. A pen at 1,000 Hz gives a
@@ -77,9 +77,6 @@ public:
     void AddContextActions(const QList<QAction*>& actions);
     QMenu* ContextMenu() const { return m_pMenu; }
 
-    // The width of the pen setting, bounded to what can be drawn.
-    static int ReadStrokeWidth();
-
     // Tests and benchmarks look at the buffer and the bytes the strokes
     // take.
     const QImage& GetBackBuffer() const { return m_image; }
@@ -127,7 +124,6 @@ private:
     void OpenMenu(const QPoint& globalPos);
     void UpdateMenu();
 
-    void EnsureBuffer();
     void RebuildBuffer(const QSize& logicalSize);
     // Draws the ground, the guides and the ink inside area (logical) and
     // asks for it to be painted.

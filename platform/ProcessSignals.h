@@ -22,10 +22,6 @@ public:
     CTerminationSignals(const CTerminationSignals&) = delete;
     CTerminationSignals& operator=(const CTerminationSignals&) = delete;
 
-    // False when the pipe or the handlers could not be set up; the signals
-    // then end the process as they did before.
-    bool IsActive() const { return m_pNotifier != nullptr; }
-
 signals:
     void Received(int signalNumber);
 

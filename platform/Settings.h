@@ -38,6 +38,9 @@ inline constexpr IntSetting ClearHistory{u"Settings", u"ClearHistory", 0};
 // The lists the question choice leaves out, by file name, separated by
 // commas; the lists that are not named are asked.
 inline constexpr StringSetting ListsOff{u"Settings", u"ListsOff", u""};
+// The writing sheet's guide and the check of what was written.
+inline constexpr IntSetting GuideMode{u"Settings", u"GuideMode", 0};
+inline constexpr IntSetting CheckWriting{u"Settings", u"CheckWriting", 1};
 
 // Window geometry and view state. INT_MIN leaves the choice to the window
 // system.
@@ -60,11 +63,12 @@ inline constexpr IntSetting SSDlgWidth{u"", u"SSDlgWidth", 0};
 inline constexpr IntSetting SSDlgHeight{u"", u"SSDlgHeight", 0};
 
 inline constexpr const IntSetting* kIntSettings[] = {
-    &FontPoint,       &HyogaiRed,        &StrokeWidth,     &ProbFreq,       &PrefKanji,
-    &QAMode,          &NoUnspec,         &ClearHistory,    &WinLeft,        &WinTop,
-    &WinWidth,        &WinHeight,        &WinZoom,         &MainRight,      &HistViewKnown,
-    &HistViewLearned, &HistViewLearning, &HistViewNoLearn, &HistViewUnspec, &HWinWidth,
-    &HWinHeight,      &HistoryAction,    &SearchAction,    &SSDlgWidth,     &SSDlgHeight,
+    &FontPoint,      &HyogaiRed,     &StrokeWidth,     &ProbFreq,         &PrefKanji,
+    &QAMode,         &NoUnspec,      &ClearHistory,    &GuideMode,        &CheckWriting,
+    &WinLeft,        &WinTop,        &WinWidth,        &WinHeight,        &WinZoom,
+    &MainRight,      &HistViewKnown, &HistViewLearned, &HistViewLearning, &HistViewNoLearn,
+    &HistViewUnspec, &HWinWidth,     &HWinHeight,      &HistoryAction,    &SearchAction,
+    &SSDlgWidth,     &SSDlgHeight,
 };
 inline constexpr const StringSetting* kStringSettings[] = {&FontFace, &SearchURL, &ListsOff};
 

@@ -2,7 +2,7 @@
 #include "study/CItem.h"
 
 #include "platform/Clock.h"
-#include "platform/Profile.h"
+#include "platform/Options.h"
 #include "platform/ResourceIds.h"
 #include "text/HyogaiMarkup.h"
 #include "text/KanaConversion.h"
@@ -115,7 +115,7 @@ int CDictionary::SelectNextQuestion(int prefKanji)
         // are many Unspec ones; with fewer than f items in all, the pools
         // come up in proportion to their sizes. An f of 0 or below, like any
         // f not above l, always takes the Learning pool.
-        const int f = GetProfileInt(QStringLiteral("Settings"), QStringLiteral("ProbFreq"), 100);
+        const int f = Options::LearningFrequency();
         if (l >= f) {
             learningPool = true;
         } else {

@@ -7,6 +7,7 @@
 #include "mainwnd/CVelmarikApp.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 
@@ -120,7 +121,7 @@ private slots:
     {
         QTest::addColumn<int>("answer"); // a button of the prompt, 0 cancels
         QTest::addColumn<bool>("closes");
-        QTest::newRow("answered") << 1002 << true;
+        QTest::newRow("answered") << kIdModeFirst + 2 << true;
         QTest::newRow("cancelled") << 0 << false;
     }
     void closeRequestDuringThePromptWaitsForIt()
@@ -130,7 +131,7 @@ private slots:
         WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), 1);
         CMainFrame* frame = Start();
         QVERIFY(frame);
-        const QString word = frame->GetCurrentItem()->GetWord();
+        const QString word = frame->GetSession().CurrentItem()->GetWord();
         Press(Qt::Key_A); // answered: a close asks for the mode
 
         QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
@@ -209,8 +210,8 @@ private slots:
         QVERIFY(frame);
         MessageRecorder messages; // after the start, which installs the message boxes
         // Asked until the question comes from the large list.
-        while (frame->GetCurrentItem()->GetWord().startsWith(QStringLiteral("山川")) ||
-               frame->GetCurrentItem()->GetWord().startsWith(QStringLiteral("花火")))
+        while (frame->GetSession().CurrentItem()->GetWord().startsWith(QStringLiteral("山川")) ||
+               frame->GetSession().CurrentItem()->GetWord().startsWith(QStringLiteral("花火")))
             Press(Qt::Key_N);
         Press(Qt::Key_2);
         rlimit old{};
@@ -297,7 +298,7 @@ private slots:
         SetCurrentTimeForTesting(start);
         CMainFrame* frame = Start();
         QVERIFY(frame);
-        const QString word = frame->GetCurrentItem()->GetWord();
+        const QString word = frame->GetSession().CurrentItem()->GetWord();
         Press(Qt::Key_2); // counts the dictation
         Press(Qt::Key_N); // commits 覚えた
         QVERIFY(!DataFileExists(QStringLiteral("histdata.dat")));
@@ -336,7 +337,7 @@ private slots:
         WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), 1);
         CMainFrame* frame = Start();
         QVERIFY(frame);
-        const QString word = frame->GetCurrentItem()->GetWord();
+        const QString word = frame->GetSession().CurrentItem()->GetWord();
         Press(Qt::Key_2); // 覚えた, counts the dictation
         if (promptOpen)
             Press(Qt::Key_5); // back to 指定なし: the close would prompt

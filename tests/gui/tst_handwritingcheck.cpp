@@ -4,6 +4,7 @@
 #include "mainwnd/CCheckMarksOverlay.h"
 #include "mainwnd/CHandwritingCheck.h"
 #include "mainwnd/CStrokeOrderWindow.h"
+#include "platform/Options.h"
 #include "platform/Profile.h"
 #include "recognition/CWritingChecker.h"
 #include "recognition/ModelLocation.h"
@@ -197,7 +198,7 @@ void TestHandwritingCheck::automaticCheckCanBeTurnedOff()
     QVERIFY(automatic->isCheckable());
     QVERIFY(automatic->isChecked()); // on by default
     automatic->trigger();
-    QCOMPARE(CHandwritingCheck::IsAutomatic(), false);
+    QCOMPARE(Options::CheckWriting(), false);
     // Stored where the options keep it, as 0 (the default is 1).
     QCOMPARE(GetProfileInt(u"Settings"_qs, u"CheckWriting"_qs, 1), 0);
 
@@ -214,7 +215,7 @@ void TestHandwritingCheck::automaticCheckCanBeTurnedOff()
     QCOMPARE(m_check->Overlay()->Checks().first().verdict, CheckVerdict::Correct);
 
     // The menu shows a setting changed elsewhere.
-    CHandwritingCheck::SetAutomatic(true);
+    Options::SetCheckWriting(true);
     QVERIFY(m_check->ContextMenuActions()[1]->isChecked());
 }
 

@@ -128,14 +128,14 @@ void TestHandwritingWiring::answerShowsTheVerdict()
     QFETCH(InkStrokes, unit);
     QFETCH(int, verdict);
     QFETCH(QString, recognised);
-    QCOMPARE(m_frame->GetCurrentItem()->GetWord(), u"川"_qs);
+    QCOMPARE(m_frame->GetSession().CurrentItem()->GetWord(), u"川"_qs);
     m_frame->GetView()->SetGuideMode(guide);
     QCOMPARE(m_frame->GetView()->GuideBoxes().size(), guide == CWriteView::kGuideBoxes ? 1 : 0);
     Write(unit);
     QVERIFY(m_frame->GetView()->Strokes().size() == unit.size());
     QSignalSpy shown(Check(), &CHandwritingCheck::MarksShown);
     Press(Qt::Key_A);
-    QVERIFY(!m_frame->IsQuestionSide());
+    QVERIFY(!m_frame->GetSession().IsQuestionSide());
     QVERIFY(shown.wait(10000));
     const QList<CharacterCheck> checks = Check()->Overlay()->Checks();
     QCOMPARE(checks.size(), 1);
@@ -147,10 +147,10 @@ void TestHandwritingWiring::answerShowsTheVerdict()
     QVERIFY(Check()->Overlay()->isVisible());
     // Back to the question keeps the writing and its marks; the check
     // never files a mode by itself.
-    const qint16 mode = m_frame->GetCurrentItem()->m_nMode;
+    const qint16 mode = m_frame->GetSession().CurrentItem()->m_nMode;
     Press(Qt::Key_A);
     QVERIFY(Check()->Overlay()->HasMarks());
-    QCOMPARE(m_frame->GetCurrentItem()->m_nMode, mode);
+    QCOMPARE(m_frame->GetSession().CurrentItem()->m_nMode, mode);
 }
 
 void TestHandwritingWiring::nextQuestionClearsTheMarks()
@@ -195,7 +195,7 @@ void TestHandwritingWiring::keyKShowsTheStrokeOrder()
     QCOMPARE(window->Word(), u"川"_qs);
     // The drill goes on in the main window while it is open.
     Press(Qt::Key_A);
-    QVERIFY(!m_frame->IsQuestionSide());
+    QVERIFY(!m_frame->GetSession().IsQuestionSide());
 }
 
 void TestHandwritingWiring::sheetMenuOffersTheCheck()

@@ -189,8 +189,8 @@ private slots:
         QCOMPARE(next.m_process.exitCode(), 0);
     }
 
-    // Without a lock to be had the program runs, as it did before there
-    // was one.
+    // Without a lock to be had the program still runs; it just cannot keep
+    // a second copy out.
     void noLockWithoutAFolder_data()
     {
         QTest::addColumn<QString>("folder");

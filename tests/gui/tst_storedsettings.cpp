@@ -6,6 +6,7 @@
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CPanelDialogBar.h"
 #include "platform/DialogUnits.h"
+#include "platform/Options.h"
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 
@@ -266,7 +267,7 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, face);
         WriteProfileString(kSettings, QStringLiteral("FontFace"), stored);
-        QCOMPARE(CPanelDialogBar::TextFaceSetting(), face);
+        QCOMPARE(Options::PanelFace(), face);
         CPanelDialogBar panel;
         panel.CreateTextFont();
         QCOMPARE(panel.m_fontPanel.family(), ResolveJapaneseFace(face));

@@ -342,7 +342,7 @@ private slots:
         // commits before the export and the restore keep what is set.
         const int asked = Dic()->GetCurrentHistoryItem();
         const int other = (asked + 1) % Dic()->GetTotalItemCount();
-        frame.ChooseMode(Known);
+        frame.GetSession().ChooseMode(Known);
         const QString archive = m_files.filePath(u"export.zip"_s);
         {
             MessageRecorder messages;
@@ -355,7 +355,7 @@ private slots:
         QVERIFY(QFile::exists(archive));
         QCOMPARE(Dic()->GetItem(asked)->m_nMode, qint16(Known));
 
-        frame.ChooseMode(NoLearn);
+        frame.GetSession().ChooseMode(NoLearn);
         Dic()->GetItem(other)->SetMode(Learning, -1);
         const QDir backups(TestEnv::Instance().DataFolder() + u"/backups"_s);
         {
@@ -380,15 +380,15 @@ private slots:
         QCOMPARE(Dic()->GetItem(asked)->m_nMode, qint16(Known));
         QCOMPARE(Dic()->GetItem(other)->m_nMode, qint16(Unspec));
         // The drill's item is one of the loaded lists, not one of before.
-        CDictionary::CItem* current = frame.GetCurrentItem();
+        CDictionary::CItem* current = frame.GetSession().CurrentItem();
         QVERIFY(current);
         bool found = false;
         for (int k = 0; k < Dic()->GetTotalItemCount(); ++k)
             found = found || Dic()->GetItem(k) == current;
         QVERIFY(found);
-        frame.NextQuestion();
-        frame.ChooseMode(Learned);
-        frame.NextQuestion();
+        QVERIFY(frame.GetSession().Next());
+        frame.GetSession().ChooseMode(Learned);
+        QVERIFY(frame.GetSession().Next());
         QCOMPARE(backups.entryList({u"before-restore-*"_s}).size(), 1);
         WriteProfileInt(Setting::NoUnspec, 0);
         frame.close();

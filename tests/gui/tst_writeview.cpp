@@ -1,6 +1,7 @@
 #include "common/SheetInk.h"
 #include "common/TestEnv.h"
 #include "mainwnd/CWriteView.h"
+#include "platform/Options.h"
 #include "platform/Profile.h"
 
 #include <QAction>
@@ -242,7 +243,7 @@ private slots:
         QFETCH(int, setting);
         QFETCH(int, width);
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StrokeWidth"), setting);
-        QCOMPARE(CWriteView::ReadStrokeWidth(), width);
+        QCOMPARE(Options::StrokeWidth(), width);
         CWriteView view;
         view.resize(400, 300);
         view.show();
