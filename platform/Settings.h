@@ -41,6 +41,10 @@ inline constexpr StringSetting ListsOff{u"Settings", u"ListsOff", u""};
 // The writing sheet's guide and the check of what was written.
 inline constexpr IntSetting GuideMode{u"Settings", u"GuideMode", 0};
 inline constexpr IntSetting CheckWriting{u"Settings", u"CheckWriting", 1};
+// How strictly the writing check judges: 0 やさしい, 1 ふつう, 2 きびしい.
+inline constexpr IntSetting CheckStrictness{u"Settings", u"CheckStrictness", 1};
+// 1 once the first question has said where to write and what is checked.
+inline constexpr IntSetting WritingIntroShown{u"Settings", u"WritingIntroShown", 0};
 
 // Window geometry and view state. INT_MIN leaves the choice to the window
 // system.

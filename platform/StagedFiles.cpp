@@ -1,14 +1,12 @@
 #include "platform/StagedFiles.h"
 
 #include "platform/FileFailure.h"
+#include "platform/FolderSync.h"
 #include "platform/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 
@@ -34,16 +32,6 @@ public:
 private:
     int m_nDone = 0;
 };
-
-// A rename is durable only once the folder that holds the name is written.
-void SyncFolder(const QString& folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
 
 // A plain file name in the folder, nothing that leads elsewhere.
 bool IsPlainName(const QString& name)
@@ -111,6 +99,9 @@ bool Finish(const QString& folder, const QString& stagingName, Steps& steps)
         if (std::rename(QFile::encodeName(staging.filePath(name)).constData(),
                         QFile::encodeName(folder + name).constData()) != 0)
             return false;
+        // Each rename is made durable before the next: a power cut must
+        // not leave a later file in place and an earlier one not.
+        SyncFolderOf(folder + name);
     }
     for (const QString& name : std::as_const(list.m_removals)) {
         if (!QFile::exists(folder + name))
@@ -120,7 +111,8 @@ bool Finish(const QString& folder, const QString& stagingName, Steps& steps)
         if (!QFile::remove(folder + name))
             return false;
     }
-    SyncFolder(folder);
+    if (!list.m_removals.isEmpty())
+        SyncFolderOf(folder + list.m_removals.first());
     if (!steps.Next())
         return false;
     // The commit file goes last: until then a restart finishes the change.
@@ -166,7 +158,10 @@ bool CommitStagedFiles(const QString& folder, const QString& stagingName,
         }
         list.m_removals << name;
     }
-    SyncFolder(staging.path());
+    // Each staged file's name is durable already; the staging folder's own
+    // name in the data folder must be too, or a power cut could lose a
+    // committed change.
+    SyncFolderOf(staging.path());
     FileFailure failure;
     if (!steps.Next())
         return false;
@@ -175,7 +170,6 @@ bool CommitStagedFiles(const QString& folder, const QString& stagingName,
         staging.removeRecursively();
         return false;
     }
-    SyncFolder(staging.path());
     if (!Finish(folder, stagingName, steps)) {
         error = QStringLiteral("The change was not completed; it is completed at the next start.");
         return false;

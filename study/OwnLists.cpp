@@ -8,6 +8,7 @@
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
+#include "study/ItemMatching.h"
 #include "study/ListMigration.h"
 #include "study/StateFileFormat.h"
 #include "study/WordListImport.h"
@@ -54,7 +55,9 @@ QByteArray ReadWhole(const QString& path, bool& readable)
     return readable ? file.readAll() : QByteArray();
 }
 
-QList<OwnList> ReadOwnLists(const QString& folder)
+// `quiet`: a list that cannot be read is left out without a word, as the
+// load (which says so) leaves it out.
+QList<OwnList> ReadOwnLists(const QString& folder, bool quiet = false)
 {
     QList<OwnList> lists;
     bool readable = false;
@@ -64,13 +67,15 @@ QList<OwnList> ReadOwnLists(const QString& folder)
     for (const OwnListName& name : ReadOwnListNames(names)) {
         const OwnListFileRead file =
             ReadOwnListFile(ReadWhole(folder + FileOf(name.m_strList, "csv"), readable));
+        if ((!readable || !file.m_bReadable) && quiet)
+            continue;
         if (!readable || !file.m_bReadable) {
             ShowMessageBox(QStringLiteral("自分のリスト「%1」を読み込めませんでした。\r\n")
                                .arg(name.m_strName) +
                            FileOf(name.m_strList, "csv"));
             continue;
         }
-        if (file.m_nRepairedRows > 0) {
+        if (file.m_nRepairedRows > 0 && !quiet) {
             ShowMessageBox(QStringLiteral("自分のリスト「%1」の %2 語は壊れていたため、"
                                           "直して読み込みました。\r\n")
                                .arg(name.m_strName)
@@ -110,7 +115,7 @@ bool IsOwnListAt(const CDictionary& dic, int list)
 
 // Everything unsaved is written first: the change writes some files from
 // memory, and the others must not be left behind an older state.
-bool SaveFirst(CDictionary& dic, QString& folder, QString& error)
+bool SaveFirst(CDictionary& dic, QString& folder, QString& error, bool writesHistory)
 {
     dic.EnsureLoaded();
     if (!GetAppDataFolder(folder)) {
@@ -129,7 +134,10 @@ bool SaveFirst(CDictionary& dic, QString& folder, QString& error)
     bool unsaved = dic.m_bHistDirty || dic.m_bMiscDirty;
     for (const auto& list : dic.m_lists)
         unsaved = unsaved || list->HasDirtyItems();
-    if (unsaved) {
+    // A history the load holds back (a carry-over to changed word lists
+    // still to finish, or nothing says which lists it was written for) is
+    // not to be written behind its back.
+    if (unsaved || (writesHistory && dic.m_heldStateFiles.contains(kHistoryFileName))) {
         error = QStringLiteral("学習データを保存できないため、リストを変更できません。");
         return false;
     }
@@ -176,18 +184,26 @@ int BaseOf(const CDictionary& dic, int list)
 
 } // namespace
 
-void CDictionary::LoadOwnLists(const QString& folder)
+void CDictionary::LoadOwnLists(const QString& folder, const StudyStateReading& reading)
 {
     const QList<OwnList> lists = ReadOwnLists(folder);
     const OwnListTexts texts(lists);
     for (qsizetype k = 0; k < lists.size(); ++k) {
-        LoadList(texts, kOwnListResourceBase + int(k), lists.at(k).m_strList, folder);
+        LoadList(texts, kOwnListResourceBase + int(k), lists.at(k).m_strList, folder, reading);
         CDicFile* list = m_lists.back().get();
         list->m_strTitle = lists.at(k).m_strName;
         list->m_ownRows = lists.at(k).m_rows;
         for (int pos = 0; pos < list->GetItemCount() && pos < list->m_ownRows.size(); ++pos)
             list->m_items[size_t(pos)].m_bPlainQuestion = !list->m_ownRows.at(pos).m_bColoured;
     }
+}
+
+int OwnListItemCount(const QString& folder)
+{
+    int count = 0;
+    for (const OwnList& list : ReadOwnLists(folder, true))
+        count += int(list.m_rows.size());
+    return count;
 }
 
 QList<OwnListRow> RowsOfImport(const WordListImport& import, bool uncoloured)
@@ -218,7 +234,7 @@ std::optional<QString> AddOwnList(CDictionary& dic, const QString& name,
                                   const QList<OwnListRow>& rows, QString& error)
 {
     QString folder;
-    if (!SaveFirst(dic, folder, error))
+    if (!SaveFirst(dic, folder, error, false))
         return std::nullopt;
     // A file name no list has, and none of whose files is in the folder.
     QString list;
@@ -308,7 +324,7 @@ bool ReimportOwnList(CDictionary& dic, int list, const QList<OwnListRow>& rows, 
         return false;
     }
     QString folder;
-    if (!SaveFirst(dic, folder, error))
+    if (!SaveFirst(dic, folder, error, true))
         return false;
     const CDictionary::CDicFile& old = *dic.GetAt(list);
     const QList<ItemPlace> places = Carry(old, rows);
@@ -355,7 +371,7 @@ bool DeleteOwnList(CDictionary& dic, int list, QString& error)
         return false;
     }
     QString folder;
-    if (!SaveFirst(dic, folder, error))
+    if (!SaveFirst(dic, folder, error, true))
         return false;
     const CDictionary::CDicFile& gone = *dic.GetAt(list);
     const int base = BaseOf(dic, list);

@@ -20,6 +20,10 @@ struct WordListImport;
 // the reason in `error`. A change that replaces or removes a list leaves
 // pointers to its items dangling: the caller asks the question again.
 
+// The items of the lists of one's own in the folder, as the load takes
+// them.
+int OwnListItemCount(const QString& folder);
+
 // The rows an import takes: those that fit, and with `uncoloured` also those
 // whose reading the question cannot colour.
 QList<OwnListRow> RowsOfImport(const WordListImport& import, bool uncoloured);

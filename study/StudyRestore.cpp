@@ -4,9 +4,11 @@
 #include "platform/StagedFiles.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
-#include "study/ListMigration.h"
+#include "study/ItemMatching.h"
+#include "study/StagedCarryOver.h"
 #include "study/StateFileFormat.h"
 
+#include <QDir>
 #include <algorithm>
 
 namespace {
@@ -96,19 +98,6 @@ const StringSetting* FindStringSetting(const QString& name)
             return setting;
     }
     return nullptr;
-}
-
-QByteArray MiscContent(qint32 total, const QHash<int, int>& days)
-{
-    QByteArray content;
-    AppendValue<qint16>(content, kMiscFileVersion);
-    AppendValue<qint32>(content, total);
-    AppendValue<qint32>(content, static_cast<qint32>(days.size()));
-    for (auto it = days.cbegin(); it != days.cend(); ++it) {
-        AppendValue<qint32>(content, it.key());
-        AppendValue<qint32>(content, it.value());
-    }
-    return content;
 }
 
 } // namespace
@@ -283,16 +272,26 @@ bool WriteRestoredState(const RestorePlan& plan, const QString& folder, QString&
                                OwnListFileContent(list.m_rows));
         kept << list.m_strName;
     }
-    change.m_writes.insert(kSignatureFileName, FormatStateSignatures(signatures));
+    // Both signature files: a stale copy would speak for the restored files
+    // once the signature file is lost.
+    const QByteArray signatureContent = FormatStateSignatures(signatures);
+    change.m_writes.insert(kSignatureFileName, signatureContent);
+    change.m_writes.insert(kSignatureCopyFileName, signatureContent);
     change.m_writes.insert(kOwnListsFileName, OwnListNamesContent(ownLists));
-    change.m_writes.insert(kMiscFileName, MiscContent(plan.m_nTotalCount, plan.m_dayCounts));
+    change.m_writes.insert(kMiscFileName, MiscFileContent(plan.m_nTotalCount, plan.m_dayCounts));
     change.m_writes.insert(kHistoryFileName, HistoryFileContent(plan.m_nHistPos, plan.m_history));
     for (const QString& list : plan.m_currentOwnLists) {
         if (kept.contains(list))
             continue;
         change.m_removals << list + QStringLiteral(".csv") << list + QStringLiteral(".dat");
     }
-    return CommitStagedFiles(folder, kStateStagingFolder, change, error);
+    if (!CommitStagedFiles(folder, kStateStagingFolder, change, error))
+        return false;
+    // A carry-over to changed word lists that this run could not finish
+    // would, at the next start, put its files over the restored ones; the
+    // restore replaced every file it would write.
+    QDir(StagingFolder(folder)).removeRecursively();
+    return true;
 }
 
 void ApplyRestoredSettings(const RestorePlan& plan)

@@ -6,7 +6,8 @@ packages=(
     g++ make cmake qt6-base-dev qt6-svg-dev libgl-dev
     fonts-ipafont fonts-ipafont-gothic fonts-noto-cjk
     qt6-translations-l10n
-    libzinnia-dev tegaki-zinnia-japanese fonts-kanjistrokeorders libzip-dev pkgconf
+    libzinnia-dev tegaki-zinnia-japanese fonts-kanjistrokeorders python3-kanjidraw
+    libzip-dev pkgconf
     desktop-file-utils appstream dpkg-dev file
     clang-format
 )

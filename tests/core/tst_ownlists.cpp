@@ -7,6 +7,7 @@
 #include "platform/StateWriteGuard.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
+#include "study/KnownWordLists.h"
 #include "study/OwnLists.h"
 #include "study/StudyCommands.h"
 #include "study/WordListImport.h"
@@ -176,6 +177,21 @@ private slots:
         QCOMPARE(Dic()->GetItem(kBuiltInCount + 1)->GetQuestionText(), u"<G>ほん<N>"_s);
     }
 
+    // A save of a list's learning-mode file that a kill cut short leaves
+    // its temporary file; the next start removes it, and only it.
+    void leftoverSaveFilesGo()
+    {
+        AddList(u"a"_s, {u"本\tほん"_s});
+        for (const QString& name : {u"own1.dat.AbcDef"_s, u"own9.dat.abcdef"_s}) {
+            QFile file(Folder() + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        StudyData::Reload();
+        QCOMPARE(Titles(), u"a"_s);
+        QVERIFY(!QFile::exists(Folder() + u"own1.dat.AbcDef"_s));
+        QVERIFY(QFile::exists(Folder() + u"own9.dat.abcdef"_s)); // no list of that name
+    }
+
     void renameSurvivesAStart()
     {
         const int list = AddList(u"old"_s, {u"本\tほん"_s});
@@ -237,6 +253,44 @@ private slots:
         // A later list gets a file name no file in the folder has.
         AddList(u"c"_s, {u"空\tそら"_s});
         QCOMPARE(Dic()->GetAt(Dic()->GetSize() - 1)->m_strName, u"own1"_s);
+    }
+
+    // A release that changes the built-in lists carries their records and
+    // history by item text; the lists of one's own keep theirs, and their
+    // history records follow the new built-in lists.
+    void builtInListsChangeWithOwnListsPresent()
+    {
+        AddList(u"a"_s, {u"本\tほん"_s, u"山\tやま"_s});
+        Dic()->GetItem(1)->SetMode(Known, -1);    // 二
+        Dic()->GetItem(5)->SetMode(Learning, -1); // 本
+        Dic()->GetItem(6)->m_nAskCount = 3;       // 山
+        Dic()->GetItem(6)->m_bDirty = 1;
+        // 9 names no item, not even among the lists of one's own.
+        for (int index : {1, 5, 6, 9, 0})
+            Dic()->AddToHistory(index);
+        Dic()->m_nHistPos = 2; // 山
+        Dic()->Save();
+
+        // 食べる gone, 新 and 森 new: the built-in lists grow by one. The
+        // state files were written for the lists before.
+        m_data.Use(QList<QStringList>{{u"三\tさん"_s, u"一\tいち"_s, u"新\tしん"_s, u"二\tに"_s},
+                                      {u"日本\tにほん"_s},
+                                      {u"森\tもり"_s}});
+        auto before = std::make_shared<FakeWordLists>();
+        for (int k = 0; k < 6; ++k)
+            before->m_lists.insert(501 + k, FakeWordLists::MakeList(kBuiltIn.value(k)));
+        SetUnsignedWordListSource(before);
+        MessageRecorder messages;
+        for (int start = 0; start < 2; ++start) {
+            StudyData::Reload();
+            QCOMPARE(Words(), u"三 一 新 二 日本 森 本 山"_s);
+            QCOMPARE(Titles(), u"a"_s);
+            QCOMPARE(Dic()->GetItem(3)->m_nMode, qint16(Known));
+            QCOMPARE(Dic()->GetItem(6)->m_nMode, qint16(Learning));
+            QCOMPARE(Dic()->GetItem(7)->m_nAskCount, qint16(3));
+            QCOMPARE(History(), u"3 6 7 1 @2"_s);
+        }
+        QCOMPARE(messages.Texts(), QStringList());
     }
 
     // Killed at any step of an import, the next start finds either no new

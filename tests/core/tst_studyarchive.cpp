@@ -8,6 +8,8 @@
 #include "platform/ZipArchive.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
+#include "study/KnownWordLists.h"
+#include "study/StagedCarryOver.h"
 #include "study/StudyArchive.h"
 #include "study/StudyBackup.h"
 #include "study/StudyExport.h"
@@ -316,8 +318,9 @@ private slots:
     void killDuringRestore_data()
     {
         QTest::addColumn<int>("steps");
-        // Ten files are staged, then the commit file; after it, ten moves.
-        for (int steps = 0; steps <= 22; ++steps)
+        // Eleven files are staged, then the commit file; after it, eleven
+        // moves and the end.
+        for (int steps = 0; steps <= 24; ++steps)
             QTest::newRow(qPrintable(u"after %1 steps"_s.arg(steps))) << steps;
     }
     void killDuringRestore()
@@ -342,8 +345,8 @@ private slots:
         const bool done = WriteRestoredState(plan, Folder(), error);
         SetStagedFilesStopForTesting(-1);
         StudyData::Reload();
-        QCOMPARE(done, steps >= 22);
-        if (steps >= 11) {
+        QCOMPARE(done, steps >= 24);
+        if (steps >= 12) {
             QCOMPARE(Modes(), newModes);
             QCOMPARE(History(), newHistory);
         } else {
@@ -351,6 +354,41 @@ private slots:
             QCOMPARE(History(), oldHistory);
         }
         QVERIFY(!QDir(Folder() + kStateStagingFolder).exists());
+    }
+
+    // A carry-over to changed word lists that this run could not finish
+    // must not, at the next start, put its files over a restore's.
+    void restoreOverAnUnfinishedCarryOver()
+    {
+        MakeState();
+        const QString archived = Modes();
+        const QByteArray archive = ArchiveBytes();
+        Item(0)->SetMode(NoLearn, -1);
+        Item(1)->SetMode(NoLearn, -1);
+        StudyData::Dic()->Save();
+
+        // The first list's two first words change places; the run ends
+        // (as a crash would end it) once the carry-over is committed.
+        QList<QStringList> changed = kLists;
+        changed[0].swapItemsAt(0, 1);
+        m_data.Use(changed);
+        auto before = std::make_shared<FakeWordLists>();
+        for (int k = 0; k < 6; ++k)
+            before->m_lists.insert(501 + k, FakeWordLists::MakeList(kLists.value(k)));
+        SetUnsignedWordListSource(before);
+        StudyData::Reload();
+        SetCarryOverStopForTesting(3); // two files and the staged signature file
+        StudyData::Dic()->EnsureLoaded();
+        SetCarryOverStopForTesting(-1);
+        QVERIFY(QFile::exists(Folder() + u"carryover/wordlists.sig"_s));
+
+        Restore(archive);
+        QStringList expected = archived.split(u' ');
+        expected.swapItemsAt(0, 1);
+        QCOMPARE(Modes(), expected.join(u' '));
+        StudyData::Reload();
+        QCOMPARE(Modes(), expected.join(u' '));
+        QVERIFY(!QFile::exists(Folder() + u"carryover"_s));
     }
 
     void randomArchives()

@@ -158,9 +158,8 @@ int CDictionary::SelectNextQuestion(int prefKanji)
         if (const CItem* item = GetItem(g)) {
             if (prefKanji == 1 || prefKanji == 2) {
                 const QString word = item->GetWord();
-                const bool preferred = prefKanji == 1
-                    ? !ContainsHyogai(RemoveParenthesized(word))
-                    : ContainsHyogai(word);
+                const bool preferred = prefKanji == 1 ? !ContainsHyogai(RemoveParenthesized(word))
+                                                      : ContainsHyogai(word);
                 Candidate& wanted = prefKanji == 1 ? standard : nonStandard;
                 if (preferred && Offer(wanted, g, *item, m_history))
                     return g;
