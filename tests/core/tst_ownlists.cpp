@@ -276,10 +276,7 @@ private slots:
         m_data.Use(QList<QStringList>{{u"三\tさん"_s, u"一\tいち"_s, u"新\tしん"_s, u"二\tに"_s},
                                       {u"日本\tにほん"_s},
                                       {u"森\tもり"_s}});
-        auto before = std::make_shared<FakeWordLists>();
-        for (int k = 0; k < 6; ++k)
-            before->m_lists.insert(501 + k, FakeWordLists::MakeList(kBuiltIn.value(k)));
-        SetUnsignedWordListSource(before);
+        SetUnsignedWordListSource(StudyData::MakeLists(kBuiltIn));
         MessageRecorder messages;
         for (int start = 0; start < 2; ++start) {
             StudyData::Reload();

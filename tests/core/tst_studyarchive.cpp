@@ -372,10 +372,7 @@ private slots:
         QList<QStringList> changed = kLists;
         changed[0].swapItemsAt(0, 1);
         m_data.Use(changed);
-        auto before = std::make_shared<FakeWordLists>();
-        for (int k = 0; k < 6; ++k)
-            before->m_lists.insert(501 + k, FakeWordLists::MakeList(kLists.value(k)));
-        SetUnsignedWordListSource(before);
+        SetUnsignedWordListSource(StudyData::MakeLists(kLists));
         StudyData::Reload();
         SetCarryOverStopForTesting(3); // two files and the staged signature file
         StudyData::Dic()->EnsureLoaded();
