@@ -10,10 +10,5 @@ int main(int argc, char* argv[])
     if (request.m_action != CommandLineRequest::Action::Start)
         return RunStudyDataCommand(argc, argv, request);
     CVelmarikApp app(argc, argv);
-    int handOverCode = 0;
-    if (app.HandOverToRunningCopy(handOverCode))
-        return handOverCode;
-    if (!app.InitInstance())
-        return app.ExitInstance(1);
-    return app.ExitInstance(app.exec());
+    return app.Run();
 }

@@ -6,6 +6,7 @@
 #include "platform/Settings.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
+#include "study/CStateWriter.h"
 #include "study/CWordListSource.h"
 
 #include <QSet>

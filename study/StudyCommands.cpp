@@ -8,6 +8,7 @@
 #include "platform/StateWriteGuard.h"
 #include "study/CDictionary.h"
 #include "study/OwnLists.h"
+#include "study/StateSnapshot.h"
 #include "study/StudyArchive.h"
 #include "study/StudyBackup.h"
 #include "study/StudyExport.h"
@@ -94,6 +95,9 @@ bool CarryOutRestore(CDictionary& dic, const QString& folder, const RestorePlan&
             "が動いていないことを確かめられないため、今は学習データを変更できません。");
         return false;
     }
+    // A background save still running could put its files over the
+    // restored ones.
+    dic.FinishBackgroundSave(true);
     // Without a backup of what it replaces, a restore could not be undone.
     if (!WriteBackupBeforeRestore(dic, folder, backup, error)) {
         error =

@@ -5,8 +5,10 @@
 #include "study/CDicFile.h"
 #include "study/CItem.h"
 #include "study/ItemMatching.h"
+#include "study/KeptSignatures.h"
 #include "study/StagedCarryOver.h"
 #include "study/StateFileFormat.h"
+#include "study/StateSnapshot.h"
 
 #include <QDir>
 #include <algorithm>
@@ -287,6 +289,7 @@ bool WriteRestoredState(const RestorePlan& plan, const QString& folder, QString&
     }
     if (!CommitStagedFiles(folder, kStateStagingFolder, change, error))
         return false;
+    KeepSignaturesInSettings(folder, signatureContent);
     // A carry-over to changed word lists that this run could not finish
     // would, at the next start, put its files over the restored ones; the
     // restore replaced every file it would write.
@@ -306,6 +309,8 @@ void ApplyRestoredSettings(const RestorePlan& plan)
 
 void ReloadStudyData(CDictionary& dic)
 {
+    // Nothing may write the old state after it is forgotten.
+    dic.FinishBackgroundSave(true);
     dic.m_lists.clear();
     dic.m_nKanjiCount = 0;
     dic.m_nTotalCount = 0;

@@ -36,13 +36,13 @@ private slots:
     {
         QTest::addColumn<QList<QSize>>("sizes");
         QTest::addColumn<QSize>("buffer");
-        QTest::newRow("first size") << QList<QSize>{{400, 300}} << QSize(700, 500);
-        QTest::newRow("small growth fits the slack")
-            << QList<QSize>{{400, 300}, {650, 480}} << QSize(700, 500);
-        QTest::newRow("wider than the buffer")
-            << QList<QSize>{{400, 300}, {800, 300}} << QSize(1100, 700);
-        QTest::newRow("never shrinks") << QList<QSize>{{400, 300}, {100, 100}} << QSize(700, 500);
-        QTest::newRow("taller only") << QList<QSize>{{400, 300}, {400, 600}} << QSize(1000, 800);
+        QTest::newRow("first size") << QList<QSize>{{400, 300}} << QSize(400, 300);
+        QTest::newRow("small growth") << QList<QSize>{{400, 300}, {650, 480}} << QSize(650, 480);
+        QTest::newRow("wider only") << QList<QSize>{{400, 300}, {800, 300}} << QSize(800, 300);
+        QTest::newRow("never shrinks") << QList<QSize>{{400, 300}, {100, 100}} << QSize(400, 300);
+        QTest::newRow("taller only") << QList<QSize>{{400, 300}, {400, 600}} << QSize(400, 600);
+        QTest::newRow("shrunk, then wider")
+            << QList<QSize>{{400, 300}, {100, 100}, {500, 200}} << QSize(500, 300);
     }
     void bufferGrowth()
     {
@@ -69,7 +69,7 @@ private slots:
         Stroke(&view, QPoint(20, 50), QPoint(250, 50));
         const QImage before = view.grab().toImage();
         view.resize(100, 80);
-        view.resize(1200, 900); // beyond the slack: a new, larger buffer
+        view.resize(1200, 900); // a new, larger buffer
         QTRY_COMPARE(view.size(), QSize(1200, 900));
         const QImage after = view.grab().toImage();
         QCOMPARE(after.copy(0, 0, 300, 200), before);
@@ -590,6 +590,49 @@ private slots:
         QVERIFY(view.GuideBoxes().first().width() > cells.first().width());
     }
 
+    // The cross is drawn per character, in each square the boxes would
+    // take: its lines cross at every square's centre, none runs down the
+    // sheet's middle between two squares, none past the squares.
+    void crossPerCharacter_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::newRow("two characters") << QStringLiteral("学校");
+        QTest::newRow("four characters") << QStringLiteral("一朝一夕");
+    }
+    void crossPerCharacter()
+    {
+        QFETCH(QString, word);
+        CWriteView view;
+        view.resize(500, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.SetAnswerWord(word);
+        view.SetGuideMode(2);
+        const QList<QRectF> cells = view.GuideBoxes();
+        QCOMPARE(cells.size(), int(word.size()));
+        view.SetGuideMode(1);
+        const QImage image = view.GetBackBuffer();
+        const QColor guide = view.m_crGuide;
+        for (const QRectF& cell : cells) {
+            const QPoint centre(qRound(cell.center().x()), qRound(cell.center().y()));
+            QCOMPARE(image.pixelColor(centre), guide);
+            int upright = 0;
+            for (int y = int(cell.top()) + 2; y < int(cell.bottom()) - 2; ++y)
+                upright += image.pixelColor(centre.x(), y) == guide;
+            QVERIFY2(upright > cell.height() / 2, qPrintable(QString::number(upright)));
+        }
+        // Between two squares, off the level line, only ground.
+        const int between = qRound(cells.first().right());
+        const int level = qRound(cells.first().center().y());
+        for (int y = int(cells.first().top()) + 2; y < level - 4; ++y)
+            QCOMPARE(image.pixelColor(between, y), kGround);
+        // Nothing beyond the first and the last square.
+        for (int x = 0; x < int(cells.first().left()) - 1; ++x)
+            QCOMPARE(image.pixelColor(x, level), kGround);
+        for (int x = int(cells.last().right()) + 2; x < image.width(); ++x)
+            QCOMPARE(image.pixelColor(x, level), kGround);
+    }
+
     void guidesLieBeneathTheInk()
     {
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("GuideMode"), 1);
@@ -664,9 +707,9 @@ private slots:
         QMenu* menu = view.ContextMenu();
         QList<QAction*> actions = menu->actions();
         QVERIFY(actions.size() >= 7);
-        QCOMPARE(actions[0]->text(), QStringLiteral("元に戻す(&U)"));
+        QCOMPARE(actions[0]->text(), QStringLiteral("元に戻す(&Z)"));
         QCOMPARE(actions[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
-        QCOMPARE(actions[1]->text(), QStringLiteral("やり直し(&R)"));
+        QCOMPARE(actions[1]->text(), QStringLiteral("やり直し(&Y)"));
         QCOMPARE(actions[1]->shortcuts(),
                  (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")),
                                       QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
@@ -788,7 +831,7 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QCOMPARE(view.devicePixelRatioF(), 2.0);
-        QCOMPARE(view.GetBackBuffer().size(), QSize(1400, 1000));
+        QCOMPARE(view.GetBackBuffer().size(), QSize(800, 600));
         Stroke(&view, QPoint(20, 150), QPoint(380, 150));
         // Six logical pixels are twelve device pixels across.
         QVERIFY(qAbs(InkAcross(view.GetBackBuffer(), 400, 200, 400) - 12) < 0.75);
@@ -869,7 +912,7 @@ private slots:
         const QImage before = view.grab().toImage();
         view.resize(900, 700);
         QTRY_COMPARE(view.size(), QSize(900, 700));
-        QCOMPARE(view.GetBackBuffer().size(), QSize(2400, 1800));
+        QCOMPARE(view.GetBackBuffer().size(), QSize(1800, 1400));
         QVERIFY(view.grab().toImage().copy(0, 0, 400, 300) == before);
     }
 };
