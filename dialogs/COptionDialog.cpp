@@ -1,7 +1,9 @@
 #include "dialogs/COptionDialog.h"
 
 #include "dialogs/CAboutDlg.h"
+#include "dialogs/COwnListsDialog.h"
 #include "dialogs/CSpinButtonCtrl.h"
+#include "dialogs/StudyDataTransfer.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
 #include "platform/Options.h"
@@ -265,6 +267,20 @@ void COptionDialog::CreateControls()
                        "やさしいでは書き順の違いも ✓ にします。"));
     connect(button(kIdAboutButton, QStringLiteral("バージョン情報"), 282), &QPushButton::clicked,
             this, &COptionDialog::OnAbout);
+
+    // What acts at once on the study data rather than at OK stands apart,
+    // below the dialog's own buttons.
+    connect(button(kIdOwnLists, QStringLiteral("単語リスト(&L)..."), 186), &QPushButton::clicked,
+            this, &COptionDialog::OnOwnLists);
+    auto* dataLabel = new QLabel(QStringLiteral("学習データ:"), this);
+    place(dataLabel, 240, 214, 60, 8);
+    QPushButton* exportButton = button(kIdExportData, QStringLiteral("書き出し(&E)..."), 224);
+    exportButton->setToolTip(QStringLiteral("学習データの書き出し"));
+    connect(exportButton, &QPushButton::clicked, this,
+            [this] { ExportStudyDataToFile(*CDictionary::GetInstance(), this); });
+    QPushButton* restoreButton = button(kIdRestoreData, QStringLiteral("読み込み(&I)..."), 248);
+    restoreButton->setToolTip(QStringLiteral("学習データの読み込み"));
+    connect(restoreButton, &QPushButton::clicked, this, &COptionDialog::OnRestore);
 }
 
 void COptionDialog::showEvent(QShowEvent* event)
@@ -330,6 +346,11 @@ void COptionDialog::OnInitDialog()
 
     Check(kIdClearHistory)->setChecked(Options::ClearHistoryOnExit());
 
+    ShowClearCounts();
+}
+
+void COptionDialog::ShowClearCounts()
+{
     CDictionary* dic = CDictionary::GetInstance();
     dic->EnsureLoaded();
     dic->RecountModes();
@@ -337,7 +358,7 @@ void COptionDialog::OnInitDialog()
     for (int k = 0; k < 5; ++k) {
         const int count = k < 4 ? dic->CountInMode(kModeTable[k].m_nMode) : dic->GetTotalCount();
         QCheckBox* box = Check(kClearChecks[k].m_nId);
-        box->setText(FormatCount(box->text(), count));
+        box->setText(FormatCount(QString::fromUtf8(kClearChecks[k].m_pszText), count));
     }
 }
 
@@ -411,4 +432,24 @@ void COptionDialog::OnAbout()
 {
     CAboutDlg about(this);
     about.exec();
+}
+
+void COptionDialog::OnOwnLists()
+{
+    COwnListsDialog lists(*CDictionary::GetInstance(), this);
+    lists.exec();
+    if (!lists.m_bListsChanged)
+        return;
+    ShowClearCounts();
+    emit ListsChanged();
+}
+
+void COptionDialog::OnRestore()
+{
+    if (!RestoreStudyDataFromFile(*CDictionary::GetInstance(), this))
+        return;
+    emit StudyDataReplaced();
+    // The restored settings stand; OK would overwrite them with this
+    // dialog's, which show the settings from before.
+    CBaseDialog::reject();
 }

@@ -47,6 +47,12 @@ signals:
     void ModesCleared();
     // OK cleared the dictation counts: today's count is shown again.
     void DictationCountsCleared();
+    // The word lists' dialog added, replaced or removed a list of one's own:
+    // the items moved, and the drill asks again.
+    void ListsChanged();
+    // A restore replaced the study data and the settings; the dialog closed
+    // without storing its own.
+    void StudyDataReplaced();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,6 +62,10 @@ private:
     void CreateControls();
     void OnInitDialog();
     void OnAbout();
+    void OnOwnLists();
+    void OnRestore();
+    // The clearing captions with the counts of now.
+    void ShowClearCounts();
     // The edit or check box with that control id.
     QLineEdit* Edit(int id) const;
     QCheckBox* Check(int id) const;

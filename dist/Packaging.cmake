@@ -16,7 +16,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VELMARIK_HOMEPAGE})
-# The libraries the program links (Qt 6, the handwriting recogniser, the C++
+# The libraries the program links (Qt 6, the handwriting recogniser, libzip, the C++
 # run time) come from dpkg-shlibdeps, which dpkg-dev provides; what it loads
 # or reads at run time is named here: Qt's platform plugins (without them no
 # window opens), a Japanese font, and the recogniser's Japanese model; Qt's

@@ -4,7 +4,9 @@
 #include "dialogs/CHistoryDialog.h"
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/COptionDialog.h"
+#include "dialogs/COwnListsDialog.h"
 #include "dialogs/CStudyStateDialog.h"
+#include "dialogs/StudyDataTransfer.h"
 #include "mainwnd/CHandwritingCheck.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CPanelDialogBar.h"
@@ -198,6 +200,12 @@ CSearchDialogBar* CMainFrame::GetSearchBar()
                 [this](int itemIndex) { m_session.OnItemModeChanged(itemIndex); });
         connect(m_wndSearchBar, &CSearchDialogBar::FocusLeaveRequested, m_wndMainBar,
                 &CMainDialogBar::FocusDialogControl);
+        connect(m_wndSearchBar, &CSearchDialogBar::OwnListsRequested, this,
+                &CMainFrame::OnOwnLists);
+        connect(m_wndSearchBar, &CSearchDialogBar::ExportRequested, this,
+                &CMainFrame::OnExportStudyData);
+        connect(m_wndSearchBar, &CSearchDialogBar::RestoreRequested, this,
+                &CMainFrame::OnRestoreStudyData);
         m_wndSearchBar->SetActionAsker(&AskForItemAction);
         m_wndSearchBar->InitBar();
         m_wndSearchBar->hide();
@@ -553,6 +561,11 @@ bool CMainFrame::RunOptionsDialog(bool& fontChanged, bool& redChanged)
     });
     connect(&dialog, &COptionDialog::DictationCountsCleared, m_wndMainBar,
             qOverload<>(&CMainDialogBar::ShowTodayCount));
+    connect(&dialog, &COptionDialog::ListsChanged, this, &CMainFrame::OnStudyDataChanged);
+    connect(&dialog, &COptionDialog::StudyDataReplaced, this, [this] {
+        m_wndPanelBar->CreateTextFont(); // the restored settings' font
+        OnStudyDataChanged();
+    });
     const bool ok = dialog.exec() == QDialog::Accepted;
     fontChanged = ok && dialog.m_bFontChanged;
     redChanged = ok && dialog.m_bRedChanged;
@@ -579,6 +592,40 @@ void CMainFrame::OnOptions()
     } else if (redChanged) {
         m_session.RefreshPanelText();
     }
+}
+
+void CMainFrame::OnStudyDataChanged()
+{
+    m_session.Restart();
+    if (m_wndSearchBar)
+        m_wndSearchBar->SearchAgain();
+}
+
+void CMainFrame::OnOwnLists()
+{
+    m_session.CommitMode();
+    FocusKeeper focus;
+    COwnListsDialog dialog(m_data, this);
+    dialog.exec();
+    if (dialog.m_bListsChanged)
+        OnStudyDataChanged();
+}
+
+void CMainFrame::OnExportStudyData()
+{
+    m_session.CommitMode();
+    FocusKeeper focus;
+    ExportStudyDataToFile(m_data, this);
+}
+
+void CMainFrame::OnRestoreStudyData()
+{
+    m_session.CommitMode();
+    FocusKeeper focus;
+    if (!RestoreStudyDataFromFile(m_data, this))
+        return;
+    m_wndPanelBar->CreateTextFont();
+    OnStudyDataChanged();
 }
 
 void CMainFrame::OnWebSearch()

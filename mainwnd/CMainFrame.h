@@ -57,6 +57,11 @@ public:
     void OnWebSearch();
     void OnStudyState();
     void OnOptions();
+    // The word lists' dialog, the export and the restore (the options
+    // dialog and the search bar's action list open them).
+    void OnOwnLists();
+    void OnExportStudyData();
+    void OnRestoreStudyData();
     void OnToggleSearchBar();
     void OnSwapSides();
 
@@ -88,6 +93,8 @@ protected:
     virtual void RunHistoryDialog();
     virtual bool RunOptionsDialog(bool& fontChanged, bool& redChanged);
     virtual void RunStudyStateDialog();
+    // The lists' items moved, or the study data was loaded again.
+    void OnStudyDataChanged();
 
 private:
     bool PreTranslateKey(QWidget* target, QKeyEvent* event);
@@ -107,8 +114,9 @@ private:
     CSearchDialogBar* m_wndSearchBar = nullptr;
     CPanelDialogBar* m_wndPanelBar = nullptr;
     CHandwritingCheck* m_pHandwriting = nullptr;
+    CDictionary& m_data{*CDictionary::GetInstance()};
     StoredDrillOptions m_options;
-    DrillSession m_session{*CDictionary::GetInstance(), m_options, *this};
+    DrillSession m_session{m_data, m_options, *this};
 
     int m_nMainBarAlign = kAlignRight;
     int m_nSearchBarAlign = kAlignLeft;

@@ -15,6 +15,7 @@
 #include "platform/StateWriteGuard.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
+#include "study/StudyCommands.h"
 #include "widgets/WebSearchOpener.h"
 
 #include <QDir>
@@ -51,6 +52,8 @@ bool CVelmarikApp::HandOverToRunningCopy(int& exitCode)
     m_pSingleInstance = new CSingleInstance(this);
     connect(m_pSingleInstance, &CSingleInstance::ActivationRequested, this,
             &CVelmarikApp::RaiseMainWindow);
+    m_pSingleInstance->SetExportHandler(
+        [this](const QString& file, QString& reply) { return ExportForCommandLine(file, reply); });
     switch (m_pSingleInstance->ClaimFolder(folder)) {
     case CSingleInstance::Claim::kFirst:
         return false;
@@ -82,6 +85,21 @@ bool CVelmarikApp::HandOverToRunningCopy(int& exitCode)
         exitCode = 1;
     }
     return true;
+}
+
+bool CVelmarikApp::ExportForCommandLine(const QString& file, QString& reply)
+{
+    if (!QDir::isAbsolutePath(file)) {
+        reply = QStringLiteral("書き出し先は絶対パスで指定してください。");
+        return false;
+    }
+    // The learner's last choice belongs in the export too.
+    if (m_pMainWnd)
+        m_pMainWnd->GetSession().CommitMode();
+    QString error;
+    const std::optional<QString> done = WriteStudyExport(*CDictionary::GetInstance(), file, error);
+    reply = done ? *done : QStringLiteral("学習データを書き出せませんでした。\r\n") + error;
+    return done.has_value();
 }
 
 void CVelmarikApp::RaiseMainWindow()

@@ -56,6 +56,9 @@ private:
     // placement and the study data are saved, no prompt is shown.
     void OnTerminationSignal();
     void RaiseMainWindow();
+    // A command-line --export started beside this copy: the export of what
+    // this copy holds, the pending mode included.
+    bool ExportForCommandLine(const QString& file, QString& reply);
 
     std::unique_ptr<CMainFrame> m_pMainWnd;
     CTerminationSignals* m_pTermination = nullptr; // child

@@ -1,13 +1,31 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 
 class QTextStream;
 
-// The program takes no arguments. --help and --version print to `out` and
-// give the exit code (0); anything else, a stray file name from a launcher
-// or an option we do not know, is ignored and gives -1: start the program.
-int HandleCommandLine(const QStringList& arguments, QTextStream& out);
-// The same on main()'s arguments, printing to standard output. It needs no
-// application object, so --help and --version work without a display.
-int HandleCommandLine(int argc, char** argv);
+// What the command line asks for. Without an action the program starts as
+// usual; anything it does not know, a stray file name from a launcher or an
+// option of the window system, is ignored.
+struct CommandLineRequest {
+    enum class Action {
+        Start,      // open the window
+        Exit,       // --help, --version or a mistake: end with m_nExitCode
+        Export,     // --export FILE
+        ImportList, // --import-list FILE [--name NAME]
+        Restore,    // --restore FILE
+    };
+    Action m_action = Action::Start;
+    int m_nExitCode = 0;
+    QString m_strFile;
+    QString m_strName; // --name: the new list's name; empty for the file's
+};
+
+// --help and --version print to `out`; a mistake (an option without its
+// file, two actions at once, --name without --import-list) prints to `err`.
+CommandLineRequest ParseCommandLine(const QStringList& arguments, QTextStream& out,
+                                    QTextStream& err);
+// The same on main()'s arguments, printing to standard output and error. It
+// needs no application object, so it works without a display.
+CommandLineRequest ParseCommandLine(int argc, char** argv);

@@ -144,6 +144,16 @@ void SetSearchUrl(const QString& url)
     WriteProfileString(Setting::SearchURL, url.isEmpty() ? DefaultSearchUrl() : url);
 }
 
+QStringList ListsOff()
+{
+    return GetProfileString(Setting::ListsOff).split(QLatin1Char(','), Qt::SkipEmptyParts);
+}
+
+void SetListsOff(const QStringList& names)
+{
+    WriteProfileString(Setting::ListsOff, names.join(QLatin1Char(',')));
+}
+
 bool ClearHistoryOnExit()
 {
     return IsOn(Setting::ClearHistory);

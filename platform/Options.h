@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // What each of the learner's options means to the program. Every call reads
 // the store (platform/Settings.h) again, so a value the options dialog wrote
@@ -61,6 +62,11 @@ QString SearchUrl();
 QString DefaultSearchUrl();
 // An empty prefix stores the default.
 void SetSearchUrl(const QString& url);
+
+// The word lists the question choice leaves out, by file name; the lists
+// not named are asked. Empty names are no list.
+QStringList ListsOff();
+void SetListsOff(const QStringList& names);
 
 // The history is emptied each time the program closes.
 bool ClearHistoryOnExit();

@@ -70,6 +70,9 @@ enum ControlId : int {
     kIdFontPoint = 1034,
     kIdFontPointSpin = 1035,
     kIdClearHistory = 1047,
+    kIdOwnLists = 1060, // the word lists, the export and the restore
+    kIdExportData = 1061,
+    kIdRestoreData = 1062,
     // The about dialog.
     kIdQuestionCount = 1032,
     kIdKanjiCount = 1033,

@@ -35,6 +35,9 @@ inline constexpr IntSetting NoUnspec{u"Settings", u"NoUnspec", 0};
 inline constexpr StringSetting SearchURL{u"Settings", u"SearchURL",
                                          u"https://www.google.com/search?q="};
 inline constexpr IntSetting ClearHistory{u"Settings", u"ClearHistory", 0};
+// The lists the question choice leaves out, by file name, separated by
+// commas; the lists that are not named are asked.
+inline constexpr StringSetting ListsOff{u"Settings", u"ListsOff", u""};
 // The writing sheet's guide and the check of what was written.
 inline constexpr IntSetting GuideMode{u"Settings", u"GuideMode", 0};
 inline constexpr IntSetting CheckWriting{u"Settings", u"CheckWriting", 1};
@@ -74,7 +77,7 @@ inline constexpr const IntSetting* kIntSettings[] = {
     &HistViewUnspec, &HWinWidth,     &HWinHeight,      &HistoryAction,    &SearchAction,
     &SSDlgWidth,     &SSDlgHeight,
 };
-inline constexpr const StringSetting* kStringSettings[] = {&FontFace, &SearchURL};
+inline constexpr const StringSetting* kStringSettings[] = {&FontFace, &SearchURL, &ListsOff};
 
 } // namespace Setting
 

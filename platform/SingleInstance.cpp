@@ -28,6 +28,13 @@ namespace {
 const QString kLockFileName = QStringLiteral("velmarik.lock");
 const QByteArray kShowRequest = QByteArrayLiteral("show\n");
 const QByteArray kShowAnswer = QByteArrayLiteral("shown\n");
+// "export <file>", answered by "exported <summary>" or "failed <reason>";
+// the texts percent-encoded, so that each stays on its line.
+const QByteArray kExportRequest = QByteArrayLiteral("export ");
+const QByteArray kExportedAnswer = QByteArrayLiteral("exported ");
+const QByteArray kFailedAnswer = QByteArrayLiteral("failed ");
+// No answer of ours is longer: a summary or a reason of a few lines.
+constexpr qsizetype kMaxAnswerLength = 64 * 1024;
 
 // Fills the address; false when the path does not fit a socket address.
 bool MakeAddress(const QByteArray& path, sockaddr_un& address)
@@ -84,6 +91,49 @@ bool SomeoneListens(const QString& path)
             ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address));
     } while (connected != 0 && errno == EINTR);
     return connected == 0 || errno == EAGAIN || errno == EINPROGRESS;
+}
+
+// Sends one request line to the copy listening at the address and waits
+// for its answer line; empty when there was none in time.
+QByteArray Ask(const sockaddr_un& address, const QByteArray& request, int timeoutMs)
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const auto remaining = [&] { return int(qMax<qint64>(0, timeoutMs - elapsed.elapsed())); };
+    const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (socket.Get() < 0 ||
+        ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) !=
+            0 ||
+        ::send(socket.Get(), request.constData(), size_t(request.size()), MSG_NOSIGNAL) !=
+            request.size())
+        return {};
+    QByteArray answer;
+    while (!answer.contains('\n') && answer.size() <= kMaxAnswerLength &&
+           WaitFor(socket.Get(), POLLIN, qMin(500, remaining()))) {
+        char buffer[4096];
+        const ssize_t got = ::read(socket.Get(), buffer, sizeof(buffer));
+        if (got <= 0)
+            break;
+        answer.append(buffer, got);
+    }
+    return answer.endsWith('\n') ? answer : QByteArray();
+}
+
+// Sends the whole answer; a client that left meanwhile only loses it.
+void SendAnswer(int fd, const QByteArray& answer)
+{
+    qsizetype sent = 0;
+    while (sent < answer.size()) {
+        const ssize_t done =
+            ::send(fd, answer.constData() + sent, size_t(answer.size() - sent), MSG_NOSIGNAL);
+        if (done > 0)
+            sent += done;
+        else if (done < 0 && (errno == EINTR || ((errno == EAGAIN || errno == EWOULDBLOCK) &&
+                                                 WaitFor(fd, POLLOUT, 1000))))
+            continue;
+        else
+            return;
+    }
 }
 
 // Only for file systems without locks: whether the process a lock file
@@ -310,11 +360,19 @@ void CSingleInstance::OnClientReadable(int fd)
             DropClient(fd);
         return;
     }
-    if (it->m_received == kShowRequest) {
+    const QByteArray line = it->m_received;
+    if (line == kShowRequest) {
         emit ActivationRequested();
-        // A short answer into an empty socket buffer; a client that left
-        // meanwhile only loses it.
-        (void)::send(fd, kShowAnswer.constData(), size_t(kShowAnswer.size()), MSG_NOSIGNAL);
+        SendAnswer(fd, kShowAnswer);
+    } else if (line.startsWith(kExportRequest) && line.indexOf('\n') == line.size() - 1 &&
+               m_exportHandler) {
+        const QString file = QString::fromUtf8(
+            QByteArray::fromPercentEncoding(line.mid(kExportRequest.size()).chopped(1)));
+        QString reply;
+        const bool written = !file.isEmpty() && m_exportHandler(file, reply);
+        QByteArray answer = reply.toUtf8().toPercentEncoding();
+        answer.truncate(kMaxAnswerLength - kExportedAnswer.size() - 1);
+        SendAnswer(fd, (written ? kExportedAnswer : kFailedAnswer) + answer + '\n');
     }
     DropClient(fd);
 }
@@ -342,26 +400,29 @@ bool CSingleInstance::ActivateRunningCopy(const QString& folder, int timeoutMs)
     elapsed.start();
     const auto remaining = [&] { return int(qMax<qint64>(0, timeoutMs - elapsed.elapsed())); };
     do {
-        const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        if (socket.Get() >= 0 &&
-            ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) ==
-                0 &&
-            ::send(socket.Get(), kShowRequest.constData(), size_t(kShowRequest.size()),
-                   MSG_NOSIGNAL) == kShowRequest.size()) {
-            QByteArray answer;
-            while (!answer.contains('\n') && answer.size() <= kMaxRequestLength &&
-                   WaitFor(socket.Get(), POLLIN, qMin(500, remaining()))) {
-                char buffer[kMaxRequestLength];
-                const ssize_t got = ::read(socket.Get(), buffer, sizeof(buffer));
-                if (got <= 0)
-                    break;
-                answer.append(buffer, got);
-            }
-            if (answer == kShowAnswer)
-                return true;
-        }
+        if (Ask(address, kShowRequest, remaining()) == kShowAnswer)
+            return true;
         // The running copy takes its lock before it listens.
         QThread::msleep(100);
     } while (remaining() > 0);
+    return false;
+}
+
+bool CSingleInstance::ExportFromRunningCopy(const QString& folder, const QString& file,
+                                            bool& written, QString& reply, int timeoutMs)
+{
+    sockaddr_un address{};
+    if (!MakeAddress(QFile::encodeName(ServerName(folder)), address))
+        return false;
+    const QByteArray answer =
+        Ask(address, kExportRequest + file.toUtf8().toPercentEncoding() + '\n', timeoutMs);
+    for (const QByteArray& kind : {kExportedAnswer, kFailedAnswer}) {
+        if (answer.startsWith(kind)) {
+            written = kind == kExportedAnswer;
+            reply = QString::fromUtf8(
+                QByteArray::fromPercentEncoding(answer.mid(kind.size()).chopped(1)));
+            return true;
+        }
+    }
     return false;
 }

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QLockFile;
@@ -29,8 +30,9 @@ public:
                        // be the only one
     };
 
-    // A request longer than this is not one of ours.
-    static constexpr qsizetype kMaxRequestLength = 64;
+    // A request longer than this is not one of ours; an export's names a
+    // file, percent-encoded.
+    static constexpr qsizetype kMaxRequestLength = 16 * 1024;
     // How long a client may take to send its request.
     static constexpr int kRequestTimeoutMs = 5000;
 
@@ -51,6 +53,18 @@ public:
     // Asks the copy that holds the folder's lock to show its window; true
     // once it answered. A copy that is still starting is given the time.
     bool ActivateRunningCopy(const QString& folder, int timeoutMs = 20000);
+
+    // Asks the copy that holds the folder's lock to write the export of its
+    // study data into `file`, an absolute path: the copy holds what is not
+    // saved yet, and reading its files beside it could meet a save. True
+    // once it answered; `written` and `reply` are its answer (the summary,
+    // or why it could not).
+    bool ExportFromRunningCopy(const QString& folder, const QString& file, bool& written,
+                               QString& reply, int timeoutMs = 60000);
+
+    // The running copy's side: writes the export and says how it went.
+    using ExportHandler = std::function<bool(const QString& file, QString& reply)>;
+    void SetExportHandler(ExportHandler handler) { m_exportHandler = std::move(handler); }
 
     // The socket's path for a data folder.
     static QString ServerName(const QString& folder);
@@ -83,5 +97,6 @@ private:
         QByteArray m_received;
     };
     QHash<int, Client> m_clients;
+    ExportHandler m_exportHandler;
     int m_nRequestTimeoutMs = kRequestTimeoutMs;
 };

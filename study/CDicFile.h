@@ -2,6 +2,7 @@
 
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/OwnListFile.h"
 
 #include <deque>
 #include <vector>
@@ -29,7 +30,14 @@ public:
     // size; it does not look at m_nModeCount.
     int FindNthInMode(int mode, int n) const;
 
+    // Whether the learner made the list from a file of their own.
+    bool IsOwnList() const { return !m_strTitle.isEmpty(); }
+
     QString m_strName;
+    // A list of one's own: the learner's name for it, and its rows as its
+    // file holds them, in the order of m_items. Empty for a built-in list.
+    QString m_strTitle;
+    QList<OwnListRow> m_ownRows;
     // Held by value: a deque never moves its items as it grows, so pointers
     // to them stay valid for the life of the list.
     std::deque<CItem> m_items;

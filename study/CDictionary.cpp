@@ -1,7 +1,9 @@
 #include "study/CDictionary.h"
 
 #include "platform/Ideograph.h"
+#include "platform/Options.h"
 #include "platform/ResourceIds.h"
+#include "platform/Settings.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
 #include "study/CStateWriter.h"
@@ -81,15 +83,36 @@ void CDictionary::RecountModes()
 
 int CDictionary::CountInMode(int mode) const
 {
-    if (!IsValidMode(mode))
-        return 0;
-    int count = 0;
-    for (const auto& list : m_lists)
-        count += list->m_nModeCount[mode];
-    return count;
+    return CountInMode(mode, {});
 }
 
 int CDictionary::GetNthInMode(int mode, int n) const
+{
+    return GetNthInMode(mode, n, {});
+}
+
+std::vector<bool> CDictionary::ListsAsked() const
+{
+    const QStringList off = Options::ListsOff();
+    std::vector<bool> asked;
+    for (const auto& list : m_lists)
+        asked.push_back(!off.contains(list->m_strName));
+    return asked;
+}
+
+int CDictionary::CountInMode(int mode, const std::vector<bool>& lists) const
+{
+    if (!IsValidMode(mode))
+        return 0;
+    int count = 0;
+    for (size_t i = 0; i < m_lists.size(); ++i) {
+        if (lists.empty() || (i < lists.size() && lists[i]))
+            count += m_lists[i]->m_nModeCount[mode];
+    }
+    return count;
+}
+
+int CDictionary::GetNthInMode(int mode, int n, const std::vector<bool>& lists) const
 {
     if (!IsValidMode(mode))
         return -1;
@@ -97,7 +120,12 @@ int CDictionary::GetNthInMode(int mode, int n) const
     // The list is chosen by the counters of the last recount, the item by
     // the modes as they are now; stale counters may point at a list that
     // holds fewer items of the mode, and then there is no such item.
-    for (const auto& list : m_lists) {
+    for (size_t i = 0; i < m_lists.size(); ++i) {
+        const auto& list = m_lists[i];
+        if (!lists.empty() && (i >= lists.size() || !lists[i])) {
+            base += list->GetItemCount();
+            continue;
+        }
         if (n >= list->m_nModeCount[mode]) {
             n -= list->m_nModeCount[mode];
             base += list->GetItemCount();

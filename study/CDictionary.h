@@ -56,6 +56,12 @@ public:
     void RecountModes();
     int CountInMode(int mode) const;
     int GetNthInMode(int mode, int n) const;
+    // The lists the question choice draws from: all but those the learner
+    // switched off ("ListsOff"). The two above over those lists only; an
+    // empty mask stands for all lists.
+    std::vector<bool> ListsAsked() const;
+    int CountInMode(int mode, const std::vector<bool>& lists) const;
+    int GetNthInMode(int mode, int n, const std::vector<bool>& lists) const;
     qint16 GetAverageUnspecCount();
     // Files the item under the mode. A move to 指定なし gives the item the
     // average ask count of the 指定なし items; any other move keeps its
@@ -147,6 +153,8 @@ private:
     CItem* ItemAt(int index) const;
     void LoadList(const CWordListSource& source, int resourceId, const QString& name,
                   const QString& folder, const StudyStateReading& reading);
+    // The lists of one's own, after the built-in ones.
+    void LoadOwnLists(const QString& folder, const StudyStateReading& reading);
     void LoadMisc(const QString& folder);
     void LoadHistory(const QString& folder, const StudyStateReading& reading);
     // Null when nothing may be written now; empty when nothing changed.

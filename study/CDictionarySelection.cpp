@@ -103,8 +103,9 @@ int CDictionary::SelectNextQuestion(int prefKanji)
 {
     EnsureLoaded();
     RecountModes();
-    const int u = CountInMode(Unspec);
-    const int l = CountInMode(Learning);
+    const std::vector<bool> asked = ListsAsked();
+    const int u = CountInMode(Unspec, asked);
+    const int l = CountInMode(Learning, asked);
     if (u == 0 && l == 0)
         return -1;
 
@@ -131,7 +132,7 @@ int CDictionary::SelectNextQuestion(int prefKanji)
         int p = DrawRandom() % l;
         const int tries = qMin(l, kMaxTries);
         for (int t = 0; t < tries; ++t) {
-            const int g = GetNthInMode(Learning, p);
+            const int g = GetNthInMode(Learning, p, asked);
             const int h = LatestHistoryPos(m_history, g);
             if (h < best) {
                 best = h;
@@ -153,7 +154,7 @@ int CDictionary::SelectNextQuestion(int prefKanji)
     const int step = qMax(u / kUnspecSpread, 1);
     bool done = false;
     for (int t = 0; t < tries; ++t) {
-        const int g = GetNthInMode(Unspec, p);
+        const int g = GetNthInMode(Unspec, p, asked);
         if (const CItem* item = GetItem(g)) {
             if (prefKanji == 1 || prefKanji == 2) {
                 const QString word = item->GetWord();

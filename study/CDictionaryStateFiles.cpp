@@ -3,6 +3,7 @@
 #include "platform/AppData.h"
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
+#include "platform/StagedFiles.h"
 #include "platform/StateWriteGuard.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
@@ -10,7 +11,9 @@
 #include "study/CWordListSource.h"
 #include "study/KnownWordLists.h"
 #include "study/ListMigration.h"
+#include "study/OwnListFile.h"
 #include "study/StateFileFormat.h"
+#include "study/StudyBackup.h"
 #include "study/WordListText.h"
 
 #include <QDir>
@@ -36,6 +39,10 @@ void RemoveStaleSaveFiles(const QString& folder)
     QStringList names{kMiscFileName, kHistoryFileName, kSignatureFileName, kSignatureCopyFileName};
     for (const WordListInfo& info : kWordLists)
         names << QString::fromLatin1(info.m_pszName) + QStringLiteral(".dat");
+    // So are the learning-mode files of the lists of one's own.
+    for (const OwnListName& list :
+         ReadOwnListNames(StoredFile::Read(folder + kOwnListsFileName).m_bytes))
+        names << list.m_strList + QStringLiteral(".dat");
     // One listing of the folder for all the names: a listing per name, each
     // with its own wildcard, was a noticeable part of the start-up.
     const QDir dir(folder);
@@ -74,6 +81,8 @@ void CDictionary::EnsureLoaded()
     if (!GetAppDataFolder(folder))
         return;
     RemoveStaleSaveFiles(folder);
+    // A restore or a change of the lists of one's own that a kill cut short.
+    FinishStagedFiles(folder, kStateStagingFolder);
 
     static const CWordListSource builtIn;
     const std::shared_ptr<const CWordListSource> installed = InstalledWordListSource();
@@ -84,6 +93,7 @@ void CDictionary::EnsureLoaded()
     m_heldStateFiles = reading.m_held;
     for (const WordListInfo& info : kWordLists)
         LoadList(source, info.m_nResourceId, QString::fromLatin1(info.m_pszName), folder, reading);
+    LoadOwnLists(folder, reading);
     LoadMisc(folder);
     LoadHistory(folder, reading);
 }
@@ -190,6 +200,16 @@ std::optional<StateSnapshot> CDictionary::TakeSaveSnapshot()
     QString folder;
     if (!GetAppDataFolder(folder))
         return std::nullopt;
+    // Once a study day, before the day's first write, the state goes into
+    // a backup, so that a bad day costs at most that day. The backup is a
+    // safety net: when it cannot be written the save goes on all the same.
+    const bool changed = m_bMiscDirty || m_bHistDirty ||
+                         std::any_of(m_lists.cbegin(), m_lists.cend(),
+                                     [](const auto& list) { return list->HasDirtyItems(); });
+    if (changed) {
+        QString error;
+        WriteDailyBackup(*this, folder, error);
+    }
     StateSnapshot snapshot;
     snapshot.m_strFolder = folder;
     std::vector<bool> dirtyLists;

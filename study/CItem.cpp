@@ -33,6 +33,8 @@ QString CDictionary::CItem::GetAnswerMarkup() const
 
 QString CDictionary::CItem::GetQuestionText() const
 {
+    if (m_bPlainQuestion)
+        return GetReading();
     // The word's alternatives in parentheses are not in the reading's main
     // part, and the readings are hiragana: match what remains in hiragana.
     const QString word = KatakanaToHiragana(RemoveParenthesized(GetWord()));

@@ -47,4 +47,7 @@ public:
     qint16 m_nAskCount = 0; // 0 to 32767
     int m_bDirty = 0;       // ask count or mode changed since load or write
     ModeField m_nMode;      // a LearnMode value
+    // The word's kana parts could not be found in the reading: the question
+    // shows the reading without colouring the kanji stretches.
+    bool m_bPlainQuestion = false;
 };

@@ -36,6 +36,14 @@ void DrillSession::Start()
     UpdateBackButton();
 }
 
+void DrillSession::Restart()
+{
+    m_pCurItem = nullptr;
+    m_nPendingMode = Unspec;
+    m_bQuestionSide = true;
+    Start();
+}
+
 QString DrillSession::WordSideText() const
 {
     return m_options.ShowHyogaiInRed() ? m_pCurItem->GetAnswerMarkup() : m_pCurItem->GetWord();

@@ -20,6 +20,10 @@ public:
     // The first question of a start: the last history record again when its
     // dictation was never counted, otherwise the next one.
     void Start();
+    // The lists changed or the study data was loaded again: the current
+    // item is gone, so nothing is written into it, and the drill starts
+    // again as at a start.
+    void Restart();
 
     // The learner's ways away from the current question. Each first asks
     // for a mode when the options want one for an answered, unspecified

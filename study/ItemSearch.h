@@ -32,6 +32,8 @@ public:
     bool AnyFilter() const;
     // Whether the next run searches everything rather than narrowing.
     bool FullSearchNext() const { return m_bFullSearch; }
+    // The lists changed under the results: the next run searches everything.
+    void SearchAllNext() { m_bFullSearch = true; }
 
     // A query or a filter: something to look for.
     bool HasCriteria() const { return !m_strQuery.isEmpty() || AnyFilter(); }

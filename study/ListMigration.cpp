@@ -11,6 +11,7 @@
 #include "study/ItemMatching.h"
 #include "study/KeptSignatures.h"
 #include "study/KnownWordLists.h"
+#include "study/OwnLists.h"
 #include "study/StagedCarryOver.h"
 #include "study/StateFileFormat.h"
 #include "study/WordListText.h"
@@ -186,14 +187,16 @@ public:
     enum Status { Same, Known, Unknown };
 
     HistoryIndexMap(const QList<ListSignature>& was, const QList<QStringList>& now,
-                    const QList<Status>& status, const QList<QList<ItemPlace>>& places)
-        : m_was(was), m_now(now), m_status(status), m_places(places)
+                    const QList<Status>& status, const QList<QList<ItemPlace>>& places,
+                    int ownItems)
+        : m_was(was), m_now(now), m_status(status), m_places(places), m_nOwnItems(ownItems)
     {
         int base = 0;
         for (const QStringList& list : now) {
             m_newBase.append(base);
             base += static_cast<int>(list.size());
         }
+        m_nNewTotal = base;
     }
 
     int Map(int index) const
@@ -216,7 +219,10 @@ public:
                 return index < m_now[i].size() ? m_newBase[i] + index : -1;
             }
         }
-        return -1;
+        // Past the built-in lists come the lists of one's own, which a
+        // change of the built-in ones leaves as they were: their records
+        // keep their places after the new built-in lists.
+        return index < m_nOwnItems ? m_nNewTotal + index : -1;
     }
 
 private:
@@ -224,7 +230,9 @@ private:
     const QList<QStringList>& m_now;
     const QList<Status>& m_status;
     const QList<QList<ItemPlace>>& m_places;
+    int m_nOwnItems = 0;
     QList<int> m_newBase;
+    int m_nNewTotal = 0;
 };
 
 HistoryFile CarryHistory(const HistoryFile& old, const HistoryIndexMap& map)
@@ -423,7 +431,8 @@ StudyStateReading CarryOverStudyState(const CWordListSource& current, const QStr
             if (history.m_status == HistoryFileData::Readable) {
                 const QList<QList<ItemPlace>> historyPlaces =
                     MatchListItems(historyOld, historyNew);
-                const HistoryIndexMap map(was, now, status, historyPlaces);
+                const HistoryIndexMap map(was, now, status, historyPlaces,
+                                          OwnListItemCount(folder));
                 const HistoryFile carried = CarryHistory({history.m_nPos, history.m_records}, map);
                 files.insert(kHistoryFileName,
                              HistoryFileContent(carried.m_nPos, carried.m_records));

@@ -7,6 +7,7 @@ packages=(
     fonts-ipafont fonts-ipafont-gothic fonts-noto-cjk
     qt6-translations-l10n
     libzinnia-dev tegaki-zinnia-japanese fonts-kanjistrokeorders python3-kanjidraw
+    libzip-dev pkgconf
     desktop-file-utils appstream dpkg-dev file
     clang-format
 )

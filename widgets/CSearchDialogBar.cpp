@@ -83,6 +83,21 @@ QSize CSearchDialogBar::sizeHint() const
 void CSearchDialogBar::InitBar()
 {
     m_pActions->Init();
+    m_wndAction->addItems({QStringLiteral("単語リスト..."),
+                           QStringLiteral("学習データの書き出し..."),
+                           QStringLiteral("学習データの読み込み...")});
+    const int action = GetProfileInt(Setting::SearchAction);
+    if (action >= kActionOwnLists && action <= kActionRestore)
+        m_wndAction->setCurrentIndex(action);
+}
+
+static_assert(CSearchDialogBar::kActionOwnLists == kItemActionCount);
+
+void CSearchDialogBar::SearchAgain()
+{
+    m_nUnspecAskCount = -1;
+    m_search.SearchAllNext();
+    OnTimer();
 }
 
 void CSearchDialogBar::SetActionAsker(ActionAsker asker)
@@ -146,6 +161,19 @@ void CSearchDialogBar::ShowResults()
 
 void CSearchDialogBar::ExecuteAction()
 {
+    switch (m_wndAction->currentIndex()) {
+    case kActionOwnLists:
+        emit OwnListsRequested();
+        return;
+    case kActionExport:
+        emit ExportRequested();
+        return;
+    case kActionRestore:
+        emit RestoreRequested();
+        return;
+    default:
+        break;
+    }
     int row = -1;
     int action = AskEachTime;
     if (!m_pActions->ChooseAction(row, action))

@@ -40,6 +40,12 @@ public:
     void ToggleModeFilter(int id);
     // The chosen action on the selected result.
     void ExecuteAction();
+    // The word lists changed under the results: the search runs again.
+    void SearchAgain();
+
+    // Rows of the action list after the item actions: they act on the study
+    // data as a whole, not on a result.
+    enum StudyDataAction : int { kActionOwnLists = 9, kActionExport, kActionRestore };
     // The first row showing the item, -1 when none does.
     int FindRowOfItem(int index) const;
     // Repaints a result row after its item changed mode.
@@ -72,6 +78,11 @@ signals:
     // Escape in the search text: the drill takes the keys again; the text
     // stays.
     void FocusLeaveRequested();
+    // The action list's "単語リスト...", "学習データの書き出し..." and
+    // "学習データの読み込み...".
+    void OwnListsRequested();
+    void ExportRequested();
+    void RestoreRequested();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -27,15 +27,13 @@ public:
     }
     // The same with the lists given in resource order 501, 502, ...; the
     // lists not given are empty.
-    void Use(const QList<QStringList>& itemsByList)
+    void Use(const QList<QStringList>& itemsByList) { Use(MakeLists(itemsByList)); }
+    static std::shared_ptr<FakeWordLists> MakeLists(const QList<QStringList>& itemsByList)
     {
         auto lists = std::make_shared<FakeWordLists>();
-        for (int k = 0; k < 6; ++k) {
-            lists->m_lists.insert(501 + k,
-                                  FakeWordLists::MakeList(k < itemsByList.size() ? itemsByList.at(k)
-                                                                                 : QStringList()));
-        }
-        Use(std::move(lists));
+        for (int k = 0; k < 6; ++k)
+            lists->m_lists.insert(501 + k, FakeWordLists::MakeList(itemsByList.value(k)));
+        return lists;
     }
 
     // Forgets the state files, the settings and the study-data object.

@@ -105,6 +105,8 @@ private slots:
         row("SearchUrl", Of(Options::SearchUrl), u"https://example.org/find?q="_s, QString(),
             defaultUrl);
         row("ClearHistoryOnExit", Of(Options::ClearHistoryOnExit), true, true, false);
+        row("ListsOff", Of(Options::ListsOff), QStringList{u"dic1_std1"_s, u"my list"_s},
+            QStringList{u"dic1_std2"_s}, QStringList());
         row("GuideMode", Of(Options::GuideMode), 2, 0, 0);
         row("CheckWriting", Of(Options::CheckWriting), false, true, true);
         row("MainBarOnRight", Of(Options::MainBarOnRight), false, true, true);
@@ -164,6 +166,13 @@ private slots:
         QCOMPARE(GetProfileInt(QString(), u"MainRight"_s, -1), 0);
         Options::SetReverseAsking(false);
         QCOMPARE(GetProfileInt(u"Settings"_s, u"QAMode"_s, -1), 0);
+        Options::SetListsOff({u"dic1_std1"_s, u"my list"_s});
+        QCOMPARE(GetProfileString(u"Settings"_s, u"ListsOff"_s, u"unset"_s),
+                 u"dic1_std1,my list"_s);
+        QCOMPARE(Options::ListsOff(), (QStringList{u"dic1_std1"_s, u"my list"_s}));
+        Options::SetListsOff({});
+        QCOMPARE(GetProfileString(u"Settings"_s, u"ListsOff"_s, u"unset"_s), QString());
+        QVERIFY(Options::ListsOff().isEmpty());
     }
 
     void everyReadGoesToTheStore()

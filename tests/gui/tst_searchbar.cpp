@@ -432,7 +432,8 @@ private slots:
 
     void actionChoiceIsStoredAtOnce()
     {
-        QCOMPARE(m_bar->m_wndAction->count(), 9);
+        // The nine item actions, then the three on the study data.
+        QCOMPARE(m_bar->m_wndAction->count(), 12);
         QCOMPARE(m_bar->m_wndAction->currentIndex(), 0);
         m_bar->m_wndAction->setFocus();
         QTest::keyClick(m_bar->m_wndAction, Qt::Key_Down);
@@ -444,7 +445,7 @@ private slots:
 
     void storedActionOutsideTheTableSelectsNothing()
     {
-        WriteProfileInt(QString(), QStringLiteral("SearchAction"), 9);
+        WriteProfileInt(QString(), QStringLiteral("SearchAction"), 12);
         UseLists(kWords);
         QCOMPARE(m_bar->m_wndAction->currentIndex(), -1);
         Search(QStringLiteral("kann"));

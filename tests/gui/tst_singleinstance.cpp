@@ -32,7 +32,9 @@ constexpr int kStartTimeout = 60000;
 // shell command before it (a limit, say) when one is given.
 class Program {
 public:
-    explicit Program(const QString& home, const QString& before = {})
+    // With arguments, its output is kept for the test to read.
+    explicit Program(const QString& home, const QString& before = {},
+                     const QStringList& arguments = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
@@ -41,13 +43,16 @@ public:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.setProcessChannelMode(arguments.isEmpty() ? QProcess::ForwardedErrorChannel
+                                                            : QProcess::SeparateChannels);
         if (before.isEmpty())
-            m_process.start(QStringLiteral(VELMARIK_EXECUTABLE), {});
+            m_process.start(QStringLiteral(VELMARIK_EXECUTABLE), arguments);
         else
             m_process.start(QStringLiteral("/bin/sh"),
-                            {QStringLiteral("-c"), before + QStringLiteral("; exec \"$0\""),
-                             QStringLiteral(VELMARIK_EXECUTABLE)});
+                            QStringList{QStringLiteral("-c"),
+                                        before + QStringLiteral("; exec \"$0\" \"$@\""),
+                                        QStringLiteral(VELMARIK_EXECUTABLE)} +
+                                arguments);
     }
     ~Program()
     {
@@ -189,6 +194,39 @@ private slots:
         QCOMPARE(bytes.size(), 10 + 8);
         QCOMPARE(qFromLittleEndian<qint32>(bytes.constData() + 6), 1);
         QVERIFY(QFile::exists(home.path() + QStringLiteral("/config/Quillmoor/Velmarik.conf")));
+    }
+
+    // --export beside a running copy gets that copy's state, what it has
+    // not saved yet included; --restore refuses.
+    void commandsBesideARunningCopy()
+    {
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        Program first(home.path());
+        QVERIFY(first.m_process.waitForStarted(kStartTimeout));
+        QTRY_COMPARE_WITH_TIMEOUT(LockHolder(home.path()), first.m_process.processId(),
+                                  kStartTimeout);
+
+        const QString archive = home.filePath(QStringLiteral("export.zip"));
+        Program exporter(home.path(), {}, {QStringLiteral("--export"), archive});
+        QVERIFY(exporter.m_process.waitForFinished(kStartTimeout));
+        const QString said = QString::fromUtf8(exporter.m_process.readAllStandardOutput());
+        QCOMPARE(exporter.m_process.exitCode(), 0);
+        QVERIFY2(said.contains(QStringLiteral("出題履歴 1 件")), qPrintable(said));
+        QVERIFY(QFile(archive).size() > 0);
+        // The one question is in the running copy's memory only.
+        QVERIFY(!QFile::exists(DataFolder(home.path()) + QStringLiteral("histdata.dat")));
+
+        Program restorer(home.path(), {}, {QStringLiteral("--restore"), archive});
+        QVERIFY(restorer.m_process.waitForFinished(kStartTimeout));
+        QCOMPARE(restorer.m_process.exitCode(), 1);
+        const QString refused = QString::fromUtf8(restorer.m_process.readAllStandardError());
+        QVERIFY2(refused.contains(QStringLiteral("起動中")), qPrintable(refused));
+        QCOMPARE(first.m_process.state(), QProcess::Running);
+
+        first.m_process.terminate();
+        QVERIFY(first.m_process.waitForFinished(kStartTimeout));
+        QCOMPARE(first.m_process.exitCode(), 0);
     }
 
     void lockOfAKilledCopyIsTakenOver()

@@ -2,8 +2,10 @@
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CActionDialog.h"
 #include "dialogs/CHistoryDialog.h"
+#include "dialogs/CImportPreviewDialog.h"
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/COptionDialog.h"
+#include "dialogs/COwnListsDialog.h"
 #include "dialogs/CStudyStateDialog.h"
 #include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
@@ -19,6 +21,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +30,7 @@
 #include <QScreen>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -403,6 +407,23 @@ private slots:
             return new CActionDialog(p, QStringLiteral("一朝一夕に成し遂げる（いっちょういっせきに"
                                                        "なしとげる）"));
         }) << QStringLiteral("action");
+        QTest::newRow("word lists")
+            << Make([](QWidget* p) { return new COwnListsDialog(*CDictionary::GetInstance(), p); })
+            << QStringLiteral("wordlists");
+        QTest::newRow("import preview") << Make([](QWidget* p) {
+            // Rows of each kind: taken, refused for several reasons, uncoloured.
+            static QTemporaryDir folder;
+            const QString path = folder.filePath(QStringLiteral("教科書 第3課.txt"));
+            QFile file(path);
+            if (file.open(QIODevice::WriteOnly)) {
+                file.write(QStringLiteral("漢字\tかんじ\t漢 = Han\n書く\tかく\nひらがな\tひらがな\n"
+                                          "食べる\tのむ\n読む\tyomu\n漢字\tかんじ\n")
+                               .toUtf8());
+            }
+            file.close();
+            return new CImportPreviewDialog(path, ReadWordListFile(path),
+                                            QStringLiteral("教科書 第3課"), {}, p);
+        }) << QStringLiteral("importpreview");
     }
     void dialog()
     {
