@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test install uninstall package clean
+.PHONY: deps configure build run test sanitize-test format-check install uninstall package clean
 
 deps:
 	@tools/install-deps.sh
@@ -18,6 +18,23 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# The suite again with AddressSanitizer and UndefinedBehaviorSanitizer, in a
+# build folder of its own, without the benchmarks and the install test; any
+# report stops its test and fails it. Leaks are not reported: Qt and
+# fontconfig keep their caches until the process ends.
+SANITIZE_BUILD ?= build-sanitize
+sanitize-test: deps
+	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DVELMARIK_SANITIZE=ON -DVELMARIK_BENCHMARKS=OFF >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j$(JOBS)
+	cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen \
+		ASAN_OPTIONS=halt_on_error=1:detect_leaks=0 \
+		UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+		ctest --output-on-failure -j$(JOBS) -E '^tst_install$$'
+
+format-check:
+	@tools/check-format.sh
 
 # Into /usr/local unless PREFIX says otherwise; DESTDIR is honoured.
 PREFIX ?= /usr/local

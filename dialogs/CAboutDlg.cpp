@@ -2,8 +2,8 @@
 
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
+#include "platform/VersionInfo.h"
 #include "study/CDictionary.h"
-#include "text/VersionInfo.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,8 +1,10 @@
 #include "dialogs/CActionDialog.h"
 
-#include "dialogs/ItemActions.h"
 #include "platform/DialogUnits.h"
+#include "study/ItemActions.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -48,4 +50,18 @@ void CActionDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (QWidget* first = findChild<QWidget*>(QStringLiteral("1045")))
         first->setFocus(Qt::OtherFocusReason);
+}
+
+int AskForItemAction(QWidget* owner)
+{
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    int action = AskEachTime;
+    {
+        CActionDialog dialog(owner);
+        if (dialog.exec() == QDialog::Accepted)
+            action = dialog.m_nAction;
+    }
+    if (focus)
+        focus->setFocus(Qt::OtherFocusReason);
+    return action;
 }

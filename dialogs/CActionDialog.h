@@ -15,3 +15,9 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
 };
+
+// Runs the action dialog owned by `owner` and gives the focus back to the
+// window that had it. The chosen code, or AskEachTime when it was closed.
+// The history dialog and the frame hand it to their lists as the question
+// that "その場で動作選択" asks.
+int AskForItemAction(QWidget* owner);

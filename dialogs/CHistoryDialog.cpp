@@ -1,6 +1,6 @@
 #include "dialogs/CHistoryDialog.h"
 
-#include "dialogs/ItemActions.h"
+#include "dialogs/CActionDialog.h"
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
 #include "platform/ResourceIds.h"
@@ -8,9 +8,10 @@
 #include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/ItemActions.h"
 #include "study/ModeTable.h"
-#include "text/CHistoryListBox.h"
-#include "text/CItemActionControls.h"
+#include "widgets/CHistoryListBox.h"
+#include "widgets/CItemActionControls.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -60,6 +61,7 @@ CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, paren
     if (width > 0) // the frame's margins are taken off when shown
         resize(FitSizeToScreens(QSize(width, height), minimumSize(), size()));
 
+    m_pActions->SetActionAsker(&AskForItemAction);
     m_pActions->Init();
 
     const CDictionary* dictionary = CDictionary::GetInstance();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dialogs/CBaseDialog.h"
-#include "dialogs/CModeButton.h"
+#include "widgets/CModeButton.h"
 
 #include <QList>
 #include <array>

@@ -1,13 +1,13 @@
 #include "dialogs/CStudyStateDialog.h"
 
 #include "dialogs/CChartListCtrl.h"
-#include "dialogs/CDeferWindowPos.h"
 #include "platform/Bitmaps.h"
 #include "platform/Clock.h"
 #include "platform/DialogUnits.h"
 #include "platform/ScreenFit.h"
 #include "platform/Settings.h"
 #include "study/CDictionary.h"
+#include "widgets/CDeferWindowPos.h"
 
 #include <QDate>
 #include <QDateTime>

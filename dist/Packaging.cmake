@@ -10,7 +10,7 @@ set(CPACK_PACKAGE_DESCRIPTION
 hand and compares it with the answer, and files it as known, memorised or to be\n\
 learnt. It carries six word lists, a question history, a search by kanji, kana\n\
 or romaji and a daily count of dictations. The interface is in Japanese.")
-set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

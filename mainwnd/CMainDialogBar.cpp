@@ -1,11 +1,11 @@
 #include "mainwnd/CMainDialogBar.h"
 
-#include "dialogs/CDeferWindowPos.h"
 #include "platform/DialogUnits.h"
 #include "platform/ResourceIds.h"
 #include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/ModeTable.h"
+#include "widgets/CDeferWindowPos.h"
 
 #include <QApplication>
 #include <QGroupBox>

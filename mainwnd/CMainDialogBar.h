@@ -3,8 +3,8 @@
 #include "platform/ColumnSqueeze.h"
 
 #include "dialogs/CImageButton.h"
-#include "dialogs/CModeButton.h"
 #include "study/LearnMode.h"
+#include "widgets/CModeButton.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "text/MarkupDrawing.h"
+#include "widgets/MarkupDrawing.h"
 
 #include <QFont>
 #include <QString>

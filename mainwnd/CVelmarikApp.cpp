@@ -13,7 +13,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
-#include "text/WebSearchOpener.h"
+#include "widgets/WebSearchOpener.h"
 
 CVelmarikApp::CVelmarikApp(int& argc, char** argv) : QApplication(argc, argv)
 {

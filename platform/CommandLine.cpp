@@ -1,6 +1,6 @@
 #include "platform/CommandLine.h"
 
-#include "text/VersionInfo.h"
+#include "platform/VersionInfo.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>

@@ -24,6 +24,18 @@ const QStringList& JapaneseFaces()
     return faces;
 }
 
+// The font database reads "Family [Foundry]" and ignores whatever follows
+// the bracket, so "C059 [UKWN] Other" would pass for an installed C059; such
+// a name is no face the learner has.
+bool IsInstalledFace(const QString& face)
+{
+    const qsizetype open = face.indexOf(u'[');
+    const qsizetype close = face.lastIndexOf(u']');
+    if (open >= 0 && open < close && close + 1 < face.size())
+        return false;
+    return QFontDatabase::hasFamily(face);
+}
+
 } // namespace
 
 int MulDiv(int a, int b, int c)
@@ -108,7 +120,7 @@ QString ResolveJapaneseFace(const QString& face)
     if (it != cache.constEnd())
         return *it;
     QString resolved = face;
-    if (face.isEmpty() || !QFontDatabase::hasFamily(face)) {
+    if (face.isEmpty() || !IsInstalledFace(face)) {
         if (!fallback) {
             fallback.emplace();
             for (const QString& candidate : JapaneseFaces()) {

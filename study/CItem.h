@@ -14,6 +14,8 @@ public:
         ModeField() = default;
         // A copy is a plain value: it sits in no list.
         ModeField(const ModeField& other) : m_nValue(other.m_nValue) {}
+        // Assigning its own value to itself changes nothing, in the list too.
+        // NOLINTNEXTLINE(bugprone-unhandled-self-assignment)
         ModeField& operator=(const ModeField& other) { return *this = other.m_nValue; }
         ModeField& operator=(qint16 mode);
         operator qint16() const { return m_nValue; }

@@ -8,6 +8,7 @@ packages=(
     qt6-translations-l10n
     libzinnia-dev tegaki-zinnia-japanese fonts-kanjistrokeorders
     desktop-file-utils appstream dpkg-dev file
+    clang-format
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,6 @@
 #include "common/TestEnv.h"
 
-#include "text/VersionInfo.h"
+#include "platform/VersionInfo.h"
 #include "text/WebSearch.h"
 
 #include <QTest>

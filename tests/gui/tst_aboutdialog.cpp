@@ -3,8 +3,8 @@
 #include "common/StudyData.h"
 #include "common/TestEnv.h"
 #include "dialogs/CAboutDlg.h"
+#include "platform/VersionInfo.h"
 #include "study/CDictionary.h"
-#include "text/VersionInfo.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,7 +9,7 @@
 #include "platform/HelpService.h"
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
-#include "text/CSearchDialogBar.h"
+#include "widgets/CSearchDialogBar.h"
 
 #include <QDir>
 #include <QFontDatabase>

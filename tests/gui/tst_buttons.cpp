@@ -1,10 +1,10 @@
 #include "common/TestEnv.h"
 #include "dialogs/CBaseDialog.h"
-#include "dialogs/CDeferWindowPos.h"
 #include "dialogs/CImageButton.h"
-#include "dialogs/CModeButton.h"
 #include "platform/CHelpViewer.h"
 #include "platform/HelpService.h"
+#include "widgets/CDeferWindowPos.h"
+#include "widgets/CModeButton.h"
 
 #include <QFile>
 

@@ -5,11 +5,11 @@
 #include "common/TestEnv.h"
 #include "dialogs/CActionDialog.h"
 #include "dialogs/CModeSelectDialog.h"
-#include "dialogs/ItemActions.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CMainFrame.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QDir>
 #include <QPushButton>

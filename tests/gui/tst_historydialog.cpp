@@ -3,14 +3,14 @@
 #include "common/ModalAnswerer.h"
 #include "common/TestEnv.h"
 #include "dialogs/CHistoryDialog.h"
-#include "dialogs/ItemActions.h"
 #include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "text/CHistoryListBox.h"
-#include "text/WebSearchOpener.h"
+#include "study/ItemActions.h"
+#include "widgets/CHistoryListBox.h"
+#include "widgets/WebSearchOpener.h"
 
 #include <QApplication>
 #include <QComboBox>

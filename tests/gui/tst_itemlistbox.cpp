@@ -5,9 +5,9 @@
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "text/CHistoryListBox.h"
-#include "text/CItemListDelegate.h"
-#include "text/CSearchListBox.h"
+#include "widgets/CHistoryListBox.h"
+#include "widgets/CItemListDelegate.h"
+#include "widgets/CSearchListBox.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -203,7 +203,31 @@ private slots:
         Grab(list); // draws background only, without failing
     }
 
-    void hyogaiRedIsReadAtEveryRow()
+    void rowsHandThePainterTheirItem()
+    {
+        CDictionary* dictionary = CDictionary::GetInstance();
+        dictionary->AddToHistory(0);
+        dictionary->AddToHistory(2);
+        CHistoryListBox list;
+        Fill(list, {1, 5});
+        list.m_nMarkerKey = 1;
+        const auto role = [&list](int row, int role) {
+            return list.model()->index(row, 0).data(role);
+        };
+        using Item = const CDictionary::CItem*;
+        QCOMPARE(role(0, CItemListBox::ItemRole).value<Item>(), dictionary->GetItem(2));
+        QCOMPARE(role(1, CItemListBox::ItemRole).value<Item>(), nullptr); // a gone position
+        QVERIFY(role(0, CItemListBox::MarkerRole).toBool());
+        QVERIFY(!role(1, CItemListBox::MarkerRole).toBool());
+        QCOMPARE(role(0, Qt::UserRole).toInt(), 1); // the row's own data stays
+        // The flag follows the setting from the next repaint on.
+        QVERIFY(!role(0, CItemListBox::RedMarkupRole).toBool());
+        WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("HyogaiRed"), 1);
+        Grab(list);
+        QVERIFY(role(0, CItemListBox::RedMarkupRole).toBool());
+    }
+
+    void hyogaiRedShowsAtTheNextRepaint()
     {
         CSearchListBox list;
         QFont font = list.font();

@@ -1,9 +1,7 @@
 #include "common/MessageRecorder.h"
 #include "common/ModalAnswerer.h"
 #include "common/StudyData.h"
-#include "dialogs/CModeButton.h"
 #include "dialogs/CModeSelectDialog.h"
-#include "dialogs/ItemActions.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CPanelDialogBar.h"
@@ -12,7 +10,9 @@
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "text/CSearchDialogBar.h"
+#include "widgets/CModeButton.h"
+#include "widgets/CSearchDialogBar.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QDir>
 #include <QKeyEvent>

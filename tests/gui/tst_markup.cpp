@@ -1,7 +1,7 @@
 #include "common/TestEnv.h"
 #include "mainwnd/CPanelDialogBar.h"
 #include "platform/Profile.h"
-#include "text/MarkupDrawing.h"
+#include "widgets/MarkupDrawing.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

@@ -3,16 +3,16 @@
 #include "common/ModalAnswerer.h"
 #include "common/TestEnv.h"
 #include "dialogs/CActionDialog.h"
-#include "dialogs/ItemActions.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "text/CSearchDialogBar.h"
-#include "text/CSearchListBox.h"
-#include "text/WebSearchOpener.h"
+#include "study/ItemActions.h"
+#include "widgets/CSearchDialogBar.h"
+#include "widgets/CSearchListBox.h"
+#include "widgets/WebSearchOpener.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -22,9 +22,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-
-#include <algorithm>
-#include <random>
 
 namespace {
 
@@ -66,28 +63,6 @@ CDictionary::CItem* Item(int index)
     return CDictionary::GetInstance()->GetItem(index);
 }
 
-// A plain transcription of the sort the bar must use, over strings.
-void ReferenceShellSort(QList<int>& entries, const QHash<int, QString>& readings)
-{
-    const qsizetype n = entries.size();
-    qsizetype h = 1;
-    if (n / 9 > 1) {
-        while (h < n / 9)
-            h = 3 * h + 1;
-    }
-    for (; h > 0; h /= 3) {
-        for (qsizetype i = h; i < n; ++i) {
-            const int v = entries[i];
-            qsizetype j = i - h;
-            while (j >= 0 && readings[entries[j]] > readings[v]) {
-                entries[j + h] = entries[j];
-                j -= h;
-            }
-            entries[j + h] = v;
-        }
-    }
-}
-
 } // namespace
 
 class TestSearchBar : public QObject {
@@ -105,6 +80,7 @@ private:
         CDictionary::ResetInstanceForTesting();
         CDictionary::SetWordListSource(MakeLists(first, second));
         m_bar = std::make_unique<CSearchDialogBar>();
+        m_bar->SetActionAsker(&AskForItemAction); // as the frame does
         m_bar->InitBar();
         m_bar->resize(m_bar->sizeHint());
         m_bar->show();
@@ -161,23 +137,23 @@ private slots:
     void romajiStartsTheTimerOnlyWhenTheKanaChange()
     {
         QTest::keyClick(Edit(), Qt::Key_K);
-        QCOMPARE(m_bar->m_strQuery, QString());
+        QCOMPARE(m_bar->Search().Query(), QString());
         QVERIFY(!m_bar->SearchTimer().isActive());
 
         QTest::keyClick(Edit(), Qt::Key_A);
-        QCOMPARE(m_bar->m_strQuery, QStringLiteral("か"));
+        QCOMPARE(m_bar->Search().Query(), QStringLiteral("か"));
         QVERIFY(m_bar->SearchTimer().isActive());
         QCOMPARE(m_bar->SearchTimer().interval(), 1000);
         m_bar->OnTimer();
         QVERIFY(!m_bar->SearchTimer().isActive());
-        QCOMPARE(m_bar->m_strLastQuery, QStringLiteral("か"));
+        QCOMPARE(m_bar->Search().LastQuery(), QStringLiteral("か"));
 
         QTest::keyClick(Edit(), Qt::Key_N);
-        QCOMPARE(m_bar->m_strQuery, QStringLiteral("か"));
+        QCOMPARE(m_bar->Search().Query(), QStringLiteral("か"));
         QVERIFY(!m_bar->SearchTimer().isActive());
 
         QTest::keyClick(Edit(), Qt::Key_J);
-        QCOMPARE(m_bar->m_strQuery, QStringLiteral("かん"));
+        QCOMPARE(m_bar->Search().Query(), QStringLiteral("かん"));
         QVERIFY(m_bar->SearchTimer().isActive());
     }
 
@@ -195,44 +171,19 @@ private slots:
         QCOMPARE(Rows(), QStringList{QStringLiteral("漢字")});
     }
 
-    void narrowingKeepsToTheEarlierResults()
-    {
-        // With 覚えたい on, "か" finds the Learning items among those with か.
-        Item(0)->m_nMode = Learning; // かんじ
-        Item(2)->m_nMode = Learning; // か
-        m_bar->ToggleModeFilter(32787);
-        m_bar->OnTimer();
-        Search(QStringLiteral("ka"));
-        QCOMPARE(m_bar->m_results, (QList<int>{2, 0}));
-
-        // An item that becomes Learning now is not among them: "かん" only
-        // narrows, so it stays out; a full search would find it.
-        Item(9)->m_nMode = Learning; // かんたん
-        Search(QStringLiteral("nj"));
-        QCOMPARE(m_bar->m_results, (QList<int>{0}));
-        QCOMPARE(Rows(), QStringList{QStringLiteral("漢字")});
-
-        // Deleting text makes the next search a full one.
-        QTest::keyClick(Edit(), Qt::Key_Backspace);
-        QTest::keyClick(Edit(), Qt::Key_Backspace);
-        QCOMPARE(m_bar->m_strQuery, QStringLiteral("か"));
-        m_bar->OnTimer();
-        QCOMPARE(m_bar->m_results, (QList<int>{2, 0, 9}));
-    }
-
     void fiveHundredResultsForceAFullSearch()
     {
         UseLists(ManyKa(600));
         Search(QStringLiteral("ka"));
-        QCOMPARE(m_bar->m_results.size(), 500);
+        QCOMPARE(m_bar->Search().Results().size(), 500);
         QCOMPARE(Status(), QStringLiteral("検索結果が多すぎます (500個まで表示)"));
         QCOMPARE(m_bar->m_wndList->count(), 500);
 
         // Narrowing would only keep 課5 and 課50 to 課59 from the first 500.
         Search(QStringLiteral("5"));
-        QCOMPARE(m_bar->m_results.size(), 111);
+        QCOMPARE(m_bar->Search().Results().size(), 111);
         QCOMPARE(Status(), QStringLiteral("111 個見つかりました"));
-        QVERIFY(m_bar->m_results.contains(599));
+        QVERIFY(m_bar->Search().Results().contains(599));
     }
 
     void filterToggles_data()
@@ -253,7 +204,7 @@ private slots:
         QFETCH(bool, timer);
         for (int id : commands)
             m_bar->ToggleModeFilter(id);
-        QCOMPARE(m_bar->m_bFullSearch, fullSearch);
+        QCOMPARE(int(m_bar->Search().FullSearchNext()), fullSearch);
         QCOMPARE(m_bar->SearchTimer().isActive(), timer);
     }
 
@@ -278,33 +229,16 @@ private slots:
         QTest::mouseClick(modeButton, Qt::LeftButton);
         QVERIFY(modeButton->m_bChecked);
         m_bar->OnTimer();
-        QCOMPARE(m_bar->m_results.size(), 2);
-        for (int index : std::as_const(m_bar->m_results))
+        QCOMPARE(m_bar->Search().Results().size(), 2);
+        for (int index : std::as_const(m_bar->Search().Results()))
             QCOMPARE(int(Item(index)->m_nMode), mode);
 
         QTest::mouseClick(modeButton, Qt::LeftButton);
         QVERIFY(!modeButton->m_bChecked);
         m_bar->OnTimer();
-        QVERIFY(m_bar->m_results.isEmpty());
+        QVERIFY(m_bar->Search().Results().isEmpty());
         QCOMPARE(Status(), QString());
         QCOMPARE(m_bar->m_wndList->count(), 0);
-    }
-
-    void knownFilterAloneListsTheFirstFiveHundred()
-    {
-        UseLists(ManyKa(600));
-        for (int i = 0; i < 600; ++i)
-            Item(i)->m_nMode = Known;
-        Item(3)->m_nMode = Learned;
-        m_bar->ToggleModeFilter(32785);
-        m_bar->OnTimer();
-        QCOMPARE(m_bar->m_results.size(), 500);
-        QVERIFY(!m_bar->m_results.contains(3));
-        QVERIFY(m_bar->m_results.contains(500)); // the 500th Known item
-        QVERIFY(!m_bar->m_results.contains(501));
-        QCOMPARE(Status(), QStringLiteral("検索結果が多すぎます (500個まで表示)"));
-        // Sorted by reading: か10 comes before か2.
-        QVERIFY(m_bar->m_results.indexOf(10) < m_bar->m_results.indexOf(2));
     }
 
     void statusTexts_data()
@@ -336,86 +270,6 @@ private slots:
         QCOMPARE(Status(), status);
         for (int r = 0; r < rows.size(); ++r)
             QCOMPARE(Item(m_bar->m_wndList->GetRowItem(r))->GetWord(), rows.at(r));
-    }
-
-    void compareByReading_data()
-    {
-        QTest::addColumn<QString>("x");
-        QTest::addColumn<QString>("y");
-        QTest::addColumn<int>("sign");
-        QTest::newRow("equal") << QStringLiteral("かん") << QStringLiteral("かん") << 0;
-        QTest::newRow("prefix first") << QStringLiteral("か") << QStringLiteral("かん") << -1;
-        QTest::newRow("longer after") << QStringLiteral("かんじ") << QStringLiteral("かん") << 1;
-        QTest::newRow("code units") << QStringLiteral("が") << QStringLiteral("か") << 1;
-        QTest::newRow("surrogate above BMP kana")
-            << QString::fromUtf16(u"\U00020000") << QStringLiteral("\uFF5E") << -1;
-        QTest::newRow("empty first") << QString() << QStringLiteral("あ") << -1;
-    }
-    void compareByReading()
-    {
-        QFETCH(QString, x);
-        QFETCH(QString, y);
-        QFETCH(int, sign);
-        const int result = CSearchDialogBar::CompareByReading(x, y);
-        QCOMPARE((result > 0) - (result < 0), sign);
-    }
-
-    void equalReadingsEndInTheShellSortOrder()
-    {
-        // Twenty items, so the sort runs with the gaps 4 and 1; the order of
-        // equal readings was worked out by hand from the procedure and is
-        // not the order a stable sort gives.
-        const QStringList readings = {u"う"_qs, u"あ"_qs, u"い"_qs, u"あ"_qs, u"う"_qs,
-                                      u"い"_qs, u"あ"_qs, u"え"_qs, u"い"_qs, u"あ"_qs,
-                                      u"う"_qs, u"あ"_qs, u"い"_qs, u"え"_qs, u"あ"_qs,
-                                      u"う"_qs, u"い"_qs, u"あ"_qs, u"え"_qs, u"い"_qs};
-        QStringList items;
-        for (int i = 0; i < readings.size(); ++i)
-            items << QStringLiteral("語%1\t%2").arg(i).arg(readings.at(i));
-        UseLists(items);
-        QList<int> entries;
-        for (int i = 0; i < readings.size(); ++i)
-            entries << i;
-        QList<int> stable = entries;
-        std::stable_sort(stable.begin(), stable.end(),
-                         [&](int a, int b) { return readings.at(a) < readings.at(b); });
-        CSearchDialogBar::SortByReading(entries);
-        const QList<int> expected = {1, 6,  3, 9, 14, 11, 17, 8,  12, 16,
-                                     2, 19, 5, 0, 10, 15, 4,  13, 18, 7};
-        QCOMPARE(entries, expected);
-        QVERIFY(entries != stable);
-    }
-
-    void sortMatchesTheProcedure_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("distinct");
-        QTest::newRow("2 entries") << 2 << 1;
-        QTest::newRow("17 entries, gap 1 only") << 17 << 3;
-        QTest::newRow("120 entries, gaps 13 4 1") << 120 << 7;
-        QTest::newRow("500 entries, gaps 121 40 13 4 1") << 500 << 20;
-    }
-    void sortMatchesTheProcedure()
-    {
-        QFETCH(int, count);
-        QFETCH(int, distinct);
-        std::mt19937 random(count);
-        QStringList items;
-        QHash<int, QString> readings;
-        QList<int> entries;
-        for (int i = 0; i < count; ++i) {
-            const QString reading =
-                QString(QChar(0x3042 + int(random() % distinct))).repeated(1 + int(random() % 2));
-            items << QStringLiteral("語%1\t%2").arg(i).arg(reading);
-            readings.insert(i, reading);
-            entries << i;
-        }
-        std::shuffle(entries.begin(), entries.end(), random);
-        UseLists(items);
-        QList<int> expected = entries;
-        ReferenceShellSort(expected, readings);
-        CSearchDialogBar::SortByReading(entries);
-        QCOMPARE(entries, expected);
     }
 
     void executeFromEveryEntryPoint_data()
@@ -649,13 +503,13 @@ private slots:
 
         // Ctrl+2 reaches the filter while the bar is visible.
         QVERIFY(frame->OnCmdMsg(32786));
-        QCOMPARE(bar->m_bFilterLearned, 1);
+        QVERIFY(bar->Search().Filter(1)); // 覚えた
 
         QTest::mouseClick(bar->findChild<QPushButton*>(QStringLiteral("1046")), Qt::LeftButton);
         QVERIFY(!bar->isVisibleTo(frame.get()));
         // Hidden, the frame no longer passes the filter commands on.
         frame->OnCmdMsg(32786);
-        QCOMPARE(bar->m_bFilterLearned, 1);
+        QVERIFY(bar->Search().Filter(1)); // 覚えた
         frame.reset();
     }
 };

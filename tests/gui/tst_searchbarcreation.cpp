@@ -9,7 +9,7 @@
 #include "mainwnd/CWriteView.h"
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
-#include "text/CSearchDialogBar.h"
+#include "widgets/CSearchDialogBar.h"
 
 #include <QApplication>
 #include <QDir>

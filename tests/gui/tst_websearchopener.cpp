@@ -1,8 +1,8 @@
 #include "common/MessageRecorder.h"
 #include "common/TestEnv.h"
-#include "dialogs/ItemActions.h"
 #include "platform/Profile.h"
-#include "text/WebSearchOpener.h"
+#include "widgets/ItemActionRunner.h"
+#include "widgets/WebSearchOpener.h"
 
 #include <QFile>
 #include <QTemporaryDir>

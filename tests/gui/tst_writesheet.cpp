@@ -6,8 +6,8 @@
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "text/CSearchDialogBar.h"
 #include "text/KanaConversion.h"
+#include "widgets/CSearchDialogBar.h"
 
 #include <QContextMenuEvent>
 #include <QDir>

@@ -1,16 +1,16 @@
 #include "common/TestEnv.h"
+#include "dialogs/CAboutDlg.h"
 #include "dialogs/CActionDialog.h"
 #include "dialogs/CHistoryDialog.h"
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CStudyStateDialog.h"
-#include "dialogs/CAboutDlg.h"
 #include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
 #include "platform/TextFit.h"
 #include "study/CDictionary.h"
-#include "text/CSearchDialogBar.h"
+#include "widgets/CSearchDialogBar.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -362,7 +362,7 @@ private slots:
             // Results and the longest status line the bar shows.
             QTest::keyClicks(bar->findChild<QLineEdit*>(), QStringLiteral("ka"));
             bar->OnTimer();
-            QCOMPARE(bar->m_results.size(), 500);
+            QCOMPARE(bar->Search().Results().size(), 500);
             QCOMPARE(bar->findChild<QLabel*>(QStringLiteral("1043"))->text(),
                      QStringLiteral("検索結果が多すぎます (500個まで表示)"));
         }

@@ -1,4 +1,4 @@
-#include "dialogs/CModeButton.h"
+#include "widgets/CModeButton.h"
 
 #include "platform/Bitmaps.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "dialogs/CModeButton.h"
+#include "widgets/CModeButton.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QObject>
 #include <array>
@@ -37,6 +38,9 @@ public:
     // Filter and action pictures, the list's painter and the stored action;
     // once, after construction.
     void Init();
+    // The question "その場で動作選択" asks; without one that choice does
+    // nothing.
+    void SetActionAsker(ActionAsker asker) { m_askAction = std::move(asker); }
 
     // The action for the selected row: the combo's, or the learner's answer
     // when the combo says to ask. False when there is no row or no action.
@@ -64,4 +68,5 @@ private:
     QWidget* m_pOwner;
     const IntSetting& m_actionSetting;
     Template m_place;
+    ActionAsker m_askAction;
 };

@@ -1,19 +1,15 @@
-#include "text/CSearchDialogBar.h"
+#include "widgets/CSearchDialogBar.h"
 
-#include "dialogs/ItemActions.h"
 #include "platform/DialogUnits.h"
 #include "platform/ResourceIds.h"
 #include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "study/LearnMode.h"
-#include "study/ModeTable.h"
-#include "text/CItemActionControls.h"
-#include "text/CSearchListBox.h"
 #include "text/RomajiConversion.h"
+#include "widgets/CItemActionControls.h"
+#include "widgets/CSearchListBox.h"
 
 #include <QComboBox>
-#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,36 +80,17 @@ void CSearchDialogBar::InitBar()
     m_pActions->Init();
 }
 
+void CSearchDialogBar::SetActionAsker(ActionAsker asker)
+{
+    m_pActions->SetActionAsker(std::move(asker));
+}
+
 void CSearchDialogBar::OnQueryChanged(const QString& text)
 {
-    m_strQuery = RomajiToKana(text);
+    m_search.SetQuery(RomajiToKana(text));
     // A letter still waiting for its vowel changes nothing yet.
-    if (m_strQuery != m_strLastQuery) {
-        m_bFullSearch = 0;
+    if (m_search.Query() != m_search.LastQuery())
         m_timer.start(kSearchDelayMs);
-    }
-}
-
-bool CSearchDialogBar::AnyFilter() const
-{
-    return m_bFilterKnown || m_bFilterLearned || m_bFilterLearning || m_bFilterNoLearn ||
-           m_bFilterUnspec;
-}
-
-int& CSearchDialogBar::FilterFlag(int k)
-{
-    switch (k) {
-    case 0:
-        return m_bFilterKnown;
-    case 1:
-        return m_bFilterLearned;
-    case 2:
-        return m_bFilterLearning;
-    case 3:
-        return m_bFilterNoLearn;
-    default:
-        return m_bFilterUnspec;
-    }
 }
 
 void CSearchDialogBar::ToggleModeFilter(int id)
@@ -121,20 +98,10 @@ void CSearchDialogBar::ToggleModeFilter(int id)
     const int k = id - kCmdSearchFilterKnown;
     if (k < 0 || k >= 5)
         return;
-    const bool anyBefore = AnyFilter();
+    m_search.ToggleFilter(k);
     CModeButton* button = m_btnMode[k];
-    button->m_bChecked = !button->m_bChecked;
+    button->m_bChecked = m_search.Filter(k);
     button->update();
-    FilterFlag(k) = button->m_bChecked ? 1 : 0;
-    // Switching the first filter on, or one off while others stay on, only
-    // removes items from the results; switching one on beside others adds
-    // items, and switching the last off admits everything again.
-    if (!anyBefore)
-        m_bFullSearch = 0;
-    else if (AnyFilter())
-        m_bFullSearch = FilterFlag(k);
-    else
-        m_bFullSearch = 1;
     m_timer.start(kSearchDelayMs);
 }
 
@@ -143,108 +110,21 @@ void CSearchDialogBar::OnTimer()
     m_timer.stop();
     m_pStatus->setText(QStringLiteral("（検索中・・・）"));
     m_pStatus->repaint();
-    Search();
-    ShowResults();
-}
-
-void CSearchDialogBar::Search()
-{
-    if (!m_strQuery.isEmpty() || AnyFilter()) {
-        const bool extends = (m_strLastQuery.isEmpty() && !m_strQuery.isEmpty()) ||
-                             (!m_strLastQuery.isEmpty() && !m_strQuery.isEmpty() &&
-                              m_strQuery.startsWith(m_strLastQuery));
-        const bool full =
-            m_bFullSearch || m_results.isEmpty() || m_results.size() >= kMaxResults || !extends;
+    if (m_search.HasCriteria())
         emit CommitModeRequested();
-        if (full) {
-            CDictionary::GetInstance()->Search(m_strQuery, m_bFilterUnspec, m_bFilterLearned,
-                                               m_bFilterLearning, m_bFilterNoLearn, m_bFilterKnown,
-                                               m_results);
-            if (m_results.size() > 1)
-                SortByReading(m_results);
-        } else {
-            Narrow();
-        }
-    } else {
-        m_results.clear();
-    }
-    m_strLastQuery = m_strQuery;
-}
-
-void CSearchDialogBar::Narrow()
-{
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const bool anyFilter = AnyFilter();
-    bool admits[kLearnModeCount] = {};
-    for (int k = 0; k < 5; ++k)
-        admits[kModeTable[k].m_nMode] = FilterFlag(k) != 0;
-    for (qsizetype i = m_results.size() - 1; i >= 0; --i) {
-        const CDictionary::CItem* item = dictionary->GetItem(m_results.at(i));
-        bool remove = item == nullptr;
-        if (!remove && anyFilter)
-            remove = !IsValidMode(item->m_nMode) || !admits[item->m_nMode];
-        if (!remove && !m_strQuery.isEmpty())
-            remove = !item->GetText().contains(m_strQuery);
-        if (remove)
-            m_results.removeAt(i);
-    }
-}
-
-int CSearchDialogBar::CompareByReading(const QString& x, const QString& y)
-{
-    const qsizetype length = qMin(x.size(), y.size());
-    for (qsizetype i = 0; i < length; ++i) {
-        const int difference = int(x.at(i).unicode()) - int(y.at(i).unicode());
-        if (difference != 0)
-            return difference;
-    }
-    return int(x.size() - y.size());
-}
-
-void CSearchDialogBar::SortByReading(QList<int>& results)
-{
-    CDictionary* dictionary = CDictionary::GetInstance();
-    QHash<int, QString> readings;
-    readings.reserve(601);
-    // By value: an insertion may move the stored strings.
-    const auto reading = [&](int index) -> QString {
-        auto it = readings.find(index);
-        if (it == readings.end()) {
-            const CDictionary::CItem* item = dictionary->GetItem(index);
-            it = readings.insert(index, item ? item->GetReading() : QString());
-        }
-        return *it;
-    };
-
-    const qsizetype n = results.size();
-    qsizetype h = 1;
-    if (n / 9 > 1) {
-        while (h < n / 9)
-            h = 3 * h + 1;
-    }
-    for (; h > 0; h /= 3) {
-        if (h >= n)
-            continue;
-        for (qsizetype i = h; i < n; ++i) {
-            const int v = results.at(i);
-            qsizetype j = i - h;
-            while (j >= 0 && CompareByReading(reading(results.at(j)), reading(v)) > 0) {
-                results[j + h] = results.at(j);
-                j -= h;
-            }
-            results[j + h] = v;
-        }
-    }
+    m_search.Run(*CDictionary::GetInstance());
+    ShowResults();
 }
 
 void CSearchDialogBar::ShowResults()
 {
-    const qsizetype n = m_results.size();
+    const QList<int>& results = m_search.Results();
+    const qsizetype n = results.size();
     if (n >= kMaxResults)
         m_pStatus->setText(QStringLiteral("検索結果が多すぎます (%1個まで表示)").arg(kMaxResults));
     else if (n > 0)
         m_pStatus->setText(QStringLiteral("%1 個見つかりました").arg(n));
-    else if (!m_strQuery.isEmpty() || AnyFilter())
+    else if (m_search.HasCriteria())
         m_pStatus->setText(QStringLiteral("見つかりませんでした"));
     else
         m_pStatus->clear();
@@ -252,7 +132,7 @@ void CSearchDialogBar::ShowResults()
     CDictionary* dictionary = CDictionary::GetInstance();
     m_wndList->setUpdatesEnabled(false);
     m_wndList->clear();
-    for (int index : std::as_const(m_results)) {
+    for (int index : results) {
         const CDictionary::CItem* item = dictionary->GetItem(index);
         m_wndList->AddRow(item ? item->GetWord() : QString(), index);
     }

@@ -1,4 +1,4 @@
-#include "text/CHistoryListBox.h"
+#include "widgets/CHistoryListBox.h"
 
 #include "study/CDictionary.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "text/CItemListBox.h"
+#include "widgets/CItemListBox.h"
 
 // The rows of the search bar: each row's item data is a global index. Its
 // rows have no marker key, so it never shows the marker.

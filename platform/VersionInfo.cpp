@@ -1,4 +1,4 @@
-#include "text/VersionInfo.h"
+#include "platform/VersionInfo.h"
 
 #include "platform/Version.h"
 

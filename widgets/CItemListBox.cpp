@@ -1,14 +1,37 @@
-#include "text/CItemListBox.h"
+#include "widgets/CItemListBox.h"
 
 #include "platform/Bitmaps.h"
 #include "platform/ResourceIds.h"
+#include "platform/Settings.h"
+#include "study/CDictionary.h"
+#include "study/CItem.h"
 #include "study/LearnMode.h"
 #include "study/ModeTable.h"
-#include "text/CItemListDelegate.h"
+#include "widgets/CItemListDelegate.h"
 
 #include <QPainter>
 #include <QPen>
 #include <QResizeEvent>
+
+namespace {
+
+// A row that answers the painter's roles from its list at the time it is
+// asked; the item data it stores itself.
+class CItemRow : public QListWidgetItem {
+public:
+    using QListWidgetItem::QListWidgetItem;
+
+    QVariant data(int role) const override
+    {
+        if (role > Qt::UserRole) {
+            if (const auto* list = qobject_cast<const CItemListBox*>(listWidget()))
+                return list->RowRole(list->row(this), role);
+        }
+        return QListWidgetItem::data(role);
+    }
+};
+
+} // namespace
 
 CItemListBox::CItemListBox(QWidget* parent) : QListWidget(parent)
 {
@@ -25,6 +48,7 @@ CItemListBox::~CItemListBox() = default;
 
 void CItemListBox::InitList()
 {
+    m_bRedMarkup = GetProfileInt(Setting::HyogaiRed) != 0;
     setItemDelegate(new CItemListDelegate(this));
     m_imageList.clear();
     // Red is the transparent colour of the marker and the squares.
@@ -44,7 +68,7 @@ void CItemListBox::InvalidateRow(int row)
 
 int CItemListBox::AddRow(const QString& text, int data)
 {
-    auto* rowItem = new QListWidgetItem(text);
+    auto* rowItem = new CItemRow(text);
     rowItem->setData(Qt::UserRole, data);
     addItem(rowItem);
     return count() - 1;
@@ -60,6 +84,24 @@ int CItemListBox::GetRowData(int row) const
     return ok ? data : -1;
 }
 
+QVariant CItemListBox::RowRole(int row, int role) const
+{
+    switch (role) {
+    case ItemRole: {
+        const int index = GetRowItem(row);
+        const CDictionary::CItem* rowItem =
+            index >= 0 ? CDictionary::GetInstance()->GetItem(index) : nullptr;
+        return QVariant::fromValue(rowItem);
+    }
+    case RedMarkupRole:
+        return m_bRedMarkup;
+    case MarkerRole:
+        return m_nMarkerKey >= 0 && GetRowKey(row) == m_nMarkerKey;
+    default:
+        return {};
+    }
+}
+
 int CItemListBox::ImageOfMode(int mode)
 {
     // After the marker, the squares in button order; 指定なし has none.
@@ -71,6 +113,7 @@ int CItemListBox::ImageOfMode(int mode)
 
 void CItemListBox::paintEvent(QPaintEvent* event)
 {
+    m_bRedMarkup = GetProfileInt(Setting::HyogaiRed) != 0;
     QListWidget::paintEvent(event);
     // An empty list still shows where the keyboard focus is.
     if (count() == 0 && hasFocus()) {

@@ -1,9 +1,9 @@
-#include "text/WebSearchOpener.h"
+#include "widgets/WebSearchOpener.h"
 
-#include "dialogs/ItemActions.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "text/WebSearch.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QDesktopServices>
 #include <QProcess>

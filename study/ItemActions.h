@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QString>
 #include <QStringList>
+#include <QtGlobal>
 #include <functional>
-
-class QWidget;
 
 // What to do with an item picked in a list (the history or the search
 // results). The action combo boxes list the texts in this order, and the
@@ -26,10 +24,6 @@ inline constexpr int kItemActionCount = 9;
 // The nine combo-box texts.
 QStringList GetItemActionTexts();
 
-// Runs the action dialog owned by `owner` and gives the focus back to the
-// window that had it. The chosen code, or AskEachTime when it was closed.
-int AskForItemAction(QWidget* owner);
-
 // Runs when an action changed the item's mode: the list owner redraws the
 // row and tells whoever shows the current question.
 using ModeChangedHandler = std::function<void()>;
@@ -40,18 +34,3 @@ using ModeChangedHandler = std::function<void()>;
 // owner. True, after `modeChanged`, when the mode changed.
 bool CarryOutModeAction(int action, int itemIndex, qint16& cachedAverage,
                         const ModeChangedHandler& modeChanged);
-
-// Opens the web search for the item's word.
-void CarryOutWebSearch(int itemIndex, QWidget* owner);
-
-// WebSearch and the mode codes; StartDictation belongs to the list owner, and
-// AskEachTime or codes outside the table do nothing. True when something was
-// carried out.
-bool CarryOutItemAction(int action, int itemIndex, qint16& cachedAverage, QWidget* owner,
-                        const ModeChangedHandler& modeChanged);
-
-// The web search opener: the default browser on the search URL with the
-// word. Until one is installed a request does nothing.
-using WebSearchHandler = std::function<void(const QString& word, QWidget* parent)>;
-WebSearchHandler SetWebSearchHandler(WebSearchHandler handler);
-void RequestWebSearch(const QString& word, QWidget* parent);

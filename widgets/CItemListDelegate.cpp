@@ -1,10 +1,8 @@
-#include "text/CItemListDelegate.h"
+#include "widgets/CItemListDelegate.h"
 
-#include "platform/Settings.h"
-#include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "text/CItemListBox.h"
-#include "text/MarkupDrawing.h"
+#include "widgets/CItemListBox.h"
+#include "widgets/MarkupDrawing.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -35,8 +33,7 @@ CItemListDelegate::RowColors CItemListDelegate::ChooseColors(const QPalette& pal
 void CItemListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const
 {
-    const int row = index.row();
-    if (row < 0)
+    if (index.row() < 0)
         return;
     const QRect rect = option.rect;
     const RowColors colours =
@@ -47,17 +44,14 @@ void CItemListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->fillRect(rect, colours.m_background);
 
     const QList<QPixmap>& images = m_pList->GetImageList();
-    if (m_pList->m_nMarkerKey >= 0 && m_pList->GetRowKey(row) == m_pList->m_nMarkerKey &&
-        !images.isEmpty())
+    if (index.data(CItemListBox::MarkerRole).toBool() && !images.isEmpty())
         painter->drawPixmap(rect.left(), rect.top() + 2, images.at(0));
 
     // A row without an item (a history position that has gone) shows its
     // background and marker only.
-    const int itemIndex = m_pList->GetRowItem(row);
-    const CDictionary::CItem* item =
-        itemIndex >= 0 ? CDictionary::GetInstance()->GetItem(itemIndex) : nullptr;
+    const auto* item = index.data(CItemListBox::ItemRole).value<const CDictionary::CItem*>();
     if (item) {
-        const bool red = GetProfileInt(Setting::HyogaiRed) != 0;
+        const bool red = index.data(CItemListBox::RedMarkupRole).toBool();
         const QString text = red ? item->GetAnswerMarkup() : item->GetWord();
         const int right = rect.left() + rect.width();
         const TextRect textRect{rect.left() + CItemListBox::kImageSize, rect.top(),

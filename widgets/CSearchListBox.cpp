@@ -1,4 +1,4 @@
-#include "text/CSearchListBox.h"
+#include "widgets/CSearchListBox.h"
 
 CSearchListBox::CSearchListBox(QWidget* parent) : CItemListBox(parent) {}
 

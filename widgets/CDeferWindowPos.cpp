@@ -1,4 +1,4 @@
-#include "dialogs/CDeferWindowPos.h"
+#include "widgets/CDeferWindowPos.h"
 
 CDeferWindowPos::~CDeferWindowPos()
 {

@@ -11,7 +11,10 @@ class QResizeEvent;
 // kanji in red when the learner asked for that), its learning mode as a
 // square at the right and, for the row whose key equals m_nMarkerKey, an
 // arrow at the left. Subclasses say what a row stands for. The rows keep the
-// order in which the owner adds them; the row's string is never drawn.
+// order in which the owner adds them; the row's string is never drawn. The
+// painter reads all of it from the row's model index (the roles below),
+// which looks the item up when asked, so a mode change shows at the next
+// repaint; "HyogaiRed" is read once at each repaint.
 class CItemListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -20,6 +23,18 @@ public:
 
     static constexpr int kRowHeight = 28;
     static constexpr int kImageSize = 24;
+
+    // What a row's index holds besides its string and item data.
+    enum Role {
+        // const CDictionary::CItem*, null for a row without an item.
+        ItemRole = Qt::UserRole + 1,
+        // bool: the word is drawn as the answer markup, hyogai kanji in red.
+        RedMarkupRole,
+        // bool: the row shows the marker.
+        MarkerRole,
+    };
+    // The value of one of those roles for a row.
+    QVariant RowRole(int row, int role) const;
 
     // Row height, pictures and the row painter; once, after construction.
     void InitList();
@@ -49,4 +64,5 @@ protected:
 
 private:
     QList<QPixmap> m_imageList;
+    bool m_bRedMarkup = false;
 };

@@ -1,12 +1,11 @@
-#include "text/CItemActionControls.h"
+#include "widgets/CItemActionControls.h"
 
-#include "dialogs/CDeferWindowPos.h"
-#include "dialogs/ItemActions.h"
 #include "platform/DialogUnits.h"
 #include "platform/ResourceIds.h"
 #include "platform/Settings.h"
 #include "study/ModeTable.h"
-#include "text/CItemListBox.h"
+#include "widgets/CDeferWindowPos.h"
+#include "widgets/CItemListBox.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -72,7 +71,7 @@ bool CItemActionControls::ChooseAction(int& row, int& action) const
     row = m_pList->row(selected.first());
     action = m_pAction->currentIndex();
     if (action == AskEachTime)
-        action = AskForItemAction(m_pOwner);
+        action = m_askAction ? m_askAction(m_pOwner) : int(AskEachTime);
     return action != AskEachTime;
 }
 

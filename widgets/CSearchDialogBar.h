@@ -1,6 +1,8 @@
 #pragma once
 
-#include "dialogs/CModeButton.h"
+#include "study/ItemSearch.h"
+#include "widgets/CModeButton.h"
+#include "widgets/ItemActionRunner.h"
 
 #include <QList>
 #include <QString>
@@ -15,23 +17,23 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The search bar beside the canvas: finds items of all word lists by a piece
-// of their word or reading, typed in kanji, kana or romaji, optionally
-// restricted to some learning modes, and acts on a found item. A search runs
-// one second after the last change of the text or the filters; while the
-// text grows from the last one searched, the current results are narrowed
-// instead of searching everything again. At most 500 results, by reading.
+// The search bar beside the canvas: shows the items that an ItemSearch finds
+// by a piece of their word or reading, typed in kanji, kana or romaji,
+// optionally restricted to some learning modes, and acts on a found item. A
+// search runs one second after the last change of the text or the filters.
 class CSearchDialogBar : public QWidget {
     Q_OBJECT
 public:
     explicit CSearchDialogBar(QWidget* parent = nullptr);
     ~CSearchDialogBar() override;
 
-    static constexpr int kMaxResults = 500;
+    static constexpr int kMaxResults = ItemSearch::kMaxResults;
     static constexpr int kSearchDelayMs = 1000;
 
     // Pictures, list and action list; once, after construction.
     void InitBar();
+    // The question "その場で動作選択" asks, installed by the frame.
+    void SetActionAsker(ActionAsker asker);
     // 32785 to 32789: the filters 知ってる, 覚えた, 覚えたい, 覚えない,
     // 指定なし; other ids do nothing.
     void ToggleModeFilter(int id);
@@ -41,11 +43,6 @@ public:
     int FindRowOfItem(int index) const;
     // Repaints a result row after its item changed mode.
     void InvalidateListRow(int row);
-
-    // Readings compared code unit by code unit; a prefix comes first.
-    static int CompareByReading(const QString& x, const QString& y);
-    // Shell sort of global indices by their items' readings.
-    static void SortByReading(QList<int>& results);
 
     // Runs when the timer fires: the search and the display of its results.
     void OnTimer();
@@ -58,15 +55,8 @@ public:
     std::array<CModeButton*, 5> m_btnMode{}; // 1038 to 1042
     CSearchListBox* m_wndList = nullptr;     // 1017
     QComboBox* m_wndAction = nullptr;        // 1037
-    QString m_strQuery;
-    QString m_strLastQuery;
-    int m_bFullSearch = 1;
-    int m_bFilterKnown = 0;
-    int m_bFilterLearned = 0;
-    int m_bFilterLearning = 0;
-    int m_bFilterNoLearn = 0;
-    int m_bFilterUnspec = 0;
-    QList<int> m_results; // global indices in display order
+    // The query, the filters and the results shown.
+    const ItemSearch& Search() const { return m_search; }
     qint16 m_nUnspecAskCount = -1;
 
 signals:
@@ -85,10 +75,6 @@ protected:
 
 private:
     void OnQueryChanged(const QString& text);
-    bool AnyFilter() const;
-    int& FilterFlag(int k);
-    void Search();
-    void Narrow();
     void ShowResults();
 
     QLineEdit* m_pEdit = nullptr;      // 1036
@@ -96,5 +82,6 @@ private:
     QPushButton* m_pExecute = nullptr; // 1044
     QPushButton* m_pClose = nullptr;   // 1046
     QTimer m_timer;
+    ItemSearch m_search;
     CItemActionControls* m_pActions = nullptr;
 };

@@ -6,7 +6,9 @@ class CItemListBox;
 
 // Paints the rows of a CItemListBox: background in the colours of the
 // selection and focus state, marker, word or answer markup, mode square,
-// focus rectangle.
+// focus rectangle. The row's item and whether to mark hyogai kanji in red
+// come from its index (CItemListBox::Role); the list gives the palette, the
+// font and the pictures.
 class CItemListDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "text/CItemListBox.h"
+#include "widgets/CItemListBox.h"
 
 // The rows of the history dialog: each row's item data is a history position.
 class CHistoryListBox : public CItemListBox {

@@ -1,21 +1,10 @@
-#include "dialogs/ItemActions.h"
+#include "study/ItemActions.h"
 
-#include "dialogs/CActionDialog.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "study/LearnMode.h"
 
-#include <QApplication>
-#include <QPointer>
-#include <QWidget>
-
 namespace {
-
-WebSearchHandler& CurrentWebSearch()
-{
-    static WebSearchHandler handler;
-    return handler;
-}
 
 struct ModeTarget {
     int m_nMode = -1; // -1: nothing to do
@@ -68,20 +57,6 @@ QStringList GetItemActionTexts()
     };
 }
 
-int AskForItemAction(QWidget* owner)
-{
-    QPointer<QWidget> focus = QApplication::focusWidget();
-    int action = AskEachTime;
-    {
-        CActionDialog dialog(owner);
-        if (dialog.exec() == QDialog::Accepted)
-            action = dialog.m_nAction;
-    }
-    if (focus)
-        focus->setFocus(Qt::OtherFocusReason);
-    return action;
-}
-
 bool CarryOutModeAction(int action, int itemIndex, qint16& cachedAverage,
                         const ModeChangedHandler& modeChanged)
 {
@@ -103,36 +78,4 @@ bool CarryOutModeAction(int action, int itemIndex, qint16& cachedAverage,
     if (modeChanged)
         modeChanged();
     return true;
-}
-
-void CarryOutWebSearch(int itemIndex, QWidget* owner)
-{
-    CDictionary* dictionary = CDictionary::GetInstance();
-    if (CDictionary::CItem* item = dictionary ? dictionary->GetItem(itemIndex) : nullptr)
-        RequestWebSearch(item->GetWord(), owner);
-}
-
-bool CarryOutItemAction(int action, int itemIndex, qint16& cachedAverage, QWidget* owner,
-                        const ModeChangedHandler& modeChanged)
-{
-    if (action == WebSearch) {
-        CarryOutWebSearch(itemIndex, owner);
-        return true;
-    }
-    if (action >= SetKnown && action <= CycleMode)
-        return CarryOutModeAction(action, itemIndex, cachedAverage, modeChanged);
-    return false;
-}
-
-WebSearchHandler SetWebSearchHandler(WebSearchHandler handler)
-{
-    WebSearchHandler previous = std::move(CurrentWebSearch());
-    CurrentWebSearch() = std::move(handler);
-    return previous;
-}
-
-void RequestWebSearch(const QString& word, QWidget* parent)
-{
-    if (const WebSearchHandler& handler = CurrentWebSearch())
-        handler(word, parent);
 }

@@ -1,4 +1,4 @@
-#include "text/MarkupDrawing.h"
+#include "widgets/MarkupDrawing.h"
 
 #include <QFontMetrics>
 #include <QPainter>
