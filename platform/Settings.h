@@ -35,6 +35,10 @@ inline constexpr IntSetting NoUnspec{u"Settings", u"NoUnspec", 0};
 inline constexpr StringSetting SearchURL{u"Settings", u"SearchURL",
                                          u"https://www.google.com/search?q="};
 inline constexpr IntSetting ClearHistory{u"Settings", u"ClearHistory", 0};
+// 1: items due for review are asked first, then a few new ones a day.
+inline constexpr IntSetting ReviewFirst{u"Settings", u"ReviewFirst", 0};
+// Items begun a study day at most, while reviews come first.
+inline constexpr IntSetting NewPerDay{u"Settings", u"NewPerDay", 20};
 
 // Window geometry and view state. INT_MIN leaves the choice to the window
 // system.
@@ -57,11 +61,12 @@ inline constexpr IntSetting SSDlgWidth{u"", u"SSDlgWidth", 0};
 inline constexpr IntSetting SSDlgHeight{u"", u"SSDlgHeight", 0};
 
 inline constexpr const IntSetting* kIntSettings[] = {
-    &FontPoint,       &HyogaiRed,        &StrokeWidth,     &ProbFreq,       &PrefKanji,
-    &QAMode,          &NoUnspec,         &ClearHistory,    &WinLeft,        &WinTop,
-    &WinWidth,        &WinHeight,        &WinZoom,         &MainRight,      &HistViewKnown,
-    &HistViewLearned, &HistViewLearning, &HistViewNoLearn, &HistViewUnspec, &HWinWidth,
-    &HWinHeight,      &HistoryAction,    &SearchAction,    &SSDlgWidth,     &SSDlgHeight,
+    &FontPoint,      &HyogaiRed,     &StrokeWidth,     &ProbFreq,         &PrefKanji,
+    &QAMode,         &NoUnspec,      &ClearHistory,    &ReviewFirst,      &NewPerDay,
+    &WinLeft,        &WinTop,        &WinWidth,        &WinHeight,        &WinZoom,
+    &MainRight,      &HistViewKnown, &HistViewLearned, &HistViewLearning, &HistViewNoLearn,
+    &HistViewUnspec, &HWinWidth,     &HWinHeight,      &HistoryAction,    &SearchAction,
+    &SSDlgWidth,     &SSDlgHeight,
 };
 inline constexpr const StringSetting* kStringSettings[] = {&FontFace, &SearchURL};
 

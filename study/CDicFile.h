@@ -4,6 +4,7 @@
 #include "study/CItem.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 // One word list with its items in line order.
@@ -29,6 +30,14 @@ public:
     // size; it does not look at m_nModeCount.
     int FindNthInMode(int mode, int n) const;
 
+    // Tells `listener` of each later mode change of an item, with the
+    // item's position; with -1 when changes may have gone unseen (the index
+    // was rebuilt or lost track), and every mode is to be read again. The
+    // items are indexed now, so that from here on no change goes unseen.
+    using ModeListener = std::function<void(int pos, int from, int to)>;
+    void WatchModes(ModeListener listener);
+    bool IsWatched() const { return static_cast<bool>(m_modeListener); }
+
     QString m_strName;
     // Held by value: a deque never moves its items as it grows, so pointers
     // to them stay valid for the life of the list.
@@ -52,4 +61,5 @@ private:
     mutable int m_nTrueCount[kLearnModeCount] = {};
     mutable bool m_bIndexValid = false;
     mutable size_t m_nIndexedSize = 0;
+    ModeListener m_modeListener;
 };

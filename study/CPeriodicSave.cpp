@@ -5,6 +5,7 @@
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/ReviewFileFormat.h"
 #include "study/StateFileFormat.h"
 
 #include <QCoreApplication>
@@ -82,7 +83,8 @@ bool CPeriodicSave::Poll()
     if (!dictionary)
         return false;
     ForgetSavedFailures();
-    if (!dictionary->m_bMiscDirty && !dictionary->m_bHistDirty && !AnyListDirty(*dictionary))
+    if (!dictionary->m_bMiscDirty && !dictionary->m_bHistDirty && !dictionary->m_reviews.m_bDirty &&
+        !AnyListDirty(*dictionary))
         return false;
     SaveReportingOnce();
     ForgetSavedFailures();
@@ -95,8 +97,8 @@ void CPeriodicSave::SaveReportingOnce()
     MessageBoxHandler previous;
     previous = SetMessageBoxHandler([this, &previous](const QString& text, MessageButtons buttons) {
         const QString kind = text.section(QStringLiteral("\r\n"), 0, 0);
-        const bool saveFailure =
-            kind == kListSaveFailure || kind == kMiscSaveFailure || kind == kHistorySaveFailure;
+        const bool saveFailure = kind == kListSaveFailure || kind == kMiscSaveFailure ||
+                                 kind == kHistorySaveFailure || kind == kReviewSaveFailure;
         if (saveFailure && m_reported.contains(kind))
             return IDOK;
         if (saveFailure)
@@ -124,4 +126,6 @@ void CPeriodicSave::ForgetSavedFailures()
         m_reported.remove(kMiscSaveFailure);
     if (!dictionary->m_bHistDirty)
         m_reported.remove(kHistorySaveFailure);
+    if (!dictionary->m_reviews.m_bDirty)
+        m_reported.remove(kReviewSaveFailure);
 }

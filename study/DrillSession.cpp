@@ -34,6 +34,7 @@ void DrillSession::Start()
 {
     CDictionary* dictionary = CDictionary::GetInstance();
     m_frontend.ShowTodayCount(dictionary->GetTodayCount());
+    ShowDueCount();
     SeedQuestionRandom();
     const int last = dictionary->GetHistoryCount() - 1;
     if (dictionary->m_nHistPos != last)
@@ -66,7 +67,12 @@ bool DrillSession::ShowQuestion(int itemIndex, bool isNew)
     CDictionary::CItem* item = CDictionary::GetInstance()->GetItem(itemIndex);
     if (!item)
         return false; // a history record of an item that is gone: stay put
+    RateLeftQuestion();
     m_pCurItem = item;
+    m_nCurIndex = itemIndex;
+    m_bRateOnLeave = isNew || !CDictionary::GetInstance()->IsCurrentAnswered(1);
+    m_chosenMode.reset();
+    m_writing = WritingOutcome::NotChecked;
     if (isNew && m_pCurItem->m_nAskCount < kMaxAskCount) {
         ++m_pCurItem->m_nAskCount;
         m_pCurItem->m_bDirty = 1;
@@ -90,6 +96,10 @@ void DrillSession::ShowCurrentModeOnBar()
 
 void DrillSession::SetPendingMode(LearnMode mode)
 {
+    // The bar echoes every mode it is told to show; only a move of its own
+    // is the learner's choice.
+    if (mode != m_nPendingMode)
+        m_chosenMode = mode;
     m_nPendingMode = mode;
 }
 
@@ -108,6 +118,7 @@ void DrillSession::CommitMode()
 void DrillSession::ChooseMode(LearnMode mode)
 {
     m_nPendingMode = mode;
+    m_chosenMode = mode;
     m_frontend.ShowModeOnBar(mode);
     CountDictation();
     const int current = CDictionary::GetInstance()->GetCurrentHistoryItem();
@@ -136,12 +147,15 @@ bool DrillSession::PromptForMode()
         return true;
     // Written into the item by the step's own commit.
     m_nPendingMode = *chosen;
+    m_chosenMode = *chosen;
     m_frontend.ShowModeOnBar(*chosen);
     return false;
 }
 
 void DrillSession::NextQuestion()
 {
+    // Before the choice, so that the item left is no longer due.
+    RateLeftQuestion();
     CDictionary* dictionary = CDictionary::GetInstance();
     const int next = dictionary->GetNextHistoryPos();
     if (next != -1) {
@@ -162,7 +176,15 @@ void DrillSession::NextQuestion()
     int prefKanji = GetProfileInt(Setting::PrefKanji);
     if (prefKanji < 0 || prefKanji > 2)
         prefKanji = 0;
-    const int chosen = dictionary->SelectNextQuestion(prefKanji);
+    int chosen = -1;
+    if (GetProfileInt(Setting::ReviewFirst) == 1) {
+        // The mode just filed decides whether the item left is still in a
+        // pool: one filed 覚えた must not come straight back.
+        CommitMode();
+        chosen = dictionary->SelectReviewQuestion(prefKanji);
+    }
+    if (chosen == -1)
+        chosen = dictionary->SelectNextQuestion(prefKanji);
     if (chosen == -1) {
         ShowMessageBox(QStringLiteral("No more quesions"));
         return;
@@ -177,6 +199,7 @@ void DrillSession::PreviousQuestion()
     const int previous = dictionary->GetPrevHistoryPos();
     if (previous == -1)
         return;
+    RateLeftQuestion();
     dictionary->SetHistoryPos(previous);
     const int index = dictionary->GetHistoryRecord(previous).m_nIndex;
     if (index >= 0)
@@ -234,7 +257,42 @@ void DrillSession::UpdateBackButton()
 void DrillSession::ExitSave()
 {
     CDictionary* dictionary = CDictionary::GetInstance();
+    RateLeftQuestion();
     if (GetProfileInt(Setting::ClearHistory) != 0)
         dictionary->ClearHistory();
     dictionary->Save();
+}
+
+void DrillSession::NoteWritingChecked(WritingOutcome outcome)
+{
+    if (m_pCurItem)
+        m_writing = WorseOutcome(m_writing, outcome);
+}
+
+void DrillSession::ShowDueCount()
+{
+    m_frontend.ShowDueCount(CDictionary::GetInstance()->GetDueCount(0));
+}
+
+void DrillSession::RateLeftQuestion()
+{
+    if (!m_pCurItem || !m_bRateOnLeave)
+        return;
+    m_bRateOnLeave = false;
+    CDictionary* dictionary = CDictionary::GetInstance();
+    const ReviewDecision decision = DecideReview(m_chosenMode, m_writing);
+    switch (decision.m_kind) {
+    case ReviewDecision::Rate:
+        dictionary->RateItem(m_nCurIndex, decision.m_rating);
+        break;
+    case ReviewDecision::Suspend:
+        // 覚えない keeps the item from coming due once it is written into
+        // it; the choice of the next question may come first.
+        dictionary->SuspendReview(m_nCurIndex);
+        break;
+    case ReviewDecision::None:
+        dictionary->DeferReview(m_nCurIndex);
+        break;
+    }
+    ShowDueCount();
 }

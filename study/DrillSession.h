@@ -2,6 +2,9 @@
 
 #include "study/CDictionary.h"
 #include "study/LearnMode.h"
+#include "study/QuestionRating.h"
+
+#include <optional>
 
 class DrillFrontend;
 
@@ -45,6 +48,10 @@ public:
     void UpdateBackButton();
     // Empties the history when the learner asked for it, then saves.
     void ExitSave();
+    // The writing check judged the current question's writing.
+    void NoteWritingChecked(WritingOutcome outcome);
+    // Shows how many items are due today.
+    void ShowDueCount();
 
     CDictionary::CItem* CurrentItem() const { return m_pCurItem; }
     bool IsQuestionSide() const { return m_bQuestionSide; }
@@ -54,9 +61,19 @@ private:
     QString WordSideText() const;
     QString QuestionSideText() const;
     void ShowSide(bool wordSide);
+    // The question being left gives its one rating, if it has one to give;
+    // a question left without one is not offered as due again today.
+    void RateLeftQuestion();
 
     DrillFrontend& m_frontend;
     CDictionary::CItem* m_pCurItem = nullptr; // not owned
     bool m_bQuestionSide = true;
     LearnMode m_nPendingMode = Unspec;
+    // What the current question's rating is made of. A question rates only
+    // when it was new, or its record unanswered, as it was shown: going back
+    // to an answered question never rates twice.
+    int m_nCurIndex = -1;
+    bool m_bRateOnLeave = false;
+    std::optional<LearnMode> m_chosenMode; // chosen by the learner on this question
+    WritingOutcome m_writing = WritingOutcome::NotChecked;
 };

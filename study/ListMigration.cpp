@@ -1,4 +1,6 @@
 #include "study/ListMigration.h"
+#include "study/ReviewCarryOver.h"
+#include "study/ReviewFileFormat.h"
 #include "study/StateFileFormat.h"
 
 #include "platform/FileFailure.h"
@@ -257,7 +259,7 @@ bool ReplaceFile(const QString& from, const QString& to)
 
 bool IsStateFileName(const QString& name)
 {
-    if (name == kHistoryFileName)
+    if (name == kHistoryFileName || name == kReviewFileName)
         return true;
     for (int i = 0; i < kListCount; ++i) {
         if (name == ListFileName(i))
@@ -424,6 +426,62 @@ HistoryFile CarryHistory(const HistoryFile& old, const HistoryIndexMap& map)
             carried.m_nPos = newPos[k];
     }
     return carried;
+}
+
+// The review records name their items by list and position: a list of a
+// known earlier version moves them item by item, a list of an unknown one
+// keeps them by position, as the learning-mode files do.
+void CarryReviews(const QString& folder, const StateSignatures& stored,
+                  const QList<QStringList>& now, const QList<ListSignature>& nowSignature,
+                  KnownLists& known, StateSignatures& updated, QHash<QString, QByteArray>& files)
+{
+    enum Status { Same, Known, Unknown };
+    QList<Status> status(kListCount, Same);
+    QList<const QStringList*> oldSide(kListCount, nullptr);
+    QList<const QStringList*> newSide(kListCount, nullptr);
+    bool anyChanged = false;
+    qsizetype bound = 0;
+    for (int i = 0; i < kListCount; ++i) {
+        const ListSignature was = Entry(stored, kReviewFileName, ListName(i));
+        bound += std::max<qsizetype>(now[i].size(), std::max(0, was.m_nCount));
+        if (was.m_nCount < 0 || was == nowSignature[i])
+            continue;
+        anyChanged = true;
+        if (const QStringList* texts = known.Texts(i, was)) {
+            status[i] = Known;
+            oldSide[i] = texts;
+            newSide[i] = &now[i];
+        } else {
+            status[i] = Unknown;
+        }
+    }
+    if (!anyChanged)
+        return;
+    for (int i = 0; i < kListCount; ++i)
+        updated[kReviewFileName][ListName(i)] = nowSignature[i];
+    if (!QFile::exists(folder + kReviewFileName))
+        return;
+    const QList<QList<ItemPlace>> places = MatchListItems(oldSide, newSide);
+    const auto place = [&](qint32& list, qint32& pos) {
+        if (list < 0 || list >= kListCount)
+            return false;
+        if (status[list] != Known)
+            return pos < now[list].size();
+        if (pos >= places[list].size())
+            return false;
+        const ItemPlace to = places[list][pos];
+        list = to.m_nList;
+        pos = to.m_nPos;
+        return to.m_nList >= 0;
+    };
+    const std::optional<CarriedReviews> carried =
+        CarryReviewFile(ReviewFileBytes::Read(folder + kReviewFileName, bound), bound, place);
+    // A file of another version is left to the load to report.
+    if (!carried)
+        return;
+    if (!carried->m_strProblem.isEmpty())
+        ShowMessageBox(carried->m_strProblem);
+    files.insert(kReviewFileName, carried->m_content);
 }
 
 } // namespace
@@ -609,6 +667,7 @@ QByteArray FormatStateSignatures(const StateSignatures& signatures)
     for (int i = 0; i < kListCount; ++i)
         files.append(ListFileName(i));
     files.append(kHistoryFileName);
+    files.append(kReviewFileName);
     for (const QString& file : std::as_const(files)) {
         for (int i = 0; i < kListCount; ++i) {
             const ListSignature signature = Entry(signatures, file, ListName(i));
@@ -690,8 +749,10 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
         const StateSignatures stored = StoredSignatures(folder, known);
         upToDate = true;
         for (int i = 0; i < kListCount && upToDate; ++i) {
+            const ListSignature reviews = Entry(stored, kReviewFileName, ListName(i));
             upToDate = Entry(stored, ListFileName(i), ListName(i)) == nowSignature[i] &&
-                       Entry(stored, kHistoryFileName, ListName(i)) == nowSignature[i];
+                       Entry(stored, kHistoryFileName, ListName(i)) == nowSignature[i] &&
+                       (reviews.m_nCount < 0 || reviews == nowSignature[i]);
         }
         if (upToDate)
             return;
@@ -792,6 +853,8 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
         }
     }
 
+    CarryReviews(folder, stored, now, nowSignature, known, updated, files);
+
     if (files.isEmpty() && updated == stored)
         return;
     // When this fails nothing has changed on disk: the files load by
@@ -809,12 +872,13 @@ bool PrepareStateSave(const CDictionary& dic, const QString& folder)
         if (dic.GetAt(i)->HasDirtyItems())
             writes.append({dic.m_lists.at(i)->GetFileName(), {i}});
     }
-    if (dic.m_bHistDirty) {
-        QList<int> all;
-        for (int i = 0; i < listCount; ++i)
-            all.append(i);
+    QList<int> all;
+    for (int i = 0; i < listCount; ++i)
+        all.append(i);
+    if (dic.m_bHistDirty)
         writes.append({kHistoryFileName, all});
-    }
+    if (dic.m_reviews.m_bDirty)
+        writes.append({kReviewFileName, all});
     if (writes.isEmpty())
         return true;
 

@@ -9,6 +9,7 @@
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
 #include "study/ListMigration.h"
+#include "study/ReviewFileFormat.h"
 #include "study/StateFileFormat.h"
 
 #include <QDir>
@@ -111,7 +112,7 @@ template <typename F> void ForEachLine(QByteArrayView text, F&& take)
 void RemoveStaleSaveFiles(const QString& folder)
 {
     // The word lists' signature file is saved the same way.
-    QStringList names{kMiscFileName, kHistoryFileName, kSignatureFileName};
+    QStringList names{kMiscFileName, kHistoryFileName, kReviewFileName, kSignatureFileName};
     for (const WordListInfo& info : kWordLists)
         names << QString::fromLatin1(info.m_pszName) + QStringLiteral(".dat");
     // One listing of the folder for all the names: a listing per name, each
@@ -163,6 +164,7 @@ void CDictionary::EnsureLoaded()
         LoadList(source, info.m_nResourceId, QString::fromLatin1(info.m_pszName), folder);
     LoadMisc(folder);
     LoadHistory(folder);
+    LoadReviews(folder);
 }
 
 void CDictionary::LoadList(const CWordListSource& source, int resourceId, const QString& name,
@@ -340,8 +342,10 @@ void CDictionary::Save()
     if (listsSigned)
         SaveLists(folder);
     SaveMisc(folder);
-    if (listsSigned)
+    if (listsSigned) {
         SaveHistory(folder);
+        SaveReviews(folder);
+    }
 }
 
 bool CDictionary::SaveLists(const QString& folder)

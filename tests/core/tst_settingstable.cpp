@@ -25,7 +25,7 @@ private slots:
         for (const StringSetting* setting : Setting::kStringSettings)
             keys.insert(QString::fromUtf16(setting->m_section) + u'/' +
                         QString::fromUtf16(setting->m_name));
-        QCOMPARE(keys.size(), 27);
+        QCOMPARE(keys.size(), 29);
     }
 
     void intDefaults_data()
@@ -47,6 +47,8 @@ private slots:
         row(Setting::QAMode, "Settings", "QAMode", 0);
         row(Setting::NoUnspec, "Settings", "NoUnspec", 0);
         row(Setting::ClearHistory, "Settings", "ClearHistory", 0);
+        row(Setting::ReviewFirst, "Settings", "ReviewFirst", 0);
+        row(Setting::NewPerDay, "Settings", "NewPerDay", 20);
         row(Setting::WinLeft, "", "WinLeft", int(0x80000000));
         row(Setting::WinTop, "", "WinTop", int(0x80000000));
         row(Setting::WinWidth, "", "WinWidth", int(0x80000000));
