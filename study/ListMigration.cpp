@@ -180,6 +180,10 @@ StateSignatures StoredSignatures(const QString& folder, KnownLists& known)
         signatures[ListFileName(i)][ListName(i)] = known.UnsignedSignature(i);
     for (int i = 0; i < kListCount; ++i)
         signatures[kHistoryFileName][ListName(i)] = known.UnsignedSignature(i);
+    // A review file is signed whenever it is written for other lists, so
+    // one without a signature file was written for these.
+    for (int i = 0; i < kListCount; ++i)
+        signatures[kReviewFileName][ListName(i)] = known.UnsignedSignature(i);
     return signatures;
 }
 
@@ -716,7 +720,8 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
     if (!FinishStagedCarryOver(folder, recovery))
         return;
 
-    bool anyState = QFile::exists(folder + kHistoryFileName);
+    bool anyState =
+        QFile::exists(folder + kHistoryFileName) || QFile::exists(folder + kReviewFileName);
     for (int i = 0; i < kListCount && !anyState; ++i)
         anyState = QFile::exists(folder + ListFileName(i));
     if (!anyState && !QFile::exists(folder + kSignatureFileName))
