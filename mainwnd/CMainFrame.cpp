@@ -5,11 +5,13 @@
 #include "dialogs/CModeSelectDialog.h"
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CStudyStateDialog.h"
+#include "mainwnd/CCheckMarksOverlay.h"
 #include "mainwnd/CHandwritingCheck.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CPanelDialogBar.h"
 #include "mainwnd/CVelmarikApp.h"
 #include "mainwnd/CWriteView.h"
+#include "mainwnd/CheckOutcome.h"
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
 #include "platform/HelpService.h"
@@ -160,6 +162,11 @@ bool CMainFrame::Create()
         view, [view] { return view->Strokes(); }, [view] { return view->GuideBoxes(); },
         HandwritingModelCandidates(), this);
     connect(view, &CWriteView::StrokesChanged, m_pHandwriting, &CHandwritingCheck::ClearMarks);
+    // The marks the learner sees are what the question's review rating
+    // goes by.
+    connect(m_pHandwriting, &CHandwritingCheck::MarksShown, this, [this] {
+        m_session.NoteWritingChecked(WritingOutcomeOf(m_pHandwriting->Overlay()->Checks()));
+    });
     view->AddContextActions(m_pHandwriting->ContextMenuActions());
     connect(view->ContextMenu(), &QMenu::aboutToShow, m_pHandwriting,
             &CHandwritingCheck::UpdateActions);

@@ -1,0 +1,22 @@
+#include "mainwnd/CheckOutcome.h"
+
+WritingOutcome WritingOutcomeOf(const QList<CharacterCheck>& checks)
+{
+    WritingOutcome outcome = WritingOutcome::NotChecked;
+    for (const CharacterCheck& check : checks) {
+        switch (check.verdict) {
+        case CheckVerdict::Correct:
+            outcome = WorseOutcome(outcome, WritingOutcome::AllCorrect);
+            break;
+        case CheckVerdict::Close:
+            outcome = WorseOutcome(outcome, WritingOutcome::OrderFaults);
+            break;
+        case CheckVerdict::Wrong:
+            outcome = WorseOutcome(outcome, WritingOutcome::AnyWrong);
+            break;
+        case CheckVerdict::Unchecked:
+            break;
+        }
+    }
+    return outcome;
+}
