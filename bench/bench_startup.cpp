@@ -1,24 +1,21 @@
 // Start to the first painted question of the real main window, against a
-// bare Qt main window with one label, both started as fresh processes in
-// turn on the offscreen platform. Each child prints the monotonic clock at
-// its first paint and its peak memory then; the parent takes the clock just
-// before starting it. The medians of both give the ratio.
+// bare Qt main window with one label built from Qt alone, both started as
+// fresh processes in turn on the offscreen platform. Each child prints the
+// monotonic clock at its first paint and its peak memory then, and, a few
+// seconds later with nothing done, the memory it holds: what every learner
+// pays for as long as the program runs. The parent takes the clock just
+// before starting a child. The medians of both give the ratios.
 //
 // The children run with temporary data and settings folders, so the real
 // window starts as on a first run and nothing of the user's is touched.
 
+#include "StartupProbe.h"
 #include "mainwnd/CVelmarikApp.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QLabel>
-#include <QMainWindow>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 #include <vector>
 
 namespace {
@@ -26,72 +23,10 @@ namespace {
 constexpr int kRuns = 15;
 const char* const kChildVariable = "VELMARIK_BENCH_STARTUP_CHILD";
 
-qint64 MonotonicNanoseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-// The processor time the process has used so far, start-up included: on a
-// busy machine it varies far less than the wall-clock time.
-qint64 ProcessorNanoseconds()
-{
-    timespec used{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
-    return qint64(used.tv_sec) * 1000000000 + used.tv_nsec;
-}
-
-qint64 PeakMemoryKilobytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-
-// Reports the first paint of a widget of the named class, then ends the
-// process at once: what follows the first paint is not measured.
-class FirstPaint : public QObject {
-public:
-    explicit FirstPaint(const char* className) : m_className(className) {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && watched->inherits(m_className)) {
-            // Let the paint itself finish before the clock is read.
-            watched->event(event);
-            std::printf("%lld %lld %lld\n", MonotonicNanoseconds(), ProcessorNanoseconds(),
-                        PeakMemoryKilobytes());
-            std::fflush(stdout);
-            std::_Exit(0);
-        }
-        return false;
-    }
-
-private:
-    const char* m_className;
-};
-
-int RunBare(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    FirstPaint filter("QLabel");
-    app.installEventFilter(&filter);
-    QMainWindow window;
-    window.setCentralWidget(new QLabel(QStringLiteral("よみ"), &window));
-    window.show();
-    return app.exec();
-}
-
 int RunReal(int argc, char** argv)
 {
     CVelmarikApp app(argc, argv);
-    FirstPaint filter("CPanelDialogBar");
+    StartupProbe::FirstPaint filter("CPanelDialogBar");
     app.installEventFilter(&filter);
     if (!app.InitInstance())
         return app.ExitInstance(1);
@@ -101,25 +36,25 @@ int RunReal(int argc, char** argv)
 struct Sample {
     double milliseconds = 0;    // wall clock
     double cpuMilliseconds = 0; // processor time
-    double kilobytes = 0;
+    double kilobytes = 0;       // peak at the first paint
+    double steadyKilobytes = 0; // held a while later
 };
 
-bool RunChild(const QString& kind, const QProcessEnvironment& environment, Sample& sample)
+bool RunChild(const QString& program, const QProcessEnvironment& environment, Sample& sample)
 {
     QProcess child;
-    QProcessEnvironment env = environment;
-    env.insert(QString::fromLatin1(kChildVariable), kind);
-    child.setProcessEnvironment(env);
-    const qint64 start = MonotonicNanoseconds();
-    child.start(QCoreApplication::applicationFilePath(), {});
+    child.setProcessEnvironment(environment);
+    const qint64 start = StartupProbe::MonotonicNanoseconds();
+    child.start(program, {});
     if (!child.waitForFinished(60000) || child.exitCode() != 0)
         return false;
     const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
-    if (fields.size() != 3)
+    if (fields.size() != 4)
         return false;
     sample.milliseconds = (fields[0].toLongLong() - start) / 1e6;
     sample.cpuMilliseconds = fields[1].toLongLong() / 1e6;
     sample.kilobytes = fields[2].toDouble();
+    sample.steadyKilobytes = fields[3].toDouble();
     return true;
 }
 
@@ -129,54 +64,70 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+struct Series {
+    std::vector<double> time, cpu, memory, steady;
+    void Add(const Sample& sample)
+    {
+        time.push_back(sample.milliseconds);
+        cpu.push_back(sample.cpuMilliseconds);
+        memory.push_back(sample.kilobytes);
+        steady.push_back(sample.steadyKilobytes);
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const QByteArray kind = qgetenv(kChildVariable);
-    if (kind == "bare")
-        return RunBare(argc, argv);
-    if (kind == "real")
+    if (qgetenv(kChildVariable) == "real")
         return RunReal(argc, argv);
 
     QCoreApplication app(argc, argv);
     QTemporaryDir folder;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcessEnvironment bareEnvironment = QProcessEnvironment::systemEnvironment();
+    bareEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
-        environment.insert(QString::fromLatin1(name), folder.filePath(QString::fromLatin1(name)));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.path());
+        bareEnvironment.insert(QString::fromLatin1(name),
+                               folder.filePath(QString::fromLatin1(name)));
+    bareEnvironment.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.path());
+    QProcessEnvironment realEnvironment = bareEnvironment;
+    realEnvironment.insert(QString::fromLatin1(kChildVariable), QStringLiteral("real"));
+    const QString bare = QStringLiteral(VELMARIK_BARE_WINDOW);
+    const QString real = QCoreApplication::applicationFilePath();
 
-    std::vector<double> bareTime, realTime, bareCpu, realCpu, bareMemory, realMemory;
+    Series bareSeries, realSeries;
     Sample sample;
     // The first start of each fills the caches of the system; it is not kept.
-    if (!RunChild(QStringLiteral("bare"), environment, sample) ||
-        !RunChild(QStringLiteral("real"), environment, sample)) {
+    if (!RunChild(bare, bareEnvironment, sample) || !RunChild(real, realEnvironment, sample)) {
         std::fprintf(stderr, "a child did not report its first paint\n");
         return 1;
     }
     for (int run = 0; run < kRuns; ++run) {
-        for (const QString& kind : {QStringLiteral("bare"), QStringLiteral("real")}) {
-            if (!RunChild(kind, environment, sample)) {
-                std::fprintf(stderr, "the %s child failed\n", qPrintable(kind));
-                return 1;
-            }
-            (kind == QLatin1String("bare") ? bareTime : realTime).push_back(sample.milliseconds);
-            (kind == QLatin1String("bare") ? bareCpu : realCpu).push_back(sample.cpuMilliseconds);
-            (kind == QLatin1String("bare") ? bareMemory : realMemory).push_back(sample.kilobytes);
+        if (!RunChild(bare, bareEnvironment, sample)) {
+            std::fprintf(stderr, "the bare child failed\n");
+            return 1;
         }
+        bareSeries.Add(sample);
+        if (!RunChild(real, realEnvironment, sample)) {
+            std::fprintf(stderr, "the real child failed\n");
+            return 1;
+        }
+        realSeries.Add(sample);
     }
-    const double bare = Median(bareTime);
-    const double real = Median(realTime);
+    const double bareTime = Median(bareSeries.time);
+    const double realTime = Median(realSeries.time);
     std::printf("bare window with one label: first paint after %.1f ms (%.1f ms processor), "
-                "peak %.0f kB\n",
-                bare, Median(bareCpu), Median(bareMemory));
+                "peak %.0f kB, %.0f kB held after %d s\n",
+                bareTime, Median(bareSeries.cpu), Median(bareSeries.memory),
+                Median(bareSeries.steady), StartupProbe::kSteadyAfterMs / 1000);
     std::printf("main window: first painted question after %.1f ms (%.1f ms processor), "
-                "peak %.0f kB\n",
-                real, Median(realCpu), Median(realMemory));
+                "peak %.0f kB, %.0f kB held after %d s\n",
+                realTime, Median(realSeries.cpu), Median(realSeries.memory),
+                Median(realSeries.steady), StartupProbe::kSteadyAfterMs / 1000);
     std::printf("start-up ratio %.2fx wall clock, %.2fx processor time; peak memory ratio "
-                "%.2fx (medians of %d runs each)\n",
-                real / bare, Median(realCpu) / Median(bareCpu),
-                Median(realMemory) / Median(bareMemory), kRuns);
+                "%.2fx; steady memory ratio %.2fx (medians of %d runs each)\n",
+                realTime / bareTime, Median(realSeries.cpu) / Median(bareSeries.cpu),
+                Median(realSeries.memory) / Median(bareSeries.memory),
+                Median(realSeries.steady) / Median(bareSeries.steady), kRuns);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
+#include "platform/ResourceIds.h"
 #include "platform/VersionInfo.h"
 #include "study/CDictionary.h"
 
@@ -19,7 +20,7 @@ const char kSourceLine[] = "語句データ: EDRDG JMdict/EDICT (CC BY-SA 4.0)";
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("100"));
+    setObjectName(QString::number(kTemplateAbout));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFont(GetDialogFont(QStringLiteral("MS UI Gothic"), 9));
@@ -31,10 +32,10 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 
     auto* icon = new QLabel(this);
     place(icon, 6, 6, 20, 20);
-    icon->setPixmap(LoadIcon(128).pixmap(icon->size()));
+    icon->setPixmap(LoadIcon(kPictureProgramIcon).pixmap(icon->size()));
 
     auto* version = new QLabel(this);
-    version->setObjectName(QStringLiteral("1048"));
+    version->setObjectName(QString::number(kIdVersion));
     version->setTextFormat(Qt::PlainText);
     place(version, 36, 6, 180, 8);
 
@@ -46,17 +47,17 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     place(group, 42, 36, 120, 42);
 
     auto* questions = new QLabel(QStringLiteral("問題数 ： %d 問"), this);
-    questions->setObjectName(QStringLiteral("1032"));
+    questions->setObjectName(QString::number(kIdQuestionCount));
     questions->setTextFormat(Qt::PlainText);
     place(questions, 54, 49, 102, 8);
 
     auto* kanji = new QLabel(QStringLiteral("漢字数 ： %d 種類"), this);
-    kanji->setObjectName(QStringLiteral("1033"));
+    kanji->setObjectName(QString::number(kIdKanjiCount));
     kanji->setTextFormat(Qt::PlainText);
     place(kanji, 54, 61, 102, 8);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("1"));
+    ok->setObjectName(QString::number(kIdOk));
     ok->setDefault(true);
     place(ok, 84, 84, 48, 18);
     connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);
@@ -75,15 +76,16 @@ void CAboutDlg::showEvent(QShowEvent* event)
 
 void CAboutDlg::OnInitDialog()
 {
-    findChild<QLabel*>(QStringLiteral("1048"))->setText(GetProductNameAndVersion());
+    findChild<QLabel*>(QString::number(kIdVersion))->setText(GetProductNameAndVersion());
 
     CDictionary* dic = CDictionary::GetInstance();
     const int questions = dic->GetTotalItemCount();
     const int kanji = dic->GetDistinctKanjiCount();
 
     // The captions are formats with one number each.
-    for (const auto& [id, count] : {std::pair{"1032", questions}, std::pair{"1033", kanji}}) {
-        auto* label = findChild<QLabel*>(QLatin1String(id));
+    for (const auto& [id, count] :
+         {std::pair{kIdQuestionCount, questions}, std::pair{kIdKanjiCount, kanji}}) {
+        auto* label = findChild<QLabel*>(QString::number(id));
         label->setText(label->text().replace(QLatin1String("%d"), QString::number(count)));
     }
 }

@@ -1,6 +1,7 @@
 #include "dialogs/CActionDialog.h"
 
 #include "platform/DialogUnits.h"
+#include "platform/ResourceIds.h"
 #include "study/ItemActions.h"
 
 #include <QApplication>
@@ -17,17 +18,20 @@ struct ActionButton {
 };
 
 constexpr ActionButton kButtons[] = {
-    {1045, 6, "書き取りを開始", StartDictation},    {1005, 36, "語句をネット検索", WebSearch},
-    {1000, 66, "「知ってる」に変更", SetKnown},     {1001, 96, "「覚えた」に変更", SetLearned},
-    {1002, 126, "「覚えたい」に変更", SetLearning}, {1003, 156, "「覚えない」に変更", SetNoLearn},
-    {1004, 186, "「指定なし」に変更", SetUnspec},
+    {kIdStartDictation, 6, "書き取りを開始", StartDictation},
+    {kIdWebSearch, 36, "語句をネット検索", WebSearch},
+    {kIdModeFirst, 66, "「知ってる」に変更", SetKnown},
+    {kIdModeFirst + 1, 96, "「覚えた」に変更", SetLearned},
+    {kIdModeFirst + 2, 126, "「覚えたい」に変更", SetLearning},
+    {kIdModeFirst + 3, 156, "「覚えない」に変更", SetNoLearn},
+    {kIdModeFirst + 4, 186, "「指定なし」に変更", SetUnspec},
 };
 
 } // namespace
 
 CActionDialog::CActionDialog(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("135"));
+    setObjectName(QString::number(kTemplateAction));
     setWindowTitle(QStringLiteral("どうしますか？"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFont(GetDialogFont(QStringLiteral("MS Shell Dlg"), 8));
@@ -48,7 +52,7 @@ CActionDialog::CActionDialog(QWidget* parent) : QDialog(parent)
 void CActionDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (QWidget* first = findChild<QWidget*>(QStringLiteral("1045")))
+    if (QWidget* first = findChild<QWidget*>(QString::number(kIdStartDictation)))
         first->setFocus(Qt::OtherFocusReason);
 }
 

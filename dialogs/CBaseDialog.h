@@ -12,7 +12,6 @@ public:
     CBaseDialog(int templateId, QWidget* parent);
     ~CBaseDialog() override;
 
-    int GetTemplateId() const { return m_nTemplateId; }
     bool IsResizable() const { return m_bResizable; }
 
     // The grip square for a client size.

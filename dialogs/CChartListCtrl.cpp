@@ -2,6 +2,7 @@
 
 #include "platform/Bitmaps.h"
 #include "platform/GuiFont.h"
+#include "platform/ResourceIds.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -62,7 +63,7 @@ void CChartListCtrl::InitChart()
     const QSize size = QFontMetrics(font()).size(Qt::TextSingleLine, QStringLiteral("00/00 (--)"));
     m_cxDate = size.width();
     m_cyDate = size.height();
-    m_bmpBar = LoadBitmapImage(174);
+    m_bmpBar = LoadBitmapImage(kPictureChartBar);
 }
 
 int CChartListCtrl::RowHeight(int defaultHeight) const

@@ -18,27 +18,7 @@
 #include <QPushButton>
 #include <QWindow>
 
-namespace {
-
-int ViewFlag(const CDictionary* dictionary, int k)
-{
-    switch (k) {
-    case 0:
-        return dictionary->m_bViewKnown;
-    case 1:
-        return dictionary->m_bViewLearned;
-    case 2:
-        return dictionary->m_bViewLearning;
-    case 3:
-        return dictionary->m_bViewNoLearn;
-    default:
-        return dictionary->m_bViewUnspec;
-    }
-}
-
-} // namespace
-
-CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, parent)
+CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateHistory, parent)
 {
     setWindowTitle(QStringLiteral("出題履歴"));
     setWindowIcon(LoadIcon(kPictureHistoryIcon));
@@ -65,8 +45,8 @@ CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateId, paren
     m_pActions->Init();
 
     const CDictionary* dictionary = CDictionary::GetInstance();
-    for (int k = 0; k < 5; ++k) {
-        m_btnMode[k]->m_bChecked = ViewFlag(dictionary, k) != 0;
+    for (int k = 0; k < kLearnModeCount; ++k) {
+        m_btnMode[k]->m_bChecked = dictionary->ViewFlag(kModeTable[k].m_nMode) != 0;
         m_btnMode[k]->update();
     }
 
@@ -174,7 +154,9 @@ void CHistoryDialog::showEvent(QShowEvent* event)
         const QRect ownerRect = owner->window()->frameGeometry();
         QRect rect = frameGeometry();
         rect.moveCenter(ownerRect.center());
-        move(rect.topLeft());
+        // A large dialog centred on a small or half-hidden owner would
+        // stand partly off the screen.
+        move(KeepOnScreen(rect));
     }
 }
 

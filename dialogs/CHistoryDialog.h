@@ -21,8 +21,6 @@ public:
     explicit CHistoryDialog(QWidget* parent);
     ~CHistoryDialog() override;
 
-    static constexpr int kTemplateId = 133;
-
     // Reads the history into the list, newest first.
     void FillList();
     // The filter button k (0 知ってる to 4 指定なし) was clicked.

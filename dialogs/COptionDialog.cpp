@@ -4,9 +4,10 @@
 #include "dialogs/CSpinButtonCtrl.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
-#include "platform/Settings.h"
+#include "platform/Options.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
-#include "study/LearnMode.h"
+#include "study/ModeTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,9 +26,6 @@ namespace {
 // The font list's entry for "no face chosen"; the leading half-width space
 // sorts it before every family name.
 const QString kNoFace = QStringLiteral(" （指定なし）");
-
-constexpr int kFontPointLow = 10;
-constexpr int kFontPointHigh = 100;
 
 struct PenWidth {
     const char* m_pszText;
@@ -54,11 +52,11 @@ struct CheckDef {
 
 // The clearing boxes, in control-id order; their captions are formats.
 constexpr CheckDef kClearChecks[] = {
-    {1019, 24, 234, 168, "すべての「知ってる」をクリア(&1) （現在 %d 個）"},
-    {1020, 24, 246, 168, "すべての「覚えた」をクリア(&2) （現在 %d 個）"},
-    {1021, 24, 258, 168, "すべての「覚えたい」をクリア(&3) （現在 %d 個）"},
-    {1022, 24, 270, 168, "すべての「覚えない」をクリア(&4) （現在 %d 個）"},
-    {1023, 24, 282, 168, "書き取り回数をクリア(&5) （現在 %d 回）"},
+    {kIdClearFirst, 24, 234, 168, "すべての「知ってる」をクリア(&1) （現在 %d 個）"},
+    {kIdClearFirst + 1, 24, 246, 168, "すべての「覚えた」をクリア(&2) （現在 %d 個）"},
+    {kIdClearFirst + 2, 24, 258, 168, "すべての「覚えたい」をクリア(&3) （現在 %d 個）"},
+    {kIdClearFirst + 3, 24, 270, 168, "すべての「覚えない」をクリア(&4) （現在 %d 個）"},
+    {kIdClearCounts, 24, 282, 168, "書き取り回数をクリア(&5) （現在 %d 回）"},
 };
 
 COptionDialog::FontFamilySource& FamilySource()
@@ -137,9 +135,9 @@ QStringList COptionDialog::CollectFontFamilies(const QStringList& reported)
     return names;
 }
 
-COptionDialog::COptionDialog(QWidget* parent) : CBaseDialog(132, parent)
+COptionDialog::COptionDialog(QWidget* parent) : CBaseDialog(kTemplateOptions, parent)
 {
-    setObjectName(Id(132));
+    setObjectName(Id(kTemplateOptions));
     setWindowTitle(QStringLiteral("オプション"));
     SetTemplateSize(309, 308);
     CreateControls();
@@ -188,12 +186,12 @@ void COptionDialog::CreateControls()
         return box;
     };
 
-    m_comboFont = combo(1024);
+    m_comboFont = combo(kIdFontFace);
     label({12, 12, 55, "漢字のフォント(&F)"}, m_comboFont);
     placeCombo(m_comboFont, 102, 9, 114);
 
     auto* pointEdit = new QLineEdit(this);
-    pointEdit->setObjectName(Id(1034));
+    pointEdit->setObjectName(Id(kIdFontPoint));
     pointEdit->setAlignment(Qt::AlignRight);
     pointEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), pointEdit));
@@ -201,34 +199,34 @@ void COptionDialog::CreateControls()
     label({12, 30, 52, "フォントサイズ(&P)"}, pointEdit);
     place(pointEdit, 102, 27, 48, 14);
     m_spinFontPoint = new CSpinButtonCtrl(this);
-    m_spinFontPoint->setObjectName(Id(1035));
+    m_spinFontPoint->setObjectName(Id(kIdFontPointSpin));
     place(m_spinFontPoint, 156, 27, 11, 14);
     m_spinFontPoint->SetBuddy(pointEdit);
 
-    check(1018, 12, 48, 103, "表外漢字を赤字で表示(&R)");
+    check(kIdHyogaiRed, 12, 48, 103, "表外漢字を赤字で表示(&R)");
 
-    m_comboStroke = combo(1025);
+    m_comboStroke = combo(kIdStrokeWidth);
     label({12, 66, 52, "筆記線の巾(&W)"}, m_comboStroke);
     placeCombo(m_comboStroke, 138, 63, 78);
-    m_comboFreq = combo(1026);
+    m_comboFreq = combo(kIdFrequency);
     label({12, 84, 93, "覚えたい漢字の出題頻度(&Q)"}, m_comboFreq);
     placeCombo(m_comboFreq, 138, 81, 78);
-    m_comboPref = combo(1027);
+    m_comboPref = combo(kIdPreferredKanji);
     label({12, 102, 83, "優先して出題する漢字(&K)"}, m_comboPref);
     placeCombo(m_comboPref, 138, 99, 78);
-    m_comboQAMode = combo(1028);
+    m_comboQAMode = combo(kIdQAMode);
     label({12, 120, 49, "出題の仕方(&S)"}, m_comboQAMode);
     placeCombo(m_comboQAMode, 138, 117, 78);
-    m_comboNoUnspec = combo(1029);
+    m_comboNoUnspec = combo(kIdNoUnspec);
     label({12, 138, 112, "回答漢字が指定なしモードの時(&M)"}, m_comboNoUnspec);
     placeCombo(m_comboNoUnspec, 138, 135, 78);
 
     auto* urlEdit = new QLineEdit(this);
-    urlEdit->setObjectName(Id(1030));
+    urlEdit->setObjectName(Id(kIdSearchUrl));
     label({12, 156, 63, "ネット検索のURL(&U)"}, urlEdit);
     place(urlEdit, 18, 166, 198, 14);
 
-    check(1047, 12, 193, 143, "毎回アプリ終了時に出題履歴をクリア(&C)");
+    check(kIdClearHistory, 12, 193, 143, "毎回アプリ終了時に出題履歴をクリア(&C)");
 
     auto* group = new QGroupBox(QStringLiteral("学習状況のクリア"), this);
     place(group, 12, 217, 186, 83);
@@ -247,15 +245,15 @@ void COptionDialog::CreateControls()
         place(push, 240, y, 60, 18);
         return push;
     };
-    QPushButton* ok = button(1, QStringLiteral("OK"), 12);
+    QPushButton* ok = button(kIdOk, QStringLiteral("OK"), 12);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &COptionDialog::accept);
-    connect(button(2, QStringLiteral("キャンセル"), 36), &QPushButton::clicked, this,
+    connect(button(kIdCancel, QStringLiteral("キャンセル"), 36), &QPushButton::clicked, this,
             &COptionDialog::reject);
     // Bound to the help topic by the base class.
-    button(9, QStringLiteral("ヘルプ(&H)"), 60);
-    connect(button(1031, QStringLiteral("バージョン情報"), 282), &QPushButton::clicked, this,
-            &COptionDialog::OnAbout);
+    button(kIdHelp, QStringLiteral("ヘルプ(&H)"), 60);
+    connect(button(kIdAboutButton, QStringLiteral("バージョン情報"), 282), &QPushButton::clicked,
+            this, &COptionDialog::OnAbout);
 }
 
 void COptionDialog::showEvent(QShowEvent* event)
@@ -276,17 +274,19 @@ void COptionDialog::OnInitDialog()
     rows.prepend(kNoFace);
     SortLikeComboBox(rows);
     m_comboFont->addItems(rows);
-    QString face = GetProfileString(Setting::FontFace);
+    QString face = Options::StoredFontFace();
     if (face.isEmpty())
         face = kNoFace;
     m_comboFont->setCurrentIndex(FindRowStartingWith(m_comboFont, face));
 
-    m_spinFontPoint->SetRange32(kFontPointLow, kFontPointHigh);
-    Edit(1034)->setText(QString::number(GetProfileInt(Setting::FontPoint)));
+    m_spinFontPoint->SetRange32(Options::kMinFontPoints, Options::kMaxFontPoints);
+    // The value as stored: the spin box brings it within its range when
+    // the field is left.
+    Edit(kIdFontPoint)->setText(QString::number(Options::StoredFontPoints()));
 
-    Check(1018)->setChecked(GetProfileInt(Setting::HyogaiRed) != 0);
+    Check(kIdHyogaiRed)->setChecked(Options::ShowHyogaiInRed());
 
-    const int stroke = GetProfileInt(Setting::StrokeWidth);
+    const int stroke = Options::StrokeWidth();
     int strokeRow = 1;
     for (const PenWidth& pen : kPenWidths) {
         if (pen.m_nWidth == stroke)
@@ -295,7 +295,7 @@ void COptionDialog::OnInitDialog()
     }
     m_comboStroke->setCurrentIndex(strokeRow);
 
-    const int freq = GetProfileInt(Setting::ProbFreq);
+    const int freq = Options::LearningFrequency();
     int freqRow = 1;
     for (int value : kFrequencies) {
         if (value == freq)
@@ -304,36 +304,35 @@ void COptionDialog::OnInitDialog()
     }
     m_comboFreq->setCurrentIndex(freqRow);
 
-    const auto fillChoice = [](QComboBox* combo, const auto& texts, int stored) {
+    const auto fillChoice = [](QComboBox* combo, const auto& texts, int row) {
         for (const char* text : texts)
             combo->addItem(QString::fromUtf8(text));
-        combo->setCurrentIndex(stored >= 0 && stored < combo->count() ? stored : 0);
+        combo->setCurrentIndex(row);
     };
-    fillChoice(m_comboPref, kPrefKanji, GetProfileInt(Setting::PrefKanji));
-    fillChoice(m_comboQAMode, kQAModes, GetProfileInt(Setting::QAMode));
-    fillChoice(m_comboNoUnspec, kNoUnspec, GetProfileInt(Setting::NoUnspec));
+    fillChoice(m_comboPref, kPrefKanji, Options::PreferredKanji());
+    fillChoice(m_comboQAMode, kQAModes, Options::ReverseAsking() ? 1 : 0);
+    fillChoice(m_comboNoUnspec, kNoUnspec, Options::RequireMode() ? 1 : 0);
 
-    Edit(1030)->setText(GetProfileString(Setting::SearchURL));
-    Edit(1030)->setCursorPosition(0);
+    Edit(kIdSearchUrl)->setText(Options::SearchUrl());
+    Edit(kIdSearchUrl)->setCursorPosition(0);
 
-    Check(1047)->setChecked(GetProfileInt(Setting::ClearHistory) != 0);
+    Check(kIdClearHistory)->setChecked(Options::ClearHistoryOnExit());
 
     CDictionary* dic = CDictionary::GetInstance();
     dic->EnsureLoaded();
     dic->RecountModes();
-    const int counts[] = {dic->CountInMode(Known), dic->CountInMode(Learned),
-                          dic->CountInMode(Learning), dic->CountInMode(NoLearn),
-                          dic->GetTotalCount()};
+    // The first four boxes clear modes in button order, the last the counts.
     for (int k = 0; k < 5; ++k) {
+        const int count = k < 4 ? dic->CountInMode(kModeTable[k].m_nMode) : dic->GetTotalCount();
         QCheckBox* box = Check(kClearChecks[k].m_nId);
-        box->setText(FormatCount(box->text(), counts[k]));
+        box->setText(FormatCount(box->text(), count));
     }
 }
 
 bool COptionDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && watched == Edit(1034))
-        ClampEditToSpinRange(Edit(1034), m_spinFontPoint);
+    if (event->type() == QEvent::FocusOut && watched == Edit(kIdFontPoint))
+        ClampEditToSpinRange(Edit(kIdFontPoint), m_spinFontPoint);
     return CBaseDialog::eventFilter(watched, event);
 }
 
@@ -354,36 +353,31 @@ void COptionDialog::accept()
     QString face = m_comboFont->currentText();
     if (face == kNoFace)
         face.clear();
-    if (face != GetProfileString(Setting::FontFace)) {
-        WriteProfileString(Setting::FontFace, face);
+    if (face != Options::StoredFontFace()) {
+        Options::SetFontFace(face);
         m_bFontChanged = true;
     }
 
-    ClampEditToSpinRange(Edit(1034), m_spinFontPoint);
-    const int point = ParseLeadingInt(Edit(1034)->text());
-    if (point != GetProfileInt(Setting::FontPoint)) {
-        WriteProfileInt(Setting::FontPoint, point);
+    ClampEditToSpinRange(Edit(kIdFontPoint), m_spinFontPoint);
+    const int point = ParseLeadingInt(Edit(kIdFontPoint)->text());
+    if (point != Options::StoredFontPoints()) {
+        Options::SetFontPoints(point);
         m_bFontChanged = true;
     }
 
-    const bool red = Check(1018)->isChecked();
-    if (red != (GetProfileInt(Setting::HyogaiRed) != 0)) {
-        WriteProfileInt(Setting::HyogaiRed, red ? 1 : 0);
+    const bool red = Check(kIdHyogaiRed)->isChecked();
+    if (red != Options::ShowHyogaiInRed()) {
+        Options::SetShowHyogaiInRed(red);
         m_bRedChanged = true;
     }
 
-    WriteProfileInt(Setting::StrokeWidth, m_comboStroke->currentData().toInt());
-    WriteProfileInt(Setting::ProbFreq, ParseLeadingInt(m_comboFreq->currentText().mid(2)));
-    WriteProfileInt(Setting::PrefKanji, m_comboPref->currentIndex());
-    WriteProfileInt(Setting::QAMode, m_comboQAMode->currentIndex());
-    WriteProfileInt(Setting::NoUnspec, m_comboNoUnspec->currentIndex());
-
-    QString url = Edit(1030)->text();
-    if (url.isEmpty())
-        url = QString::fromLatin1(kDefaultSearchUrl);
-    WriteProfileString(Setting::SearchURL, url);
-
-    WriteProfileInt(Setting::ClearHistory, Check(1047)->isChecked() ? 1 : 0);
+    Options::SetStrokeWidth(m_comboStroke->currentData().toInt());
+    Options::SetLearningFrequency(ParseLeadingInt(m_comboFreq->currentText().mid(2)));
+    Options::SetPreferredKanji(m_comboPref->currentIndex());
+    Options::SetReverseAsking(m_comboQAMode->currentIndex() == 1);
+    Options::SetRequireMode(m_comboNoUnspec->currentIndex() == 1);
+    Options::SetSearchUrl(Edit(kIdSearchUrl)->text());
+    Options::SetClearHistoryOnExit(Check(kIdClearHistory)->isChecked());
 
     CDictionary* dic = CDictionary::GetInstance();
     if (clear[0] || clear[1] || clear[2] || clear[3]) {

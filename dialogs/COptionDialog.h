@@ -1,7 +1,6 @@
 #pragma once
 
 #include "dialogs/CBaseDialog.h"
-#include "text/WebSearch.h"
 
 #include <QStringList>
 #include <functional>

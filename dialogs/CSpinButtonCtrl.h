@@ -15,7 +15,6 @@ public:
     explicit CSpinButtonCtrl(QWidget* parent = nullptr);
 
     void SetBuddy(QLineEdit* buddy);
-    QLineEdit* GetBuddy() const { return m_pBuddy; }
 
     void SetRange32(int low, int high);
     void GetRange32(int& low, int& high) const;

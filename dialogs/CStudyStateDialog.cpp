@@ -4,6 +4,7 @@
 #include "platform/Bitmaps.h"
 #include "platform/Clock.h"
 #include "platform/DialogUnits.h"
+#include "platform/ResourceIds.h"
 #include "platform/ScreenFit.h"
 #include "platform/Settings.h"
 #include "study/CDictionary.h"
@@ -14,17 +15,17 @@
 #include <QLocale>
 #include <QResizeEvent>
 
-CStudyStateDialog::CStudyStateDialog(QWidget* parent) : CBaseDialog(173, parent)
+CStudyStateDialog::CStudyStateDialog(QWidget* parent) : CBaseDialog(kTemplateStudyState, parent)
 {
-    setObjectName(QStringLiteral("173"));
+    setObjectName(QString::number(kTemplateStudyState));
     setWindowTitle(QStringLiteral("最近100日間の書き取り回数"));
-    setWindowIcon(LoadIcon(140));
+    setWindowIcon(LoadIcon(kPictureHistoryIcon));
     SetResizable(true);
     SetTemplateSize(297, 164);
     // Small enough to tuck away, large enough for a date, a bar and a row.
     setMinimumSize(MapDialogRect(this, QRect(0, 0, 150, 60)).size());
     m_chart = new CChartListCtrl(this);
-    m_chart->setObjectName(QStringLiteral("1049"));
+    m_chart->setObjectName(QString::number(kIdChart));
     m_chart->setGeometry(MapDialogRect(this, QRect(6, 6, 282, 150)));
 }
 

@@ -48,12 +48,6 @@ CCheckMarksOverlay::CCheckMarksOverlay(QWidget* sheet) : QWidget(sheet)
     hide();
 }
 
-void CCheckMarksOverlay::SetInkTransform(const QTransform& transform)
-{
-    m_inkTransform = transform;
-    update();
-}
-
 void CCheckMarksOverlay::SetChecks(const QList<CharacterCheck>& checks)
 {
     m_checks = checks;
@@ -86,7 +80,7 @@ QList<QRect> CCheckMarksOverlay::MarkRects() const
             rects.append(QRect());
             continue;
         }
-        const QRect cell = m_inkTransform.mapRect(check.cell).toAlignedRect();
+        const QRect cell = check.cell.toAlignedRect();
         const int size = MarkSize(cell);
         // A wrong mark carries the recognised character after the cross.
         const int width = check.verdict == CheckVerdict::Wrong && !check.recognised.isEmpty()

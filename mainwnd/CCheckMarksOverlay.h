@@ -4,7 +4,6 @@
 
 #include <QColor>
 #include <QList>
-#include <QTransform>
 #include <QWidget>
 
 // The verdicts of the writing check, drawn over the writing sheet: a small
@@ -22,10 +21,6 @@ public:
     // Made a child of the sheet, following its size.
     explicit CCheckMarksOverlay(QWidget* sheet);
 
-    // Maps the sheet's ink coordinates to the sheet's pixels; the identity
-    // unless the sheet scrolls or scales its writing.
-    void SetInkTransform(const QTransform& transform);
-
     void SetChecks(const QList<CharacterCheck>& checks);
     void Clear();
     const QList<CharacterCheck>& Checks() const { return m_checks; }
@@ -41,5 +36,4 @@ protected:
 
 private:
     QList<CharacterCheck> m_checks;
-    QTransform m_inkTransform;
 };

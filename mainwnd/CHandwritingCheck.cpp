@@ -2,19 +2,11 @@
 
 #include "mainwnd/CCheckMarksOverlay.h"
 #include "mainwnd/CStrokeOrderWindow.h"
-#include "platform/Profile.h"
+#include "platform/Options.h"
 #include "recognition/CWritingChecker.h"
 
 #include <QAction>
-#include <QTimer>
 #include <QWidget>
-
-namespace {
-
-const QString kSection = QStringLiteral("Settings");
-const QString kCheckWriting = QStringLiteral("CheckWriting");
-
-} // namespace
 
 CHandwritingCheck::CHandwritingCheck(QWidget* sheet, StrokesSource strokes, BoxesSource boxes,
                                      const QStringList& modelCandidates, QObject* parent)
@@ -34,7 +26,7 @@ CHandwritingCheck::CHandwritingCheck(QWidget* sheet, StrokesSource strokes, Boxe
     m_pAutoAction = new QAction(QStringLiteral("答えを表示したら自動で判定"), this);
     m_pAutoAction->setObjectName(QStringLiteral("autoCheckAction"));
     m_pAutoAction->setCheckable(true);
-    connect(m_pAutoAction, &QAction::toggled, this, [](bool on) { SetAutomatic(on); });
+    connect(m_pAutoAction, &QAction::toggled, this, [](bool on) { Options::SetCheckWriting(on); });
 
     m_pStrokeOrderAction = new QAction(QStringLiteral("書き順"), this);
     m_pStrokeOrderAction->setObjectName(QStringLiteral("strokeOrderAction"));
@@ -57,22 +49,12 @@ bool CHandwritingCheck::IsOffered() const
     return m_pChecker->IsAvailable();
 }
 
-bool CHandwritingCheck::IsAutomatic()
-{
-    return GetProfileInt(kSection, kCheckWriting, 1) != 0;
-}
-
-void CHandwritingCheck::SetAutomatic(bool on)
-{
-    WriteProfileInt(kSection, kCheckWriting, on ? 1 : 0);
-}
-
 QList<QAction*> CHandwritingCheck::ContextMenuActions() const
 {
     // The check box shows the stored setting, which the options may have
     // changed since the menu was last open.
     const QSignalBlocker blocker(m_pAutoAction);
-    m_pAutoAction->setChecked(IsAutomatic());
+    m_pAutoAction->setChecked(Options::CheckWriting());
     return {m_pCheckAction, m_pAutoAction, m_pStrokeOrderAction};
 }
 
@@ -82,14 +64,10 @@ void CHandwritingCheck::UpdateActions()
     m_pCheckAction->setEnabled(offered);
     m_pAutoAction->setEnabled(offered);
     const QSignalBlocker blocker(m_pAutoAction);
-    m_pAutoAction->setChecked(IsAutomatic());
+    m_pAutoAction->setChecked(Options::CheckWriting());
     if (!offered)
         m_pOverlay->Clear();
 }
-
-namespace {
-constexpr int kModelLoadDelayMs = 1000;
-} // namespace
 
 void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& word)
 {
@@ -99,28 +77,26 @@ void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& wo
     m_pOverlay->Clear();
     if (m_pStrokeOrder)
         m_pStrokeOrder->SetWord(m_strStrokeOrderWord);
-    if (!m_bLoadStarted) {
-        // A while after the first question is on screen, so the model's
-        // 26 MB are not read while the window paints for the first time. A
-        // check asked for before then loads it at once.
-        m_bLoadStarted = true;
-        QTimer::singleShot(kModelLoadDelayMs, m_pChecker, &CWritingChecker::LoadModel);
-    }
 }
 
 void CHandwritingCheck::OnAnswerShown()
 {
-    if (IsAutomatic())
+    if (Options::CheckWriting())
         RunCheck();
 }
 
 bool CHandwritingCheck::RunCheck()
 {
-    if (!IsOffered() || m_strWord.isEmpty())
+    if (m_strWord.isEmpty())
         return false;
     const InkStrokes strokes = m_strokes ? m_strokes() : InkStrokes();
     if (strokes.isEmpty())
         return false;
+    if (!IsOffered()) {
+        // Once: the learner who writes and sees no marks is told why.
+        m_pChecker->ReportModelProblem();
+        return false;
+    }
     const QList<QRectF> boxes = m_boxes ? m_boxes() : QList<QRectF>();
     return m_pChecker->Check(m_nSerial, strokes, m_strWord, boxes);
 }

@@ -36,14 +36,11 @@ public:
 
     // False when no model could be found or read: the check is not offered.
     bool IsOffered() const;
-    static bool IsAutomatic();
-    static void SetAutomatic(bool on);
 
     // A question is shown: the marks go, the stroke order follows. answer is
     // what the learner writes (the word, or its reading when the drill asks
     // the other way round); the stroke order shows word, or answer when word
-    // is empty. The first question also starts reading the model in the
-    // background.
+    // is empty.
     void OnQuestionShown(const QString& answer, const QString& word = {});
     // The answer is shown: checks the writing when the automatic check is on.
     void OnAnswerShown();
@@ -64,7 +61,6 @@ public:
     CCheckMarksOverlay* Overlay() const { return m_pOverlay; }
     CStrokeOrderWindow* StrokeOrderWindow() const { return m_pStrokeOrder; }
     CWritingChecker* Checker() const { return m_pChecker; }
-    quint64 QuestionSerial() const { return m_nSerial; }
 
 signals:
     // The marks of a finished check are on the sheet.
@@ -84,5 +80,4 @@ private:
     QString m_strWord;
     QString m_strStrokeOrderWord;
     quint64 m_nSerial = 0;
-    bool m_bLoadStarted = false;
 };

@@ -12,6 +12,9 @@ namespace {
 constexpr qreal kTolerance = 0.05;
 // Samples closer than this add nothing but a direction that noise decides.
 constexpr qreal kMinStep = 0.05;
+// Segments per group of the bounds tree.
+constexpr int kFanBits = 4;
+constexpr qsizetype kFan = qsizetype(1) << kFanBits;
 // Positions closer than this to the last control point only move the tail:
 // a slow hand reports every pixel, and curving through each of them turns
 // the pixel staircase into a wobble.
@@ -123,6 +126,55 @@ void CInkOutline::AddStable(const Sample& sample)
             return;
     }
     m_samples.append(sample);
+    if (m_samples.size() >= 2)
+        IndexNewSegment();
+}
+
+void CInkOutline::IndexNewSegment()
+{
+    const qsizetype segment = m_samples.size() - 2;
+    const QRectF bounds = SegmentBounds(segment);
+    for (int level = 0;; ++level) {
+        if (level == m_groups.size()) {
+            // A new top level: one group over the level below, or over the
+            // first segment.
+            if (level > 0 && m_groups[level - 1].size() <= 1)
+                break;
+            QList<QRectF> top;
+            if (level == 0) {
+                top.append(bounds);
+            } else {
+                QRectF all;
+                for (const QRectF& group : std::as_const(m_groups[level - 1]))
+                    all = all.isNull() ? group : all.united(group);
+                top.append(all);
+            }
+            m_groups.append(top);
+            break;
+        }
+        QList<QRectF>& groups = m_groups[level];
+        const qsizetype index = segment >> (kFanBits * (level + 1));
+        if (index == groups.size())
+            groups.append(bounds);
+        else
+            groups[index] = groups[index].united(bounds);
+    }
+}
+
+void CInkOutline::CollectHits(int level, qsizetype index, const QRectF& area,
+                              QList<qsizetype>& hits) const
+{
+    if (level < 0) {
+        if (SegmentBounds(index).intersects(area))
+            hits.append(index);
+        return;
+    }
+    if (!m_groups[level][index].intersects(area))
+        return;
+    const qsizetype below = level > 0 ? m_groups[level - 1].size() : m_samples.size() - 1;
+    const qsizetype end = qMin(below, (index + 1) << kFanBits);
+    for (qsizetype child = index << kFanBits; child < end; ++child)
+        CollectHits(level - 1, child, area, hits);
 }
 
 QRectF CInkOutline::Append(const InkPoint& point)
@@ -237,20 +289,29 @@ void CInkOutline::AddOutline(QPainterPath& path, const QRectF& area) const
     // The cap that closes a run sits on a sample whose other segment cannot
     // reach the area, so neither can the cap: inside the area the runs give
     // the pixels of the whole stroke.
-    const qsizetype segments = count - 1;
-    qsizetype runStart = -1;
-    for (qsizetype j = 0; j <= segments; ++j) {
-        const bool hit = j < segments && SegmentBounds(j).intersects(area);
-        if (hit && runStart < 0) {
-            runStart = j;
-        } else if (!hit && runStart >= 0) {
-            AddRun(path, runStart, j);
-            runStart = -1;
-        }
+    QList<qsizetype> hits;
+    if (!m_groups.isEmpty()) {
+        const int top = int(m_groups.size()) - 1;
+        for (qsizetype index = 0; index < m_groups[top].size(); ++index)
+            CollectHits(top, index, area, hits);
+    }
+    // The tail from the newest fixed sample to the newest position.
+    const qsizetype tail = count - 2;
+    if (tail == m_samples.size() - 1 && SegmentBounds(tail).intersects(area))
+        hits.append(tail);
+    for (qsizetype k = 0; k < hits.size();) {
+        qsizetype last = k;
+        while (last + 1 < hits.size() && hits[last + 1] == hits[last] + 1)
+            ++last;
+        AddRun(path, hits[k], hits[last] + 1);
+        k = last + 1;
     }
 }
 
 qsizetype CInkOutline::MemoryUse() const
 {
-    return qsizetype(sizeof(*this)) + m_samples.capacity() * qsizetype(sizeof(Sample));
+    qsizetype bytes = qsizetype(sizeof(*this)) + m_samples.capacity() * qsizetype(sizeof(Sample));
+    for (const QList<QRectF>& groups : m_groups)
+        bytes += qsizetype(sizeof(groups)) + groups.capacity() * qsizetype(sizeof(QRectF));
+    return bytes;
 }

@@ -20,6 +20,11 @@ class QPainterPath;
 // The ink is drawn as one closed outline per stroke (offset sides with round
 // joins and round caps) filled once, so the antialiased edge is blended once
 // and overlapping pieces leave no scallops.
+//
+// The bounds of the segments are kept in a tree of groups of 16, so that
+// finding the ink near an area costs about the logarithm of the stroke's
+// length plus what is found: a long stroke does not make each new piece
+// dearer.
 class CInkOutline {
 public:
     // width: the ink's width in logical pixels at full pressure. Pressure
@@ -55,6 +60,11 @@ private:
     void AddStable(const Sample& sample);
     QRectF SegmentBounds(qsizetype first) const;
     void AddRun(QPainterPath& path, qsizetype first, qsizetype last) const;
+    // Enters the segment that ends at the newest fixed sample.
+    void IndexNewSegment();
+    // Appends to hits, in order, the fixed segments below group index of
+    // level whose ink can reach area.
+    void CollectHits(int level, qsizetype index, const QRectF& area, QList<qsizetype>& hits) const;
 
     qreal m_rWidth = 6;
     // The samples up to the midpoint of the last two positions; the last
@@ -65,4 +75,7 @@ private:
     qsizetype m_nPoints = 0;
     qsizetype m_nControls = 0;
     QRectF m_rcBounds;
+    // m_groups[l][i]: the bounds of fixed segments i * 16^(l+1) up to
+    // (i + 1) * 16^(l+1); the last level has a single group or none.
+    QList<QList<QRectF>> m_groups;
 };

@@ -1,8 +1,8 @@
 #include "mainwnd/CMainDialogBar.h"
 
 #include "platform/DialogUnits.h"
+#include "platform/Options.h"
 #include "platform/ResourceIds.h"
-#include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/ModeTable.h"
 #include "widgets/CDeferWindowPos.h"
@@ -241,8 +241,7 @@ void CMainDialogBar::SetAnswerCaption(bool questionSide)
 {
     QString caption = m_strAnswerCaption;
     if (!questionSide) {
-        const bool reverse = GetProfileInt(Setting::QAMode) == 1;
-        caption = reverse ? QStringLiteral("漢字") : QStringLiteral("読み");
+        caption = Options::ReverseAsking() ? QStringLiteral("漢字") : QStringLiteral("読み");
     }
     static_cast<QPushButton*>(GetControl(kIdAnswer))->setText(caption);
 }
@@ -255,11 +254,6 @@ void CMainDialogBar::ShowTodayCount()
 void CMainDialogBar::ShowTodayCount(int count)
 {
     static_cast<QPushButton*>(GetControl(kIdTodayCount))->setText(QString::number(count));
-}
-
-void CMainDialogBar::UpdateCommandUI()
-{
-    GetControl(kIdBack)->setEnabled(CDictionary::GetInstance()->GetPrevHistoryPos() != -1);
 }
 
 void CMainDialogBar::RouteCommand(int id)
@@ -372,17 +366,14 @@ void CMainDialogBar::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
     const CDictionary* dictionary = CDictionary::GetInstance();
-    const int flags[] = {dictionary->m_bViewKnown, dictionary->m_bViewLearned,
-                         dictionary->m_bViewLearning, dictionary->m_bViewNoLearn,
-                         dictionary->m_bViewUnspec};
     const QColor face = palette().color(QPalette::Button);
     const QColor text = palette().color(QPalette::ButtonText);
     auto mid = [](int a, int b) { return qBound(0, a + (b - a) / 2, 255); };
     const QColor frameColour(mid(face.red(), text.red()), mid(face.green(), text.green()),
                              mid(face.blue(), text.blue()));
     QPainter painter(this);
-    for (int k = 0; k < 5; ++k) {
-        if (!flags[k])
+    for (int k = 0; k < kLearnModeCount; ++k) {
+        if (!dictionary->ViewFlag(kModeTable[k].m_nMode))
             continue;
         const QRect square = GetFilterSquare(k);
         painter.fillRect(square, frameColour);

@@ -41,9 +41,6 @@ public:
     void ShowTodayCount();
     void ShowTodayCount(int count);
 
-    // The enabling rule of "←戻る": an earlier record passes the filter.
-    void UpdateCommandUI();
-
     // The command a control of the bar (1000 to 1016) asks for, else 0.
     static int CommandOfControl(int id);
 

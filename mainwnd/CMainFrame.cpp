@@ -16,8 +16,10 @@
 #include "platform/DialogUnits.h"
 #include "platform/HelpService.h"
 #include "platform/MessageBox.h"
+#include "platform/Options.h"
 #include "platform/ScreenFit.h"
 #include "platform/Settings.h"
+#include "recognition/CWritingChecker.h"
 #include "study/CItem.h"
 #include "study/CPeriodicSave.h"
 #include "study/ModeTable.h"
@@ -149,19 +151,21 @@ bool CMainFrame::Create()
     m_wndView = new CWriteView(this);
     m_wndView->setObjectName(QString::number(kIdView));
 
-    m_nMainBarAlign = GetProfileInt(Setting::MainRight) ? kAlignRight : kAlignLeft;
+    m_nMainBarAlign = Options::MainBarOnRight() ? kAlignRight : kAlignLeft;
     m_wndMainBar = new CMainDialogBar(this);
     connect(m_wndMainBar, &CMainDialogBar::CommandRequested, this, &CMainFrame::OnCmdMsg);
     connect(m_wndMainBar, &CMainDialogBar::CheckedModeChanged, this,
             [this](LearnMode mode) { m_session.SetPendingMode(mode); });
     m_wndMainBar->InitBar();
-    connect(m_wndView, &CWriteView::StrokeBegun, this, &CMainFrame::CountDictation);
+    connect(m_wndView, &CWriteView::StrokeBegun, this, [this] { m_session.CountDictation(); });
 
     CWriteView* view = m_wndView;
     m_pHandwriting = new CHandwritingCheck(
         view, [view] { return view->Strokes(); }, [view] { return view->GuideBoxes(); },
         HandwritingModelCandidates(), this);
     connect(view, &CWriteView::StrokesChanged, m_pHandwriting, &CHandwritingCheck::ClearMarks);
+    // The model is read while the learner writes, not for everyone at start.
+    connect(view, &CWriteView::StrokeBegun, m_pHandwriting->Checker(), &CWritingChecker::LoadModel);
     // The marks the learner sees are what the question's review rating
     // goes by.
     connect(m_pHandwriting, &CHandwritingCheck::MarksShown, this, [this] {
@@ -189,13 +193,13 @@ CSearchDialogBar* CMainFrame::GetSearchBar()
     if (!m_wndSearchBar) {
         m_wndSearchBar = new CSearchDialogBar(this);
         connect(m_wndSearchBar, &CSearchDialogBar::CommitModeRequested, this,
-                &CMainFrame::CommitMode);
+                [this] { m_session.CommitMode(); });
         connect(m_wndSearchBar, &CSearchDialogBar::ShowQuestionRequested, this,
-                &CMainFrame::ShowQuestion);
+                [this](int itemIndex, bool isNew) { m_session.ShowQuestion(itemIndex, isNew); });
         connect(m_wndSearchBar, &CSearchDialogBar::CloseRequested, this,
                 &CMainFrame::OnToggleSearchBar);
         connect(m_wndSearchBar, &CSearchDialogBar::ItemModeChanged, this,
-                &CMainFrame::OnItemModeChanged);
+                [this](int itemIndex) { m_session.OnItemModeChanged(itemIndex); });
         m_wndSearchBar->SetActionAsker(&AskForItemAction);
         m_wndSearchBar->InitBar();
         m_wndSearchBar->hide();
@@ -309,7 +313,7 @@ bool CMainFrame::OnCmdMsg(int id)
 bool CMainFrame::OnFrameCommand(int id)
 {
     if (id >= kCmdModeKnown && id <= kCmdModeKnown + 4) {
-        ChooseMode(kModeTable[id - kCmdModeKnown].m_nMode);
+        m_session.ChooseMode(kModeTable[id - kCmdModeKnown].m_nMode);
         return true;
     }
     // The search bar's commands only while it can be seen.
@@ -330,19 +334,16 @@ bool CMainFrame::OnFrameCommand(int id)
         OnStudyState();
         return true;
     case kCmdHistory:
-        if (!PromptForMode())
-            OpenHistoryDialog();
+        m_session.OpenHistory();
         return true;
     case kCmdPrevious:
-        if (!PromptForMode())
-            PreviousQuestion();
+        m_session.Back();
         return true;
     case kCmdNext:
-        if (!PromptForMode())
-            NextQuestion();
+        m_session.Next();
         return true;
     case kCmdAnswer:
-        ToggleAnswer();
+        m_session.ToggleAnswer();
         return true;
     case kCmdErase:
         m_wndView->Erase();
@@ -465,9 +466,8 @@ void CMainFrame::EraseWriting()
     // A new sheet is for the current question: the sheet compares the
     // writing with the side that answers it, and so does the check; the
     // stroke order always shows the word.
-    const CDictionary::CItem* item = GetCurrentItem();
-    const bool reverse = GetProfileInt(Setting::QAMode) == 1;
-    const QString answer = !item ? QString() : reverse ? item->GetReading() : item->GetWord();
+    const CDictionary::CItem* item = m_session.CurrentItem();
+    const QString answer = m_session.AnswerText();
     if (item)
         m_wndView->SetAnswerWord(answer);
     m_wndView->Erase();
@@ -506,21 +506,23 @@ void CMainFrame::RepaintListedItem(int itemIndex)
         m_wndSearchBar->InvalidateListRow(row);
 }
 
-void CMainFrame::OpenHistoryDialog()
+void CMainFrame::ShowHistory()
 {
-    CommitMode();
     {
         FocusKeeper focus;
         RunHistoryDialog();
     }
+    // The dialog may have changed the history filter.
     m_wndMainBar->update(m_wndMainBar->GetFilterIndicatorRect());
 }
 
 void CMainFrame::RunHistoryDialog()
 {
     CHistoryDialog dialog(this);
-    connect(&dialog, &CHistoryDialog::ShowQuestionRequested, this, &CMainFrame::ShowQuestion);
-    connect(&dialog, &CHistoryDialog::ItemModeChanged, this, &CMainFrame::OnItemModeChanged);
+    connect(&dialog, &CHistoryDialog::ShowQuestionRequested, this,
+            [this](int itemIndex, bool isNew) { m_session.ShowQuestion(itemIndex, isNew); });
+    connect(&dialog, &CHistoryDialog::ItemModeChanged, this,
+            [this](int itemIndex) { m_session.OnItemModeChanged(itemIndex); });
     dialog.exec();
 }
 
@@ -528,7 +530,7 @@ bool CMainFrame::RunOptionsDialog(bool& fontChanged, bool& redChanged)
 {
     COptionDialog dialog(this);
     connect(&dialog, &COptionDialog::ModesCleared, this, [this] {
-        ShowCurrentModeOnBar();
+        m_session.ShowCurrentModeOnBar();
         if (m_wndSearchBar) // not built until first shown
             m_wndSearchBar->m_wndList->viewport()->update();
     });
@@ -548,7 +550,7 @@ void CMainFrame::RunStudyStateDialog()
 
 void CMainFrame::OnOptions()
 {
-    CommitMode();
+    m_session.CommitMode();
     FocusKeeper focus;
     bool fontChanged = false;
     bool redChanged = false;
@@ -564,7 +566,7 @@ void CMainFrame::OnOptions()
 
 void CMainFrame::OnWebSearch()
 {
-    if (const CDictionary::CItem* item = GetCurrentItem())
+    if (const CDictionary::CItem* item = m_session.CurrentItem())
         RequestWebSearch(item->GetWord(), this);
 }
 
@@ -604,7 +606,7 @@ void CMainFrame::OnSwapSides()
     RecalcLayout();
 }
 
-void CMainFrame::SaveWindowPlacement()
+void CMainFrame::SavePlacement()
 {
     const bool maximised = isMaximized();
     // The restored rectangle: position of the outer frame, size of the
@@ -619,8 +621,8 @@ void CMainFrame::SaveWindowPlacement()
     WriteProfileInt(Setting::WinTop, restored.y());
     WriteProfileInt(Setting::WinWidth, restored.width());
     WriteProfileInt(Setting::WinHeight, restored.height());
-    WriteProfileInt(Setting::WinZoom, maximised ? 1 : 0);
-    WriteProfileInt(Setting::MainRight, m_nMainBarAlign == kAlignRight ? 1 : 0);
+    Options::SetStartMaximised(maximised);
+    Options::SetMainBarOnRight(m_nMainBarAlign == kAlignRight);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
@@ -629,24 +631,16 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (QApplication::activeModalWidget() || PromptForMode()) {
+    if (QApplication::activeModalWidget() || !m_session.End(true)) {
         event->ignore();
         return;
     }
-    // The mode chosen for the last question, also in the prompt just now,
-    // would otherwise never reach the item.
-    CommitMode();
-    SaveWindowPlacement();
-    m_session.ExitSave();
     m_bClosed = true;
     event->accept();
 }
 
 void CMainFrame::OnQueryEndSession()
 {
-    if (!m_bCreated || m_bClosed)
-        return;
-    CommitMode();
-    SaveWindowPlacement();
-    m_session.ExitSave();
+    if (m_bCreated && !m_bClosed)
+        m_session.End(false);
 }

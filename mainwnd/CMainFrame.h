@@ -4,6 +4,7 @@
 #include "study/CDictionary.h"
 #include "study/DrillFrontend.h"
 #include "study/DrillSession.h"
+#include "study/StoredDrillOptions.h"
 
 #include <QHash>
 #include <QKeyCombination>
@@ -19,8 +20,8 @@ class QSessionManager;
 // The program's one top-level window. It lays out the canvas, the main
 // control bar, the search bar and the question panel, owns the drill session
 // and shows it: the frame is the session's frontend. Every command, from a
-// key of the accelerator table or a control of a bar, is run here; the
-// children only report what the learner did.
+// key of the accelerator table or a control of a bar, is run here, the
+// drill's by the session; the children only report what the learner did.
 class CMainFrame : public QWidget, public DrillFrontend {
     Q_OBJECT
 public:
@@ -42,8 +43,6 @@ public:
     CPanelDialogBar* GetPanelBar() const { return m_wndPanelBar; }
     CHandwritingCheck* GetHandwritingCheck() const { return m_pHandwriting; }
     DrillSession& GetSession() { return m_session; }
-    CDictionary::CItem* GetCurrentItem() const { return m_session.CurrentItem(); }
-    bool IsQuestionSide() const { return m_session.IsQuestionSide(); }
     bool IsMainBarRight() const { return m_nMainBarAlign == kAlignRight; }
 
     // Gives each visible bar its strip and the canvas the rest.
@@ -55,25 +54,6 @@ public:
     // The command bound to a key press, or 0.
     int TranslateAccelerator(const QKeyEvent* event) const;
 
-    // The drill steps of the session. ShowQuestion returns false, changing
-    // nothing but the commit, when the index has no item.
-    bool ShowQuestion(int itemIndex, bool isNew)
-    {
-        return m_session.ShowQuestion(itemIndex, isNew);
-    }
-    void ShowCurrentModeOnBar() { m_session.ShowCurrentModeOnBar(); }
-    void CommitMode() { m_session.CommitMode(); }
-    bool PromptForMode() { return m_session.PromptForMode(); }
-    void NextQuestion() { m_session.NextQuestion(); }
-    void PreviousQuestion() { m_session.PreviousQuestion(); }
-    void ReshowCurrentQuestion() { m_session.ReshowCurrentQuestion(); }
-    void ToggleAnswer() { m_session.ToggleAnswer(); }
-    void ChooseMode(LearnMode mode) { m_session.ChooseMode(mode); }
-    void CountDictation() { m_session.CountDictation(); }
-    // A list changed the mode of an item; the bar follows for the current one.
-    void OnItemModeChanged(int itemIndex) { m_session.OnItemModeChanged(itemIndex); }
-    void OpenHistoryDialog();
-
     void OnWebSearch();
     void OnStudyState();
     void OnOptions();
@@ -82,7 +62,6 @@ public:
 
     // The log-off or shutdown query: saves without prompting.
     void OnQueryEndSession();
-    void SaveWindowPlacement();
 
 protected:
     // The session's frontend.
@@ -95,6 +74,8 @@ protected:
     std::optional<LearnMode> AskForMode() override;
     bool IsItemListed(int itemIndex) const override;
     void RepaintListedItem(int itemIndex) override;
+    void ShowHistory() override;
+    void SavePlacement() override;
 
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -103,8 +84,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // The dialogs that come with the dialogs library open here; until they
-    // are built nothing opens, and the options report no change.
+    // The modal dialogs, run here so that tests can stand in for them.
     virtual void RunHistoryDialog();
     virtual bool RunOptionsDialog(bool& fontChanged, bool& redChanged);
     virtual void RunStudyStateDialog();
@@ -122,7 +102,8 @@ private:
     CSearchDialogBar* m_wndSearchBar = nullptr;
     CPanelDialogBar* m_wndPanelBar = nullptr;
     CHandwritingCheck* m_pHandwriting = nullptr;
-    DrillSession m_session{*this};
+    StoredDrillOptions m_options;
+    DrillSession m_session{*CDictionary::GetInstance(), m_options, *this};
 
     int m_nMainBarAlign = kAlignRight;
     int m_nSearchBarAlign = kAlignLeft;

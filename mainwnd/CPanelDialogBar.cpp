@@ -1,24 +1,16 @@
 #include "mainwnd/CPanelDialogBar.h"
 
 #include "platform/DialogUnits.h"
-#include "platform/Settings.h"
+#include "platform/Options.h"
+#include "platform/ResourceIds.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
 
-namespace {
-
-const QString kDefaultFace = QStringLiteral("ＭＳ Ｐゴシック");
-constexpr qsizetype kMaxFaceLength = 255;
-constexpr int kMinPoints = 10;
-constexpr int kMaxPoints = 100;
-
-} // namespace
-
 CPanelDialogBar::CPanelDialogBar(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("59399"));
+    setObjectName(QString::number(kIdPanelBar));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
     setFont(GetDialogFont(QStringLiteral("MS Shell Dlg"), 8));
@@ -33,22 +25,10 @@ QSize CPanelDialogBar::sizeHint() const
     return QSize(MapDialogRect(this, QRect(0, 0, 236, 44)).width(), m_nBarHeight);
 }
 
-QString CPanelDialogBar::TextFaceSetting()
-{
-    const QString face = GetProfileString(Setting::FontFace);
-    // No installed family has a name this long; matching one against the
-    // font system costs seconds, so it counts as no face chosen.
-    if (face.isEmpty() || face.size() > kMaxFaceLength)
-        return kDefaultFace;
-    return face;
-}
-
 void CPanelDialogBar::CreateTextFont()
 {
-    const QString face = TextFaceSetting();
-    // The options dialog stores 10 to 100; anything else was written by
-    // hand, and points * 10 must not overflow.
-    const int points = qBound(kMinPoints, GetProfileInt(Setting::FontPoint), kMaxPoints);
+    const QString face = Options::PanelFace();
+    const int points = Options::FontPoints();
     // A face this system lacks would be replaced by one without Japanese
     // glyphs; an installed Japanese face stands in for it.
     QFont font(ResolveJapaneseFace(face));

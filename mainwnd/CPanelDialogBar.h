@@ -18,9 +18,6 @@ public:
 
     // (Re)creates the font from FontFace and FontPoint.
     void CreateTextFont();
-    // The face the learner chose, or the default when none is set or the
-    // stored name is longer than any installed family's.
-    static QString TextFaceSetting();
     void SetText(const QString& text);
     // Measures the text, sets the text rectangle and the bar height, asks
     // the window that holds the panel for a new layout and repaints.

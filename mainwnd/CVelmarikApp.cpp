@@ -7,13 +7,17 @@
 #include "platform/GuiFont.h"
 #include "platform/GuiMessageBox.h"
 #include "platform/HelpService.h"
+#include "platform/MessageBox.h"
+#include "platform/Options.h"
 #include "platform/ProcessSignals.h"
 #include "platform/QtTranslation.h"
-#include "platform/Settings.h"
 #include "platform/SingleInstance.h"
+#include "platform/StateWriteGuard.h"
 #include "platform/Version.h"
 #include "study/CDictionary.h"
 #include "widgets/WebSearchOpener.h"
+
+#include <QDir>
 
 CVelmarikApp::CVelmarikApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -45,22 +49,36 @@ bool CVelmarikApp::HandOverToRunningCopy(int& exitCode)
     if (!GetAppDataFolder(folder))
         return false;
     m_pSingleInstance = new CSingleInstance(this);
+    connect(m_pSingleInstance, &CSingleInstance::ActivationRequested, this,
+            &CVelmarikApp::RaiseMainWindow);
     switch (m_pSingleInstance->ClaimFolder(folder)) {
     case CSingleInstance::Claim::kFirst:
-        connect(m_pSingleInstance, &CSingleInstance::ActivationRequested, this,
-                &CVelmarikApp::RaiseMainWindow);
         return false;
-    case CSingleInstance::Claim::kUnavailable:
+    case CSingleInstance::Claim::kUnavailable: {
+        // No other copy answered, but one may run unseen: writing the state
+        // files could overwrite its progress. Each save tries the lock again.
+        CSingleInstance* instance = m_pSingleInstance;
+        SetStateWriteGuard([instance] { return instance->RetryLock(); });
+        ShowMessageBox(
+            QStringLiteral("データフォルダーにロックファイルを作れませんでした。") +
+            m_pSingleInstance->LockFailure() +
+            QStringLiteral("\r\nほかに Velmarik が動いていないことを確かめられないため、"
+                           "空きができて書き込めるようになるまで、学習の記録は保存されません。"
+                           "\r\n") +
+            QDir::toNativeSeparators(folder));
         return false;
+    }
     case CSingleInstance::Claim::kOtherRunning:
         break;
     }
-    if (m_pSingleInstance->ActivateRunningCopy(folder)) {
+    if (m_pSingleInstance->ActivateRunningCopy(folder, m_nHandOverTimeoutMs)) {
         exitCode = 0;
     } else {
         // The other copy holds the lock but does not answer: running beside
         // it would still cost one of the two its progress.
-        qWarning("Velmarik is already running and does not answer.");
+        ShowMessageBox(
+            QStringLiteral("Velmarik はすでに動いていますが、応答がありません。\r\n"
+                           "動いている Velmarik を終了してから、もう一度起動してください。"));
         exitCode = 1;
     }
     return true;
@@ -84,7 +102,7 @@ bool CVelmarikApp::InitInstance(int showCommand)
     setWindowIcon(LoadIcon(kPictureProgramIcon));
     if (showCommand == kShowNormal || showCommand == kShowCmdShow || showCommand == kShowDefault ||
         showCommand == kShowUnset) {
-        if (GetProfileInt(Setting::WinZoom) != 0)
+        if (Options::StartMaximised())
             showCommand = kShowMaximized;
     }
     m_pMainWnd = std::make_unique<CMainFrame>();
@@ -119,6 +137,7 @@ int CVelmarikApp::ExitInstance(int exitCode)
     CDictionary::DestroyInstance();
     ReleaseGuiFont();
     // The lock goes last: the exit save is done by now.
+    SetStateWriteGuard(nullptr);
     delete m_pSingleInstance;
     m_pSingleInstance = nullptr;
     return exitCode;

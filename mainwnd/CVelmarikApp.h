@@ -34,6 +34,8 @@ public:
     // folder, asks it to come to the front and returns true with the exit
     // code for this one. Without a data folder every start runs, as ever.
     bool HandOverToRunningCopy(int& exitCode);
+    // Tests wait less for a copy that does not answer.
+    void SetHandOverTimeoutForTesting(int ms) { m_nHandOverTimeoutMs = ms; }
 
     // Creates and shows the main frame; false when it cannot be created.
     bool InitInstance(int showCommand = kShowUnset);
@@ -54,6 +56,7 @@ private:
     std::unique_ptr<CMainFrame> m_pMainWnd;
     CTerminationSignals* m_pTermination = nullptr; // child
     CSingleInstance* m_pSingleInstance = nullptr;  // child, holds the lock until exit
+    int m_nHandOverTimeoutMs = 20000;
     bool m_bTerminating = false;
     bool m_bTerminationPending = false; // a signal came before the frame was shown
 };

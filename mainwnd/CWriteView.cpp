@@ -1,6 +1,6 @@
 #include "mainwnd/CWriteView.h"
 
-#include "platform/Profile.h"
+#include "platform/Options.h"
 #include "text/KanaConversion.h"
 
 #include <QAbstractSpinBox>
@@ -20,22 +20,6 @@
 #include <cmath>
 
 namespace {
-
-const QString kSettings = QStringLiteral("Settings");
-
-// Widths beyond these draw nothing sensible: below a pixel the ink
-// vanishes, and a pen wider than a screen only floods the sheet. The options
-// dialog offers 3, 6 and 12; other stored values are used within the bounds.
-constexpr int kMinStrokeWidth = 1;
-constexpr int kMaxStrokeWidth = 100;
-
-int ReadGuideMode()
-{
-    const int mode = GetProfileInt(kSettings, QStringLiteral("GuideMode"), CWriteView::kGuideNone);
-    return (mode >= CWriteView::kGuideNone && mode <= CWriteView::kGuideBoxes)
-               ? mode
-               : CWriteView::kGuideNone;
-}
 
 // Characters that get a box of their own: everything but spaces, counting a
 // surrogate pair once.
@@ -61,7 +45,7 @@ CWriteView::CWriteView(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::ArrowCursor);
     setFocusPolicy(Qt::NoFocus);
-    m_nGuideMode = ReadGuideMode();
+    m_nGuideMode = Options::GuideMode();
 
     m_pMenu = new QMenu(this);
     m_pMenu->setObjectName(QStringLiteral("WriteViewMenu"));
@@ -102,12 +86,6 @@ CWriteView::CWriteView(QWidget* parent) : QWidget(parent)
 
 CWriteView::~CWriteView() = default;
 
-int CWriteView::ReadStrokeWidth()
-{
-    return qBound(kMinStrokeWidth, GetProfileInt(kSettings, QStringLiteral("StrokeWidth"), 6),
-                  kMaxStrokeWidth);
-}
-
 bool CWriteView::IsEditableTextBox(const QWidget* widget)
 {
     if (!widget)
@@ -138,8 +116,6 @@ bool CWriteView::OnCmdMsg(int id)
         return false;
     }
 }
-
-// --- the back buffer ---
 
 void CWriteView::resizeEvent(QResizeEvent* event)
 {
@@ -232,8 +208,6 @@ void CWriteView::paintEvent(QPaintEvent* event)
                              area.height() * m_rDpr));
 }
 
-// --- guides ---
-
 void CWriteView::LayoutGuides()
 {
     m_boxes.clear();
@@ -263,7 +237,7 @@ void CWriteView::SetGuideMode(int mode)
 {
     if (mode < kGuideNone || mode > kGuideBoxes)
         mode = kGuideNone;
-    WriteProfileInt(kSettings, QStringLiteral("GuideMode"), mode);
+    Options::SetGuideMode(mode);
     m_nGuideMode = mode;
     UpdateMenu();
     RedrawAll();
@@ -301,8 +275,6 @@ void CWriteView::DrawGuides(QPainter& painter, const QRect& device) const
                 painter.fillRect(edge, m_crGuide);
     }
 }
-
-// --- strokes ---
 
 QPointF CWriteView::PixelCentre(const QPointF& point) const
 {
@@ -364,13 +336,19 @@ void CWriteView::BeginStroke(const QPointF& point, qreal pressure)
 {
     if (m_bDrawing)
         return;
+    qsizetype points = 0;
+    for (const InkStroke& stroke : std::as_const(m_strokes))
+        points += stroke.points.size();
+    if (m_strokes.size() >= kMaxStrokes || points >= kMaxSheetPoints)
+        return;
+    m_nPointsBefore = points;
     m_bDrawing = true;
     m_redo.clear();
     m_strokeClock.start();
     // The pen width is read once: a stroke has one width however the
     // setting changes while it is written.
     m_strokes.append(InkStroke());
-    m_outlines.append(CInkOutline(ReadStrokeWidth()));
+    m_outlines.append(CInkOutline(Options::StrokeWidth()));
     m_undo.append(Step());
     AddPoint(point, pressure);
     emit StrokeBegun();
@@ -387,6 +365,8 @@ void CWriteView::EndStroke(const QPointF& point, qreal pressure)
     if (!m_bDrawing)
         return;
     AddPoint(point, pressure);
+    if (!m_bDrawing)
+        return; // ended at a bound
     m_bDrawing = false;
     emit StrokesChanged();
 }
@@ -399,9 +379,16 @@ void CWriteView::AddPoint(const QPointF& point, qreal pressure)
     points.append(InkPoint{point, pressure, m_strokeClock.elapsed()});
     m_bBlank = false;
     Redraw(m_outlines.last().Append(points.last()));
+    if (points.size() >= kMaxStrokePoints || m_nPointsBefore + points.size() >= kMaxSheetPoints)
+        StopAtBound();
 }
 
-// --- undo, redo and erase ---
+void CWriteView::StopAtBound()
+{
+    // The release that follows finds no stroke to end.
+    m_bDrawing = false;
+    emit StrokesChanged();
+}
 
 bool CWriteView::CanUndo() const
 {
@@ -486,7 +473,7 @@ void CWriteView::CarryOn(const InkPoint& from)
     // Wiped while the button is held: the line goes on from where the pen
     // is, as a stroke of its own.
     m_strokes.append(InkStroke{{from}});
-    m_outlines.append(CInkOutline(ReadStrokeWidth()));
+    m_outlines.append(CInkOutline(Options::StrokeWidth()));
     m_outlines.last().Append(from);
     m_undo.append(Step());
 }
@@ -506,7 +493,7 @@ void CWriteView::ClearSheet()
 void CWriteView::SetAnswerWord(const QString& word)
 {
     m_strWord = word;
-    m_nGuideMode = ReadGuideMode();
+    m_nGuideMode = Options::GuideMode();
     ClearSheet();
     LayoutGuides();
     UpdateMenu();
@@ -531,8 +518,6 @@ qsizetype CWriteView::StrokeMemory() const
         add(step.m_strokes, step.m_outlines);
     return bytes;
 }
-
-// --- the context menu ---
 
 void CWriteView::AddContextActions(const QList<QAction*>& actions)
 {

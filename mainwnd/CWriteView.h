@@ -28,8 +28,18 @@ class CWriteView : public QWidget {
 public:
     // Commands the frame's accelerator table sends to the canvas.
     enum Command : int { kCmdUndo = 57643, kCmdRedo = 57644 };
-    // Values of the setting "GuideMode".
+    // Values of the setting "GuideMode" (Options::GuideMode).
     enum GuideMode : int { kGuideNone = 0, kGuideCross = 1, kGuideBoxes = 2 };
+
+    // What one question's writing may hold. A pen at 1,000 Hz gives a
+    // stroke 10,000 positions in ten seconds; no character takes longer, and
+    // a word's strokes are a few dozen. At a bound the stroke being written
+    // ends as if the pen had been lifted, and the pen writes again only
+    // where the sheet has room: a new stroke after a pen-up, once undo or
+    // erase made room for it.
+    static constexpr qsizetype kMaxStrokePoints = 10000;
+    static constexpr qsizetype kMaxStrokes = 300;
+    static constexpr qsizetype kMaxSheetPoints = 200000;
 
     explicit CWriteView(QWidget* parent = nullptr);
     ~CWriteView() override;
@@ -66,9 +76,6 @@ public:
     // Extra actions for the context menu, after a separator.
     void AddContextActions(const QList<QAction*>& actions);
     QMenu* ContextMenu() const { return m_pMenu; }
-
-    // The width of the pen setting, bounded to what can be drawn.
-    static int ReadStrokeWidth();
 
     // Tests and benchmarks look at the buffer and the bytes the strokes
     // take.
@@ -110,12 +117,13 @@ private:
     void ContinueStroke(const QPointF& point, qreal pressure);
     void EndStroke(const QPointF& point, qreal pressure);
     void AddPoint(const QPointF& point, qreal pressure);
+    // The stroke being written reached a bound: it ends here.
+    void StopAtBound();
     void ClearSheet();
     void CarryOn(const InkPoint& from);
     void OpenMenu(const QPoint& globalPos);
     void UpdateMenu();
 
-    void EnsureBuffer();
     void RebuildBuffer(const QSize& logicalSize);
     // Draws the ground, the guides and the ink inside area (logical) and
     // asks for it to be painted.
@@ -130,7 +138,8 @@ private:
     QSize m_sizeBuffer; // logical
     qreal m_rDpr = 1;   // device pixels of the buffer per logical pixel
     bool m_bDrawing = false;
-    bool m_bBlank = false; // the buffer shows ground and guides only
+    bool m_bBlank = false;         // the buffer shows ground and guides only
+    qsizetype m_nPointsBefore = 0; // on the sheet, in the strokes before the current one
     QElapsedTimer m_strokeClock;
 
     InkStrokes m_strokes;

@@ -1,6 +1,7 @@
 #include "platform/Bitmaps.h"
 
 #include "platform/DialogUnits.h"
+#include "platform/ResourceIds.h"
 #include "platform/SizedIconEngine.h"
 
 #include <QDir>
@@ -22,7 +23,8 @@ struct ModePicture {
     QRgb m_bottom;
 };
 
-// Cream, light blue, orange, pink and grey, for 150/151 .. 158/159.
+// Cream, light blue, orange, pink and grey: the mode and filter pictures of
+// Known, Learned, Learning and NoLearn, then the two not chosen.
 constexpr ModePicture kModePictures[] = {
     {qRgb(189, 193, 163), qRgb(255, 255, 230), qRgb(247, 247, 222), qRgb(240, 240, 215)},
     {qRgb(60, 136, 231), qRgb(180, 220, 253), qRgb(138, 201, 255), qRgb(100, 184, 255)},
@@ -235,28 +237,30 @@ QImage DrawChartBar(qreal ratio)
 
 QImage CreateBitmap(int id, qreal ratio)
 {
-    if (id >= 150 && id <= 159) {
-        const ModePicture& picture = kModePictures[(id - 150) / 2];
-        return DrawModePicture(picture, (id % 2 == 0) ? 90 : 62, 30, ratio);
+    // Mode pictures come in pairs, the wide button's and the filter's.
+    if (id >= kPictureModeKnown && id <= kPictureFilterOff) {
+        const ModePicture& picture = kModePictures[(id - kPictureModeKnown) / 2];
+        const bool button = (id - kPictureModeKnown) % 2 == 0;
+        return DrawModePicture(picture, button ? 90 : 62, 30, ratio);
     }
-    if (id >= 160 && id <= 163) {
+    if (id >= kPictureSquareKnown && id <= kPictureSquareNoLearn) {
         // Known, Learned, Learning, NoLearn share the colours of the buttons.
-        return DrawModeSquare(kModePictures[id - 160], ratio);
+        return DrawModeSquare(kModePictures[id - kPictureSquareKnown], ratio);
     }
     switch (id) {
-    case 164:
+    case kPictureListMarker:
         return DrawMarkerArrow(ratio);
-    case 165:
+    case kPictureSearchBar:
         return DrawMagnifier(ratio);
-    case 166:
+    case kPictureOptions:
         return DrawGear(ratio);
-    case 167:
+    case kPictureHelp:
         return DrawQuestionDisc(ratio);
-    case 168:
+    case kPictureSwap:
         return DrawSwapTriangles(ratio);
-    case 170:
+    case kPictureExit:
         return DrawCross(ratio);
-    case 174:
+    case kPictureChartBar:
         return DrawChartBar(ratio);
     default:
         return {};
@@ -302,7 +306,7 @@ QImage LoadBitmapImage(int id)
 
 QColor GetTransparentColor(int id)
 {
-    return QColor::fromRgb(id == 170 ? kKeyWhite : kKeyRed);
+    return QColor::fromRgb(id == kPictureExit ? kKeyWhite : kKeyRed);
 }
 
 QPixmap LoadBitmap(int id, const QColor& transparent, qreal ratio)
@@ -347,7 +351,7 @@ QPixmap LoadBitmap(int id)
 
 QIcon LoadIcon(int id)
 {
-    if (id != 128 && id != 140)
+    if (id != kPictureProgramIcon && id != kPictureHistoryIcon)
         return {};
     // The PNGs rendered at build time from the SVG drawings that are also
     // installed for the desktop, so the window and the menu show one icon.

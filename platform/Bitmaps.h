@@ -5,13 +5,12 @@
 #include <QImage>
 #include <QPixmap>
 
-// The program's pictures, by resource id. They are drawn at run time; each
-// keeps the transparent colour in the pixels that are to be cut away, as the
-// pictures are used with a colour key.
-//   150-159 mode button backgrounds (90 x 30 and 62 x 30)
-//   160-163 mode squares of the item lists, 164 the list marker arrow
-//   165-168, 170 picture-button images (24 x 24)
-//   174 chart bar (48 x 48)
+// The program's pictures, by their ids in platform/ResourceIds.h. They are
+// drawn at run time; each keeps the transparent colour in the pixels that are
+// to be cut away, as the pictures are used with a colour key.
+//   mode buttons 90 x 30, filter buttons 62 x 30
+//   the lists' mode squares and marker arrow, the picture buttons 24 x 24
+//   the chart's bar 48 x 48
 inline constexpr QRgb kKeyRed = 0xFFFF0000;
 inline constexpr QRgb kKeyWhite = 0xFFFFFFFF;
 
@@ -23,8 +22,8 @@ QImage LoadBitmapImage(int id);
 // Every picture is drawn once per ratio.
 QImage LoadBitmapImage(int id, qreal ratio);
 
-// The colour that is transparent in the picture (red for all but 170, white
-// for 170).
+// The colour that is transparent in the picture (red for all but the exit
+// cross, white for it).
 QColor GetTransparentColor(int id);
 
 // The picture with the pixels of the given colour made transparent, drawn
@@ -36,5 +35,5 @@ QPixmap LoadBitmap(int id, const QColor& transparent);
 // The same with the picture's own transparent colour.
 QPixmap LoadBitmap(int id);
 
-// Icons: 128 the program icon, 140 the dialog icon.
+// Icons: the program's and the dialogs'.
 QIcon LoadIcon(int id);

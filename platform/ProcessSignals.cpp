@@ -70,8 +70,10 @@ CTerminationSignals::~CTerminationSignals()
 {
     if (!m_pNotifier)
         return;
+    // The process is ending, its session saved: a signal that still comes
+    // must not end it with the signal's status instead of its own.
     for (int signalNumber : kHandledSignals)
-        std::signal(signalNumber, SIG_DFL);
+        std::signal(signalNumber, SIG_IGN);
     delete m_pNotifier;
     ClosePipe();
 }

@@ -12,7 +12,8 @@ void IgnoreFileSizeSignal();
 // Turns SIGTERM, SIGINT and SIGHUP into a Qt signal on the thread that made
 // the object. The handler only writes the signal number into a pipe, the one
 // thing that is safe to do there; the notifier reads it in the event loop.
-// One object per process; the handlers stay installed while it lives.
+// One object per process; the handlers stay installed while it lives, and
+// the signals are ignored once it is gone.
 class CTerminationSignals : public QObject {
     Q_OBJECT
 public:
@@ -20,10 +21,6 @@ public:
     ~CTerminationSignals() override;
     CTerminationSignals(const CTerminationSignals&) = delete;
     CTerminationSignals& operator=(const CTerminationSignals&) = delete;
-
-    // False when the pipe or the handlers could not be set up; the signals
-    // then end the process as they did before.
-    bool IsActive() const { return m_pNotifier != nullptr; }
 
 signals:
     void Received(int signalNumber);

@@ -34,6 +34,11 @@ enum CommandId : int {
 
 // Control ids.
 enum ControlId : int {
+    kIdOk = 1,
+    kIdCancel = 2,
+    kIdHelp = 9,
+    // The main bar; the mode prompt and the action dialog use the mode
+    // buttons' and the web search's ids for theirs.
     kIdModeFirst = 1000, // to 1004, in button order
     kIdWebSearch = 1005,
     kIdTodayCount = 1006,
@@ -47,13 +52,38 @@ enum ControlId : int {
     kIdHelpButton = 1014,
     kIdSwapButton = 1015,
     kIdExitButton = 1016,
+    // The lists of the search bar and the history.
     kIdItemList = 1017,
+    // The options dialog.
+    kIdHyogaiRed = 1018,
+    kIdClearFirst = 1019, // to 1022: the modes Known to NoLearn in button order
+    kIdClearCounts = 1023,
+    kIdFontFace = 1024,
+    kIdStrokeWidth = 1025,
+    kIdFrequency = 1026,
+    kIdPreferredKanji = 1027,
+    kIdQAMode = 1028,
+    kIdNoUnspec = 1029,
+    kIdSearchUrl = 1030,
+    kIdAboutButton = 1031,
+    kIdFontPoint = 1034,
+    kIdFontPointSpin = 1035,
+    kIdClearHistory = 1047,
+    // The about dialog.
+    kIdQuestionCount = 1032,
+    kIdKanjiCount = 1033,
+    kIdVersion = 1048,
+    // The search bar and the history.
     kIdSearchText = 1036,
     kIdActionCombo = 1037,
     kIdFilterFirst = 1038, // to 1042, in button order
     kIdSearchStatus = 1043,
     kIdExecute = 1044,
     kIdCloseSearch = 1046,
+    // The action dialog.
+    kIdStartDictation = 1045,
+    // The study-state dialog.
+    kIdChart = 1049,
 };
 
 // The windows of the main frame.
@@ -66,25 +96,45 @@ enum WindowId : int {
 
 // Dialog templates (also the help topics' base).
 enum TemplateId : int {
+    kTemplateAbout = 100,
     kTemplateMainBar = 130,
     kTemplatePanel = 131,
+    kTemplateOptions = 132,
     kTemplateHistory = 133,
     kTemplateSearchBar = 134,
+    kTemplateAction = 135,
     kTemplateModeSelect = 172,
+    kTemplateStudyState = 173,
 };
 
 // Pictures.
 enum PictureId : int {
     kPictureProgramIcon = 128,
-    kPictureHistoryIcon = 140,
-    kPictureModeOff = 158,   // a mode button not chosen
-    kPictureFilterOff = 159, // a filter button not chosen
+    kPictureHistoryIcon = 140, // the dialogs' icon
+    // A chosen mode button and a chosen filter button, per mode but 指定なし
+    // (which shows Known's), then the two not chosen.
+    kPictureModeKnown = 150,
+    kPictureFilterKnown = 151,
+    kPictureModeLearned = 152,
+    kPictureFilterLearned = 153,
+    kPictureModeLearning = 154,
+    kPictureFilterLearning = 155,
+    kPictureModeNoLearn = 156,
+    kPictureFilterNoLearn = 157,
+    kPictureModeOff = 158,
+    kPictureFilterOff = 159,
+    // The squares of the lists, Known to NoLearn.
+    kPictureSquareKnown = 160,
+    kPictureSquareLearned = 161,
+    kPictureSquareLearning = 162,
+    kPictureSquareNoLearn = 163,
     kPictureListMarker = 164,
     kPictureSearchBar = 165,
     kPictureOptions = 166,
     kPictureHelp = 167,
     kPictureSwap = 168,
     kPictureExit = 170,
+    kPictureChartBar = 174,
 };
 
 // Show commands the process start may ask for.

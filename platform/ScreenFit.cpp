@@ -52,3 +52,20 @@ QPoint FitPositionToScreens(const QPoint& stored, const QSize& size)
     return QPoint(area.x() + qMax(0, (area.width() - size.width()) / 2),
                   area.y() + qMax(0, (area.height() - size.height()) / 2));
 }
+
+QPoint KeepOnScreen(const QRect& frame)
+{
+    const QScreen* screen = QGuiApplication::screenAt(frame.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return frame.topLeft();
+    const QRect area = screen->availableGeometry();
+    // The far edges first, so that the top left corner wins for a window
+    // larger than the area.
+    int x = qMin(frame.x(), area.x() + area.width() - frame.width());
+    int y = qMin(frame.y(), area.y() + area.height() - frame.height());
+    x = qMax(x, area.x());
+    y = qMax(y, area.y());
+    return QPoint(x, y);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
 // Window sizes and positions read back from the settings are checked
@@ -19,3 +20,10 @@ QSize FitSizeToScreens(const QSize& stored, const QSize& minimum, const QSize& f
 // screen's available area to see and grab it, otherwise the position that
 // centres it on the primary screen's available area.
 QPoint FitPositionToScreens(const QPoint& stored, const QSize& size);
+
+// Where a window of a fitted size meant to stand at `frame` (a dialog
+// centred on its owner) goes: moved by the least that puts it whole on the
+// available area of the screen under its centre, or of the primary screen
+// when no screen is there. One larger than the area keeps its top left
+// corner on it.
+QPoint KeepOnScreen(const QRect& frame);

@@ -35,6 +35,9 @@ inline constexpr IntSetting NoUnspec{u"Settings", u"NoUnspec", 0};
 inline constexpr StringSetting SearchURL{u"Settings", u"SearchURL",
                                          u"https://www.google.com/search?q="};
 inline constexpr IntSetting ClearHistory{u"Settings", u"ClearHistory", 0};
+// The writing sheet's guide and the check of what was written.
+inline constexpr IntSetting GuideMode{u"Settings", u"GuideMode", 0};
+inline constexpr IntSetting CheckWriting{u"Settings", u"CheckWriting", 1};
 // 1: items due for review are asked first, then a few new ones a day.
 inline constexpr IntSetting ReviewFirst{u"Settings", u"ReviewFirst", 0};
 // Items begun a study day at most, while reviews come first.
@@ -61,12 +64,12 @@ inline constexpr IntSetting SSDlgWidth{u"", u"SSDlgWidth", 0};
 inline constexpr IntSetting SSDlgHeight{u"", u"SSDlgHeight", 0};
 
 inline constexpr const IntSetting* kIntSettings[] = {
-    &FontPoint,      &HyogaiRed,     &StrokeWidth,     &ProbFreq,         &PrefKanji,
-    &QAMode,         &NoUnspec,      &ClearHistory,    &ReviewFirst,      &NewPerDay,
-    &WinLeft,        &WinTop,        &WinWidth,        &WinHeight,        &WinZoom,
-    &MainRight,      &HistViewKnown, &HistViewLearned, &HistViewLearning, &HistViewNoLearn,
-    &HistViewUnspec, &HWinWidth,     &HWinHeight,      &HistoryAction,    &SearchAction,
-    &SSDlgWidth,     &SSDlgHeight,
+    &FontPoint,        &HyogaiRed,       &StrokeWidth,    &ProbFreq,      &PrefKanji,
+    &QAMode,           &NoUnspec,        &ClearHistory,   &GuideMode,     &CheckWriting,
+    &ReviewFirst,      &NewPerDay,       &WinLeft,        &WinTop,        &WinWidth,
+    &WinHeight,        &WinZoom,         &MainRight,      &HistViewKnown, &HistViewLearned,
+    &HistViewLearning, &HistViewNoLearn, &HistViewUnspec, &HWinWidth,     &HWinHeight,
+    &HistoryAction,    &SearchAction,    &SSDlgWidth,     &SSDlgHeight,
 };
 inline constexpr const StringSetting* kStringSettings[] = {&FontFace, &SearchURL};
 

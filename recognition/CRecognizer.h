@@ -21,9 +21,12 @@ public:
     CRecognizer(const CRecognizer&) = delete;
     CRecognizer& operator=(const CRecognizer&) = delete;
 
-    // Opens a model file; false with the reason in error when it cannot be
-    // used, leaving the recogniser closed.
+    // Opens a model file; false with the reason in error, for the learner,
+    // when it cannot be used, leaving the recogniser closed. The file is
+    // checked whole before the library reads it.
     bool Open(const QString& path, QString* error = nullptr);
+    // Lets the model and its memory go.
+    void Close();
     bool IsOpen() const { return m_bOpen; }
 
     // True when the model can name this character at all; a character it
@@ -34,7 +37,8 @@ public:
 
     // The best candidates, most likely first, for one character whose
     // strokes are already in the model's frame (see NormaliseToFrame). Empty
-    // when closed or without ink.
+    // when closed or without ink. A long stroke reaches the library as a few
+    // dozen points along it, however many it has.
     QStringList Classify(const InkStrokes& strokes, int count = 10) const;
 
 private:

@@ -19,12 +19,16 @@ void AppendOnce(QStringList& list, const QString& path)
 
 } // namespace
 
+QString ChosenHandwritingModel()
+{
+    const QString fromEnvironment = qEnvironmentVariable("VELMARIK_HANDWRITING_MODEL");
+    return fromEnvironment.isEmpty() ? QString() : QDir::cleanPath(fromEnvironment);
+}
+
 QStringList HandwritingModelCandidates()
 {
     QStringList candidates;
-    const QString fromEnvironment = qEnvironmentVariable("VELMARIK_HANDWRITING_MODEL");
-    if (!fromEnvironment.isEmpty())
-        AppendOnce(candidates, fromEnvironment);
+    AppendOnce(candidates, ChosenHandwritingModel());
     if (QCoreApplication::instance()) {
         const QDir programDir(QCoreApplication::applicationDirPath());
         AppendOnce(candidates, programDir.filePath(kModelFile));
@@ -42,12 +46,27 @@ QStringList HandwritingModelCandidates()
     return candidates;
 }
 
+QString ModelFileProblem(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("%1 がありません。").arg(path);
+    if (info.isDir())
+        return QStringLiteral("%1 はフォルダーです。").arg(path);
+    if (!info.isFile())
+        return QStringLiteral("%1 は通常のファイルではありません。").arg(path);
+    if (info.size() == 0)
+        return QStringLiteral("%1 は空です。").arg(path);
+    if (!info.isReadable())
+        return QStringLiteral("%1 を読めません。").arg(path);
+    return {};
+}
+
 QString FindHandwritingModel(const QStringList& candidates)
 {
     for (const QString& path : candidates) {
-        const QFileInfo info(path);
-        if (info.isFile() && info.isReadable() && info.size() > 0)
-            return info.absoluteFilePath();
+        if (ModelFileProblem(path).isEmpty())
+            return QFileInfo(path).absoluteFilePath();
     }
     return {};
 }

@@ -10,5 +10,14 @@
 // folders, where Debian's tegaki-zinnia-japanese puts it.
 QStringList HandwritingModelCandidates();
 
-// The first candidate that is a readable, non-empty file; empty when none is.
+// The model the environment asks for, cleaned; empty when it asks for none.
+QString ChosenHandwritingModel();
+
+// Why the file at path cannot be a model, for the learner: missing, a
+// folder, not a plain file (a pipe would block whoever opens it), empty or
+// unreadable. Empty when it may be one; only reading it tells.
+QString ModelFileProblem(const QString& path);
+
+// The first candidate that may be a model (see ModelFileProblem); empty
+// when none may.
 QString FindHandwritingModel(const QStringList& candidates = HandwritingModelCandidates());

@@ -124,6 +124,25 @@ qint16 CDictionary::GetAverageUnspecCount()
     return (average > kMaxAskCount || average < 0) ? kMaxAskCount : static_cast<qint16>(average);
 }
 
+bool CDictionary::SetItemMode(CItem& item, LearnMode mode)
+{
+    if (mode == item.m_nMode)
+        return false; // no average to take
+    qint16 average = -1;
+    return SetItemMode(item, mode, average);
+}
+
+bool CDictionary::SetItemMode(CItem& item, LearnMode mode, qint16& unspecAverage)
+{
+    qint16 askCount = -1;
+    if (mode == Unspec) {
+        if (unspecAverage == -1)
+            unspecAverage = GetAverageUnspecCount();
+        askCount = unspecAverage;
+    }
+    return item.SetMode(mode, askCount);
+}
+
 void CDictionary::ClearModes(bool learned, bool learning, bool noLearn, bool known)
 {
     EnsureLoaded();
@@ -141,15 +160,13 @@ void CDictionary::ClearModes(bool learned, bool learning, bool noLearn, bool kno
         return;
     }
 
-    const qint16 average = GetAverageUnspecCount();
+    // Every cleared item gets the average as it was before the first moved.
+    qint16 average = -1;
     const bool clear[kLearnModeCount] = {false, learned, learning, noLearn, known};
     for (const auto& list : m_lists) {
         for (CItem& item : list->m_items) {
-            if (IsValidMode(item.m_nMode) && clear[item.m_nMode]) {
-                item.m_nMode = Unspec;
-                item.m_nAskCount = average;
-                item.m_bDirty = 1;
-            }
+            if (IsValidMode(item.m_nMode) && clear[item.m_nMode])
+                SetItemMode(item, Unspec, average);
         }
     }
 }

@@ -52,6 +52,14 @@ public:
     int CountInMode(int mode) const;
     int GetNthInMode(int mode, int n) const;
     qint16 GetAverageUnspecCount();
+    // Files the item under the mode. A move to 指定なし gives the item the
+    // average ask count of the 指定なし items; any other move keeps its
+    // count. False, changing nothing, for the item's own mode.
+    bool SetItemMode(CItem& item, LearnMode mode);
+    // The same with the average a list owner took at its first move to
+    // 指定なし and reuses after the 指定なし items changed; -1 until then,
+    // and filled in here.
+    bool SetItemMode(CItem& item, LearnMode mode, qint16& unspecAverage);
     void ClearModes(bool learned, bool learning, bool noLearn, bool known);
     void Search(const QString& text, bool unspec, bool learned, bool learning, bool noLearn,
                 bool known, QList<int>& results);
@@ -79,6 +87,9 @@ public:
     CHistInfo GetHistoryRecord(int pos);
     void ClearHistory();
     void LoadHistoryFilter();
+    // The history filter's flag of the mode (m_bViewKnown and the others);
+    // 0 for a value that is no mode.
+    int ViewFlag(int mode) const;
     void GetFilteredHistory(QList<int>& positions);
 
     // Dictation counts.

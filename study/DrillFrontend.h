@@ -34,4 +34,8 @@ public:
     // change of it has to be written at once and its row repainted.
     virtual bool IsItemListed(int itemIndex) const = 0;
     virtual void RepaintListedItem(int itemIndex) = 0;
+    // The history list, modal: back when the learner closed it.
+    virtual void ShowHistory() = 0;
+    // The session ends: the screen keeps its placement for the next start.
+    virtual void SavePlacement() = 0;
 };

@@ -2,22 +2,11 @@
 
 #include "platform/MessageBox.h"
 #include "platform/ResourceIds.h"
-#include "platform/Settings.h"
 #include "study/CItem.h"
 #include "study/DrillFrontend.h"
+#include "study/DrillOptions.h"
 
 namespace {
-
-// Only 1 turns the drill round; every other stored value asks the reading.
-bool IsReverseMode()
-{
-    return GetProfileInt(Setting::QAMode) == 1;
-}
-
-bool IsHyogaiRed()
-{
-    return GetProfileInt(Setting::HyogaiRed) != 0;
-}
 
 // A mode read from a damaged file checks no button of its own; the
 // unchecked bar stands for 指定なし.
@@ -28,18 +17,20 @@ LearnMode ShownMode(int mode)
 
 } // namespace
 
-DrillSession::DrillSession(DrillFrontend& frontend) : m_frontend(frontend) {}
+DrillSession::DrillSession(CDictionary& data, const DrillOptions& options, DrillFrontend& frontend)
+    : m_data(data), m_options(options), m_frontend(frontend)
+{
+}
 
 void DrillSession::Start()
 {
-    CDictionary* dictionary = CDictionary::GetInstance();
-    m_frontend.ShowTodayCount(dictionary->GetTodayCount());
+    m_frontend.ShowTodayCount(m_data.GetTodayCount());
     ShowDueCount();
     SeedQuestionRandom();
-    const int last = dictionary->GetHistoryCount() - 1;
-    if (dictionary->m_nHistPos != last)
-        dictionary->SetHistoryPos(last);
-    if (dictionary->IsCurrentAnswered(1))
+    const int last = m_data.GetHistoryCount() - 1;
+    if (m_data.m_nHistPos != last)
+        m_data.SetHistoryPos(last);
+    if (m_data.IsCurrentAnswered(1))
         NextQuestion();
     else
         ReshowCurrentQuestion();
@@ -48,7 +39,7 @@ void DrillSession::Start()
 
 QString DrillSession::WordSideText() const
 {
-    return IsHyogaiRed() ? m_pCurItem->GetAnswerMarkup() : m_pCurItem->GetWord();
+    return m_options.ShowHyogaiInRed() ? m_pCurItem->GetAnswerMarkup() : m_pCurItem->GetWord();
 }
 
 QString DrillSession::QuestionSideText() const
@@ -64,20 +55,20 @@ void DrillSession::ShowSide(bool wordSide)
 bool DrillSession::ShowQuestion(int itemIndex, bool isNew)
 {
     CommitMode();
-    CDictionary::CItem* item = CDictionary::GetInstance()->GetItem(itemIndex);
+    CDictionary::CItem* item = m_data.GetItem(itemIndex);
     if (!item)
         return false; // a history record of an item that is gone: stay put
     RateLeftQuestion();
     m_pCurItem = item;
     m_nCurIndex = itemIndex;
-    m_bRateOnLeave = isNew || !CDictionary::GetInstance()->IsCurrentAnswered(1);
+    m_bRateOnLeave = isNew || !m_data.IsCurrentAnswered(1);
     m_chosenMode.reset();
     m_writing = WritingOutcome::NotChecked;
     if (isNew && m_pCurItem->m_nAskCount < kMaxAskCount) {
         ++m_pCurItem->m_nAskCount;
         m_pCurItem->m_bDirty = 1;
     }
-    ShowSide(IsReverseMode());
+    ShowSide(m_options.ReverseAsking());
     m_frontend.EraseWriting();
     m_bQuestionSide = true;
     m_frontend.ShowAnswerCaption(true);
@@ -105,14 +96,8 @@ void DrillSession::SetPendingMode(LearnMode mode)
 
 void DrillSession::CommitMode()
 {
-    if (!m_pCurItem)
-        return;
-    const LearnMode mode = m_nPendingMode;
-    if (mode == m_pCurItem->m_nMode)
-        return;
-    const qint16 askCount =
-        (mode == Unspec) ? CDictionary::GetInstance()->GetAverageUnspecCount() : qint16(-1);
-    m_pCurItem->SetMode(mode, askCount);
+    if (m_pCurItem)
+        m_data.SetItemMode(*m_pCurItem, m_nPendingMode);
 }
 
 void DrillSession::ChooseMode(LearnMode mode)
@@ -121,7 +106,7 @@ void DrillSession::ChooseMode(LearnMode mode)
     m_chosenMode = mode;
     m_frontend.ShowModeOnBar(mode);
     CountDictation();
-    const int current = CDictionary::GetInstance()->GetCurrentHistoryItem();
+    const int current = m_data.GetCurrentHistoryItem();
     if (current < 0 || !m_frontend.IsItemListed(current))
         return; // the item gets the mode at the next commit
     // The listed row shows the item's mode, so it must be right at once.
@@ -131,14 +116,13 @@ void DrillSession::ChooseMode(LearnMode mode)
 
 bool DrillSession::PromptForMode()
 {
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int count = dictionary->GetHistoryCount(); // loads the history first
-    const int pos = dictionary->m_nHistPos;
+    const int count = m_data.GetHistoryCount(); // loads the history first
+    const int pos = m_data.m_nHistPos;
     if (pos < 0 || pos >= count)
         return false;
-    if (!dictionary->GetHistoryRecord(pos).m_bAnswered)
+    if (!m_data.GetHistoryRecord(pos).m_bAnswered)
         return false;
-    if (GetProfileInt(Setting::NoUnspec) != 1)
+    if (!m_options.RequireMode())
         return false;
     if (m_nPendingMode != Unspec)
         return false;
@@ -152,65 +136,84 @@ bool DrillSession::PromptForMode()
     return false;
 }
 
+bool DrillSession::Next()
+{
+    if (PromptForMode())
+        return false;
+    NextQuestion();
+    return true;
+}
+
+bool DrillSession::Back()
+{
+    if (PromptForMode())
+        return false;
+    PreviousQuestion();
+    return true;
+}
+
+bool DrillSession::OpenHistory()
+{
+    if (PromptForMode())
+        return false;
+    CommitMode();
+    m_frontend.ShowHistory();
+    return true;
+}
+
 void DrillSession::NextQuestion()
 {
     // Before the choice, so that the item left is no longer due.
     RateLeftQuestion();
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int next = dictionary->GetNextHistoryPos();
+    const int next = m_data.GetNextHistoryPos();
     if (next != -1) {
-        dictionary->SetHistoryPos(next);
-        const int index = dictionary->GetHistoryRecord(next).m_nIndex;
+        m_data.SetHistoryPos(next);
+        const int index = m_data.GetHistoryRecord(next).m_nIndex;
         if (index >= 0 && ShowQuestion(index, false))
             return;
     }
-    const int last = dictionary->GetHistoryCount() - 1;
-    if (dictionary->m_nHistPos != last) {
-        dictionary->SetHistoryPos(last);
-        if (last >= 0 && !dictionary->GetHistoryRecord(last).m_bAnswered) {
-            const int index = dictionary->GetCurrentHistoryItem();
+    const int last = m_data.GetHistoryCount() - 1;
+    if (m_data.m_nHistPos != last) {
+        m_data.SetHistoryPos(last);
+        if (last >= 0 && !m_data.GetHistoryRecord(last).m_bAnswered) {
+            const int index = m_data.GetCurrentHistoryItem();
             if (index >= 0 && ShowQuestion(index, false))
                 return;
         }
     }
-    int prefKanji = GetProfileInt(Setting::PrefKanji);
-    if (prefKanji < 0 || prefKanji > 2)
-        prefKanji = 0;
     int chosen = -1;
-    if (GetProfileInt(Setting::ReviewFirst) == 1) {
+    if (m_options.ReviewsFirst()) {
         // The mode just filed decides whether the item left is still in a
         // pool: one filed 覚えた must not come straight back.
         CommitMode();
-        chosen = dictionary->SelectReviewQuestion(prefKanji);
+        chosen = m_data.SelectReviewQuestion(m_options.PreferredKanji());
     }
     if (chosen == -1)
-        chosen = dictionary->SelectNextQuestion(prefKanji);
+        chosen = m_data.SelectNextQuestion(m_options.PreferredKanji());
     if (chosen == -1) {
         ShowMessageBox(QStringLiteral("No more quesions"));
         return;
     }
-    dictionary->AddToHistory(chosen);
+    m_data.AddToHistory(chosen);
     ShowQuestion(chosen, true);
 }
 
 void DrillSession::PreviousQuestion()
 {
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int previous = dictionary->GetPrevHistoryPos();
+    const int previous = m_data.GetPrevHistoryPos();
     if (previous == -1)
         return;
     RateLeftQuestion();
-    dictionary->SetHistoryPos(previous);
-    const int index = dictionary->GetHistoryRecord(previous).m_nIndex;
+    m_data.SetHistoryPos(previous);
+    const int index = m_data.GetHistoryRecord(previous).m_nIndex;
     if (index >= 0)
         ShowQuestion(index, false);
 }
 
 void DrillSession::ReshowCurrentQuestion()
 {
-    CDictionary* dictionary = CDictionary::GetInstance();
-    const int index = dictionary->GetCurrentHistoryItem();
-    if (index >= 0 && dictionary->m_nHistPos != -1)
+    const int index = m_data.GetCurrentHistoryItem();
+    if (index >= 0 && m_data.m_nHistPos != -1)
         ShowQuestion(index, false);
 }
 
@@ -221,7 +224,7 @@ void DrillSession::ToggleAnswer()
         return;
     if (m_bQuestionSide)
         CountDictation();
-    const bool reverse = IsReverseMode();
+    const bool reverse = m_options.ReverseAsking();
     ShowSide(reverse ? !m_bQuestionSide : m_bQuestionSide);
     m_bQuestionSide = !m_bQuestionSide;
     m_frontend.ShowAnswerCaption(m_bQuestionSide);
@@ -229,7 +232,7 @@ void DrillSession::ToggleAnswer()
 
 void DrillSession::CountDictation()
 {
-    const int count = CDictionary::GetInstance()->RecordDictation();
+    const int count = m_data.RecordDictation();
     if (count != -1)
         m_frontend.ShowTodayCount(count);
 }
@@ -240,27 +243,40 @@ void DrillSession::RefreshPanelText()
         return;
     // The side shows what ShowQuestion and ToggleAnswer show for it, in
     // either direction of asking.
-    ShowSide(IsReverseMode() ? m_bQuestionSide : !m_bQuestionSide);
+    ShowSide(m_options.ReverseAsking() ? m_bQuestionSide : !m_bQuestionSide);
 }
 
 void DrillSession::OnItemModeChanged(int itemIndex)
 {
-    if (itemIndex == CDictionary::GetInstance()->GetCurrentHistoryItem())
+    if (itemIndex == m_data.GetCurrentHistoryItem())
         ShowCurrentModeOnBar();
 }
 
 void DrillSession::UpdateBackButton()
 {
-    m_frontend.SetBackEnabled(CDictionary::GetInstance()->GetPrevHistoryPos() != -1);
+    m_frontend.SetBackEnabled(m_data.GetPrevHistoryPos() != -1);
 }
 
-void DrillSession::ExitSave()
+bool DrillSession::End(bool askFirst)
 {
-    CDictionary* dictionary = CDictionary::GetInstance();
+    if (askFirst && PromptForMode())
+        return false;
+    // The mode chosen for the last question, also in the prompt just now,
+    // would otherwise never reach the item.
+    CommitMode();
     RateLeftQuestion();
-    if (GetProfileInt(Setting::ClearHistory) != 0)
-        dictionary->ClearHistory();
-    dictionary->Save();
+    m_frontend.SavePlacement();
+    if (m_options.ClearHistoryOnExit())
+        m_data.ClearHistory();
+    m_data.Save();
+    return true;
+}
+
+QString DrillSession::AnswerText() const
+{
+    if (!m_pCurItem)
+        return QString();
+    return m_options.ReverseAsking() ? m_pCurItem->GetReading() : m_pCurItem->GetWord();
 }
 
 void DrillSession::NoteWritingChecked(WritingOutcome outcome)
@@ -271,7 +287,7 @@ void DrillSession::NoteWritingChecked(WritingOutcome outcome)
 
 void DrillSession::ShowDueCount()
 {
-    m_frontend.ShowDueCount(CDictionary::GetInstance()->GetDueCount(0));
+    m_frontend.ShowDueCount(m_data.GetDueCount(0));
 }
 
 void DrillSession::RateLeftQuestion()
@@ -279,19 +295,18 @@ void DrillSession::RateLeftQuestion()
     if (!m_pCurItem || !m_bRateOnLeave)
         return;
     m_bRateOnLeave = false;
-    CDictionary* dictionary = CDictionary::GetInstance();
     const ReviewDecision decision = DecideReview(m_chosenMode, m_writing);
     switch (decision.m_kind) {
     case ReviewDecision::Rate:
-        dictionary->RateItem(m_nCurIndex, decision.m_rating);
+        m_data.RateItem(m_nCurIndex, decision.m_rating);
         break;
     case ReviewDecision::Suspend:
         // 覚えない keeps the item from coming due once it is written into
         // it; the choice of the next question may come first.
-        dictionary->SuspendReview(m_nCurIndex);
+        m_data.SuspendReview(m_nCurIndex);
         break;
     case ReviewDecision::None:
-        dictionary->DeferReview(m_nCurIndex);
+        m_data.DeferReview(m_nCurIndex);
         break;
     }
     ShowDueCount();

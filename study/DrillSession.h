@@ -7,14 +7,16 @@
 #include <optional>
 
 class DrillFrontend;
+class DrillOptions;
 
 // One learner's drill: which item is asked, whether its question or its
 // answer shows, and the mode chosen for it that is not written yet. The
-// steps run on the process's study data and tell the frontend what to show;
-// the study data's history position is the rest of the drill's state.
+// steps run on the study data handed in, read the options at each use and
+// tell the frontend what to show; the study data's history position is the
+// rest of the drill's state.
 class DrillSession {
 public:
-    explicit DrillSession(DrillFrontend& frontend);
+    DrillSession(CDictionary& data, const DrillOptions& options, DrillFrontend& frontend);
     DrillSession(const DrillSession&) = delete;
     DrillSession& operator=(const DrillSession&) = delete;
 
@@ -22,11 +24,22 @@ public:
     // dictation was never counted, otherwise the next one.
     void Start();
 
+    // The learner's ways away from the current question. Each first asks
+    // for a mode when the options want one for an answered, unspecified
+    // question; false, with nothing done, when the learner cancelled.
+    bool Next();
+    bool Back();
+    // The history list, which the frontend opens once the pending mode is
+    // written.
+    bool OpenHistory();
+    // The end of the session: the pending mode written, the screen's
+    // placement kept, the history emptied when the learner asked for it, and
+    // everything saved. A close asks for the mode first and may be
+    // cancelled (false); the desktop's session-end request does not ask.
+    bool End(bool askFirst);
+
     // False, changing nothing but the commit, when the index has no item.
     bool ShowQuestion(int itemIndex, bool isNew);
-    void NextQuestion();
-    void PreviousQuestion();
-    void ReshowCurrentQuestion();
     void ToggleAnswer();
     // The learner's choice (a mode button or a digit key): counts the
     // dictation, and writes the mode at once when a list shows the item.
@@ -36,9 +49,6 @@ public:
     void SetPendingMode(LearnMode mode);
     // Writes the pending mode into the current item.
     void CommitMode();
-    // The "NoUnspec" question before leaving an answered, unspecified item.
-    // True when the learner cancelled and the step is not to run.
-    bool PromptForMode();
     void CountDictation();
     void ShowCurrentModeOnBar();
     // Shows the current side's text again (a new font or colouring).
@@ -46,8 +56,6 @@ public:
     // The mode of some item changed elsewhere (a list's action).
     void OnItemModeChanged(int itemIndex);
     void UpdateBackButton();
-    // Empties the history when the learner asked for it, then saves.
-    void ExitSave();
     // The writing check judged the current question's writing.
     void NoteWritingChecked(WritingOutcome outcome);
     // Shows how many items are due today.
@@ -56,8 +64,16 @@ public:
     CDictionary::CItem* CurrentItem() const { return m_pCurItem; }
     bool IsQuestionSide() const { return m_bQuestionSide; }
     LearnMode PendingMode() const { return m_nPendingMode; }
+    // What the learner writes for the current question: the word, or its
+    // reading when the word is asked. Empty before the first question.
+    QString AnswerText() const;
 
 private:
+    void NextQuestion();
+    void PreviousQuestion();
+    void ReshowCurrentQuestion();
+    // True when the learner cancelled the mode prompt.
+    bool PromptForMode();
     QString WordSideText() const;
     QString QuestionSideText() const;
     void ShowSide(bool wordSide);
@@ -65,6 +81,8 @@ private:
     // a question left without one is not offered as due again today.
     void RateLeftQuestion();
 
+    CDictionary& m_data;
+    const DrillOptions& m_options;
     DrillFrontend& m_frontend;
     CDictionary::CItem* m_pCurItem = nullptr; // not owned
     bool m_bQuestionSide = true;

@@ -3,13 +3,20 @@
 #include "platform/Clock.h"
 #include "platform/Settings.h"
 #include "study/CItem.h"
+#include "study/ModeTable.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
 
 constexpr int kMaxHistory = 200;
 constexpr int kMaxCount = std::numeric_limits<int>::max();
+
+// The history filter's flag of each mode, by mode value.
+constexpr int CDictionary::*kViewFlags[kLearnModeCount] = {
+    &CDictionary::m_bViewUnspec, &CDictionary::m_bViewLearned, &CDictionary::m_bViewLearning,
+    &CDictionary::m_bViewNoLearn, &CDictionary::m_bViewKnown};
 
 } // namespace
 
@@ -18,9 +25,15 @@ int CDictionary::CurrentPos() const
     return (m_nHistPos >= 0 && m_nHistPos < m_history.size()) ? m_nHistPos : -1;
 }
 
+int CDictionary::ViewFlag(int mode) const
+{
+    return IsValidMode(mode) ? this->*kViewFlags[mode] : 0;
+}
+
 bool CDictionary::HasHistoryFilter() const
 {
-    return m_bViewKnown || m_bViewLearned || m_bViewLearning || m_bViewNoLearn || m_bViewUnspec;
+    return std::any_of(std::begin(kViewFlags), std::end(kViewFlags),
+                       [this](int CDictionary::*flag) { return this->*flag != 0; });
 }
 
 bool CDictionary::PassesHistoryFilter(int pos) const
@@ -28,16 +41,7 @@ bool CDictionary::PassesHistoryFilter(int pos) const
     if (!HasHistoryFilter())
         return true;
     const CItem* item = ItemAt(m_history.at(pos).m_nIndex);
-    if (!item)
-        return false;
-    switch (item->m_nMode) {
-    case Unspec: return m_bViewUnspec;
-    case Learned: return m_bViewLearned;
-    case Learning: return m_bViewLearning;
-    case NoLearn: return m_bViewNoLearn;
-    case Known: return m_bViewKnown;
-    default: return false;
-    }
+    return item && ViewFlag(item->m_nMode) != 0;
 }
 
 void CDictionary::AddToHistory(int index)
@@ -126,11 +130,8 @@ void CDictionary::ClearHistory()
 
 void CDictionary::LoadHistoryFilter()
 {
-    m_bViewKnown = GetProfileInt(Setting::HistViewKnown) != 0;
-    m_bViewLearned = GetProfileInt(Setting::HistViewLearned) != 0;
-    m_bViewLearning = GetProfileInt(Setting::HistViewLearning) != 0;
-    m_bViewNoLearn = GetProfileInt(Setting::HistViewNoLearn) != 0;
-    m_bViewUnspec = GetProfileInt(Setting::HistViewUnspec) != 0;
+    for (const ModeInfo& mode : kModeTable)
+        this->*kViewFlags[mode.m_nMode] = GetProfileInt(*mode.m_pFilterSetting) != 0;
 }
 
 void CDictionary::GetFilteredHistory(QList<int>& positions)

@@ -4,43 +4,41 @@
 #include "study/CItem.h"
 #include "study/LearnMode.h"
 
+#include <optional>
+
 namespace {
 
-struct ModeTarget {
-    int m_nMode = -1; // -1: nothing to do
-    bool m_bUseAverage = false;
-};
-
-ModeTarget TargetOf(int action, int currentMode)
+// The mode the action files the item under; no value for nothing to do.
+std::optional<LearnMode> TargetOf(int action, int currentMode)
 {
     switch (action) {
     case SetKnown:
-        return {Known, false};
+        return Known;
     case SetLearned:
-        return {Learned, false};
+        return Learned;
     case SetLearning:
-        return {Learning, false};
+        return Learning;
     case SetNoLearn:
-        return {NoLearn, false};
+        return NoLearn;
     case SetUnspec:
-        return {Unspec, true};
+        return Unspec;
     case CycleMode:
         switch (currentMode) {
         case Unspec:
-            return {Known, false};
+            return Known;
         case Known:
-            return {Learned, false};
+            return Learned;
         case Learned:
-            return {Learning, false};
+            return Learning;
         case Learning:
-            return {NoLearn, false};
+            return NoLearn;
         case NoLearn:
-            return {Unspec, true};
+            return Unspec;
         default:
-            return {};
+            return std::nullopt;
         }
     default:
-        return {};
+        return std::nullopt;
     }
 }
 
@@ -64,16 +62,8 @@ bool CarryOutModeAction(int action, int itemIndex, qint16& cachedAverage,
     CDictionary::CItem* item = dictionary ? dictionary->GetItem(itemIndex) : nullptr;
     if (!item)
         return false;
-    const ModeTarget target = TargetOf(action, item->m_nMode);
-    if (target.m_nMode < 0)
-        return false;
-    qint16 askCount = -1;
-    if (target.m_bUseAverage) {
-        if (cachedAverage == -1)
-            cachedAverage = dictionary->GetAverageUnspecCount();
-        askCount = cachedAverage;
-    }
-    if (!item->SetMode(static_cast<qint16>(target.m_nMode), askCount))
+    const std::optional<LearnMode> target = TargetOf(action, item->m_nMode);
+    if (!target || !dictionary->SetItemMode(*item, *target, cachedAverage))
         return false;
     if (modeChanged)
         modeChanged();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ResourceIds.h"
 #include "platform/Settings.h"
 #include "study/LearnMode.h"
 
@@ -18,11 +19,16 @@ struct ModeInfo {
 
 // In button order.
 inline constexpr ModeInfo kModeTable[kLearnModeCount] = {
-    {Known, u"知ってる", 0xFFFFE6, 150, 151, 160, &Setting::HistViewKnown},
-    {Learned, u"覚えた", 0xB4DCFD, 152, 153, 161, &Setting::HistViewLearned},
-    {Learning, u"覚えたい", 0xFDE4B2, 154, 155, 162, &Setting::HistViewLearning},
-    {NoLearn, u"覚えない", 0xFEB2B3, 156, 157, 163, &Setting::HistViewNoLearn},
-    {Unspec, u"指定なし", 0xFFFFE6, 150, 151, 0, &Setting::HistViewUnspec},
+    {Known, u"知ってる", 0xFFFFE6, kPictureModeKnown, kPictureFilterKnown, kPictureSquareKnown,
+     &Setting::HistViewKnown},
+    {Learned, u"覚えた", 0xB4DCFD, kPictureModeLearned, kPictureFilterLearned,
+     kPictureSquareLearned, &Setting::HistViewLearned},
+    {Learning, u"覚えたい", 0xFDE4B2, kPictureModeLearning, kPictureFilterLearning,
+     kPictureSquareLearning, &Setting::HistViewLearning},
+    {NoLearn, u"覚えない", 0xFEB2B3, kPictureModeNoLearn, kPictureFilterNoLearn,
+     kPictureSquareNoLearn, &Setting::HistViewNoLearn},
+    {Unspec, u"指定なし", 0xFFFFE6, kPictureModeKnown, kPictureFilterKnown, 0,
+     &Setting::HistViewUnspec},
 };
 
 // The button position of a mode, -1 for a value that is no mode.

@@ -2,7 +2,7 @@
 #include "study/CItem.h"
 
 #include "platform/Clock.h"
-#include "platform/Profile.h"
+#include "platform/Options.h"
 #include "platform/ResourceIds.h"
 #include "platform/Settings.h"
 #include "study/StudyDay.h"
@@ -199,7 +199,7 @@ int ChooseFromPools(CDictionary& dic, int prefKanji, const ItemFilter* admit)
         // are many Unspec ones; with fewer than f items in all, the pools
         // come up in proportion to their sizes. An f of 0 or below, like any
         // f not above l, always takes the Learning pool.
-        const int f = GetProfileInt(QStringLiteral("Settings"), QStringLiteral("ProbFreq"), 100);
+        const int f = Options::LearningFrequency();
         if (l >= f) {
             learningPool = true;
         } else {
@@ -243,7 +243,7 @@ int CDictionary::SelectReviewQuestion(int prefKanji)
     if (best.index >= 0)
         return best.index;
 
-    const int newPerDay = GetProfileInt(Setting::NewPerDay);
+    const int newPerDay = Options::NewPerDay();
     if (m_reviews.NewCount(today) >= newPerDay)
         return -1;
     const ItemFilter isNew = [this](int g) { return !m_reviews.HasRecord(g); };

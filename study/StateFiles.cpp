@@ -5,6 +5,7 @@
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
 #include "platform/SaveFile.h"
+#include "platform/StateWriteGuard.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
@@ -332,6 +333,9 @@ void CDictionary::LoadHistory(const QString& folder)
 void CDictionary::Save()
 {
     if (m_lists.empty())
+        return;
+    // What stays unsaved stays dirty, for the next save the guard allows.
+    if (!MayWriteStateFiles())
         return;
     QString folder;
     if (!GetAppDataFolder(folder))

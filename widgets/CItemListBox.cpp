@@ -1,8 +1,8 @@
 #include "widgets/CItemListBox.h"
 
 #include "platform/Bitmaps.h"
+#include "platform/Options.h"
 #include "platform/ResourceIds.h"
-#include "platform/Settings.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "study/LearnMode.h"
@@ -48,7 +48,7 @@ CItemListBox::~CItemListBox() = default;
 
 void CItemListBox::InitList()
 {
-    m_bRedMarkup = GetProfileInt(Setting::HyogaiRed) != 0;
+    m_bRedMarkup = Options::ShowHyogaiInRed();
     setItemDelegate(new CItemListDelegate(this));
     m_imageList.clear();
     // Red is the transparent colour of the marker and the squares.
@@ -113,7 +113,7 @@ int CItemListBox::ImageOfMode(int mode)
 
 void CItemListBox::paintEvent(QPaintEvent* event)
 {
-    m_bRedMarkup = GetProfileInt(Setting::HyogaiRed) != 0;
+    m_bRedMarkup = Options::ShowHyogaiInRed();
     QListWidget::paintEvent(event);
     // An empty list still shows where the keyboard focus is.
     if (count() == 0 && hasFocus()) {

@@ -24,9 +24,7 @@ struct TextRect {
     {
         return {rect.x(), rect.y(), rect.x() + rect.width(), rect.y() + rect.height()};
     }
-    QRect ToQRect() const { return QRect(left, top, right - left, bottom - top); }
     int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
 };
 
 // rect.left and rect.top give the start, rect.right the wrapping limit. On

@@ -1,7 +1,7 @@
 #include "widgets/WebSearchOpener.h"
 
 #include "platform/MessageBox.h"
-#include "platform/Profile.h"
+#include "platform/Options.h"
 #include "text/WebSearch.h"
 #include "widgets/ItemActionRunner.h"
 
@@ -36,9 +36,7 @@ UrlOpener& CurrentOpener()
 
 QString GetWebSearchUrl(const QString& word)
 {
-    const QString prefix = GetProfileString(QStringLiteral("Settings"), QStringLiteral("SearchURL"),
-                                            QString::fromLatin1(kDefaultSearchUrl));
-    return prefix + EncodeQuery(word);
+    return Options::SearchUrl() + EncodeQuery(word);
 }
 
 void OpenWebSearch(const QString& word, QWidget*)

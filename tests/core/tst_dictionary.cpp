@@ -179,6 +179,61 @@ private slots:
         QCOMPARE(int(dic.GetAverageUnspecCount()), 0);
     }
 
+    // Items start Unspec/1, Unspec/2, Unspec/9, Learning/30, NoLearn/40: the
+    // 指定なし average is 4 until one of them moves.
+    void setItemMode_data()
+    {
+        QTest::addColumn<bool>("kept"); // one average kept over the moves, as a list owner does
+        QTest::addColumn<QList<int>>("moves"); // item, mode, item, mode, ...
+        QTest::addColumn<QList<bool>>("changed");
+        QTest::addColumn<QList<int>>("askCounts");
+        QTest::newRow("to unspec takes the average")
+            << false << QList<int>{3, Unspec} << QList<bool>{true} << QList<int>{1, 2, 9, 4, 40};
+        QTest::newRow("elsewhere keeps the count")
+            << false << QList<int>{0, Known, 3, NoLearn} << QList<bool>{true, true}
+            << QList<int>{1, 2, 9, 30, 40};
+        QTest::newRow("own mode changes nothing")
+            << false << QList<int>{3, Learning, 0, Unspec} << QList<bool>{false, false}
+            << QList<int>{1, 2, 9, 30, 40};
+        QTest::newRow("a fresh average each move")
+            << false << QList<int>{3, Unspec, 2, Known, 4, Unspec} << QList<bool>{true, true, true}
+            << QList<int>{1, 2, 9, 4, 2};
+        QTest::newRow("the kept average")
+            << true << QList<int>{3, Unspec, 2, Known, 4, Unspec} << QList<bool>{true, true, true}
+            << QList<int>{1, 2, 9, 4, 4};
+        QTest::newRow("kept from a move that changed nothing")
+            << true << QList<int>{0, Unspec, 2, Known, 3, Unspec} << QList<bool>{false, true, true}
+            << QList<int>{1, 2, 9, 4, 40};
+    }
+    void setItemMode()
+    {
+        QFETCH(bool, kept);
+        QFETCH(QList<int>, moves);
+        QFETCH(QList<bool>, changed);
+        QFETCH(QList<int>, askCounts);
+        UseLists({Numbered("甲", 5)});
+        MessageRecorder messages;
+        CDictionary dic;
+        dic.EnsureLoaded();
+        const qint16 counts[] = {1, 2, 9, 30, 40};
+        for (int i = 0; i < 5; ++i)
+            dic.GetItem(i)->m_nAskCount = counts[i];
+        dic.GetItem(3)->m_nMode = Learning;
+        dic.GetItem(4)->m_nMode = NoLearn;
+        qint16 average = -1;
+        for (int k = 0; k < changed.size(); ++k) {
+            CItem* item = dic.GetItem(moves.at(2 * k));
+            const auto mode = LearnMode(moves.at(2 * k + 1));
+            const int dirty = item->m_bDirty;
+            QCOMPARE(kept ? dic.SetItemMode(*item, mode, average) : dic.SetItemMode(*item, mode),
+                     changed.at(k));
+            QCOMPARE(int(item->m_nMode), int(mode));
+            QCOMPARE(item->m_bDirty, changed.at(k) ? 1 : dirty);
+        }
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(int(dic.GetItem(i)->m_nAskCount), askCounts.at(i));
+    }
+
     void clearModes_data()
     {
         QTest::addColumn<QList<bool>>("flags"); // learned, learning, noLearn, known

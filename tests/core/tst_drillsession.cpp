@@ -3,19 +3,34 @@
 #include "platform/Profile.h"
 #include "study/CItem.h"
 #include "study/DrillFrontend.h"
+#include "study/DrillOptions.h"
 #include "study/DrillSession.h"
 
 #include <QTest>
 #include <deque>
+#include <functional>
 
 namespace {
-
-const QString kSettings = QStringLiteral("Settings");
 
 CDictionary* Dic()
 {
     return StudyData::Dic();
 }
+
+// The options as plain values the test sets, read by the drill at each use.
+struct PlainOptions : DrillOptions {
+    bool ReverseAsking() const override { return m_bReverse; }
+    bool ShowHyogaiInRed() const override { return m_bRed; }
+    bool RequireMode() const override { return m_bRequireMode; }
+    int PreferredKanji() const override { return m_nPreferredKanji; }
+    bool ClearHistoryOnExit() const override { return m_bClearHistory; }
+
+    bool m_bReverse = false;
+    bool m_bRed = false;
+    bool m_bRequireMode = false;
+    int m_nPreferredKanji = 0;
+    bool m_bClearHistory = false;
+};
 
 // Writes down every order the drill gives, in order, and answers its
 // questions from what the test set.
@@ -63,6 +78,13 @@ public:
     {
         m_log << QStringLiteral("repaint %1").arg(itemIndex);
     }
+    void ShowHistory() override
+    {
+        m_log << QStringLiteral("history");
+        if (m_onHistory)
+            m_onHistory();
+    }
+    void SavePlacement() override { m_log << QStringLiteral("placement"); }
 
     QStringList TakeLog() { return std::exchange(m_log, {}); }
 
@@ -75,6 +97,7 @@ public:
     int m_nAsked = 0;
     std::deque<std::optional<LearnMode>> m_answers; // empty: cancel
     QList<int> m_listed;
+    std::function<void()> m_onHistory; // what the learner does in the history list
 };
 
 } // namespace
@@ -86,20 +109,20 @@ class TestDrillSession : public QObject {
 
 private:
     StudyData m_data;
+    PlainOptions m_options;
     std::unique_ptr<RecordingFrontend> m_screen;
     std::unique_ptr<DrillSession> m_session;
 
     void Begin()
     {
         m_screen = std::make_unique<RecordingFrontend>();
-        m_session = std::make_unique<DrillSession>(*m_screen);
+        m_session = std::make_unique<DrillSession>(*Dic(), m_options, *m_screen);
         m_session->Start();
     }
     // The end of one run of the program and the start of the next.
     void Restart()
     {
-        m_session->CommitMode();
-        m_session->ExitSave();
+        m_session->End(false);
         StudyData::Reload();
         Begin();
     }
@@ -118,12 +141,10 @@ private:
                 m_session->CountDictation();
                 break;
             case 'N':
-                if (!m_session->PromptForMode())
-                    m_session->NextQuestion();
+                m_session->Next();
                 break;
             case 'B':
-                if (!m_session->PromptForMode())
-                    m_session->PreviousQuestion();
+                m_session->Back();
                 break;
             default:
                 m_session->ChooseMode(modes[step.digitValue() - 1]);
@@ -143,7 +164,11 @@ private slots:
                     {QStringLiteral("読書\tどくしょ")},
                     {QStringLiteral("海辺\tうみべ")}});
     }
-    void init() { StudyData::Fresh(); }
+    void init()
+    {
+        StudyData::Fresh();
+        m_options = PlainOptions();
+    }
     void cleanup()
     {
         m_session.reset();
@@ -206,6 +231,7 @@ private slots:
         QTest::newRow("two modes") << QStringLiteral("34") << 1;
         QTest::newRow("two questions") << QStringLiteral("ANSA3") << 2;
         QTest::newRow("back to a counted one") << QStringLiteral("ANBAS") << 1;
+        QTest::newRow("everything") << QStringLiteral("SSA3A1") << 1;
     }
     void oneCountPerQuestion()
     {
@@ -219,22 +245,21 @@ private slots:
 
     void sides_data()
     {
-        QTest::addColumn<int>("qaMode");
-        QTest::addColumn<int>("red");
+        QTest::addColumn<bool>("reverse");
+        QTest::addColumn<bool>("red");
         QTest::addColumn<QStringList>("shown"); // Q question text, W word, M markup
-        QTest::newRow("reading asked") << 0 << 0 << QStringList{"Q", "W", "Q", "W"};
-        QTest::newRow("reading asked, red") << 0 << 1 << QStringList{"Q", "M", "Q", "M"};
-        QTest::newRow("word asked") << 1 << 0 << QStringList{"W", "Q", "W", "Q"};
-        QTest::newRow("word asked, red") << 1 << 1 << QStringList{"M", "Q", "M", "Q"};
-        QTest::newRow("other value acts as 0") << 2 << 0 << QStringList{"Q", "W", "Q", "W"};
+        QTest::newRow("reading asked") << false << false << QStringList{"Q", "W", "Q", "W"};
+        QTest::newRow("reading asked, red") << false << true << QStringList{"Q", "M", "Q", "M"};
+        QTest::newRow("word asked") << true << false << QStringList{"W", "Q", "W", "Q"};
+        QTest::newRow("word asked, red") << true << true << QStringList{"M", "Q", "M", "Q"};
     }
     void sides()
     {
-        QFETCH(int, qaMode);
-        QFETCH(int, red);
+        QFETCH(bool, reverse);
+        QFETCH(bool, red);
         QFETCH(QStringList, shown);
-        WriteProfileInt(kSettings, QStringLiteral("QAMode"), qaMode);
-        WriteProfileInt(kSettings, QStringLiteral("HyogaiRed"), red);
+        m_options.m_bReverse = reverse;
+        m_options.m_bRed = red;
         // A word with a kanji outside the standard table, so the markup
         // differs from the word.
         Dic()->EnsureLoaded();
@@ -248,6 +273,8 @@ private slots:
                    : code == u"W" ? item->GetWord()
                                   : item->GetAnswerMarkup();
         };
+        // What is written answers the question side, whichever shows.
+        QCOMPARE(m_session->AnswerText(), reverse ? item->GetReading() : item->GetWord());
         for (int k = 0; k < shown.size(); ++k) {
             QCOMPARE(m_screen->m_strPanel, text(shown.at(k)));
             QCOMPARE(m_session->IsQuestionSide(), k % 2 == 0);
@@ -256,6 +283,44 @@ private slots:
             m_session->RefreshPanelText();
             QCOMPARE(m_screen->m_strPanel, text(shown.at(k)));
             m_session->ToggleAnswer();
+        }
+    }
+
+    // An option changed while a question stands counts from the next step.
+    void optionsAreReadAtEachUse()
+    {
+        Begin();
+        CDictionary::CItem* item = Current();
+        m_session->ToggleAnswer();
+        QCOMPARE(m_screen->m_strPanel, item->GetWord());
+        m_options.m_bRed = true;
+        m_session->ToggleAnswer();
+        QCOMPARE(m_screen->m_strPanel, item->GetQuestionText());
+        m_session->ToggleAnswer();
+        QCOMPARE(m_screen->m_strPanel, item->GetAnswerMarkup());
+        m_options.m_bReverse = true;
+        m_session->Next();
+        QCOMPARE(m_screen->m_strPanel, Current()->GetAnswerMarkup());
+    }
+
+    void preferredKanjiReachesTheChoice_data()
+    {
+        QTest::addColumn<int>("preference");
+        QTest::addColumn<bool>("nonStandard"); // the word asked has a kanji outside the table
+        QTest::newRow("standard kanji") << 1 << false;
+        QTest::newRow("other kanji") << 2 << true;
+    }
+    void preferredKanjiReachesTheChoice()
+    {
+        QFETCH(int, preference);
+        QFETCH(bool, nonStandard);
+        // 遁 is the lists' one kanji outside the table; all nine items are
+        // tried, so the preference decides.
+        m_options.m_nPreferredKanji = preference;
+        for (int k = 0; k < 5; ++k) {
+            StudyData::Fresh();
+            Begin();
+            QCOMPARE(Current() == Dic()->GetItem(0), nonStandard);
         }
     }
 
@@ -287,7 +352,7 @@ private slots:
         m_session->SetPendingMode(Known);
         QCOMPARE(m_session->PendingMode(), Known);
         QCOMPARE(Dic()->GetTodayCount(), 0);
-        m_session->NextQuestion();
+        m_session->Next();
         QCOMPARE(first->m_nMode, qint16(Known));
         QCOMPARE(m_screen->m_nBarMode, int(Unspec)); // the new question's mode
     }
@@ -360,29 +425,29 @@ private slots:
 
     void noUnspecPrompt_data()
     {
-        QTest::addColumn<int>("noUnspec");
+        QTest::addColumn<bool>("requireMode");
         QTest::addColumn<QString>("before"); // steps before "next"
         QTest::addColumn<int>("answer");     // -1 cancel
         QTest::addColumn<int>("asked");
         QTest::addColumn<bool>("moves");
         QTest::addColumn<int>("mode"); // of the question left
-        QTest::newRow("cancel stays") << 1 << "A" << -1 << 1 << false << int(Unspec);
-        QTest::newRow("known") << 1 << "A" << int(Known) << 1 << true << int(Known);
-        QTest::newRow("left unspecified") << 1 << "A" << int(Unspec) << 1 << true << int(Unspec);
-        QTest::newRow("not answered yet") << 1 << "" << -1 << 0 << true << int(Unspec);
-        QTest::newRow("a mode chosen") << 1 << "2" << -1 << 0 << true << int(Learned);
-        QTest::newRow("setting off") << 0 << "A" << -1 << 0 << true << int(Unspec);
-        QTest::newRow("other value is off") << 2 << "A" << -1 << 0 << true << int(Unspec);
+        QTest::newRow("cancel stays") << true << "A" << -1 << 1 << false << int(Unspec);
+        QTest::newRow("known") << true << "A" << int(Known) << 1 << true << int(Known);
+        QTest::newRow("learned") << true << "A" << int(Learned) << 1 << true << int(Learned);
+        QTest::newRow("left unspecified") << true << "A" << int(Unspec) << 1 << true << int(Unspec);
+        QTest::newRow("not answered yet") << true << "" << -1 << 0 << true << int(Unspec);
+        QTest::newRow("a mode chosen") << true << "2" << -1 << 0 << true << int(Learned);
+        QTest::newRow("setting off") << false << "A" << -1 << 0 << true << int(Unspec);
     }
     void noUnspecPrompt()
     {
-        QFETCH(int, noUnspec);
+        QFETCH(bool, requireMode);
         QFETCH(QString, before);
         QFETCH(int, answer);
         QFETCH(int, asked);
         QFETCH(bool, moves);
         QFETCH(int, mode);
-        WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), noUnspec);
+        m_options.m_bRequireMode = requireMode;
         Begin();
         CDictionary::CItem* item = Current();
         Run(before);
@@ -393,6 +458,100 @@ private slots:
         QCOMPARE(Dic()->GetHistoryCount(), moves ? 2 : 1);
         QCOMPARE(Current() == item, !moves);
         QCOMPARE(int(item->m_nMode), mode);
+    }
+
+    // Next, back, the history and a close all ask first; a cancel runs
+    // nothing, a choice is written before the step goes on.
+    void everyWayOutAsksFirst_data()
+    {
+        QTest::addColumn<char>("way");
+        QTest::newRow("next") << 'N';
+        QTest::newRow("back") << 'B';
+        QTest::newRow("history") << 'H';
+        QTest::newRow("close") << 'C';
+    }
+    void everyWayOutAsksFirst()
+    {
+        QFETCH(char, way);
+        m_options.m_bRequireMode = true;
+        Begin();
+        Run(QStringLiteral("3N")); // a second question, so that "back" has somewhere to go
+        Run(QStringLiteral("A"));
+        CDictionary::CItem* item = Current();
+        int modeWhenShown = -1;
+        m_screen->m_onHistory = [&] { modeWhenShown = item->m_nMode; };
+        const auto step = [this, way] {
+            switch (way) {
+            case 'N':
+                return m_session->Next();
+            case 'B':
+                return m_session->Back();
+            case 'H':
+                return m_session->OpenHistory();
+            default:
+                return m_session->End(true);
+            }
+        };
+        m_screen->TakeLog();
+        QVERIFY(!step()); // cancelled
+        QCOMPARE(m_screen->TakeLog(), QStringList{"ask"});
+        QCOMPARE(Dic()->m_nHistPos, 1);
+        QCOMPARE(Current(), item);
+
+        m_screen->m_answers.push_back(Learned);
+        QVERIFY(step());
+        QCOMPARE(m_screen->m_nAsked, 2);
+        QCOMPARE(item->m_nMode, qint16(Learned));
+        const QStringList log = m_screen->TakeLog();
+        QCOMPARE(log.contains(QStringLiteral("history")), way == 'H');
+        QCOMPARE(log.contains(QStringLiteral("placement")), way == 'C');
+        if (way == 'H')
+            QCOMPARE(modeWhenShown, int(Learned)); // written before the list opened
+        QCOMPARE(Dic()->m_nHistPos, way == 'N' ? 2 : way == 'B' ? 0 : 1);
+        if (way == 'C') {
+            StudyData::Reload();
+            QCOMPARE(Dic()->GetItem(Dic()->GetCurrentHistoryItem())->m_nMode, qint16(Learned));
+        }
+    }
+
+    // The desktop's session end saves at once: nobody is there to answer.
+    void sessionEndNeverAsks()
+    {
+        m_options.m_bRequireMode = true;
+        Begin();
+        const int index = Dic()->GetCurrentHistoryItem();
+        Run(QStringLiteral("A"));
+        QVERIFY(m_session->End(false));
+        QCOMPARE(m_screen->m_nAsked, 0);
+        m_session->SetPendingMode(NoLearn);
+        QVERIFY(m_session->End(false));
+        StudyData::Reload();
+        QCOMPARE(Dic()->GetItem(index)->m_nMode, qint16(NoLearn));
+        QCOMPARE(Dic()->GetTodayCount(), 1);
+    }
+
+    // Back and forward again show the records as they were, without
+    // asking anything anew.
+    void backAndForthRevisitTheRecords()
+    {
+        Begin();
+        const int first = Dic()->GetCurrentHistoryItem();
+        Run(QStringLiteral("3N"));
+        const int second = Dic()->GetCurrentHistoryItem();
+        QVERIFY(second != first);
+        QCOMPARE(m_screen->m_nBarMode, int(Unspec));
+        QVERIFY(m_screen->m_bBack);
+        Run(QStringLiteral("B"));
+        QCOMPARE(Dic()->m_nHistPos, 0);
+        QCOMPARE(Current(), Dic()->GetItem(first));
+        QCOMPARE(Current()->m_nAskCount, qint16(1));
+        QCOMPARE(m_screen->m_nBarMode, int(Learning)); // the mode written when it was left
+        QCOMPARE(m_screen->m_strPanel, Current()->GetQuestionText());
+        QVERIFY(!m_screen->m_bBack);
+        Run(QStringLiteral("N"));
+        QCOMPARE(Dic()->GetHistoryCount(), 2);
+        QCOMPARE(Dic()->GetCurrentHistoryItem(), second);
+        QCOMPARE(Dic()->GetItem(second)->m_nAskCount, qint16(1));
     }
 
     void historyFilterOnNextAndBack()
@@ -469,22 +628,22 @@ private slots:
 
     void exitSave_data()
     {
-        QTest::addColumn<int>("clearHistory");
+        QTest::addColumn<bool>("clearHistory");
         QTest::addColumn<int>("records");
-        QTest::newRow("history kept") << 0 << 2;
-        QTest::newRow("history emptied") << 1 << 0;
+        QTest::newRow("history kept") << false << 2;
+        QTest::newRow("history emptied") << true << 0;
     }
     void exitSave()
     {
-        QFETCH(int, clearHistory);
+        QFETCH(bool, clearHistory);
         QFETCH(int, records);
-        WriteProfileInt(kSettings, QStringLiteral("ClearHistory"), clearHistory);
+        m_options.m_bClearHistory = clearHistory;
         Begin();
         const int first = Dic()->GetCurrentHistoryItem();
         Run(QStringLiteral("2N4"));
         const int second = Dic()->GetCurrentHistoryItem();
-        m_session->CommitMode();
-        m_session->ExitSave();
+        QVERIFY(m_session->End(false));
+        QCOMPARE(m_screen->TakeLog().last(), QStringLiteral("placement"));
         StudyData::Reload();
         QCOMPARE(Dic()->GetHistoryCount(), records);
         QCOMPARE(Dic()->GetItem(first)->m_nMode, qint16(Learned));

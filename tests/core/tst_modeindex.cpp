@@ -1,5 +1,6 @@
 #include "common/TestEnv.h"
 
+#include "platform/Options.h"
 #include "platform/Profile.h"
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
@@ -9,16 +10,16 @@
 
 #include <QRandomGenerator>
 #include <QTest>
+#include <climits>
 #include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// The study data's counting and choosing done the plain way: counters that
-// only a recount refreshes, the n-th item of a mode found by scanning, and
-// question selection on top of them with its own copy of the generator.
-// The dictionary must give the same answers and draw the same numbers.
+// The study data's counting done the plain way: counters that only a
+// recount refreshes, and the n-th item of a mode found by scanning. The
+// dictionary's index must give the same answers, stale counters included.
 class Reference {
 public:
     struct Item {
@@ -32,7 +33,6 @@ public:
     };
 
     std::vector<List> lists;
-    quint32 state = 0;
 
     void Recount()
     {
@@ -77,118 +77,62 @@ public:
         }
         return -1;
     }
-
-    const Item* At(int index) const
-    {
-        for (const List& list : lists) {
-            if (index < int(list.items.size()))
-                return index < 0 ? nullptr : &list.items[size_t(index)];
-            index -= int(list.items.size());
-        }
-        return nullptr;
-    }
-
-    int Select(int prefKanji, const QList<CDictionary::CHistInfo>& history)
-    {
-        Recount();
-        const int u = Count(Unspec);
-        const int l = Count(Learning);
-        if (u == 0 && l == 0)
-            return -1;
-        bool learning = u == 0;
-        if (u > 0 && l > 0) {
-            const int f = GetProfileInt(u"Settings"_s, u"ProbFreq"_s, 100);
-            learning = l >= f || Draw() % (u + l >= f ? f : u + l) < l;
-        }
-        const auto latest = [&](int g) {
-            for (qsizetype pos = history.size() - 1; pos >= 0; --pos) {
-                if (history[pos].m_nIndex == g)
-                    return int(pos);
-            }
-            return -1;
-        };
-        if (learning) {
-            int best = INT_MAX;
-            int result = -1;
-            int p = Draw() % l;
-            for (int t = 0; t < qMin(l, 30); ++t) {
-                const int g = Nth(Learning, p);
-                const int h = latest(g);
-                if (h < best) {
-                    best = h;
-                    result = g;
-                    if (h == -1)
-                        return g;
-                }
-                if (++p == l)
-                    p = 0;
-            }
-            return result;
-        }
-        struct Candidate {
-            int lastSeen = INT_MAX;
-            qint16 askCount = 32767;
-            int index = -1;
-        } any, standard, nonStandard;
-        const auto offer = [&](Candidate& c, int g, const Item& item) {
-            const int h = latest(g);
-            if (c.lastSeen == -1) {
-                if (h == -1 && item.askCount < c.askCount) {
-                    c.askCount = item.askCount;
-                    c.index = g;
-                    return c.askCount <= 0;
-                }
-                return false;
-            }
-            if (h < c.lastSeen) {
-                c.lastSeen = h;
-                c.index = g;
-                if (h == -1) {
-                    c.askCount = item.askCount;
-                    return c.askCount <= 0;
-                }
-            }
-            return false;
-        };
-        int p = Draw() % u;
-        const int step = qMax(u / 300, 1);
-        bool done = false;
-        for (int t = 0; t < qMin(u, 30); ++t) {
-            const int g = Nth(Unspec, p);
-            if (const Item* item = At(g)) {
-                if (prefKanji == 1) {
-                    if (!ContainsHyogai(RemoveParenthesized(item->word)) &&
-                        offer(standard, g, *item))
-                        return g;
-                    if (!done)
-                        done = offer(any, g, *item);
-                } else if (prefKanji == 2) {
-                    if (ContainsHyogai(item->word) && offer(nonStandard, g, *item))
-                        return g;
-                    if (!done)
-                        done = offer(any, g, *item);
-                } else if (offer(any, g, *item)) {
-                    return g;
-                }
-            }
-            p += step;
-            if (p >= u)
-                p -= u;
-        }
-        if (prefKanji == 1 && standard.index != -1)
-            return standard.index;
-        if (prefKanji == 2 && nonStandard.index != -1)
-            return nonStandard.index;
-        return any.index;
-    }
-
-private:
-    int Draw()
-    {
-        state = state * 214013u + 2531011u;
-        return int((state >> 16) & 0x7FFF);
-    }
 };
+
+// The C library's generator that question selection draws from; the fixed
+// sequence below checks that this is the one.
+quint32 Advance(quint32 state)
+{
+    return state * 214013u + 2531011u;
+}
+
+int DrawnBy(quint32 state)
+{
+    return int((state >> 16) & 0x7FFF);
+}
+
+// Where an item was last asked: its latest history position, -1 for never.
+int LastAsked(const QList<CDictionary::CHistInfo>& history, int index)
+{
+    for (qsizetype pos = history.size() - 1; pos >= 0; --pos) {
+        if (history[pos].m_nIndex == index)
+            return int(pos);
+    }
+    return -1;
+}
+
+bool IsPreferred(int prefKanji, const QString& word)
+{
+    if (prefKanji == 1)
+        return !ContainsHyogai(RemoveParenthesized(word));
+    if (prefKanji == 2)
+        return ContainsHyogai(word);
+    return true;
+}
+
+// Checks a choice among candidates that were all tried: one never asked
+// when there is one, then the least asked of those; otherwise the one
+// asked longest ago. Ask counts only rank items never asked.
+QByteArray BestOf(CDictionary& dic, const QList<int>& candidates, int chosen, bool byAskCount)
+{
+    const QList<CDictionary::CHistInfo>& history = dic.m_history;
+    int fewestAsks = INT_MAX;
+    int oldest = INT_MAX;
+    for (int g : candidates) {
+        const int last = LastAsked(history, g);
+        oldest = qMin(oldest, last);
+        if (last == -1)
+            fewestAsks = qMin(fewestAsks, int(dic.GetItem(g)->m_nAskCount));
+    }
+    if (!candidates.contains(chosen))
+        return "not among the candidates";
+    const int last = LastAsked(history, chosen);
+    if (last != oldest)
+        return "not the one asked longest ago";
+    if (last == -1 && byAskCount && dic.GetItem(chosen)->m_nAskCount != fewestAsks)
+        return "not the least asked";
+    return {};
+}
 
 const QStringList kWords = {u"本"_s,   u"愛嬌"_s, u"愛敬(愛嬌)"_s, u"かな"_s,
                             u"学校"_s, u"薔薇"_s, u"山(嶺)"_s};
@@ -197,7 +141,8 @@ const QStringList kWords = {u"本"_s,   u"愛嬌"_s, u"愛敬(愛嬌)"_s, u"か�
 
 // The mode counts and the n-th item of a mode are kept by an index that
 // follows every mode change; what callers see must stay what a recount and
-// a scan give, stale counters included.
+// a scan give, stale counters included, and the choice of a question made
+// on top of the index must come from the right pool by the rule.
 class TestModeIndex : public QObject {
     Q_OBJECT
 
@@ -249,6 +194,8 @@ private slots:
         };
 
         int selections = 0;
+        int fromLearning = 0;
+        int checkedBest = 0;
         for (int step = 0; step < steps; ++step) {
             const QByteArray where = "step " + QByteArray::number(step);
             const int op = random.bounded(100);
@@ -303,22 +250,96 @@ private slots:
             } else {
                 const auto state = quint32(random.generate());
                 SetQuestionRandomState(state);
-                ref.state = state;
                 const int prefKanji = random.bounded(3);
+                ref.Recount();
+                const int u = ref.Count(Unspec);
+                const int l = ref.Count(Learning);
+                const int f = Options::LearningFrequency();
                 const int chosen = dic.SelectNextQuestion(prefKanji);
-                QVERIFY2(chosen == ref.Select(prefKanji, dic.m_history), where);
-                QVERIFY2(GetQuestionRandomState() == ref.state, where);
-                if (chosen >= 0) {
-                    ++selections;
-                    dic.AddToHistory(chosen);
-                }
                 // Selection recounts: the counters are fresh on both sides.
                 for (int mode = 0; mode < kLearnModeCount; ++mode)
                     QVERIFY2(dic.CountInMode(mode) == ref.Count(mode), where);
+                if (u == 0 && l == 0) {
+                    QVERIFY2(chosen == -1, where);
+                    QVERIFY2(GetQuestionRandomState() == state, where + " drew a number");
+                    continue;
+                }
+                QVERIFY2(chosen >= 0 && chosen < total(), where);
+                // One draw picks the pool while both have items and the
+                // Learning items are fewer than the frequency; one more
+                // picks where in the pool the tries begin.
+                const bool poolDrawn = u > 0 && l > 0 && l < f;
+                bool learningPool = u == 0 || (l > 0 && l >= f);
+                if (poolDrawn)
+                    learningPool = DrawnBy(Advance(state)) % (u + l >= f ? f : u + l) < l;
+                const quint32 after = poolDrawn ? Advance(Advance(state)) : Advance(state);
+                QVERIFY2(GetQuestionRandomState() == after, where + " draws");
+                const int poolMode = learningPool ? Learning : Unspec;
+                QVERIFY2(dic.GetItem(chosen)->m_nMode == poolMode, where + " pool");
+                fromLearning += learningPool ? 1 : 0;
+                // With no more items than tries, every one of the pool is
+                // tried, and the choice is the best of them.
+                const int size = learningPool ? l : u;
+                if (size <= 30) {
+                    QList<int> pool;
+                    QList<int> preferred;
+                    for (int n = 0; n < size; ++n) {
+                        const int g = dic.GetNthInMode(poolMode, n);
+                        pool << g;
+                        if (IsPreferred(prefKanji, dic.GetItem(g)->GetWord()))
+                            preferred << g;
+                    }
+                    const QList<int>& candidates =
+                        (learningPool || preferred.isEmpty()) ? pool : preferred;
+                    const QByteArray fault = BestOf(dic, candidates, chosen, !learningPool);
+                    QVERIFY2(fault.isEmpty(), where + " " + fault);
+                    ++checkedBest;
+                }
+                ++selections;
+                dic.AddToHistory(chosen);
             }
         }
-        // The sequence must have exercised the choice, not only the counts.
+        // The sequence must have exercised the choice, not only the counts:
+        // both pools, and often a pool small enough to check the rule in.
         QVERIFY(selections > steps / 10);
+        QVERIFY(fromLearning > 0 && fromLearning < selections);
+        QVERIFY(checkedBest > selections / 10);
+    }
+
+    // The draws are the C library's classic sequence: from the state 1 it
+    // hands out 41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962,
+    // 24464. With every item unasked and asked no time, the choice is where
+    // the tries begin, so the questions show the draws.
+    void drawsFollowTheGeneratorsSequence_data()
+    {
+        QTest::addColumn<int>("learning"); // items 7, 8, ... are Learning
+        QTest::addColumn<QList<int>>("chosen");
+        // 41 % 7, 18467 % 7, 6334 % 7, 26500 % 7, 19169 % 7
+        QTest::newRow("one pool") << 0 << QList<int>{6, 1, 6, 5, 3};
+        // Ten items, fewer than the frequency 100: the first draw % 10
+        // below 3 takes the Learning pool (41, 26962), the second the item
+        // in it (18467 % 3, 24464 % 3) or among the Unspec ones
+        // (26500 % 7, 15724 % 7, 29358 % 7).
+        QTest::newRow("two pools") << 3 << QList<int>{9, 5, 2, 0, 9};
+    }
+    void drawsFollowTheGeneratorsSequence()
+    {
+        QFETCH(int, learning);
+        QFETCH(QList<int>, chosen);
+        CDictionary dic;
+        dic.m_lists.push_back(std::make_unique<CDictionary::CDicFile>(u"l"_s));
+        for (int i = 0; i < 7 + learning; ++i) {
+            CDictionary::CItem* item = dic.GetAt(0)->AddItem(u"本\tほん"_s);
+            if (i >= 7)
+                item->m_nMode = Learning;
+        }
+        SetQuestionRandomState(1);
+        QList<int> asked;
+        for (int k = 0; k < chosen.size(); ++k)
+            asked << dic.SelectNextQuestion(0);
+        QCOMPARE(asked, chosen);
+        // Five or ten draws from 1.
+        QCOMPARE(GetQuestionRandomState(), learning ? 0xDF90722Bu : 0xCAE1DF84u);
     }
 
     // Items assigned or swapped as whole values report their new modes from

@@ -6,6 +6,7 @@
 #include "study/CItem.h"
 #include "study/DrillFrontend.h"
 #include "study/DrillSession.h"
+#include "study/StoredDrillOptions.h"
 #include "study/StudyDay.h"
 
 #include <QTest>
@@ -32,6 +33,8 @@ public:
     std::optional<LearnMode> AskForMode() override { return std::nullopt; }
     bool IsItemListed(int) const override { return false; }
     void RepaintListedItem(int) override {}
+    void ShowHistory() override {}
+    void SavePlacement() override {}
 
     int m_nDue = -1;
 };
@@ -52,12 +55,13 @@ class TestReviewDrill : public QObject {
 private:
     StudyData m_data;
     std::unique_ptr<QuietFrontend> m_screen;
+    StoredDrillOptions m_options;
     std::unique_ptr<DrillSession> m_session;
 
     void Begin()
     {
         m_screen = std::make_unique<QuietFrontend>();
-        m_session = std::make_unique<DrillSession>(*m_screen);
+        m_session = std::make_unique<DrillSession>(*Dic(), m_options, *m_screen);
         m_session->Start();
     }
     int CurrentIndex() const { return Dic()->GetCurrentHistoryItem(); }
@@ -66,16 +70,8 @@ private:
         const ReviewState* state = Dic()->GetReviewState(index);
         return state ? state->m_nReviews : 0;
     }
-    void Next()
-    {
-        if (!m_session->PromptForMode())
-            m_session->NextQuestion();
-    }
-    void Back()
-    {
-        if (!m_session->PromptForMode())
-            m_session->PreviousQuestion();
-    }
+    void Next() { QVERIFY(m_session->Next()); }
+    void Back() { QVERIFY(m_session->Back()); }
 
 private slots:
     void initTestCase()
@@ -181,8 +177,7 @@ private slots:
         const int index = CurrentIndex();
         m_session->ToggleAnswer();
         m_session->ChooseMode(Learned);
-        m_session->CommitMode();
-        m_session->ExitSave();
+        m_session->End(false);
         StudyData::Reload();
         QCOMPARE(Reviews(index), 1u);
         // And not again when the next run moves on from it.
@@ -205,7 +200,7 @@ private slots:
                 SetCurrentTimeForTesting(Noon(kFirstDay.addDays(3)));
             }
             m_screen = std::make_unique<QuietFrontend>();
-            m_session = std::make_unique<DrillSession>(*m_screen);
+            m_session = std::make_unique<DrillSession>(*Dic(), m_options, *m_screen);
             SetQuestionRandomState(12345);
             for (int k = 0; k < 12; ++k) {
                 Next();
@@ -312,8 +307,7 @@ private slots:
                 for (int index : std::as_const(asked))
                     QVERIFY(index == wrongWord || !askedOn[index].contains(today - 1));
             }
-            m_session->CommitMode();
-            m_session->ExitSave();
+            m_session->End(false);
             m_session.reset();
         }
         QCOMPARE(messages.Texts(), QStringList());

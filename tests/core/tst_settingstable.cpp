@@ -1,102 +1,185 @@
 #include "common/TestEnv.h"
+#include "platform/Options.h"
 #include "platform/Settings.h"
-#include "text/WebSearch.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSet>
+#include <QSettings>
 #include <QTest>
+#include <climits>
+#include <functional>
 
-Q_DECLARE_METATYPE(const IntSetting*)
+using namespace Qt::StringLiterals;
 
-// The table of settings: the names, places and defaults stored files and
-// older versions rely on, and reads through an entry that still go to the
-// store each time.
+Q_DECLARE_METATYPE(std::function<QVariant()>)
+
+namespace {
+
+using Reader = std::function<QVariant()>;
+
+template <typename Value> Reader Of(Value (*read)())
+{
+    return [read] { return QVariant::fromValue(read()); };
+}
+
+Reader Of(const IntSetting& setting)
+{
+    return [&setting] { return QVariant(GetProfileInt(setting)); };
+}
+
+QString StoreFile()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, u"Quillmoor"_s, u"Velmarik"_s)
+        .fileName();
+}
+
+QString Fixture(const QString& name)
+{
+    return QStringLiteral(VELMARIK_SOURCE_DIR "/tests/fixtures/") + name;
+}
+
+// Puts a settings file where the program looks for it, as another program
+// (or the learner's editor) would: written whole, behind the store's back.
+bool InstallFixture(const QString& name)
+{
+    QDir().mkpath(QFileInfo(StoreFile()).path());
+    QFile::remove(StoreFile());
+    return QFile::copy(Fixture(name), StoreFile());
+}
+
+QString KeyOf(const char16_t* section, const char16_t* name)
+{
+    const QString plain = QString::fromUtf16(name);
+    return *section ? QString::fromUtf16(section) + u'/' + plain : plain;
+}
+
+} // namespace
+
+// What the program reads from stored settings files: the names, places and
+// defaults those files rely on, the ranges of each option, and a file
+// changed by someone else seen at the next read.
 class TestSettingsTable : public QObject {
     Q_OBJECT
 
 private slots:
     void init() { TestEnv::ClearSettings(); }
 
-    void everySettingOnce()
+    // The fixture holds every value the program keeps, and nothing else.
+    void theFixtureHoldsEverySetting()
     {
         QSet<QString> keys;
         for (const IntSetting* setting : Setting::kIntSettings)
-            keys.insert(QString::fromUtf16(setting->m_section) + u'/' +
-                        QString::fromUtf16(setting->m_name));
+            keys.insert(KeyOf(setting->m_section, setting->m_name));
         for (const StringSetting* setting : Setting::kStringSettings)
-            keys.insert(QString::fromUtf16(setting->m_section) + u'/' +
-                        QString::fromUtf16(setting->m_name));
-        QCOMPARE(keys.size(), 29);
+            keys.insert(KeyOf(setting->m_section, setting->m_name));
+        const QStringList stored =
+            QSettings(Fixture(u"every-value.conf"_s), QSettings::IniFormat).allKeys();
+        QCOMPARE(QSet<QString>(stored.begin(), stored.end()), keys);
     }
 
-    void intDefaults_data()
+    void readsWhatIsStored_data()
     {
-        QTest::addColumn<const IntSetting*>("setting");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("defaultValue");
-        const auto row = [](const IntSetting& setting, const char* section, const char* name,
-                            int value) {
-            QTest::newRow(name) << &setting << QString::fromLatin1(section)
-                                << QString::fromLatin1(name) << value;
+        QTest::addColumn<Reader>("read");
+        QTest::addColumn<QVariant>("everyValue"); // from every-value.conf
+        QTest::addColumn<QVariant>("oddValues");  // from odd-values.conf
+        QTest::addColumn<QVariant>("missing");    // with no file at all
+        const auto row = [](const char* name, const Reader& read, QVariant every, QVariant odd,
+                            QVariant missing) {
+            QTest::newRow(name) << read << every << odd << missing;
         };
-        row(Setting::FontPoint, "Settings", "FontPoint", 36);
-        row(Setting::HyogaiRed, "Settings", "HyogaiRed", 0);
-        row(Setting::StrokeWidth, "Settings", "StrokeWidth", 6);
-        row(Setting::ProbFreq, "Settings", "ProbFreq", 100);
-        row(Setting::PrefKanji, "Settings", "PrefKanji", 0);
-        row(Setting::QAMode, "Settings", "QAMode", 0);
-        row(Setting::NoUnspec, "Settings", "NoUnspec", 0);
-        row(Setting::ClearHistory, "Settings", "ClearHistory", 0);
-        row(Setting::ReviewFirst, "Settings", "ReviewFirst", 0);
-        row(Setting::NewPerDay, "Settings", "NewPerDay", 20);
-        row(Setting::WinLeft, "", "WinLeft", int(0x80000000));
-        row(Setting::WinTop, "", "WinTop", int(0x80000000));
-        row(Setting::WinWidth, "", "WinWidth", int(0x80000000));
-        row(Setting::WinHeight, "", "WinHeight", int(0x80000000));
-        row(Setting::WinZoom, "", "WinZoom", 0);
-        row(Setting::MainRight, "", "MainRight", 1);
-        row(Setting::HistViewKnown, "", "HistViewKnown", 0);
-        row(Setting::HistViewLearned, "", "HistViewLearned", 0);
-        row(Setting::HistViewLearning, "", "HistViewLearning", 0);
-        row(Setting::HistViewNoLearn, "", "HistViewNoLearn", 0);
-        row(Setting::HistViewUnspec, "", "HistViewUnspec", 0);
-        row(Setting::HWinWidth, "", "HWinWidth", 0);
-        row(Setting::HWinHeight, "", "HWinHeight", 0);
-        row(Setting::HistoryAction, "", "HistoryAction", 0);
-        row(Setting::SearchAction, "", "SearchAction", 0);
-        row(Setting::SSDlgWidth, "", "SSDlgWidth", 0);
-        row(Setting::SSDlgHeight, "", "SSDlgHeight", 0);
+        const QString longFace(300, u'M');
+        const QString defaultFace = u"ＭＳ Ｐゴシック"_s;
+        const QString defaultUrl = u"https://www.google.com/search?q="_s;
+        row("PanelFace", Of(Options::PanelFace), u"ＭＳ 明朝"_s, defaultFace, defaultFace);
+        row("StoredFontFace", Of(Options::StoredFontFace), u"ＭＳ 明朝"_s, longFace, QString());
+        row("FontPoints", Of(Options::FontPoints), 48, 100, 36);
+        row("StoredFontPoints", Of(Options::StoredFontPoints), 48, 150, 36);
+        row("ShowHyogaiInRed", Of(Options::ShowHyogaiInRed), true, true, false);
+        row("StrokeWidth", Of(Options::StrokeWidth), 9, 1, 6);
+        row("LearningFrequency", Of(Options::LearningFrequency), 20, -5, 100);
+        row("PreferredKanji", Of(Options::PreferredKanji), 2, 0, 0);
+        row("ReverseAsking", Of(Options::ReverseAsking), true, false, false);
+        row("RequireMode", Of(Options::RequireMode), true, false, false);
+        row("SearchUrl", Of(Options::SearchUrl), u"https://example.org/find?q="_s, QString(),
+            defaultUrl);
+        row("ClearHistoryOnExit", Of(Options::ClearHistoryOnExit), true, true, false);
+        row("GuideMode", Of(Options::GuideMode), 2, 0, 0);
+        row("CheckWriting", Of(Options::CheckWriting), false, true, true);
+        row("ReviewFirst", Of(Options::ReviewFirst), true, false, false);
+        row("NewPerDay", Of(Options::NewPerDay), 5, 20, 20);
+        row("MainBarOnRight", Of(Options::MainBarOnRight), false, true, true);
+        row("StartMaximised", Of(Options::StartMaximised), true, true, false);
+        // Read by their windows as they stand; a text that is no number
+        // reads as missing.
+        row("WinLeft", Of(Setting::WinLeft), -20, INT_MIN, INT_MIN);
+        row("WinTop", Of(Setting::WinTop), 30, INT_MIN, INT_MIN);
+        row("WinWidth", Of(Setting::WinWidth), 700, INT_MIN, INT_MIN);
+        row("WinHeight", Of(Setting::WinHeight), 500, INT_MIN, INT_MIN);
+        row("HistViewKnown", Of(Setting::HistViewKnown), 1, 0, 0);
+        row("HistViewLearned", Of(Setting::HistViewLearned), 1, 0, 0);
+        row("HistViewLearning", Of(Setting::HistViewLearning), 1, 0, 0);
+        row("HistViewNoLearn", Of(Setting::HistViewNoLearn), 1, 0, 0);
+        row("HistViewUnspec", Of(Setting::HistViewUnspec), 1, 0, 0);
+        row("HWinWidth", Of(Setting::HWinWidth), 640, 0, 0);
+        row("HWinHeight", Of(Setting::HWinHeight), 480, 0, 0);
+        row("HistoryAction", Of(Setting::HistoryAction), 8, 0, 0);
+        row("SearchAction", Of(Setting::SearchAction), 3, 0, 0);
+        row("SSDlgWidth", Of(Setting::SSDlgWidth), 520, 0, 0);
+        row("SSDlgHeight", Of(Setting::SSDlgHeight), 360, 0, 0);
     }
-    void intDefaults()
+    void readsWhatIsStored()
     {
-        QFETCH(const IntSetting*, setting);
-        QFETCH(QString, section);
-        QFETCH(QString, name);
-        QFETCH(int, defaultValue);
-        QCOMPARE(GetProfileInt(*setting), defaultValue);
-        // The entry names the same value as the section and name do.
-        WriteProfileInt(section, name, 77);
-        QCOMPARE(GetProfileInt(*setting), 77);
-        QVERIFY(WriteProfileInt(*setting, -5));
-        QCOMPARE(GetProfileInt(section, name, 0), -5);
+        QFETCH(Reader, read);
+        QFETCH(QVariant, everyValue);
+        QFETCH(QVariant, oddValues);
+        QFETCH(QVariant, missing);
+        QCOMPARE(read(), missing);
+        QVERIFY(InstallFixture(u"every-value.conf"_s));
+        QCOMPARE(read(), everyValue);
+        QVERIFY(InstallFixture(u"odd-values.conf"_s));
+        QCOMPARE(read(), oddValues);
     }
 
-    void stringDefaults()
+    // The default the web search falls back on is the one a missing value
+    // reads as, a search engine's query URL.
+    void defaultSearchUrl()
     {
-        QCOMPARE(GetProfileString(Setting::FontFace), QString());
-        QCOMPARE(GetProfileString(Setting::SearchURL), QString::fromLatin1(kDefaultSearchUrl));
-        QVERIFY(WriteProfileString(Setting::FontFace, QStringLiteral("ＭＳ 明朝")));
-        QCOMPARE(GetProfileString("Settings", "FontFace", ""), QStringLiteral("ＭＳ 明朝"));
+        QCOMPARE(Options::DefaultSearchUrl(), Options::SearchUrl());
+        QVERIFY(Options::DefaultSearchUrl().endsWith(u"/search?q="_s));
+        Options::SetSearchUrl(QString());
+        QCOMPARE(GetProfileString(u"Settings"_s, u"SearchURL"_s, u"unset"_s),
+                 Options::DefaultSearchUrl());
+    }
+
+    // What the writers store is what a stored file holds for that meaning.
+    void writersStoreTheFileFormat()
+    {
+        Options::SetReverseAsking(true);
+        Options::SetRequireMode(true);
+        Options::SetShowHyogaiInRed(true);
+        Options::SetMainBarOnRight(false);
+        QCOMPARE(GetProfileInt(u"Settings"_s, u"QAMode"_s, -1), 1);
+        QCOMPARE(GetProfileInt(u"Settings"_s, u"NoUnspec"_s, -1), 1);
+        QCOMPARE(GetProfileInt(u"Settings"_s, u"HyogaiRed"_s, -1), 1);
+        QCOMPARE(GetProfileInt(QString(), u"MainRight"_s, -1), 0);
+        Options::SetReverseAsking(false);
+        QCOMPARE(GetProfileInt(u"Settings"_s, u"QAMode"_s, -1), 0);
     }
 
     void everyReadGoesToTheStore()
     {
-        QCOMPARE(GetProfileInt(Setting::QAMode), 0);
-        // Written behind the entry's back, as another window would.
-        WriteProfileInt("Settings", "QAMode", 1);
-        QCOMPARE(GetProfileInt(Setting::QAMode), 1);
+        QCOMPARE(Options::ReverseAsking(), false);
+        QVERIFY(InstallFixture(u"every-value.conf"_s));
+        QCOMPARE(Options::ReverseAsking(), true);
+        // Written behind the reader's back, as another window would.
+        WriteProfileInt(u"Settings"_s, u"QAMode"_s, 0);
+        QCOMPARE(Options::ReverseAsking(), false);
+        QVERIFY(InstallFixture(u"odd-values.conf"_s));
+        QCOMPARE(Options::StrokeWidth(), 1);
         TestEnv::ClearSettings();
-        QCOMPARE(GetProfileInt(Setting::QAMode), 0);
+        QCOMPARE(Options::StrokeWidth(), 6);
     }
 };
 

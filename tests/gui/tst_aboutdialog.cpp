@@ -3,6 +3,7 @@
 #include "common/StudyData.h"
 #include "common/TestEnv.h"
 #include "dialogs/CAboutDlg.h"
+#include "platform/ResourceIds.h"
 #include "platform/VersionInfo.h"
 #include "study/CDictionary.h"
 
@@ -16,14 +17,15 @@ class TestAboutDialog : public QObject {
     Q_OBJECT
 
 private:
-    // The texts of 1048, 1032 and 1033 once the dialog is open.
+    // The texts of the version, the question count and the kanji count once
+    // the dialog is open.
     static QStringList OpenAndRead()
     {
         CAboutDlg dialog;
         dialog.show();
         QStringList texts;
-        for (const char* id : {"1048", "1032", "1033"}) {
-            const auto* label = dialog.findChild<QLabel*>(QLatin1String(id));
+        for (const int id : {kIdVersion, kIdQuestionCount, kIdKanjiCount}) {
+            const auto* label = dialog.findChild<QLabel*>(QString::number(id));
             texts << (label ? label->text() : QStringLiteral("<missing>"));
         }
         return texts;

@@ -8,6 +8,7 @@
 #include "mainwnd/CVelmarikApp.h"
 #include "platform/HelpService.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "widgets/CSearchDialogBar.h"
 
@@ -74,7 +75,7 @@ private slots:
         QVERIFY(frame->IsMainBarRight());
         QVERIFY(!frame->GetSearchBar()->isVisible());
         QCOMPARE(frame->GetMainBar()->geometry().right(), frame->width() - 1);
-        QVERIFY(frame->GetCurrentItem());
+        QVERIFY(frame->GetSession().CurrentItem());
         QVERIFY(QFontMetrics(frame->GetPanelBar()->m_fontPanel).inFont(QChar(0x5C71))); // 山
     }
 
@@ -129,8 +130,9 @@ private slots:
         CMainFrame* frame = App()->GetMainWnd();
         QVERIFY(QTest::qWaitForWindowActive(frame));
         if (button)
-            QTest::mouseClick(frame->GetMainBar()->findChild<QPushButton*>(QStringLiteral("1014")),
-                              Qt::LeftButton);
+            QTest::mouseClick(
+                frame->GetMainBar()->findChild<QPushButton*>(QString::number(kIdHelpButton)),
+                Qt::LeftButton);
         else
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
         SetHelpHandler(previous);

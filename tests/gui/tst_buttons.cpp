@@ -3,6 +3,7 @@
 #include "dialogs/CImageButton.h"
 #include "platform/CHelpViewer.h"
 #include "platform/HelpService.h"
+#include "platform/ResourceIds.h"
 #include "widgets/CDeferWindowPos.h"
 #include "widgets/CModeButton.h"
 
@@ -71,9 +72,10 @@ private slots:
         QTest::addColumn<int>("onPicture");
         QTest::addColumn<bool>("checked");
         QTest::addColumn<QColor>("middleTop");
-        QTest::newRow("checked cream") << 150 << true << QColor(255, 255, 230);
-        QTest::newRow("checked blue") << 152 << true << QColor(180, 220, 253);
-        QTest::newRow("unchecked grey") << 152 << false << QColor(217, 217, 217);
+        QTest::newRow("checked cream") << int(kPictureModeKnown) << true << QColor(255, 255, 230);
+        QTest::newRow("checked blue") << int(kPictureModeLearned) << true << QColor(180, 220, 253);
+        QTest::newRow("unchecked grey")
+            << int(kPictureModeLearned) << false << QColor(217, 217, 217);
     }
     void modeButtonShowsItsPicture()
     {
@@ -82,7 +84,7 @@ private slots:
         QFETCH(QColor, middleTop);
         CModeButton button(QStringLiteral("覚えた"), nullptr);
         button.resize(180, 60); // twice the picture: stretched
-        button.LoadBitmaps(onPicture, 158);
+        button.LoadBitmaps(onPicture, kPictureModeOff);
         button.m_bChecked = checked;
         const QImage image = RenderOverMagenta(&button);
         QCOMPARE(image.pixelColor(3, 2), middleTop);
@@ -103,7 +105,7 @@ private slots:
         CModeButton unspec(QStringLiteral("指定なし"), nullptr);
         for (CModeButton* button : {&known, &unspec}) {
             button->resize(90, 30);
-            button->LoadBitmaps(150, 158);
+            button->LoadBitmaps(kPictureModeKnown, kPictureModeOff);
             button->m_bChecked = true;
             button->setText(QString());
         }
@@ -125,7 +127,7 @@ private slots:
         auto* other = new QPushButton(QStringLiteral("x"), &window);
         button->setGeometry(0, 0, 90, 30);
         other->setGeometry(0, 40, 90, 30);
-        button->LoadBitmaps(152, 158);
+        button->LoadBitmaps(kPictureModeLearned, kPictureModeOff);
         button->m_bChecked = true;
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -160,7 +162,7 @@ private slots:
         button.resize(60, 40);
         const QImage plain = RenderOverMagenta(&button);
         QVERIFY(!button.HasImage());
-        button.SetButtonImage(170, QColor(255, 255, 255));
+        button.SetButtonImage(kPictureExit, QColor(255, 255, 255));
         QVERIFY(button.HasImage());
         const QImage withPicture = RenderOverMagenta(&button);
         QRect changed;
@@ -230,7 +232,7 @@ private slots:
     void gripOnlyWhenResizable()
     {
         QFETCH(bool, resizable);
-        TestDialog dialog(173, resizable, false);
+        TestDialog dialog(kTemplateStudyState, resizable, false);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         const QPoint corner(dialog.width() - 2, dialog.height() - 2);
@@ -249,7 +251,7 @@ private slots:
 
     void gripFollowsTheSize()
     {
-        TestDialog dialog(173, true, false);
+        TestDialog dialog(kTemplateStudyState, true, false);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         dialog.resize(250, 150);
@@ -264,11 +266,12 @@ private slots:
         QTest::addColumn<int>("command");
         QTest::addColumn<quint32>("context");
         QTest::newRow("options: topic")
-            << 132 << true << int(HelpCommand::Context) << quint32(0x20084);
+            << int(kTemplateOptions) << true << int(HelpCommand::Context)
+            << quint32(0x20000 + kTemplateOptions);
         QTest::newRow("history: contents")
-            << 133 << false << int(HelpCommand::Contents) << quint32(0);
+            << int(kTemplateHistory) << false << int(HelpCommand::Contents) << quint32(0);
         QTest::newRow("mode selection: contents")
-            << 172 << false << int(HelpCommand::Contents) << quint32(0);
+            << int(kTemplateModeSelect) << false << int(HelpCommand::Contents) << quint32(0);
     }
     void f1Help()
     {
@@ -290,23 +293,24 @@ private slots:
     void helpButtonOpensTopic()
     {
         HelpRecorder help;
-        TestDialog dialog(132, false, true);
+        TestDialog dialog(kTemplateOptions, false, true);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("9")), Qt::LeftButton);
         QCOMPARE(help.m_requests.size(), 1);
-        QCOMPARE(help.m_requests.at(0).m_nContext, quint32(0x20000 + 132));
+        QCOMPARE(help.m_requests.at(0).m_nContext, quint32(0x20000 + kTemplateOptions));
     }
 
     void helpPages_data()
     {
         QTest::addColumn<quint32>("context");
         QTest::addColumn<QString>("page");
-        QTest::newRow("options") << quint32(0x20000 + 132)
+        QTest::newRow("options") << quint32(0x20000 + kTemplateOptions)
                                  << QStringLiteral("qrc:/help/options.html");
         QTest::newRow("history has none")
-            << quint32(0x20000 + 133) << QStringLiteral("qrc:/help/index.html");
-        QTest::newRow("bare template id") << quint32(132) << QStringLiteral("qrc:/help/index.html");
+            << quint32(0x20000 + kTemplateHistory) << QStringLiteral("qrc:/help/index.html");
+        QTest::newRow("bare template id")
+            << quint32(kTemplateOptions) << QStringLiteral("qrc:/help/index.html");
     }
     void helpPages()
     {
@@ -320,7 +324,7 @@ private slots:
 
     void viewerShowsRequestedPage()
     {
-        ShowHelpContext(0x20000 + 132);
+        ShowHelpContext(0x20000 + kTemplateOptions);
         CHelpViewer* viewer = CHelpViewer::Instance();
         QVERIFY(viewer);
         QCOMPARE(viewer->source().toString(), QStringLiteral("qrc:/help/options.html"));

@@ -1,15 +1,19 @@
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
+#include "common/ModalAnswerer.h"
 #include "common/TestEnv.h"
 #include "dialogs/CModeSelectDialog.h"
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CVelmarikApp.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 
 #include <QDir>
+#include <QLockFile>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -64,6 +68,16 @@ private:
             return nullptr;
         return frame;
     }
+    // The start's hand-over to a running copy, which must tell the learner
+    // something: what the message box said goes into told.
+    bool HandOver(int& exitCode, QString& told)
+    {
+        ModalAnswerer<QMessageBox> answer([&told](QMessageBox* box) {
+            told = box->text();
+            box->accept();
+        });
+        return App()->HandOverToRunningCopy(exitCode);
+    }
     static void Press(Qt::Key key)
     {
         QWidget* target = QApplication::focusWidget();
@@ -107,7 +121,7 @@ private slots:
     {
         QTest::addColumn<int>("answer"); // a button of the prompt, 0 cancels
         QTest::addColumn<bool>("closes");
-        QTest::newRow("answered") << 1002 << true;
+        QTest::newRow("answered") << kIdModeFirst + 2 << true;
         QTest::newRow("cancelled") << 0 << false;
     }
     void closeRequestDuringThePromptWaitsForIt()
@@ -117,7 +131,7 @@ private slots:
         WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), 1);
         CMainFrame* frame = Start();
         QVERIFY(frame);
-        const QString word = frame->GetCurrentItem()->GetWord();
+        const QString word = frame->GetSession().CurrentItem()->GetWord();
         Press(Qt::Key_A); // answered: a close asks for the mode
 
         QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
@@ -196,8 +210,8 @@ private slots:
         QVERIFY(frame);
         MessageRecorder messages; // after the start, which installs the message boxes
         // Asked until the question comes from the large list.
-        while (frame->GetCurrentItem()->GetWord().startsWith(QStringLiteral("山川")) ||
-               frame->GetCurrentItem()->GetWord().startsWith(QStringLiteral("花火")))
+        while (frame->GetSession().CurrentItem()->GetWord().startsWith(QStringLiteral("山川")) ||
+               frame->GetSession().CurrentItem()->GetWord().startsWith(QStringLiteral("花火")))
             Press(Qt::Key_N);
         Press(Qt::Key_2);
         rlimit old{};
@@ -217,6 +231,50 @@ private slots:
         QVERIFY(!DataFileExists(QStringLiteral("dic2_std.dat")));
         QVERIFY(DataFileExists(QStringLiteral("miscdata.dat")));
         QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
+    }
+
+    // A copy that could not make sure it runs alone (its lock file cannot be
+    // made) says so and writes no state file, which could hold another
+    // copy's progress; once the lock can be had, the next save writes.
+    void copyWithoutTheLockSavesNothing()
+    {
+        const QString lockPath = TestEnv::Instance().DataFolder() + QStringLiteral("velmarik.lock");
+        QVERIFY(QDir().mkpath(lockPath)); // in the way of the lock file
+        QString told;
+        int exitCode = -1;
+        QVERIFY(!HandOver(exitCode, told));
+        QVERIFY2(told.contains(QStringLiteral("保存されません")), qPrintable(told));
+        CMainFrame* frame = Start();
+        QVERIFY(frame);
+        MessageRecorder messages;
+        Press(Qt::Key_2);
+        CDictionary::GetInstance()->Save();
+        QVERIFY(!DataFileExists(QStringLiteral("histdata.dat")));
+        QVERIFY(!DataFileExists(QStringLiteral("miscdata.dat")));
+        QVERIFY(messages.Texts().isEmpty());
+
+        QVERIFY(QDir(lockPath).removeRecursively());
+        QVERIFY(frame->close());
+        QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
+        QVERIFY(DataFileExists(QStringLiteral("miscdata.dat")));
+        QVERIFY(messages.Texts().isEmpty());
+    }
+
+    // A copy holds the lock but never answers: this one cannot go on, and
+    // says why in a message box rather than only on the standard error.
+    void unansweringCopyIsExplained()
+    {
+        QVERIFY(QDir().mkpath(TestEnv::Instance().DataFolder()));
+        QLockFile holder(TestEnv::Instance().DataFolder() + QStringLiteral("velmarik.lock"));
+        QVERIFY(holder.tryLock(0));
+        App()->SetHandOverTimeoutForTesting(500);
+        QString told;
+        int exitCode = -1;
+        const bool handedOver = HandOver(exitCode, told);
+        App()->SetHandOverTimeoutForTesting(20000);
+        QVERIFY(handedOver);
+        QCOMPARE(exitCode, 1);
+        QVERIFY2(told.contains(QStringLiteral("応答がありません")), qPrintable(told));
     }
 
     // A signal that comes while the program is still starting is not lost:
@@ -240,7 +298,7 @@ private slots:
         SetCurrentTimeForTesting(start);
         CMainFrame* frame = Start();
         QVERIFY(frame);
-        const QString word = frame->GetCurrentItem()->GetWord();
+        const QString word = frame->GetSession().CurrentItem()->GetWord();
         Press(Qt::Key_2); // counts the dictation
         Press(Qt::Key_N); // commits 覚えた
         QVERIFY(!DataFileExists(QStringLiteral("histdata.dat")));
@@ -279,7 +337,7 @@ private slots:
         WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), 1);
         CMainFrame* frame = Start();
         QVERIFY(frame);
-        const QString word = frame->GetCurrentItem()->GetWord();
+        const QString word = frame->GetSession().CurrentItem()->GetWord();
         Press(Qt::Key_2); // 覚えた, counts the dictation
         if (promptOpen)
             Press(Qt::Key_5); // back to 指定なし: the close would prompt

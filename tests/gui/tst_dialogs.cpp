@@ -7,6 +7,7 @@
 #include "dialogs/CModeSelectDialog.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CMainFrame.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "widgets/ItemActionRunner.h"
@@ -69,15 +70,19 @@ private slots:
         QTest::addColumn<int>("action");
         QTest::addColumn<QString>("caption");
         QTest::newRow("dictation")
-            << 1045 << int(StartDictation) << QStringLiteral("書き取りを開始");
-        QTest::newRow("web") << 1005 << int(WebSearch) << QStringLiteral("語句をネット検索");
-        QTest::newRow("known") << 1000 << int(SetKnown) << QStringLiteral("「知ってる」に変更");
-        QTest::newRow("learned") << 1001 << int(SetLearned) << QStringLiteral("「覚えた」に変更");
-        QTest::newRow("learning") << 1002 << int(SetLearning)
+            << int(kIdStartDictation) << int(StartDictation) << QStringLiteral("書き取りを開始");
+        QTest::newRow("web") << int(kIdWebSearch) << int(WebSearch)
+                             << QStringLiteral("語句をネット検索");
+        QTest::newRow("known") << int(kIdModeFirst) << int(SetKnown)
+                               << QStringLiteral("「知ってる」に変更");
+        QTest::newRow("learned") << kIdModeFirst + 1 << int(SetLearned)
+                                 << QStringLiteral("「覚えた」に変更");
+        QTest::newRow("learning") << kIdModeFirst + 2 << int(SetLearning)
                                   << QStringLiteral("「覚えたい」に変更");
-        QTest::newRow("no learn") << 1003 << int(SetNoLearn)
+        QTest::newRow("no learn") << kIdModeFirst + 3 << int(SetNoLearn)
                                   << QStringLiteral("「覚えない」に変更");
-        QTest::newRow("unspec") << 1004 << int(SetUnspec) << QStringLiteral("「指定なし」に変更");
+        QTest::newRow("unspec") << kIdModeFirst + 4 << int(SetUnspec)
+                                << QStringLiteral("「指定なし」に変更");
     }
     void actionDialogButtons()
     {
@@ -95,7 +100,7 @@ private slots:
             QTest::mouseClick(target, Qt::LeftButton);
         });
         QCOMPARE(AskForItemAction(&owner), action);
-        QCOMPARE(focused, QStringLiteral("1045"));
+        QCOMPARE(focused, QString::number(kIdStartDictation));
         QCOMPARE(text, caption);
     }
 
@@ -117,11 +122,11 @@ private slots:
     {
         QTest::addColumn<int>("button");
         QTest::addColumn<int>("mode");
-        QTest::newRow("known") << 1000 << int(Known);
-        QTest::newRow("learned") << 1001 << int(Learned);
-        QTest::newRow("learning") << 1002 << int(Learning);
-        QTest::newRow("no learn") << 1003 << int(NoLearn);
-        QTest::newRow("left unspecified") << 1004 << int(Unspec);
+        QTest::newRow("known") << int(kIdModeFirst) << int(Known);
+        QTest::newRow("learned") << kIdModeFirst + 1 << int(Learned);
+        QTest::newRow("learning") << kIdModeFirst + 2 << int(Learning);
+        QTest::newRow("no learn") << kIdModeFirst + 3 << int(NoLearn);
+        QTest::newRow("left unspecified") << kIdModeFirst + 4 << int(Unspec);
     }
     void modeSelectDialog()
     {
@@ -141,7 +146,7 @@ private slots:
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
         QCOMPARE(dialog.m_nMode, mode);
         QVERIFY(allChecked);
-        QCOMPARE(focused, QStringLiteral("1000"));
+        QCOMPARE(focused, QString::number(kIdModeFirst));
         QVERIFY(!dialog.IsResizable());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("どのモードにしますか？"));
     }
@@ -249,23 +254,23 @@ private slots:
         auto changeOf = [&](int index) {
             return [&frame, &changes, index] {
                 ++changes;
-                frame.OnItemModeChanged(index);
+                frame.GetSession().OnItemModeChanged(index);
             };
         };
         // Another item: the bar stays as it is.
         QVERIFY(CarryOutModeAction(otherMode == Learning ? SetKnown : SetLearning, other, cached,
                                    changeOf(other)));
         QCOMPARE(changes, 1);
-        QCOMPARE(bar->GetCheckedModeButton(), 1004);
+        QCOMPARE(bar->GetCheckedModeButton(), kIdModeFirst + 4);
         // The current question's item: the bar follows at once.
         QVERIFY(CarryOutModeAction(SetNoLearn, current, cached, changeOf(current)));
         QCOMPARE(changes, 2);
-        QCOMPARE(bar->GetCheckedModeButton(), 1003);
+        QCOMPARE(bar->GetCheckedModeButton(), kIdModeFirst + 3);
         // Already so: nothing changes, nothing is reported.
         bar->SelectModeButton(Unspec);
         QVERIFY(!CarryOutModeAction(SetNoLearn, current, cached, changeOf(current)));
         QCOMPARE(changes, 2);
-        QCOMPARE(bar->GetCheckedModeButton(), 1004);
+        QCOMPARE(bar->GetCheckedModeButton(), kIdModeFirst + 4);
         bar->SelectModeButton(NoLearn);
         frame.close();
     }

@@ -10,6 +10,7 @@
 #include "mainwnd/CPanelDialogBar.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 
@@ -83,9 +84,9 @@ private slots:
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("title");
         QTest::newRow("key O") << int(Qt::Key_O) << 0 << "オプション";
-        QTest::newRow("gear button") << 0 << 1013 << "オプション";
+        QTest::newRow("gear button") << 0 << int(kIdOptionsButton) << "オプション";
         QTest::newRow("key U") << int(Qt::Key_U) << 0 << "最近100日間の書き取り回数";
-        QTest::newRow("counter button") << 0 << 1006 << "最近100日間の書き取り回数";
+        QTest::newRow("counter button") << 0 << int(kIdTodayCount) << "最近100日間の書き取り回数";
     }
     void opensDialogs()
     {
@@ -107,36 +108,37 @@ private slots:
     void clearingShowsOnTheMainBar()
     {
         CDictionary* dic = CDictionary::GetInstance();
-        CDictionary::CItem* item = m_frame->GetCurrentItem();
+        CDictionary::CItem* item = m_frame->GetSession().CurrentItem();
         QVERIFY(item);
         item->m_nMode = Learned;
-        m_frame->ShowCurrentModeOnBar();
+        m_frame->GetSession().ShowCurrentModeOnBar();
         dic->m_nTotalCount = 30;
         dic->m_mapDayCount.insert(MakeDayKey(GetStudyDate()), 8);
         m_frame->GetMainBar()->ShowTodayCount();
-        QCOMPARE(BarButton(1006)->text(), QStringLiteral("8"));
+        QCOMPARE(BarButton(kIdTodayCount)->text(), QStringLiteral("8"));
 
         MessageRecorder messages;
         ModalAnswerer<> answerer([](QDialog* dialog) {
-            dialog->findChild<QCheckBox*>(QStringLiteral("1020"))->setChecked(true);
-            dialog->findChild<QCheckBox*>(QStringLiteral("1023"))->setChecked(true);
+            dialog->findChild<QCheckBox*>(QString::number(kIdClearFirst + 1))->setChecked(true);
+            dialog->findChild<QCheckBox*>(QString::number(kIdClearCounts))->setChecked(true);
             dialog->accept();
         });
         Press(Qt::Key_O);
         QCOMPARE(messages.Texts().size(), 1);
         QCOMPARE(item->m_nMode, qint16(Unspec));
-        QCOMPARE(BarButton(1006)->text(), QStringLiteral("0"));
+        QCOMPARE(BarButton(kIdTodayCount)->text(), QStringLiteral("0"));
         // The bar shows the cleared mode, and leaving the question keeps it.
         QVERIFY(m_frame->GetMainBar()->m_btnMode[4]->m_bChecked);
         QVERIFY(!m_frame->GetMainBar()->m_btnMode[1]->m_bChecked);
-        m_frame->CommitMode();
+        m_frame->GetSession().CommitMode();
         QCOMPARE(item->m_nMode, qint16(Unspec));
     }
 
     void fontChangeIsTakenUp()
     {
         ModalAnswerer<> answerer([](QDialog* dialog) {
-            dialog->findChild<QLineEdit*>(QStringLiteral("1034"))->setText(QStringLiteral("60"));
+            dialog->findChild<QLineEdit*>(QString::number(kIdFontPoint))
+                ->setText(QStringLiteral("60"));
             dialog->accept();
         });
         Press(Qt::Key_O);

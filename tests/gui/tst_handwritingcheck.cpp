@@ -1,18 +1,25 @@
 #include "common/InkBuilder.h"
+#include "common/MessageRecorder.h"
 #include "common/TestEnv.h"
 #include "mainwnd/CCheckMarksOverlay.h"
 #include "mainwnd/CHandwritingCheck.h"
 #include "mainwnd/CStrokeOrderWindow.h"
+#include "platform/Options.h"
 #include "platform/Profile.h"
 #include "recognition/CWritingChecker.h"
 #include "recognition/ModelLocation.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -62,6 +69,8 @@ private slots:
     void automaticCheckCanBeTurnedOff();
     void nothingIsCheckedWithoutWriting();
     void missingModelOffersNoCheck();
+    void unusableModelIsExplainedOnce_data();
+    void unusableModelIsExplainedOnce();
     void marksGoBesideWhenThereIsNoRoomBelow();
     void marksFollowVerticalWriting();
     void strokeOrderFollowsTheQuestion();
@@ -189,7 +198,7 @@ void TestHandwritingCheck::automaticCheckCanBeTurnedOff()
     QVERIFY(automatic->isCheckable());
     QVERIFY(automatic->isChecked()); // on by default
     automatic->trigger();
-    QCOMPARE(CHandwritingCheck::IsAutomatic(), false);
+    QCOMPARE(Options::CheckWriting(), false);
     // Stored where the options keep it, as 0 (the default is 1).
     QCOMPARE(GetProfileInt(u"Settings"_qs, u"CheckWriting"_qs, 1), 0);
 
@@ -206,7 +215,7 @@ void TestHandwritingCheck::automaticCheckCanBeTurnedOff()
     QCOMPARE(m_check->Overlay()->Checks().first().verdict, CheckVerdict::Correct);
 
     // The menu shows a setting changed elsewhere.
-    CHandwritingCheck::SetAutomatic(true);
+    Options::SetCheckWriting(true);
     QVERIFY(m_check->ContextMenuActions()[1]->isChecked());
 }
 
@@ -230,6 +239,49 @@ void TestHandwritingCheck::missingModelOffersNoCheck()
     QVERIFY(!actions[0]->isEnabled());
     QVERIFY(!actions[1]->isEnabled());
     QVERIFY(actions[2]->isEnabled()); // the stroke order needs no model
+}
+
+void TestHandwritingCheck::unusableModelIsExplainedOnce_data()
+{
+    QTest::addColumn<QString>("kind");
+    for (const char* kind : {"missing", "empty", "random", "folder", "pipe"})
+        QTest::newRow(kind) << QString::fromLatin1(kind);
+}
+
+// The learner who wrote and sees no marks is told why, at the first answer,
+// and not again.
+void TestHandwritingCheck::unusableModelIsExplainedOnce()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("handwriting-ja.model"));
+    if (kind == QLatin1String("empty")) {
+        QFile(path).open(QIODevice::WriteOnly);
+    } else if (kind == QLatin1String("random")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(5000, '\x5a'));
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(path));
+    } else if (kind == QLatin1String("pipe")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+    MessageRecorder messages;
+    FakeSheet sheet;
+    sheet.m_strokes = PlaceInCell(UnitKawa(), QRectF(0, 0, 100, 100));
+    CHandwritingCheck check(
+        &sheet, [&sheet] { return sheet.m_strokes; }, {}, QStringList{path});
+    check.OnQuestionShown(u"川"_qs);
+    check.OnAnswerShown();
+    QTRY_COMPARE_WITH_TIMEOUT(messages.Texts().size(), 1, 10000);
+    QVERIFY(!check.IsOffered());
+    if (kind != QLatin1String("missing"))
+        QVERIFY2(messages.Texts().first().contains(path), qPrintable(messages.Texts().first()));
+    check.OnQuestionShown(u"川"_qs);
+    check.OnAnswerShown();
+    QVERIFY(!check.RunCheck());
+    QTest::qWait(50);
+    QCOMPARE(messages.Texts().size(), 1);
 }
 
 void TestHandwritingCheck::marksGoBesideWhenThereIsNoRoomBelow()

@@ -36,6 +36,7 @@ private slots:
     void keyKShowsTheStrokeOrder();
     void sheetMenuOffersTheCheck();
     void answerWithoutWritingChecksNothing();
+    void modelIsReadAtTheFirstPenDown();
 
 private:
     void Write(const InkStrokes& unit);
@@ -127,14 +128,14 @@ void TestHandwritingWiring::answerShowsTheVerdict()
     QFETCH(InkStrokes, unit);
     QFETCH(int, verdict);
     QFETCH(QString, recognised);
-    QCOMPARE(m_frame->GetCurrentItem()->GetWord(), u"川"_qs);
+    QCOMPARE(m_frame->GetSession().CurrentItem()->GetWord(), u"川"_qs);
     m_frame->GetView()->SetGuideMode(guide);
     QCOMPARE(m_frame->GetView()->GuideBoxes().size(), guide == CWriteView::kGuideBoxes ? 1 : 0);
     Write(unit);
     QVERIFY(m_frame->GetView()->Strokes().size() == unit.size());
     QSignalSpy shown(Check(), &CHandwritingCheck::MarksShown);
     Press(Qt::Key_A);
-    QVERIFY(!m_frame->IsQuestionSide());
+    QVERIFY(!m_frame->GetSession().IsQuestionSide());
     QVERIFY(shown.wait(10000));
     const QList<CharacterCheck> checks = Check()->Overlay()->Checks();
     QCOMPARE(checks.size(), 1);
@@ -146,10 +147,10 @@ void TestHandwritingWiring::answerShowsTheVerdict()
     QVERIFY(Check()->Overlay()->isVisible());
     // Back to the question keeps the writing and its marks; the check
     // never files a mode by itself.
-    const qint16 mode = m_frame->GetCurrentItem()->m_nMode;
+    const qint16 mode = m_frame->GetSession().CurrentItem()->m_nMode;
     Press(Qt::Key_A);
     QVERIFY(Check()->Overlay()->HasMarks());
-    QCOMPARE(m_frame->GetCurrentItem()->m_nMode, mode);
+    QCOMPARE(m_frame->GetSession().CurrentItem()->m_nMode, mode);
 }
 
 void TestHandwritingWiring::nextQuestionClearsTheMarks()
@@ -194,7 +195,7 @@ void TestHandwritingWiring::keyKShowsTheStrokeOrder()
     QCOMPARE(window->Word(), u"川"_qs);
     // The drill goes on in the main window while it is open.
     Press(Qt::Key_A);
-    QVERIFY(!m_frame->IsQuestionSide());
+    QVERIFY(!m_frame->GetSession().IsQuestionSide());
 }
 
 void TestHandwritingWiring::sheetMenuOffersTheCheck()
@@ -220,6 +221,25 @@ void TestHandwritingWiring::answerWithoutWritingChecksNothing()
     QTest::qWait(300);
     QCOMPARE(checked.size(), 0);
     QVERIFY(!Check()->Overlay()->HasMarks());
+}
+
+// The model's memory is not taken from learners who do not write: it is
+// read when the pen first goes down, while the first question is still
+// being written.
+void TestHandwritingWiring::modelIsReadAtTheFirstPenDown()
+{
+    if (m_model.isEmpty())
+        QSKIP("The Japanese handwriting model is not installed");
+    CWritingChecker* checker = Check()->Checker();
+    QTest::qWait(1500); // the first question has been on screen a while
+    QCOMPARE(checker->State(), CWritingChecker::ModelState::NotLoaded);
+    QSignalSpy loaded(checker, &CWritingChecker::ModelLoaded);
+    CWriteView* view = m_frame->GetView();
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(60, 60));
+    QVERIFY(checker->State() != CWritingChecker::ModelState::NotLoaded);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(120, 60));
+    QVERIFY(loaded.wait(10000));
+    QCOMPARE(checker->State(), CWritingChecker::ModelState::Ready);
 }
 
 QTEST_MAIN(TestHandwritingWiring)

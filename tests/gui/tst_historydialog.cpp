@@ -6,6 +6,7 @@
 #include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "study/ItemActions.h"
@@ -97,13 +98,14 @@ private slots:
         QTest::newRow("none: everything, newest first")
             << QStringList{} << QList<int>{6, 5, 4, 3, 2, 1, 0} << 3;
         QTest::newRow("覚えたい only, an item twice")
-            << QStringList{QStringLiteral("1040")} << QList<int>{6, 5, 2} << 0;
+            << QStringList{QString::number(kIdFilterFirst + 2)} << QList<int>{6, 5, 2} << 0;
         QTest::newRow("覚えない shows the current row")
-            << QStringList{QStringLiteral("1041")} << QList<int>{3} << 0;
+            << QStringList{QString::number(kIdFilterFirst + 3)} << QList<int>{3} << 0;
         QTest::newRow("知ってる and 指定なし")
-            << QStringList{QStringLiteral("1038"), QStringLiteral("1042")} << QList<int>{4, 0} << 0;
+            << QStringList{QString::number(kIdFilterFirst), QString::number(kIdFilterFirst + 4)}
+            << QList<int>{4, 0} << 0;
         QTest::newRow("on and off again")
-            << QStringList{QStringLiteral("1039"), QStringLiteral("1039")}
+            << QStringList{QString::number(kIdFilterFirst + 1), QString::number(kIdFilterFirst + 1)}
             << QList<int>{6, 5, 4, 3, 2, 1, 0} << 3;
     }
     void filters()
@@ -124,9 +126,9 @@ private slots:
                              Dictionary()->m_bViewLearning, Dictionary()->m_bViewNoLearn,
                              Dictionary()->m_bViewUnspec};
         for (int k = 0; k < 5; ++k) {
-            const int on = buttons.count(QString::number(1038 + k)) % 2;
+            const int on = buttons.count(QString::number(kIdFilterFirst + k)) % 2;
             QCOMPARE(GetProfileInt(QString(), names.at(k), -1),
-                     buttons.contains(QString::number(1038 + k)) ? on : -1);
+                     buttons.contains(QString::number(kIdFilterFirst + k)) ? on : -1);
             QCOMPARE(flags[k], on);
             QCOMPARE(int(dialog.m_btnMode[k]->m_bChecked), on);
         }
@@ -204,7 +206,8 @@ private slots:
     void modeChangeKeepsTheRowUntilRefilled()
     {
         CHistoryDialog dialog(nullptr);
-        QTest::mouseClick(dialog.findChild<CModeButton*>(QStringLiteral("1040")), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<CModeButton*>(QString::number(kIdFilterFirst + 2)),
+                          Qt::LeftButton);
         QCOMPARE(RowKeys(dialog), (QList<int>{6, 5, 2}));
         dialog.m_comboAction->setCurrentIndex(CycleMode); // Learning -> NoLearn
         dialog.m_listHistory->setCurrentRow(1);
@@ -299,10 +302,10 @@ private slots:
             dialog->m_listHistory->setCurrentRow(dialog->m_listHistory->count() - 1); // oldest
             dialog->Execute();
         });
-        frame.OpenHistoryDialog();
+        frame.GetSession().OpenHistory();
         QCOMPARE(answerer.Seen(), 1);
         QCOMPARE(Dictionary()->m_nHistPos, 0);
-        QCOMPARE(frame.GetCurrentItem(), Dictionary()->GetItem(0));
+        QCOMPARE(frame.GetSession().CurrentItem(), Dictionary()->GetItem(0));
     }
 };
 

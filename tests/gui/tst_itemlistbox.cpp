@@ -3,6 +3,7 @@
 #include "common/TestEnv.h"
 #include "platform/Bitmaps.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "widgets/CHistoryListBox.h"
@@ -117,10 +118,10 @@ private slots:
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("picture"); // 0: none
-        QTest::newRow("知ってる") << int(Known) << 160;
-        QTest::newRow("覚えた") << int(Learned) << 161;
-        QTest::newRow("覚えたい") << int(Learning) << 162;
-        QTest::newRow("覚えない") << int(NoLearn) << 163;
+        QTest::newRow("知ってる") << int(Known) << int(kPictureSquareKnown);
+        QTest::newRow("覚えた") << int(Learned) << int(kPictureSquareLearned);
+        QTest::newRow("覚えたい") << int(Learning) << int(kPictureSquareLearning);
+        QTest::newRow("覚えない") << int(NoLearn) << int(kPictureSquareNoLearn);
         QTest::newRow("指定なし has none") << int(Unspec) << 0;
     }
     void modeSquareAtTheRight()
@@ -133,7 +134,7 @@ private slots:
         const QImage image = Grab(list);
         const QRect row = RowRect(list, 1);
         const QPoint origin(row.left() + row.width() - 24, row.top() + 2);
-        for (int id = 160; id <= 163; ++id)
+        for (int id = kPictureSquareKnown; id <= kPictureSquareNoLearn; ++id)
             QCOMPARE(ShowsPicture(image, id, origin), id == picture);
         // Row 0 is Unspec: its corner shows the background.
         const QPoint corner = RowRect(list, 0).topRight() + QPoint(-12, 14);
@@ -150,8 +151,8 @@ private slots:
         list.resize(420, 150);
         QTRY_COMPARE(RowRect(list, 0).width(), list.viewport()->width());
         const QRect row = RowRect(list, 0);
-        QVERIFY(
-            ShowsPicture(Grab(list), 160, QPoint(row.left() + row.width() - 24, row.top() + 2)));
+        QVERIFY(ShowsPicture(Grab(list), kPictureSquareKnown,
+                             QPoint(row.left() + row.width() - 24, row.top() + 2)));
     }
 
     void markerOnlyOnTheCurrentHistoryRow()
@@ -166,7 +167,8 @@ private slots:
         const QImage image = Grab(list);
         for (int row = 0; row < 3; ++row) {
             const QRect rect = RowRect(list, row);
-            QCOMPARE(ShowsPicture(image, 164, QPoint(rect.left(), rect.top() + 2)), row == 1);
+            QCOMPARE(ShowsPicture(image, kPictureListMarker, QPoint(rect.left(), rect.top() + 2)),
+                     row == 1);
         }
         QCOMPARE(list.GetRowItem(0), 2);
         QCOMPARE(list.GetRowKey(0), 2);
@@ -181,7 +183,7 @@ private slots:
         const QImage image = Grab(list);
         for (int row = 0; row < 2; ++row) {
             const QRect rect = RowRect(list, row);
-            QVERIFY(!ShowsPicture(image, 164, QPoint(rect.left(), rect.top() + 2)));
+            QVERIFY(!ShowsPicture(image, kPictureListMarker, QPoint(rect.left(), rect.top() + 2)));
         }
     }
 

@@ -8,6 +8,7 @@
 #include "mainwnd/CWriteView.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "widgets/CModeButton.h"
@@ -28,6 +29,13 @@
 namespace {
 
 const QString kSettings = QStringLiteral("Settings");
+
+// The main bar's mode buttons, in button order.
+constexpr int kKnownButton = kIdModeFirst;
+constexpr int kLearnedButton = kIdModeFirst + 1;
+constexpr int kLearningButton = kIdModeFirst + 2;
+constexpr int kNoLearnButton = kIdModeFirst + 3;
+constexpr int kUnspecButton = kIdModeFirst + 4;
 
 CDictionary* Dic()
 {
@@ -69,7 +77,10 @@ protected:
 
 } // namespace
 
-// The drill as a learner drives it through the main window.
+// The main window as the drill's screen: its keys, buttons and dialogs reach
+// the session's steps, what the session shows reaches the bars, the panel and
+// the sheet, and the children are laid out. The drill's own rules are the
+// session's and are tested there (tst_drillsession).
 class TestMainFrame : public QObject {
     Q_OBJECT
 
@@ -106,14 +117,14 @@ private:
     {
         return Bar()->findChild<QPushButton*>(QString::number(id));
     }
-    int TodayShown() const { return Button(1006)->text().toInt(); }
+    int TodayShown() const { return Button(kIdTodayCount)->text().toInt(); }
     CDictionary::CItem* Current() const { return Dic()->GetItem(Dic()->GetCurrentHistoryItem()); }
     int CheckedButton() const
     {
         int checked = -1;
         for (int k = 0; k < 5; ++k)
             if (Bar()->m_btnMode[k]->m_bChecked)
-                checked = (checked == -1) ? 1000 + k : -2;
+                checked = (checked == -1) ? kIdModeFirst + k : -2;
         return checked;
     }
     void Stroke()
@@ -150,30 +161,29 @@ private slots:
         QCOMPARE(Dic()->m_nHistPos, 0);
         CDictionary::CItem* item = Current();
         QVERIFY(item);
-        QCOMPARE(m_frame->GetCurrentItem(), item);
-        QCOMPARE(item->m_nAskCount, qint16(1));
-        QVERIFY(item->m_bDirty);
+        QCOMPARE(m_frame->GetSession().CurrentItem(), item);
         QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetQuestionText());
-        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
-        QCOMPARE(CheckedButton(), 1004);
-        QVERIFY(!Button(1008)->isEnabled());
+        QCOMPARE(Button(kIdAnswer)->text(), QStringLiteral("答え"));
+        QCOMPARE(CheckedButton(), kUnspecButton);
+        QVERIFY(!Button(kIdBack)->isEnabled());
         QCOMPARE(TodayShown(), 0);
-        QCOMPARE(QApplication::focusWidget(), Button(1010));
+        QCOMPARE(QApplication::focusWidget(), Button(kIdAnswer));
         QVERIFY(messages.Texts().isEmpty());
     }
 
-    void oneCountPerQuestion_data()
+    // Each of the inputs that count a dictation reaches the count, and the
+    // bar shows it.
+    void inputsThatCount_data()
     {
-        QTest::addColumn<QString>("steps"); // A answer, S stroke, digits modes, R right arrow
+        QTest::addColumn<QString>("steps"); // A answer, S stroke, digits modes
         QTest::addColumn<int>("count");
         QTest::newRow("nothing") << QString() << 0;
+        QTest::newRow("answer key") << QStringLiteral("A") << 1;
+        QTest::newRow("stroke") << QStringLiteral("S") << 1;
+        QTest::newRow("mode key") << QStringLiteral("3") << 1;
         QTest::newRow("answer twice") << QStringLiteral("AA") << 1;
-        QTest::newRow("stroke then answer") << QStringLiteral("SA") << 1;
-        QTest::newRow("mode then stroke") << QStringLiteral("3S") << 1;
-        QTest::newRow("two modes") << QStringLiteral("34") << 1;
-        QTest::newRow("everything") << QStringLiteral("SSA3A1") << 1;
     }
-    void oneCountPerQuestion()
+    void inputsThatCount()
     {
         QFETCH(QString, steps);
         QFETCH(int, count);
@@ -191,51 +201,29 @@ private slots:
         QCOMPARE(Dic()->IsCurrentAnswered(0), count);
     }
 
-    void nextBackAndAnswer()
+    // N and B reach the steps; the bar's mode buttons and "←戻る" follow
+    // the question shown.
+    void nextAndBackKeys()
     {
         StartFrame();
         const int first = Dic()->GetCurrentHistoryItem();
         Press(Qt::Key_3); // 覚えたい
-        QCOMPARE(CheckedButton(), 1002);
+        QCOMPARE(CheckedButton(), kLearningButton);
         Press(Qt::Key_N);
         QCOMPARE(Dic()->GetHistoryCount(), 2);
-        QCOMPARE(Dic()->GetItem(first)->m_nMode, qint16(Learning));
-        const int second = Dic()->GetCurrentHistoryItem();
-        QVERIFY(second != first);
-        QCOMPARE(CheckedButton(), 1004);
-        QVERIFY(Button(1008)->isEnabled());
+        QCOMPARE(CheckedButton(), kUnspecButton);
+        QVERIFY(Button(kIdBack)->isEnabled());
+        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, Current()->GetQuestionText());
 
         Press(Qt::Key_B);
-        QCOMPARE(Dic()->m_nHistPos, 0);
-        QCOMPARE(m_frame->GetCurrentItem(), Dic()->GetItem(first));
-        QCOMPARE(Dic()->GetItem(first)->m_nAskCount, qint16(1)); // going back asks nothing new
-        QCOMPARE(CheckedButton(), 1002);
-        QVERIFY(!Button(1008)->isEnabled());
-
-        // Forward again to the recorded question, not a new one.
-        Press(Qt::Key_N);
-        QCOMPARE(Dic()->GetHistoryCount(), 2);
-        QCOMPARE(Dic()->GetCurrentHistoryItem(), second);
-        QCOMPARE(Dic()->GetItem(second)->m_nAskCount, qint16(1));
+        QCOMPARE(m_frame->GetSession().CurrentItem(), Dic()->GetItem(first));
+        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, Dic()->GetItem(first)->GetQuestionText());
+        QCOMPARE(CheckedButton(), kLearningButton);
+        QVERIFY(!Button(kIdBack)->isEnabled());
     }
 
-    void answerShowsTheWord()
-    {
-        StartFrame();
-        CDictionary::CItem* item = m_frame->GetCurrentItem();
-        Press(Qt::Key_A);
-        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetWord());
-        QCOMPARE(Button(1010)->text(), QStringLiteral("読み"));
-        Press(Qt::Key_A);
-        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetQuestionText());
-        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
-        WriteProfileInt(kSettings, QStringLiteral("HyogaiRed"), 1);
-        Press(Qt::Key_A);
-        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetAnswerMarkup());
-    }
-
-    // The answer button names what its next press shows; the direction
-    // itself is the drill session's.
+    // The answer button names what its next press shows, and the panel shows
+    // the side the session turned to, in the direction the settings give.
     void answerCaption_data()
     {
         QTest::addColumn<int>("qaMode");
@@ -250,14 +238,22 @@ private slots:
         QFETCH(QString, answerSide);
         WriteProfileInt(kSettings, QStringLiteral("QAMode"), qaMode);
         StartFrame();
-        CDictionary::CItem* item = m_frame->GetCurrentItem();
+        CDictionary::CItem* item = m_frame->GetSession().CurrentItem();
         QCOMPARE(m_frame->GetPanelBar()->m_strPanelText,
                  qaMode == 1 ? item->GetWord() : item->GetQuestionText());
-        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
+        QCOMPARE(Button(kIdAnswer)->text(), QStringLiteral("答え"));
         Press(Qt::Key_A);
-        QCOMPARE(Button(1010)->text(), answerSide);
+        QCOMPARE(Button(kIdAnswer)->text(), answerSide);
+        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText,
+                 qaMode == 1 ? item->GetQuestionText() : item->GetWord());
         Press(Qt::Key_A);
-        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
+        QCOMPARE(Button(kIdAnswer)->text(), QStringLiteral("答え"));
+        // The stored red marking reaches the word side.
+        WriteProfileInt(kSettings, QStringLiteral("HyogaiRed"), 1);
+        Press(Qt::Key_A);
+        if (qaMode == 1)
+            Press(Qt::Key_A);
+        QCOMPARE(m_frame->GetPanelBar()->m_strPanelText, item->GetAnswerMarkup());
     }
 
     void writingAndErasing()
@@ -280,22 +276,22 @@ private slots:
         Press(Qt::Key_C);
         QVERIFY(!inked());
         Stroke();
-        QTest::mouseClick(Button(1011), Qt::LeftButton);
+        QTest::mouseClick(Button(kIdErase), Qt::LeftButton);
         QVERIFY(!inked());
         Stroke();
         Press(Qt::Key_N);
         QVERIFY(!inked()); // a new question wipes it
     }
 
+    // The session's question reaches the mode prompt, which shows all five
+    // modes in colour, and its answer reaches the session.
     void noUnspecPrompt_data()
     {
         QTest::addColumn<int>("answer"); // 0 cancel, else a button id
         QTest::addColumn<bool>("moves");
         QTest::addColumn<int>("mode");
         QTest::newRow("cancel stays") << 0 << false << int(Unspec);
-        QTest::newRow("known") << 1000 << true << int(Known);
-        QTest::newRow("learned") << 1001 << true << int(Learned);
-        QTest::newRow("left unspecified") << 1004 << true << int(Unspec);
+        QTest::newRow("learned") << kLearnedButton << true << int(Learned);
     }
     void noUnspecPrompt()
     {
@@ -304,7 +300,7 @@ private slots:
         QFETCH(int, mode);
         WriteProfileInt(kSettings, QStringLiteral("NoUnspec"), 1);
         StartFrame();
-        CDictionary::CItem* item = m_frame->GetCurrentItem();
+        CDictionary::CItem* item = m_frame->GetSession().CurrentItem();
         {
             // Not answered yet: no prompt.
             auto unasked = ModePromptAnswerer::None();
@@ -323,17 +319,17 @@ private slots:
         QVERIFY(allChecked);
         QTRY_COMPARE(QApplication::focusWidget(), focus);
         QCOMPARE(Dic()->GetHistoryCount(), moves ? 2 : 1);
-        QCOMPARE(m_frame->GetCurrentItem() == item, !moves);
+        QCOMPARE(m_frame->GetSession().CurrentItem() == item, !moves);
         QCOMPARE(int(item->m_nMode), mode);
     }
 
     void noUnspecPromptOnEveryWayOut_data()
     {
         QTest::addColumn<int>("button");
-        QTest::newRow("next") << 1009;
-        QTest::newRow("back") << 1008;
-        QTest::newRow("history") << 1007;
-        QTest::newRow("close") << 1016;
+        QTest::newRow("next") << int(kIdNext);
+        QTest::newRow("back") << int(kIdBack);
+        QTest::newRow("history") << int(kIdHistory);
+        QTest::newRow("close") << int(kIdExitButton);
     }
     void noUnspecPromptOnEveryWayOut()
     {
@@ -350,15 +346,6 @@ private slots:
         QCOMPARE(Dic()->m_nHistPos, 1);
     }
 
-    void noPromptWithSettingOff()
-    {
-        StartFrame();
-        Press(Qt::Key_A);
-        auto answerer = ModePromptAnswerer::None();
-        Press(Qt::Key_N);
-        QCOMPARE(Dic()->GetHistoryCount(), 2);
-    }
-
     void filterIndicator()
     {
         WriteProfileInt(QString(), QStringLiteral("HistViewLearned"), 1);
@@ -370,7 +357,7 @@ private slots:
         QCOMPARE(centre(3), QColor(254, 178, 179));
         QCOMPARE(centre(0), Bar()->palette().color(QPalette::Window));
         QCOMPARE(centre(2), Bar()->palette().color(QPalette::Window));
-        QVERIFY(Bar()->GetFilterSquare(4).bottom() < Button(1008)->geometry().top());
+        QVERIFY(Bar()->GetFilterSquare(4).bottom() < Button(kIdBack)->geometry().top());
     }
 
     void modeKeysAndArrows_data()
@@ -380,23 +367,29 @@ private slots:
         QTest::addColumn<bool>("shift");
         QTest::addColumn<int>("focus");   // afterwards
         QTest::addColumn<int>("checked"); // afterwards
-        QTest::newRow("tab leaves the group") << 1004 << int(Qt::Key_Tab) << false << 1005 << 1004;
+        QTest::newRow("tab leaves the group")
+            << kUnspecButton << int(Qt::Key_Tab) << false << int(kIdWebSearch) << kUnspecButton;
         QTest::newRow("tab from a middle member")
-            << 1001 << int(Qt::Key_Tab) << false << 1005 << 1004;
-        QTest::newRow("shift tab leaves backwards")
-            << 1002 << int(Qt::Key_Backtab) << true << 1016 << 1004;
+            << kLearnedButton << int(Qt::Key_Tab) << false << int(kIdWebSearch) << kUnspecButton;
+        QTest::newRow("shift tab leaves backwards") << kLearningButton << int(Qt::Key_Backtab)
+                                                    << true << int(kIdExitButton) << kUnspecButton;
         QTest::newRow("shift tab enters at checked")
-            << 1005 << int(Qt::Key_Backtab) << true << 1004 << 1004;
-        QTest::newRow("tab wraps into group") << 1016 << int(Qt::Key_Tab) << false << 1004 << 1004;
-        QTest::newRow("tab between buttons") << 1009 << int(Qt::Key_Tab) << false << 1010 << 1004;
+            << int(kIdWebSearch) << int(Qt::Key_Backtab) << true << kUnspecButton << kUnspecButton;
+        QTest::newRow("tab wraps into group")
+            << int(kIdExitButton) << int(Qt::Key_Tab) << false << kUnspecButton << kUnspecButton;
+        QTest::newRow("tab between buttons")
+            << int(kIdNext) << int(Qt::Key_Tab) << false << int(kIdAnswer) << kUnspecButton;
         QTest::newRow("right from last wraps")
-            << 1004 << int(Qt::Key_Right) << false << 1000 << 1000;
+            << kUnspecButton << int(Qt::Key_Right) << false << kKnownButton << kKnownButton;
         QTest::newRow("left from first wraps")
-            << 1000 << int(Qt::Key_Left) << false << 1004 << 1004;
-        QTest::newRow("down moves on") << 1001 << int(Qt::Key_Down) << false << 1002 << 1002;
-        QTest::newRow("up moves back") << 1003 << int(Qt::Key_Up) << false << 1002 << 1002;
+            << kKnownButton << int(Qt::Key_Left) << false << kUnspecButton << kUnspecButton;
+        QTest::newRow("down moves on")
+            << kLearnedButton << int(Qt::Key_Down) << false << kLearningButton << kLearningButton;
+        QTest::newRow("up moves back")
+            << kNoLearnButton << int(Qt::Key_Up) << false << kLearningButton << kLearningButton;
         QTest::newRow("left next to group swallowed")
-            << 1005 << int(Qt::Key_Left) << false << 1005 << 1004;
+            << int(kIdWebSearch) << int(Qt::Key_Left) << false << int(kIdWebSearch)
+            << kUnspecButton;
     }
     void modeKeysAndArrows()
     {
@@ -412,16 +405,16 @@ private slots:
         QCOMPARE(QApplication::focusWidget()->objectName(), QString::number(focus));
         QCOMPARE(CheckedButton(), checked);
         QCOMPARE(TodayShown(), 0); // arrows neither count nor commit
-        QCOMPARE(m_frame->GetCurrentItem()->m_nMode, qint16(Unspec));
+        QCOMPARE(m_frame->GetSession().CurrentItem()->m_nMode, qint16(Unspec));
     }
 
     void arrowChoiceIsCommittedByNext()
     {
         StartFrame();
-        CDictionary::CItem* item = m_frame->GetCurrentItem();
-        Button(1004)->setFocus();
+        CDictionary::CItem* item = m_frame->GetSession().CurrentItem();
+        Button(kUnspecButton)->setFocus();
         Press(Qt::Key_Right);
-        QCOMPARE(CheckedButton(), 1000);
+        QCOMPARE(CheckedButton(), kKnownButton);
         QCOMPARE(item->m_nMode, qint16(Unspec));
         Press(Qt::Key_N);
         QCOMPARE(item->m_nMode, qint16(Known));
@@ -430,14 +423,14 @@ private slots:
     void modeButtonsCountAndSelect()
     {
         StartFrame();
-        QTest::mouseClick(Button(1002), Qt::LeftButton);
-        QCOMPARE(CheckedButton(), 1002);
+        QTest::mouseClick(Button(kLearningButton), Qt::LeftButton);
+        QCOMPARE(CheckedButton(), kLearningButton);
         QCOMPARE(TodayShown(), 1);
-        QTest::mouseClick(Button(1003), Qt::LeftButton);
-        QCOMPARE(CheckedButton(), 1003);
+        QTest::mouseClick(Button(kNoLearnButton), Qt::LeftButton);
+        QCOMPARE(CheckedButton(), kNoLearnButton);
         QCOMPARE(TodayShown(), 1);
         // The item keeps its mode until the question is left.
-        QCOMPARE(m_frame->GetCurrentItem()->m_nMode, qint16(Unspec));
+        QCOMPARE(m_frame->GetSession().CurrentItem()->m_nMode, qint16(Unspec));
     }
 
     void xClosesAndSaves()
@@ -486,7 +479,7 @@ private slots:
         }
         QVERIFY(m_frame->isVisible());
         ModePromptAnswerer answerer([](CModeSelectDialog* dialog) {
-            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("1001")),
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QString::number(kLearnedButton)),
                               Qt::LeftButton);
         });
         Press(Qt::Key_Q, Qt::ControlModifier);
@@ -501,12 +494,13 @@ private slots:
     {
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("tip");
-        QTest::newRow("search bar") << 1012 << QStringLiteral("検索バー (S)");
-        QTest::newRow("options") << 1013 << QStringLiteral("オプション (O)");
-        QTest::newRow("help") << 1014 << QStringLiteral("ヘルプ (F1)");
-        QTest::newRow("swap") << 1015 << QStringLiteral("左右を入れ替え (E)");
-        QTest::newRow("exit") << 1016 << QStringLiteral("終了 (X)");
-        QTest::newRow("count") << 1006 << QStringLiteral("今日の書き取り回数 — 学習状況 (U)");
+        QTest::newRow("search bar") << int(kIdSearchBarButton) << QStringLiteral("検索バー (S)");
+        QTest::newRow("options") << int(kIdOptionsButton) << QStringLiteral("オプション (O)");
+        QTest::newRow("help") << int(kIdHelpButton) << QStringLiteral("ヘルプ (F1)");
+        QTest::newRow("swap") << int(kIdSwapButton) << QStringLiteral("左右を入れ替え (E)");
+        QTest::newRow("exit") << int(kIdExitButton) << QStringLiteral("終了 (X)");
+        QTest::newRow("count") << int(kIdTodayCount)
+                               << QStringLiteral("今日の書き取り回数 — 学習状況 (U)");
     }
     void pictureButtonTips()
     {
@@ -526,10 +520,11 @@ private slots:
     void crossButtonCloses()
     {
         StartFrame();
-        QTest::mouseClick(Button(1016), Qt::LeftButton);
+        QTest::mouseClick(Button(kIdExitButton), Qt::LeftButton);
         QTRY_VERIFY(!m_frame->isVisible());
     }
 
+    // The stored option reaches the session's end.
     void clearHistoryOnClose()
     {
         WriteProfileInt(kSettings, QStringLiteral("ClearHistory"), 1);
@@ -572,7 +567,7 @@ private slots:
         QCOMPARE(edit->text(), QStringLiteral("xn3"));
         QVERIFY(m_frame->isVisible());
         QCOMPARE(Dic()->GetHistoryCount(), 1);
-        QCOMPARE(CheckedButton(), 1004);
+        QCOMPARE(CheckedButton(), kUnspecButton);
         // Ctrl combinations still run their commands; a read-only box
         // passes every key on.
         edit->setReadOnly(true);
@@ -584,11 +579,11 @@ private slots:
     {
         StartFrame();
         Press(Qt::Key_1, Qt::KeypadModifier);
-        QCOMPARE(CheckedButton(), 1000);
+        QCOMPARE(CheckedButton(), kKnownButton);
         Press(Qt::Key_4, Qt::KeypadModifier);
-        QCOMPARE(CheckedButton(), 1003);
+        QCOMPARE(CheckedButton(), kNoLearnButton);
         Press(Qt::Key_3, Qt::ControlModifier | Qt::KeypadModifier);
-        QCOMPARE(CheckedButton(), 1003);
+        QCOMPARE(CheckedButton(), kNoLearnButton);
     }
 
     void dialogKeysReachTheirSteps()
@@ -606,10 +601,10 @@ private slots:
         Press(Qt::Key_U);
         QCOMPARE(frame->m_nStudyState, 1);
         Press(Qt::Key_T);
-        QCOMPARE(words, QStringList{m_frame->GetCurrentItem()->GetWord()});
+        QCOMPARE(words, QStringList{m_frame->GetSession().CurrentItem()->GetWord()});
         Press(Qt::Key_O);
         QCOMPARE(frame->m_nOptions, 1);
-        QCOMPARE(QApplication::focusWidget(), Button(1010)); // given back after each
+        QCOMPARE(QApplication::focusWidget(), Button(kIdAnswer)); // given back after each
         SetWebSearchHandler(previous);
     }
 
@@ -647,14 +642,14 @@ private slots:
         Press(Qt::Key_O);
         QCOMPARE(panel->m_fontPanel.pixelSize(),
                  pixels < 0 ? before : (pixels * panel->logicalDpiY() + 48) / 96);
-        CDictionary::CItem* item = m_frame->GetCurrentItem();
+        CDictionary::CItem* item = m_frame->GetSession().CurrentItem();
         if (marked)
             QCOMPARE(panel->m_strPanelText, item->GetAnswerMarkup());
         else if (!font)
             QCOMPARE(panel->m_strPanelText, shown);
         else
             QCOMPARE(panel->m_strPanelText, item->GetQuestionText());
-        QCOMPARE(m_frame->IsQuestionSide(), !answerSide);
+        QCOMPARE(m_frame->GetSession().IsQuestionSide(), !answerSide);
     }
 
     void optionsWithoutCurrentItem()
@@ -665,7 +660,7 @@ private slots:
         MessageRecorder messages;
         StartFrame(QSize(900, 600), true);
         auto* frame = static_cast<HookedFrame*>(m_frame.get());
-        QVERIFY(!m_frame->GetCurrentItem());
+        QVERIFY(!m_frame->GetSession().CurrentItem());
         frame->m_bFontChanged = true;
         frame->m_bRedChanged = true;
         Press(Qt::Key_O);
@@ -678,7 +673,7 @@ private slots:
         StartFrame();
         QVERIFY(!m_frame->GetSearchBar()->isVisible());
         Press(Qt::Key_3, Qt::ControlModifier);
-        QCOMPARE(CheckedButton(), 1004); // not the plain 3
+        QCOMPARE(CheckedButton(), kUnspecButton); // not the plain 3
         QCOMPARE(TodayShown(), 0);
         Press(Qt::Key_N, Qt::ShiftModifier);
         QCOMPARE(Dic()->GetHistoryCount(), 1); // accelerators want plain keys
@@ -710,10 +705,11 @@ private slots:
         QCOMPARE(view.width(), panel.width());
         // The picture buttons sit in two rows at the bottom of the bar.
         const QRect units = MapDialogRect(Bar(), QRect(0, 0, 100, 100));
-        const QRect cross = Button(1016)->geometry();
+        const QRect cross = Button(kIdExitButton)->geometry();
         QCOMPARE(cross.top(), size.height() - 30 * units.height() / 100);
-        QCOMPARE(Button(1012)->geometry().top(), size.height() - 60 * units.height() / 100);
-        QCOMPARE(Button(1015)->geometry().left(), 6 * units.width() / 100);
+        QCOMPARE(Button(kIdSearchBarButton)->geometry().top(),
+                 size.height() - 60 * units.height() / 100);
+        QCOMPARE(Button(kIdSwapButton)->geometry().left(), 6 * units.width() / 100);
         QCOMPARE(cross.width(), (bar.width() - 16 * units.width() / 100) / 3);
 
         Press(Qt::Key_S); // the search bar on the other side
@@ -724,12 +720,12 @@ private slots:
         QCOMPARE(m_frame->GetView()->geometry().left(), search.right() + 1);
         // The search bar took the focus into its text box, where E and S
         // type letters; its side-swap and magnifier buttons still work.
-        Button(1015)->click(); // sides swapped
+        Button(kIdSwapButton)->click(); // sides swapped
         QCOMPARE(Bar()->geometry().left(), 0);
         QCOMPARE(m_frame->GetSearchBar()->geometry().right(), size.width() - 1);
-        Button(1012)->click();
+        Button(kIdSearchBarButton)->click();
         QVERIFY(!m_frame->GetSearchBar()->isVisible());
-        QCOMPARE(QApplication::focusWidget(), Button(1010)); // back to the bar's control
+        QCOMPARE(QApplication::focusWidget(), Button(kIdAnswer)); // back to the bar's control
         QCOMPARE(m_frame->GetView()->geometry().right(), size.width() - 1);
     }
 
@@ -771,19 +767,19 @@ private slots:
     {
         QTest::addColumn<int>("id");
         QTest::addColumn<int>("command");
-        QTest::newRow("知ってる") << 1000 << 32771;
-        QTest::newRow("指定なし") << 1004 << 32775;
-        QTest::newRow("ネット") << 1005 << 32776;
-        QTest::newRow("count") << 1006 << 32777;
-        QTest::newRow("履歴") << 1007 << 32778;
-        QTest::newRow("次へ") << 1009 << 32780;
-        QTest::newRow("答え") << 1010 << 32781;
-        QTest::newRow("消去") << 1011 << 57632;
-        QTest::newRow("search bar") << 1012 << 32782;
-        QTest::newRow("options") << 1013 << 32783;
-        QTest::newRow("help") << 1014 << 57666;
-        QTest::newRow("swap") << 1015 << 32784;
-        QTest::newRow("cross, after its click") << 1016 << 57665;
+        QTest::newRow("知ってる") << kKnownButton << int(kCmdModeKnown);
+        QTest::newRow("指定なし") << kUnspecButton << kCmdModeKnown + 4;
+        QTest::newRow("ネット") << int(kIdWebSearch) << int(kCmdWebSearch);
+        QTest::newRow("count") << int(kIdTodayCount) << int(kCmdStudyState);
+        QTest::newRow("履歴") << int(kIdHistory) << int(kCmdHistory);
+        QTest::newRow("次へ") << int(kIdNext) << int(kCmdNext);
+        QTest::newRow("答え") << int(kIdAnswer) << int(kCmdAnswer);
+        QTest::newRow("消去") << int(kIdErase) << int(kCmdErase);
+        QTest::newRow("search bar") << int(kIdSearchBarButton) << int(kCmdToggleSearch);
+        QTest::newRow("options") << int(kIdOptionsButton) << int(kCmdOptions);
+        QTest::newRow("help") << int(kIdHelpButton) << int(kCmdHelpIndex);
+        QTest::newRow("swap") << int(kIdSwapButton) << int(kCmdSwapSides);
+        QTest::newRow("cross, after its click") << int(kIdExitButton) << int(kCmdExit);
     }
     void barControlsAskForTheirCommands()
     {
@@ -837,13 +833,13 @@ private slots:
         MessageRecorder messages;
         StartFrame();
         QCOMPARE(messages.Texts(), QStringList{QStringLiteral("No more quesions")});
-        QVERIFY(!m_frame->GetCurrentItem());
+        QVERIFY(!m_frame->GetSession().CurrentItem());
         QVERIFY(m_frame->GetPanelBar()->m_strPanelText.isEmpty());
         Press(Qt::Key_A); // nothing to turn over
         Press(Qt::Key_1);
         Press(Qt::Key_T);
         QVERIFY(m_frame->GetPanelBar()->m_strPanelText.isEmpty());
-        QCOMPARE(Button(1010)->text(), QStringLiteral("答え"));
+        QCOMPARE(Button(kIdAnswer)->text(), QStringLiteral("答え"));
         Press(Qt::Key_N);
         QCOMPARE(messages.Texts().size(), 2);
         CloseFrame();

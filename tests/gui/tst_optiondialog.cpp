@@ -6,7 +6,9 @@
 #include "dialogs/COptionDialog.h"
 #include "dialogs/CSpinButtonCtrl.h"
 #include "platform/HelpService.h"
+#include "platform/Options.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
@@ -209,22 +211,26 @@ private slots:
         QTest::addColumn<int>("stored"); // kUnset: nothing stored
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("storedAfterOk");
-        QTest::newRow("pen default") << "StrokeWidth" << 1025 << kUnset << "標準" << 6;
-        QTest::newRow("pen thin") << "StrokeWidth" << 1025 << 3 << "細い" << 3;
-        QTest::newRow("pen thick") << "StrokeWidth" << 1025 << 12 << "太い" << 12;
-        QTest::newRow("pen 9") << "StrokeWidth" << 1025 << 9 << "標準" << 6;
-        QTest::newRow("freq default") << "ProbFreq" << 1026 << kUnset << "1/100" << 100;
-        QTest::newRow("freq 200") << "ProbFreq" << 1026 << 200 << "1/200" << 200;
-        QTest::newRow("freq 10") << "ProbFreq" << 1026 << 10 << "1/10" << 10;
-        QTest::newRow("freq 7") << "ProbFreq" << 1026 << 7 << "1/100" << 100;
-        QTest::newRow("pref default") << "PrefKanji" << 1027 << kUnset << "優先なし" << 0;
-        QTest::newRow("pref 2") << "PrefKanji" << 1027 << 2 << "表外漢字を優先" << 2;
-        QTest::newRow("pref 7") << "PrefKanji" << 1027 << 7 << "優先なし" << 0;
-        QTest::newRow("pref -1") << "PrefKanji" << 1027 << -1 << "優先なし" << 0;
-        QTest::newRow("qa 1") << "QAMode" << 1028 << 1 << "漢字→読み" << 1;
-        QTest::newRow("qa 2") << "QAMode" << 1028 << 2 << "読み→漢字" << 0;
-        QTest::newRow("unspec 1") << "NoUnspec" << 1029 << 1 << "他のモードを指定" << 1;
-        QTest::newRow("unspec 5") << "NoUnspec" << 1029 << 5 << "指定なしのまま" << 0;
+        QTest::newRow("pen default")
+            << "StrokeWidth" << int(kIdStrokeWidth) << kUnset << "標準" << 6;
+        QTest::newRow("pen thin") << "StrokeWidth" << int(kIdStrokeWidth) << 3 << "細い" << 3;
+        QTest::newRow("pen thick") << "StrokeWidth" << int(kIdStrokeWidth) << 12 << "太い" << 12;
+        QTest::newRow("pen 9") << "StrokeWidth" << int(kIdStrokeWidth) << 9 << "標準" << 6;
+        QTest::newRow("freq default")
+            << "ProbFreq" << int(kIdFrequency) << kUnset << "1/100" << 100;
+        QTest::newRow("freq 200") << "ProbFreq" << int(kIdFrequency) << 200 << "1/200" << 200;
+        QTest::newRow("freq 10") << "ProbFreq" << int(kIdFrequency) << 10 << "1/10" << 10;
+        QTest::newRow("freq 7") << "ProbFreq" << int(kIdFrequency) << 7 << "1/100" << 100;
+        QTest::newRow("pref default")
+            << "PrefKanji" << int(kIdPreferredKanji) << kUnset << "優先なし" << 0;
+        QTest::newRow("pref 2") << "PrefKanji" << int(kIdPreferredKanji) << 2 << "表外漢字を優先"
+                                << 2;
+        QTest::newRow("pref 7") << "PrefKanji" << int(kIdPreferredKanji) << 7 << "優先なし" << 0;
+        QTest::newRow("pref -1") << "PrefKanji" << int(kIdPreferredKanji) << -1 << "優先なし" << 0;
+        QTest::newRow("qa 1") << "QAMode" << int(kIdQAMode) << 1 << "漢字→読み" << 1;
+        QTest::newRow("qa 2") << "QAMode" << int(kIdQAMode) << 2 << "読み→漢字" << 0;
+        QTest::newRow("unspec 1") << "NoUnspec" << int(kIdNoUnspec) << 1 << "他のモードを指定" << 1;
+        QTest::newRow("unspec 5") << "NoUnspec" << int(kIdNoUnspec) << 5 << "指定なしのまま" << 0;
     }
     void storedChoices()
     {
@@ -245,13 +251,13 @@ private slots:
     {
         Open();
         QCOMPARE(
-            Rows(Control<QComboBox>(1025)),
+            Rows(Control<QComboBox>(kIdStrokeWidth)),
             QStringList({QStringLiteral("細い"), QStringLiteral("標準"), QStringLiteral("太い")}));
         QCOMPARE(
-            Rows(Control<QComboBox>(1026)),
+            Rows(Control<QComboBox>(kIdFrequency)),
             QStringList({QStringLiteral("1/200"), QStringLiteral("1/100"), QStringLiteral("1/50"),
                          QStringLiteral("1/20"), QStringLiteral("1/10")}));
-        QCOMPARE(Rows(Control<QComboBox>(1027)),
+        QCOMPARE(Rows(Control<QComboBox>(kIdPreferredKanji)),
                  QStringList({QStringLiteral("優先なし"), QStringLiteral("常用漢字を優先"),
                               QStringLiteral("表外漢字を優先")}));
     }
@@ -259,12 +265,12 @@ private slots:
     void changedChoicesAreStored()
     {
         Open();
-        Control<QComboBox>(1025)->setCurrentIndex(2);
-        Control<QComboBox>(1026)->setCurrentIndex(3);
-        Control<QComboBox>(1027)->setCurrentIndex(1);
-        Control<QComboBox>(1028)->setCurrentIndex(1);
-        Control<QComboBox>(1029)->setCurrentIndex(1);
-        Control<QCheckBox>(1047)->setChecked(true);
+        Control<QComboBox>(kIdStrokeWidth)->setCurrentIndex(2);
+        Control<QComboBox>(kIdFrequency)->setCurrentIndex(3);
+        Control<QComboBox>(kIdPreferredKanji)->setCurrentIndex(1);
+        Control<QComboBox>(kIdQAMode)->setCurrentIndex(1);
+        Control<QComboBox>(kIdNoUnspec)->setCurrentIndex(1);
+        Control<QCheckBox>(kIdClearHistory)->setChecked(true);
         ClickOk();
         QCOMPARE(GetProfileInt(kSettings, QStringLiteral("StrokeWidth"), kUnset), 12);
         QCOMPARE(GetProfileInt(kSettings, QStringLiteral("ProbFreq"), kUnset), 20);
@@ -287,18 +293,18 @@ private slots:
         // ... the rest at every OK.
         QCOMPARE(GetProfileInt(kSettings, QStringLiteral("ClearHistory"), kUnset), 0);
         QCOMPARE(GetProfileString(kSettings, QStringLiteral("SearchURL"), kUnsetText),
-                 QString::fromLatin1(kDefaultSearchUrl));
+                 Options::DefaultSearchUrl());
     }
 
     void cancelStoresNothing()
     {
         Open();
         m_dialog->m_comboFont->setCurrentIndex(2);
-        Control<QLineEdit>(1034)->setText(QStringLiteral("50"));
-        Control<QCheckBox>(1018)->setChecked(true);
-        Control<QComboBox>(1025)->setCurrentIndex(0);
-        Control<QCheckBox>(1047)->setChecked(true);
-        Control<QCheckBox>(1023)->setChecked(true);
+        Control<QLineEdit>(kIdFontPoint)->setText(QStringLiteral("50"));
+        Control<QCheckBox>(kIdHyogaiRed)->setChecked(true);
+        Control<QComboBox>(kIdStrokeWidth)->setCurrentIndex(0);
+        Control<QCheckBox>(kIdClearHistory)->setChecked(true);
+        Control<QCheckBox>(kIdClearCounts)->setChecked(true);
         QTest::mouseClick(Control<QPushButton>(2), Qt::LeftButton);
         QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
         QVERIFY(QSettings(QSettings::NativeFormat, QSettings::UserScope, "Quillmoor", "Velmarik")
@@ -332,7 +338,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, clamped);
         Open();
-        QLineEdit* edit = Control<QLineEdit>(1034);
+        QLineEdit* edit = Control<QLineEdit>(kIdFontPoint);
         edit->setText(typed);
         LoseFocus(edit);
         QCOMPARE(edit->text(), clamped);
@@ -348,7 +354,7 @@ private slots:
     {
         WriteProfileInt(kSettings, QStringLiteral("FontPoint"), 250);
         Open();
-        QCOMPARE(Control<QLineEdit>(1034)->text(), QStringLiteral("250"));
+        QCOMPARE(Control<QLineEdit>(kIdFontPoint)->text(), QStringLiteral("250"));
         ClickOk();
         QCOMPARE(GetProfileInt(kSettings, QStringLiteral("FontPoint"), kUnset), 100);
         QVERIFY(m_dialog->m_bFontChanged);
@@ -371,7 +377,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(QString, after);
         Open();
-        QLineEdit* edit = Control<QLineEdit>(1034);
+        QLineEdit* edit = Control<QLineEdit>(kIdFontPoint);
         edit->setText(start);
         QTest::keyClick(edit, Qt::Key(key));
         QCOMPARE(edit->text(), after);
@@ -380,7 +386,7 @@ private slots:
     void sizeChangeSetsOnlyFontFlag()
     {
         Open();
-        Control<QLineEdit>(1034)->setText(QStringLiteral("40"));
+        Control<QLineEdit>(kIdFontPoint)->setText(QStringLiteral("40"));
         ClickOk();
         QVERIFY(m_dialog->m_bFontChanged);
         QVERIFY(!m_dialog->m_bRedChanged);
@@ -409,8 +415,8 @@ private slots:
         if (stored != kUnset)
             WriteProfileInt(kSettings, QStringLiteral("HyogaiRed"), stored);
         Open();
-        QCOMPARE(Control<QCheckBox>(1018)->isChecked(), shownChecked);
-        Control<QCheckBox>(1018)->setChecked(check);
+        QCOMPARE(Control<QCheckBox>(kIdHyogaiRed)->isChecked(), shownChecked);
+        Control<QCheckBox>(kIdHyogaiRed)->setChecked(check);
         ClickOk();
         QCOMPARE(m_dialog->m_bRedChanged, redChanged);
         QVERIFY(!m_dialog->m_bFontChanged);
@@ -422,7 +428,7 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("storedAfterOk");
-        const QString def = QString::fromLatin1(kDefaultSearchUrl);
+        const QString def = Options::DefaultSearchUrl();
         QTest::newRow("emptied") << "https://example.org/search?q="
                                  << "" << def;
         QTest::newRow("own url") << ""
@@ -437,9 +443,9 @@ private slots:
         if (!stored.isEmpty())
             WriteProfileString(kSettings, QStringLiteral("SearchURL"), stored);
         Open();
-        QCOMPARE(Control<QLineEdit>(1030)->text(),
-                 stored.isEmpty() ? QString::fromLatin1(kDefaultSearchUrl) : stored);
-        Control<QLineEdit>(1030)->setText(typed);
+        QCOMPARE(Control<QLineEdit>(kIdSearchUrl)->text(),
+                 stored.isEmpty() ? Options::DefaultSearchUrl() : stored);
+        Control<QLineEdit>(kIdSearchUrl)->setText(typed);
         ClickOk();
         QCOMPARE(GetProfileString(kSettings, QStringLiteral("SearchURL"), kUnsetText),
                  storedAfterOk);
@@ -450,17 +456,17 @@ private slots:
         SetModes(3, 12, 2, 1);
         CDictionary::GetInstance()->m_nTotalCount = 4711;
         Open();
-        QCOMPARE(Control<QCheckBox>(1019)->text(),
+        QCOMPARE(Control<QCheckBox>(kIdClearFirst)->text(),
                  QStringLiteral("すべての「知ってる」をクリア(&1) （現在 3 個）"));
-        QCOMPARE(Control<QCheckBox>(1020)->text(),
+        QCOMPARE(Control<QCheckBox>(kIdClearFirst + 1)->text(),
                  QStringLiteral("すべての「覚えた」をクリア(&2) （現在 12 個）"));
-        QCOMPARE(Control<QCheckBox>(1021)->text(),
+        QCOMPARE(Control<QCheckBox>(kIdClearFirst + 2)->text(),
                  QStringLiteral("すべての「覚えたい」をクリア(&3) （現在 2 個）"));
-        QCOMPARE(Control<QCheckBox>(1022)->text(),
+        QCOMPARE(Control<QCheckBox>(kIdClearFirst + 3)->text(),
                  QStringLiteral("すべての「覚えない」をクリア(&4) （現在 1 個）"));
-        QCOMPARE(Control<QCheckBox>(1023)->text(),
+        QCOMPARE(Control<QCheckBox>(kIdClearCounts)->text(),
                  QStringLiteral("書き取り回数をクリア(&5) （現在 4711 回）"));
-        for (int id = 1019; id <= 1023; ++id)
+        for (int id = kIdClearFirst; id <= kIdClearCounts; ++id)
             QVERIFY(!Control<QCheckBox>(id)->isChecked());
     }
 
@@ -470,15 +476,15 @@ private slots:
         MessageRecorder messages;
         messages.SetNextAnswer(IDCANCEL);
         Open();
-        Control<QComboBox>(1025)->setCurrentIndex(2);
-        Control<QCheckBox>(1020)->setChecked(true);
+        Control<QComboBox>(kIdStrokeWidth)->setCurrentIndex(2);
+        Control<QCheckBox>(kIdClearFirst + 1)->setChecked(true);
         ClickOk();
         QCOMPARE(messages.Texts(), QStringList({kConfirmation}));
         QVERIFY(m_dialog->isVisible());
         QCOMPARE(GetProfileInt(kSettings, QStringLiteral("StrokeWidth"), kUnset), kUnset);
         QCOMPARE(CountMode(Learned), 12);
-        QVERIFY(Control<QCheckBox>(1020)->isChecked());
-        QCOMPARE(Control<QComboBox>(1025)->currentIndex(), 2);
+        QVERIFY(Control<QCheckBox>(kIdClearFirst + 1)->isChecked());
+        QCOMPARE(Control<QComboBox>(kIdStrokeWidth)->currentIndex(), 2);
         QCOMPARE(m_nModesCleared, 0);
     }
 
@@ -486,10 +492,13 @@ private slots:
     {
         QTest::addColumn<QList<int>>("checked");
         QTest::addColumn<QList<int>>("remaining"); // Known, Learned, Learning, NoLearn
-        QTest::newRow("learned only") << QList<int>{1020} << QList<int>{3, 0, 2, 1};
-        QTest::newRow("known only") << QList<int>{1019} << QList<int>{0, 12, 2, 1};
-        QTest::newRow("learning and no-learn") << QList<int>{1021, 1022} << QList<int>{3, 12, 0, 0};
-        QTest::newRow("all four") << QList<int>{1019, 1020, 1021, 1022} << QList<int>{0, 0, 0, 0};
+        QTest::newRow("learned only") << QList<int>{kIdClearFirst + 1} << QList<int>{3, 0, 2, 1};
+        QTest::newRow("known only") << QList<int>{kIdClearFirst} << QList<int>{0, 12, 2, 1};
+        QTest::newRow("learning and no-learn")
+            << QList<int>{kIdClearFirst + 2, kIdClearFirst + 3} << QList<int>{3, 12, 0, 0};
+        QTest::newRow("all four") << QList<int>{kIdClearFirst, kIdClearFirst + 1, kIdClearFirst + 2,
+                                                kIdClearFirst + 3}
+                                  << QList<int>{0, 0, 0, 0};
     }
     void clearingModes()
     {
@@ -525,7 +534,7 @@ private slots:
         dic->m_mapDayCount.insert(MakeDayKey(GetStudyDate()), 7);
         MessageRecorder messages;
         Open();
-        Control<QCheckBox>(1023)->setChecked(true);
+        Control<QCheckBox>(kIdClearCounts)->setChecked(true);
         ClickOk();
         QCOMPARE(messages.Texts(), QStringList({kConfirmation}));
         QCOMPARE(dic->GetTotalCount(), 0);
@@ -570,7 +579,7 @@ private slots:
             title = modal->windowTitle();
             modal->close();
         });
-        QTest::mouseClick(Control<QPushButton>(1031), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(kIdAboutButton), Qt::LeftButton);
         QCOMPARE(title, QStringLiteral("バージョン情報"));
         QVERIFY(m_dialog->isVisible());
     }

@@ -1,6 +1,7 @@
 #include "common/TestEnv.h"
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
+#include "platform/ResourceIds.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -23,11 +24,14 @@ private slots:
             int id;
             QColor border, top, bottom;
         } rows[] = {
-            {150, QColor(189, 193, 163), QColor(255, 255, 230), QColor(240, 240, 215)},
-            {152, QColor(60, 136, 231), QColor(180, 220, 253), QColor(100, 184, 255)},
-            {154, QColor(229, 176, 50), QColor(253, 228, 178), QColor(255, 199, 93)},
-            {156, QColor(230, 52, 52), QColor(254, 178, 179), QColor(255, 94, 95)},
-            {158, QColor(146, 146, 146), QColor(217, 217, 217), QColor(178, 178, 178)},
+            {kPictureModeKnown, QColor(189, 193, 163), QColor(255, 255, 230),
+             QColor(240, 240, 215)},
+            {kPictureModeLearned, QColor(60, 136, 231), QColor(180, 220, 253),
+             QColor(100, 184, 255)},
+            {kPictureModeLearning, QColor(229, 176, 50), QColor(253, 228, 178),
+             QColor(255, 199, 93)},
+            {kPictureModeNoLearn, QColor(230, 52, 52), QColor(254, 178, 179), QColor(255, 94, 95)},
+            {kPictureModeOff, QColor(146, 146, 146), QColor(217, 217, 217), QColor(178, 178, 178)},
         };
         for (const auto& row : rows) {
             QTest::addRow("%d wide", row.id) << row.id << 90 << row.border << row.top << row.bottom;
@@ -59,9 +63,11 @@ private slots:
         QTest::addColumn<int>("id");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QColor>("key");
-        for (int id : {160, 161, 162, 163, 164, 165, 166, 167, 168})
+        for (int id : {kPictureSquareKnown, kPictureSquareLearned, kPictureSquareLearning,
+                       kPictureSquareNoLearn, kPictureListMarker, kPictureSearchBar,
+                       kPictureOptions, kPictureHelp, kPictureSwap})
             QTest::addRow("%d", id) << id << QSize(24, 24) << QColor(255, 0, 0);
-        QTest::newRow("170 cross") << 170 << QSize(24, 24) << QColor(255, 255, 255);
+        QTest::newRow("170 cross") << int(kPictureExit) << QSize(24, 24) << QColor(255, 255, 255);
     }
     void smallPictures()
     {
@@ -89,7 +95,7 @@ private slots:
 
     void chartBar()
     {
-        const QImage image = LoadBitmapImage(174);
+        const QImage image = LoadBitmapImage(kPictureChartBar);
         QCOMPARE(image.size(), QSize(48, 48));
         QCOMPARE(image.pixelColor(10, 0), QColor(204, 227, 222));
         QCOMPARE(image.pixelColor(10, 47), QColor(131, 251, 187));
@@ -108,9 +114,14 @@ private slots:
         QTest::addColumn<qreal>("ratio");
         QTest::addColumn<QSize>("logicalSize");
         for (const qreal ratio : {1.5, 2.0}) {
-            for (const int id : {150, 151, 158, 160, 164, 165, 166, 167, 168, 170, 174}) {
-                const QSize size = id < 160 ? QSize(id % 2 ? 62 : 90, 30)
-                                            : (id == 174 ? QSize(48, 48) : QSize(24, 24));
+            for (const int id :
+                 {kPictureModeKnown, kPictureFilterKnown, kPictureModeOff, kPictureSquareKnown,
+                  kPictureListMarker, kPictureSearchBar, kPictureOptions, kPictureHelp,
+                  kPictureSwap, kPictureExit, kPictureChartBar}) {
+                const bool filter = (id - kPictureModeKnown) % 2 != 0;
+                const QSize size = id < kPictureSquareKnown ? QSize(filter ? 62 : 90, 30)
+                                   : id == kPictureChartBar ? QSize(48, 48)
+                                                            : QSize(24, 24);
                 QTest::addRow("%d at %g", id, ratio) << id << ratio << size;
             }
         }
@@ -157,8 +168,8 @@ private slots:
     // The mode pictures keep a border and cut corners of one 1x pixel.
     void modePictureEdgeAtDoubleRatio()
     {
-        const QImage image = LoadBitmapImage(152, 2);
-        const QColor border = LoadBitmapImage(152).pixelColor(1, 0);
+        const QImage image = LoadBitmapImage(kPictureModeLearned, 2);
+        const QColor border = LoadBitmapImage(kPictureModeLearned).pixelColor(1, 0);
         for (const QPoint p : {QPoint(0, 0), QPoint(1, 1), QPoint(179, 59), QPoint(178, 0)})
             QCOMPARE(image.pixelColor(p), QColor(255, 0, 0));
         for (const QPoint p : {QPoint(2, 0), QPoint(2, 1), QPoint(0, 30), QPoint(1, 30),
@@ -175,10 +186,10 @@ private slots:
 
     void icons()
     {
-        QVERIFY(!LoadIcon(128).isNull());
-        QVERIFY(!LoadIcon(140).isNull());
+        QVERIFY(!LoadIcon(kPictureProgramIcon).isNull());
+        QVERIFY(!LoadIcon(kPictureHistoryIcon).isNull());
         QVERIFY(LoadIcon(129).isNull());
-        QCOMPARE(LoadIcon(128).pixmap(32).size(), QSize(32, 32));
+        QCOMPARE(LoadIcon(kPictureProgramIcon).pixmap(32).size(), QSize(32, 32));
     }
 
     // The icons decode their PNGs only when a size is asked for; what they
@@ -189,12 +200,14 @@ private slots:
         QTest::addColumn<int>("asked");
         QTest::addColumn<int>("stored");
         QTest::addColumn<int>("given");
-        QTest::newRow("program, exact") << 128 << 32 << 32 << 32;
-        QTest::newRow("program, between sizes") << 128 << 20 << 22 << 20;
-        QTest::newRow("program, above the largest") << 128 << 300 << 256 << 256;
-        QTest::newRow("program, below the smallest") << 128 << 8 << 16 << 8;
-        QTest::newRow("dialog, exact") << 140 << 48 << 48 << 48;
-        QTest::newRow("dialog, between sizes") << 140 << 40 << 48 << 40;
+        const int program = kPictureProgramIcon;
+        const int dialog = kPictureHistoryIcon;
+        QTest::newRow("program, exact") << program << 32 << 32 << 32;
+        QTest::newRow("program, between sizes") << program << 20 << 22 << 20;
+        QTest::newRow("program, above the largest") << program << 300 << 256 << 256;
+        QTest::newRow("program, below the smallest") << program << 8 << 16 << 8;
+        QTest::newRow("dialog, exact") << dialog << 48 << 48 << 48;
+        QTest::newRow("dialog, between sizes") << dialog << 40 << 48 << 40;
     }
 
     void iconSizes()
@@ -220,14 +233,15 @@ private slots:
 
     void iconOffersEveryStoredSize()
     {
-        const QList<QSize> sizes = LoadIcon(128).availableSizes();
+        const QList<QSize> sizes = LoadIcon(kPictureProgramIcon).availableSizes();
         QCOMPARE(sizes.size(), 8);
         for (const int side : {16, 22, 24, 32, 48, 64, 128, 256})
             QVERIFY2(sizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
-        QCOMPARE(LoadIcon(140).availableSizes().size(), 5);
+        QCOMPARE(LoadIcon(kPictureHistoryIcon).availableSizes().size(), 5);
         // A greyed icon is still drawn, from the same picture.
-        QVERIFY(!LoadIcon(128).pixmap(QSize(32, 32), 1.0, QIcon::Disabled).isNull());
-        QVERIFY(LoadIcon(128).availableSizes(QIcon::Disabled).isEmpty());
+        QVERIFY(
+            !LoadIcon(kPictureProgramIcon).pixmap(QSize(32, 32), 1.0, QIcon::Disabled).isNull());
+        QVERIFY(LoadIcon(kPictureProgramIcon).availableSizes(QIcon::Disabled).isEmpty());
     }
 
     void mulDiv_data()

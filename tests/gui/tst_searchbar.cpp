@@ -7,6 +7,7 @@
 #include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "study/ItemActions.h"
@@ -86,8 +87,11 @@ private:
         m_bar->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_bar.get()));
     }
-    QLineEdit* Edit() const { return m_bar->findChild<QLineEdit*>(QStringLiteral("1036")); }
-    QString Status() const { return m_bar->findChild<QLabel*>(QStringLiteral("1043"))->text(); }
+    QLineEdit* Edit() const { return m_bar->findChild<QLineEdit*>(QString::number(kIdSearchText)); }
+    QString Status() const
+    {
+        return m_bar->findChild<QLabel*>(QString::number(kIdSearchStatus))->text();
+    }
     QStringList Rows() const
     {
         QStringList rows;
@@ -191,11 +195,17 @@ private slots:
         QTest::addColumn<QList<int>>("commands");
         QTest::addColumn<int>("fullSearch");
         QTest::addColumn<bool>("timer");
-        QTest::newRow("first filter on narrows") << QList<int>{32785} << 0 << true;
-        QTest::newRow("second filter on searches all") << QList<int>{32785, 32786} << 1 << true;
-        QTest::newRow("one of two off narrows") << QList<int>{32785, 32786, 32786} << 0 << true;
-        QTest::newRow("last filter off searches all") << QList<int>{32789, 32789} << 1 << true;
-        QTest::newRow("other ids do nothing") << QList<int>{32784, 32790} << 1 << false;
+        QTest::newRow("first filter on narrows") << QList<int>{kCmdSearchFilterKnown} << 0 << true;
+        QTest::newRow("second filter on searches all")
+            << QList<int>{kCmdSearchFilterKnown, kCmdSearchFilterKnown + 1} << 1 << true;
+        QTest::newRow("one of two off narrows")
+            << QList<int>{kCmdSearchFilterKnown, kCmdSearchFilterKnown + 1,
+                          kCmdSearchFilterKnown + 1}
+            << 0 << true;
+        QTest::newRow("last filter off searches all")
+            << QList<int>{kCmdSearchFilterKnown + 4, kCmdSearchFilterKnown + 4} << 1 << true;
+        QTest::newRow("other ids do nothing")
+            << QList<int>{kCmdSwapSides, kCmdSearchAction} << 1 << false;
     }
     void filterToggles()
     {
@@ -212,11 +222,11 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<int>("mode");
-        QTest::newRow("知ってる") << QStringLiteral("1038") << int(Known);
-        QTest::newRow("覚えた") << QStringLiteral("1039") << int(Learned);
-        QTest::newRow("覚えたい") << QStringLiteral("1040") << int(Learning);
-        QTest::newRow("覚えない") << QStringLiteral("1041") << int(NoLearn);
-        QTest::newRow("指定なし") << QStringLiteral("1042") << int(Unspec);
+        QTest::newRow("知ってる") << QString::number(kIdFilterFirst) << int(Known);
+        QTest::newRow("覚えた") << QString::number(kIdFilterFirst + 1) << int(Learned);
+        QTest::newRow("覚えたい") << QString::number(kIdFilterFirst + 2) << int(Learning);
+        QTest::newRow("覚えない") << QString::number(kIdFilterFirst + 3) << int(NoLearn);
+        QTest::newRow("指定なし") << QString::number(kIdFilterFirst + 4) << int(Unspec);
     }
     void filterButtonsFlipTheirFilter()
     {
@@ -300,7 +310,7 @@ private slots:
         } else if (entry == u"space") {
             QTest::keyClick(list, Qt::Key_Space);
         } else if (entry == u"button") {
-            QTest::mouseClick(m_bar->findChild<QPushButton*>(QStringLiteral("1044")),
+            QTest::mouseClick(m_bar->findChild<QPushButton*>(QString::number(kIdExecute)),
                               Qt::LeftButton);
         } else {
             m_bar->ExecuteAction(); // key G, run by the frame
@@ -353,7 +363,7 @@ private slots:
 
     void modeChangeKeepsTheRowUntilTheNextSearch()
     {
-        m_bar->ToggleModeFilter(32789); // 指定なし
+        m_bar->ToggleModeFilter(kCmdSearchFilterKnown + 4); // 指定なし
         m_bar->OnTimer();
         Search(QStringLiteral("kann"));
         QCOMPARE(Rows().size(), 3);
@@ -364,8 +374,8 @@ private slots:
         QCOMPARE(Rows().size(), 3);
         QVERIFY(Rows().contains(QStringLiteral("感心")));
         // The next search, after the filter went off and on again, drops it.
-        m_bar->ToggleModeFilter(32789);
-        m_bar->ToggleModeFilter(32789);
+        m_bar->ToggleModeFilter(kCmdSearchFilterKnown + 4);
+        m_bar->ToggleModeFilter(kCmdSearchFilterKnown + 4);
         m_bar->OnTimer();
         QCOMPARE(Rows(), (QStringList{QStringLiteral("漢字"), QStringLiteral("簡単")}));
     }
@@ -393,8 +403,8 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<int>("mode");
         QTest::newRow("closed") << QString() << int(Unspec);
-        QTest::newRow("覚えた") << QStringLiteral("1001") << int(Learned);
-        QTest::newRow("覚えない") << QStringLiteral("1003") << int(NoLearn);
+        QTest::newRow("覚えた") << QString::number(kIdModeFirst + 1) << int(Learned);
+        QTest::newRow("覚えない") << QString::number(kIdModeFirst + 3) << int(NoLearn);
     }
     void askEachTime()
     {
@@ -460,7 +470,7 @@ private slots:
         QCOMPARE(m_bar->m_wndAction->geometry().topLeft(),
                  QPoint(bx * 6 / 100, 600 - by * 21 / 100));
         QCOMPARE(m_bar->m_wndAction->width(), 400 - bx * 78 / 100);
-        auto* execute = m_bar->findChild<QPushButton*>(QStringLiteral("1044"));
+        auto* execute = m_bar->findChild<QPushButton*>(QString::number(kIdExecute));
         QCOMPARE(execute->pos(), QPoint(400 - bx * 66 / 100, 600 - by * 24 / 100));
         // The edit box keeps its template place.
         QCOMPARE(Edit()->geometry(), MapDialogRect(m_bar.get(), QRect(6, 18, 180, 14)));
@@ -485,15 +495,15 @@ private slots:
         frame->OnToggleSearchBar();
         QVERIFY(bar->isVisibleTo(frame.get()));
 
-        auto* edit = bar->findChild<QLineEdit*>(QStringLiteral("1036"));
+        auto* edit = bar->findChild<QLineEdit*>(QString::number(kIdSearchText));
         edit->setText(QStringLiteral("honn"));
         bar->OnTimer();
         QCOMPARE(bar->m_wndList->count(), 2);
         bar->m_wndList->setCurrentRow(0);
         bar->m_wndAction->setCurrentIndex(StartDictation);
-        QVERIFY(frame->OnCmdMsg(32790));
-        QVERIFY(frame->GetCurrentItem());
-        QCOMPARE(frame->GetCurrentItem()->GetWord(), QStringLiteral("日本"));
+        QVERIFY(frame->OnCmdMsg(kCmdSearchAction));
+        QVERIFY(frame->GetSession().CurrentItem());
+        QCOMPARE(frame->GetSession().CurrentItem()->GetWord(), QStringLiteral("日本"));
         QCOMPARE(CDictionary::GetInstance()->GetCurrentHistoryItem(), 5);
 
         // The current item's mode changed in the list shows on the main bar.
@@ -502,13 +512,14 @@ private slots:
         QCOMPARE(int(frame->GetMainBar()->GetCheckedMode()), int(Learning));
 
         // Ctrl+2 reaches the filter while the bar is visible.
-        QVERIFY(frame->OnCmdMsg(32786));
+        QVERIFY(frame->OnCmdMsg(kCmdSearchFilterKnown + 1));
         QVERIFY(bar->Search().Filter(1)); // 覚えた
 
-        QTest::mouseClick(bar->findChild<QPushButton*>(QStringLiteral("1046")), Qt::LeftButton);
+        QTest::mouseClick(bar->findChild<QPushButton*>(QString::number(kIdCloseSearch)),
+                          Qt::LeftButton);
         QVERIFY(!bar->isVisibleTo(frame.get()));
         // Hidden, the frame no longer passes the filter commands on.
-        frame->OnCmdMsg(32786);
+        frame->OnCmdMsg(kCmdSearchFilterKnown + 1);
         QVERIFY(bar->Search().Filter(1)); // 覚えた
         frame.reset();
     }

@@ -3,20 +3,30 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
+#include <QLockFile>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+
+#include <csignal>
+#include <sys/file.h>
+#include <sys/resource.h>
 
 namespace {
 
 // Generous: two cores shared by many builds and tests.
 constexpr int kStartTimeout = 60000;
 
-// The program itself, started in a set of folders of its own.
+// The program itself, started in a set of folders of its own; with a
+// shell command before it (a limit, say) when one is given.
 class Program {
 public:
-    explicit Program(const QString& home)
+    explicit Program(const QString& home, const QString& before = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
@@ -26,7 +36,12 @@ public:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         m_process.setProcessEnvironment(env);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral(VELMARIK_EXECUTABLE), {});
+        if (before.isEmpty())
+            m_process.start(QStringLiteral(VELMARIK_EXECUTABLE), {});
+        else
+            m_process.start(QStringLiteral("/bin/sh"),
+                            {QStringLiteral("-c"), before + QStringLiteral("; exec \"$0\""),
+                             QStringLiteral(VELMARIK_EXECUTABLE)});
     }
     ~Program()
     {
@@ -50,6 +65,28 @@ qint64 LockHolder(const QString& home)
     if (!lock.open(QIODevice::ReadOnly))
         return 0;
     return lock.readLine().trimmed().toLongLong();
+}
+
+// Whether a copy listens on a socket in the runtime folder home.
+bool Listening(const QString& home)
+{
+    return !QDir(home).entryList({QStringLiteral("velmarik-*")}, QDir::System).isEmpty();
+}
+
+void WriteFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(content), content.size());
+}
+
+// A lock file as a copy writes it: process id, program, host.
+QByteArray LockOf(qint64 pid, const QString& host)
+{
+    return QByteArray::number(pid) + '\n' +
+           QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + '\n' +
+           host.toUtf8() + '\n';
 }
 
 } // namespace
@@ -114,8 +151,8 @@ private slots:
         QCOMPARE(next.m_process.exitCode(), 0);
     }
 
-    // Without a lock to be had the program runs, as it did before there
-    // was one.
+    // Without a lock to be had the program still runs; it just cannot keep
+    // a second copy out.
     void noLockWithoutAFolder_data()
     {
         QTest::addColumn<QString>("folder");
@@ -134,6 +171,196 @@ private slots:
         CSingleInstance instance;
         const QString path = folder.isEmpty() ? folder : base.filePath(folder);
         QCOMPARE(instance.ClaimFolder(path), CSingleInstance::Claim::kUnavailable);
+    }
+
+    // Lock files that no running copy holds, as a crash, a copied home
+    // folder, a full disk or a restart leave them: each is taken over at
+    // once.
+    void staleLocksAreTakenOver_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QProcess gone;
+        gone.start(QStringLiteral("/bin/true"));
+        QVERIFY(gone.waitForFinished());
+        const QString host = QSysInfo::machineHostName();
+        QByteArray garbage(300, '\0');
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(garbage.data()),
+                                      garbage.size() / 4);
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbage") << garbage;
+        QTest::newRow("another host, a live process id")
+            << LockOf(QCoreApplication::applicationPid(), QStringLiteral("elsewhere.example"));
+        QTest::newRow("this process's id, this host")
+            << LockOf(QCoreApplication::applicationPid(), host);
+        QTest::newRow("a process that ended") << LockOf(gone.processId(), host);
+    }
+    void staleLocksAreTakenOver()
+    {
+        QFETCH(QByteArray, content);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString path = folder.filePath(QStringLiteral("velmarik.lock"));
+        WriteFile(path, content);
+        CSingleInstance instance;
+        QCOMPARE(instance.ClaimFolder(folder.path()), CSingleInstance::Claim::kFirst);
+        QVERIFY(instance.HoldsLock());
+        QLockFile written(path);
+        qint64 pid = 0;
+        QVERIFY(written.getLockInfo(&pid, nullptr, nullptr));
+        QCOMPARE(pid, QCoreApplication::applicationPid());
+    }
+
+    // A holder that keeps its lock is running, whatever it wrote into the
+    // file, and is waited for rather than taken over.
+    void heldLockIsNotTakenOver()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString path = folder.filePath(QStringLiteral("velmarik.lock"));
+        WriteFile(path, QByteArray());
+        QFile holder(path);
+        QVERIFY(holder.open(QIODevice::ReadOnly));
+        QCOMPARE(::flock(holder.handle(), LOCK_EX | LOCK_NB), 0);
+        CSingleInstance instance;
+        QCOMPARE(instance.ClaimFolder(folder.path()), CSingleInstance::Claim::kOtherRunning);
+        QVERIFY(!instance.HoldsLock());
+        QVERIFY(QFile(path).size() == 0);
+    }
+
+    // The program itself no longer waits and gives up on such a file.
+    void programStartsOverAStaleLock_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbage") << QByteArray("\x01\xff garbage\n\n\n", 13);
+        QTest::newRow("another host") << LockOf(1, QStringLiteral("elsewhere.example"));
+    }
+    void programStartsOverAStaleLock()
+    {
+        QFETCH(QByteArray, content);
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        WriteFile(DataFolder(home.path()) + QStringLiteral("velmarik.lock"), content);
+        Program program(home.path());
+        QVERIFY(program.m_process.waitForStarted(kStartTimeout));
+        QTRY_COMPARE_WITH_TIMEOUT(LockHolder(home.path()), program.m_process.processId(),
+                                  kStartTimeout);
+        QCOMPARE(program.m_process.state(), QProcess::Running);
+        program.m_process.terminate();
+        QVERIFY(program.m_process.waitForFinished(kStartTimeout));
+        QCOMPARE(program.m_process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.m_process.exitCode(), 0);
+        QVERIFY(QFile::exists(DataFolder(home.path()) + QStringLiteral("histdata.dat")));
+    }
+
+    // No room for the lock file (no write may grow a file): the copy runs
+    // without it but listens, so a later start still finds it and hands
+    // over rather than running beside it.
+    void copyWithoutALockIsStillFound()
+    {
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        Program first(home.path(), QStringLiteral("ulimit -f 0"));
+        QVERIFY(first.m_process.waitForStarted(kStartTimeout));
+        QTRY_VERIFY_WITH_TIMEOUT(Listening(home.path()), kStartTimeout);
+        QVERIFY(!QFile::exists(DataFolder(home.path()) + QStringLiteral("velmarik.lock")));
+
+        Program second(home.path());
+        QVERIFY(second.m_process.waitForFinished(kStartTimeout));
+        QCOMPARE(second.m_process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.m_process.exitCode(), 0); // the first copy answered
+        QCOMPARE(first.m_process.state(), QProcess::Running);
+        QVERIFY(!QFile::exists(DataFolder(home.path()) + QStringLiteral("histdata.dat")));
+        QVERIFY(!QFile::exists(DataFolder(home.path()) + QStringLiteral("velmarik.lock")));
+    }
+
+    // No room for the lock at start; there is room later: the copy takes
+    // the lock then, and from then on it is the one that runs.
+    void lockIsTakenOnceThereIsRoom()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        rlimit old{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        rlimit none = old;
+        none.rlim_cur = 0;
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &none), 0);
+        CSingleInstance instance;
+        const CSingleInstance::Claim claim = instance.ClaimFolder(folder.path());
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previous);
+        QCOMPARE(claim, CSingleInstance::Claim::kUnavailable);
+        QVERIFY(!instance.HoldsLock());
+        QVERIFY(!instance.LockFailure().isEmpty());
+
+        CSingleInstance later;
+        QCOMPARE(later.ClaimFolder(folder.path()), CSingleInstance::Claim::kOtherRunning);
+        QVERIFY(instance.RetryLock());
+        QVERIFY(instance.HoldsLock());
+        CSingleInstance latest;
+        QCOMPARE(latest.ClaimFolder(folder.path()), CSingleInstance::Claim::kOtherRunning);
+    }
+
+    // A client that never ends its request, or sends nothing, is dropped;
+    // the copy still answers the next one.
+    void endlessOrSilentClientsAreDropped_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::newRow("a megabyte without a line end") << QByteArray(1 << 20, 'x');
+        QTest::newRow("the request cut short") << QByteArray("sh");
+        QTest::newRow("nothing") << QByteArray();
+    }
+    void endlessOrSilentClientsAreDropped()
+    {
+        QFETCH(QByteArray, request);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        CSingleInstance instance;
+        instance.SetRequestTimeoutForTesting(300);
+        QCOMPARE(instance.ClaimFolder(folder.path()), CSingleInstance::Claim::kFirst);
+        QSignalSpy activations(&instance, &CSingleInstance::ActivationRequested);
+
+        QLocalSocket client;
+        client.connectToServer(CSingleInstance::ServerName(folder.path()));
+        QVERIFY(client.waitForConnected(5000));
+        client.write(request);
+        QTRY_COMPARE_WITH_TIMEOUT(client.state(), QLocalSocket::UnconnectedState, 20000);
+        QCOMPARE(activations.size(), 0);
+
+        QLocalSocket next;
+        next.connectToServer(CSingleInstance::ServerName(folder.path()));
+        QVERIFY(next.waitForConnected(5000));
+        next.write("show\n");
+        QTRY_VERIFY_WITH_TIMEOUT(next.canReadLine(), 20000);
+        QCOMPARE(next.readLine(), QByteArray("shown\n"));
+        QCOMPARE(activations.size(), 1);
+    }
+
+    // However many termination signals come, the program saves once and
+    // ends with its own status, not the signal's.
+    void floodOfTerminationSignalsEndsCleanly()
+    {
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        Program program(home.path());
+        QVERIFY(program.m_process.waitForStarted(kStartTimeout));
+        QTRY_COMPARE_WITH_TIMEOUT(LockHolder(home.path()), program.m_process.processId(),
+                                  kStartTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(Listening(home.path()), kStartTimeout);
+        const qint64 pid = program.m_process.processId();
+        int sent = 0;
+        // The process is reaped only in waitForFinished, so the id is its
+        // own whenever the loop sends.
+        while (program.m_process.state() != QProcess::NotRunning) {
+            ::kill(pid_t(pid), SIGTERM);
+            ++sent;
+            program.m_process.waitForFinished(1);
+        }
+        QVERIFY(sent > 1);
+        QCOMPARE(program.m_process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.m_process.exitCode(), 0);
+        QVERIFY(QFile::exists(DataFolder(home.path()) + QStringLiteral("histdata.dat")));
     }
 
     void secondClaimOfAFolderFails()

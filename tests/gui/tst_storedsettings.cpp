@@ -6,6 +6,7 @@
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CPanelDialogBar.h"
 #include "platform/DialogUnits.h"
+#include "platform/Options.h"
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
 
@@ -56,47 +57,53 @@ private slots:
 
     void mainWindowPlacement_data()
     {
-        QTest::addColumn<QRect>("stored"); // left, top, width, height as stored
-        QTest::addColumn<QSize>("size");   // expected; 0 x 0: the first-start size
-        QTest::addColumn<bool>("moved");   // onto the primary screen, centred
-        QTest::newRow("sane") << QRect(50, 40, 640, 480) << QSize(640, 480) << false;
-        QTest::newRow("largest size") << QRect(0, 0, INT_MAX, INT_MAX) << QSize(-1, -1) << false;
-        QTest::newRow("too wide") << QRect(0, 0, 100000, 400) << QSize(-1, 400) << false;
-        QTest::newRow("negative size") << QRect(10, 10, -640, -480) << QSize(0, 0) << false;
-        QTest::newRow("zero height") << QRect(10, 10, 640, 0) << QSize(0, 0) << false;
+        // Left and top as stored, width and height as stored: a QRect would
+        // compute its right edge, which overflows for the far rows.
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<QSize>("extent");
+        QTest::addColumn<QSize>("size"); // expected; 0 x 0: the first-start size
+        QTest::addColumn<bool>("moved"); // onto the primary screen, centred
+        QTest::newRow("sane") << QPoint(50, 40) << QSize(640, 480) << QSize(640, 480) << false;
+        QTest::newRow("largest size")
+            << QPoint(0, 0) << QSize(INT_MAX, INT_MAX) << QSize(-1, -1) << false;
+        QTest::newRow("too wide") << QPoint(0, 0) << QSize(100000, 400) << QSize(-1, 400) << false;
+        QTest::newRow("negative size")
+            << QPoint(10, 10) << QSize(-640, -480) << QSize(0, 0) << false;
+        QTest::newRow("zero height") << QPoint(10, 10) << QSize(640, 0) << QSize(0, 0) << false;
         QTest::newRow("smallest size")
-            << QRect(10, 10, INT_MIN + 1, INT_MIN + 1) << QSize(0, 0) << false;
-        QTest::newRow("far right") << QRect(INT_MAX, 10, 500, 400) << QSize(500, 400) << true;
-        QTest::newRow("far left") << QRect(INT_MIN + 1, 10, 500, 400) << QSize(500, 400) << true;
-        QTest::newRow("far below") << QRect(10, 100000, 500, 400) << QSize(500, 400) << true;
-        QTest::newRow("just above") << QRect(10, -400, 500, 400) << QSize(500, 400) << true;
+            << QPoint(10, 10) << QSize(INT_MIN + 1, INT_MIN + 1) << QSize(0, 0) << false;
+        QTest::newRow("far right")
+            << QPoint(INT_MAX, 10) << QSize(500, 400) << QSize(500, 400) << true;
+        QTest::newRow("far left") << QPoint(INT_MIN + 1, 10) << QSize(500, 400) << QSize(500, 400)
+                                  << true;
+        QTest::newRow("far below")
+            << QPoint(10, 100000) << QSize(500, 400) << QSize(500, 400) << true;
+        QTest::newRow("just above")
+            << QPoint(10, -400) << QSize(500, 400) << QSize(500, 400) << true;
         QTest::newRow("mostly off the left edge")
-            << QRect(-450, 10, 500, 400) << QSize(500, 400) << false;
+            << QPoint(-450, 10) << QSize(500, 400) << QSize(500, 400) << false;
+    }
+    static void StorePlacement(const QPoint& at, const QSize& extent)
+    {
+        WriteProfileInt(QString(), QStringLiteral("WinLeft"), at.x());
+        WriteProfileInt(QString(), QStringLiteral("WinTop"), at.y());
+        WriteProfileInt(QString(), QStringLiteral("WinWidth"), extent.width());
+        WriteProfileInt(QString(), QStringLiteral("WinHeight"), extent.height());
     }
     void mainWindowPlacement()
     {
-        QFETCH(QRect, stored);
+        QFETCH(QPoint, at);
+        QFETCH(QSize, extent);
         QFETCH(QSize, size);
         QFETCH(bool, moved);
-        // QRect's own width() would overflow for the extreme rows.
-        WriteProfileInt(QString(), QStringLiteral("WinLeft"), stored.left());
-        WriteProfileInt(QString(), QStringLiteral("WinTop"), stored.top());
-        WriteProfileInt(QString(), QStringLiteral("WinWidth"),
-                        int(qint64(stored.right()) - stored.left() + 1));
-        WriteProfileInt(QString(), QStringLiteral("WinHeight"),
-                        int(qint64(stored.bottom()) - stored.top() + 1));
+        StorePlacement(at, extent);
         CMainFrame firstStart;
         if (size == QSize(0, 0)) {
             TestEnv::ClearSettings();
             QVERIFY(firstStart.Create());
             size = firstStart.size();
             init();
-            WriteProfileInt(QString(), QStringLiteral("WinLeft"), stored.left());
-            WriteProfileInt(QString(), QStringLiteral("WinTop"), stored.top());
-            WriteProfileInt(QString(), QStringLiteral("WinWidth"),
-                            int(qint64(stored.right()) - stored.left() + 1));
-            WriteProfileInt(QString(), QStringLiteral("WinHeight"),
-                            int(qint64(stored.bottom()) - stored.top() + 1));
+            StorePlacement(at, extent);
         }
         size = OnScreen(size);
         CMainFrame frame;
@@ -107,7 +114,7 @@ private slots:
             expected.moveCenter(Available().center());
             QCOMPARE(frame.pos(), expected.topLeft());
         } else {
-            QCOMPARE(frame.pos(), stored.topLeft());
+            QCOMPARE(frame.pos(), at);
         }
     }
 
@@ -173,6 +180,52 @@ private slots:
         }
     }
 
+    // A large stored size centred on a small or half-hidden owner would
+    // stand partly off the screen: the history dialog is kept whole on it,
+    // and a sane one still opens centred on its owner.
+    void historyDialogStaysOnScreen_data()
+    {
+        QTest::addColumn<QRect>("owner");
+        QTest::addColumn<QSize>("stored");
+        QTest::addColumn<bool>("centred"); // on the owner, as it fits
+        const QRect area = Available();
+        QTest::newRow("largest, owner in the corner")
+            << QRect(area.topLeft(), QSize(400, 300)) << QSize(INT_MAX, INT_MAX) << false;
+        QTest::newRow("larger than the owner, owner in the corner")
+            << QRect(area.topLeft(), QSize(300, 200)) << area.size() * 9 / 10 << false;
+        QTest::newRow("owner half off the bottom right")
+            << QRect(area.bottomRight() - QPoint(100, 80), QSize(400, 300)) << QSize(420, 330)
+            << false;
+        QTest::newRow("owner above the screen")
+            << QRect(area.left() + 100, area.top() - 250, 400, 300) << QSize(420, 330) << false;
+        QTest::newRow("sane") << QRect(area.center() - QPoint(200, 150), QSize(400, 300))
+                              << QSize(300, 220) << true;
+    }
+    void historyDialogStaysOnScreen()
+    {
+        QFETCH(QRect, owner);
+        QFETCH(QSize, stored);
+        QFETCH(bool, centred);
+        MessageRecorder messages;
+        WriteProfileInt(QString(), QStringLiteral("HWinWidth"), stored.width());
+        WriteProfileInt(QString(), QStringLiteral("HWinHeight"), stored.height());
+        QWidget window;
+        window.setGeometry(owner);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        CHistoryDialog dialog(&window);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QRect placed = dialog.frameGeometry();
+        QVERIFY2(Available().contains(placed), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                              .arg(placed.x())
+                                                              .arg(placed.y())
+                                                              .arg(placed.width())
+                                                              .arg(placed.height())));
+        if (centred)
+            QVERIFY((placed.center() - window.frameGeometry().center()).manhattanLength() <= 2);
+    }
+
     void fontPointIsBounded_data()
     {
         QTest::addColumn<int>("stored");
@@ -214,7 +267,7 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, face);
         WriteProfileString(kSettings, QStringLiteral("FontFace"), stored);
-        QCOMPARE(CPanelDialogBar::TextFaceSetting(), face);
+        QCOMPARE(Options::PanelFace(), face);
         CPanelDialogBar panel;
         panel.CreateTextFont();
         QCOMPARE(panel.m_fontPanel.family(), ResolveJapaneseFace(face));

@@ -4,6 +4,7 @@
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CWriteView.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "text/KanaConversion.h"
@@ -53,7 +54,7 @@ private:
     int TodayShown() const
     {
         return m_frame->GetMainBar()
-            ->findChild<QPushButton*>(QStringLiteral("1006"))
+            ->findChild<QPushButton*>(QString::number(kIdTodayCount))
             ->text()
             .toInt();
     }
@@ -128,7 +129,7 @@ private slots:
         StartFrame();
         Stroke(40);
         Press(Qt::Key_S);
-        auto* edit = m_frame->GetSearchBar()->findChild<QLineEdit*>(QStringLiteral("1036"));
+        auto* edit = m_frame->GetSearchBar()->findChild<QLineEdit*>(QString::number(kIdSearchText));
         QVERIFY(edit);
         QTRY_COMPARE(QApplication::focusWidget(), edit);
         QTest::keyClicks(edit, QStringLiteral("abc"));
@@ -172,7 +173,7 @@ private slots:
         WriteProfileInt(kSettings, QStringLiteral("GuideMode"), 2);
         StartFrame();
         for (int question = 0; question < 4; ++question) {
-            const CDictionary::CItem* item = m_frame->GetCurrentItem();
+            const CDictionary::CItem* item = m_frame->GetSession().CurrentItem();
             QVERIFY(item);
             const QString word = RemoveParenthesized(item->GetWord());
             QCOMPARE(View()->GuideBoxes().size(), word.toUcs4().size());
@@ -191,7 +192,7 @@ private slots:
         WriteProfileInt(kSettings, QStringLiteral("GuideMode"), 2);
         WriteProfileInt(kSettings, QStringLiteral("QAMode"), 1);
         StartFrame();
-        const CDictionary::CItem* item = m_frame->GetCurrentItem();
+        const CDictionary::CItem* item = m_frame->GetSession().CurrentItem();
         QVERIFY(item);
         QCOMPARE(View()->GuideBoxes().size(),
                  RemoveParenthesized(item->GetReading()).toUcs4().size());

@@ -1,6 +1,7 @@
 #include "common/SheetInk.h"
 #include "common/TestEnv.h"
 #include "mainwnd/CWriteView.h"
+#include "platform/Options.h"
 #include "platform/Profile.h"
 
 #include <QAction>
@@ -242,7 +243,7 @@ private slots:
         QFETCH(int, setting);
         QFETCH(int, width);
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StrokeWidth"), setting);
-        QCOMPARE(CWriteView::ReadStrokeWidth(), width);
+        QCOMPARE(Options::StrokeWidth(), width);
         CWriteView view;
         view.resize(400, 300);
         view.show();
@@ -307,6 +308,13 @@ private slots:
         QTest::newRow("hairpin")
             << QList<QPoint>{{40, 20}, {150, 180}, {156, 184}, {162, 180}, {260, 20}} << 16;
         QTest::newRow("dot") << QList<QPoint>{{150, 100}} << 30;
+        // Thousands of pieces crossing one another: the ink near a new piece
+        // is found through the stroke's bounds tree.
+        QList<QPoint> scribble;
+        for (int k = 0; k < 3000; ++k)
+            scribble << QPoint(150 + int(90 * std::cos(k / 9.0) * std::sin(k / 400.0)),
+                               100 + int(70 * std::sin(k / 13.0)));
+        QTest::newRow("long scribble over itself") << scribble << 9;
         QTest::newRow("thin") << dense << 1;
     }
     void liveInkEqualsRedrawFromStrokes()
@@ -712,6 +720,52 @@ private slots:
         view.ContextMenu()->hide();
         QCOMPARE(view.Strokes().size(), 1);
         QVERIFY(view.CanUndo());
+    }
+
+    // A pen left down for minutes gives one stroke no longer than the bound:
+    // the stroke ends there as if the pen had been lifted, and the pen
+    // writes again after it is lifted.
+    void strokeEndsAtItsBound()
+    {
+        CWriteView view;
+        view.resize(300, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QSignalSpy changed(&view, &CWriteView::StrokesChanged);
+        QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+        for (qsizetype k = 1; k < CWriteView::kMaxStrokePoints + 500; ++k)
+            QTest::mouseMove(&view, QPoint(20 + int(k % 250), 20 + int(k / 250 % 150)));
+        QCOMPARE(view.Strokes().size(), 1);
+        QCOMPARE(view.Strokes().first().points.size(), CWriteView::kMaxStrokePoints);
+        QVERIFY(!view.IsDrawing());
+        QCOMPARE(changed.count(), 1);
+        QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, QPoint(270, 170));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(view.Strokes().first().points.size(), CWriteView::kMaxStrokePoints);
+        Stroke(&view, QPoint(10, 190), QPoint(290, 190));
+        QCOMPARE(view.Strokes().size(), 2);
+        QCOMPARE(view.Strokes().last().points.size(), 3);
+    }
+
+    // Strokes beyond the bound of a question write nothing until undo or
+    // erase makes room.
+    void strokesOfAQuestionAreBounded()
+    {
+        CWriteView view;
+        view.resize(300, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        for (qsizetype k = 0; k < CWriteView::kMaxStrokes + 5; ++k) {
+            const QPoint at(10 + int(k % 28) * 10, 10 + int(k / 28) * 15);
+            QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, at);
+        }
+        QCOMPARE(view.Strokes().size(), CWriteView::kMaxStrokes);
+        QVERIFY(!view.IsDrawing());
+        view.Undo();
+        Stroke(&view, QPoint(10, 190), QPoint(290, 190));
+        QCOMPARE(view.Strokes().size(), CWriteView::kMaxStrokes);
+        QCOMPARE(view.Strokes().last().points.size(), 3);
     }
 
     void unsizedViewIgnoresStrokes()

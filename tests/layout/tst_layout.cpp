@@ -8,6 +8,7 @@
 #include "mainwnd/CMainFrame.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
+#include "platform/ResourceIds.h"
 #include "platform/TextFit.h"
 #include "study/CDictionary.h"
 #include "widgets/CSearchDialogBar.h"
@@ -358,12 +359,12 @@ private slots:
         StartFrame();
         CSearchDialogBar* bar = m_frame->GetSearchBar();
         if (searchBar) {
-            m_frame->OnCmdMsg(32782);
+            m_frame->OnCmdMsg(kCmdToggleSearch);
             // Results and the longest status line the bar shows.
             QTest::keyClicks(bar->findChild<QLineEdit*>(), QStringLiteral("ka"));
             bar->OnTimer();
             QCOMPARE(bar->Search().Results().size(), 500);
-            QCOMPARE(bar->findChild<QLabel*>(QStringLiteral("1043"))->text(),
+            QCOMPARE(bar->findChild<QLabel*>(QString::number(kIdSearchStatus))->text(),
                      QStringLiteral("検索結果が多すぎます (500個まで表示)"));
         }
         QCOMPARE(bar->isVisible(), searchBar);
