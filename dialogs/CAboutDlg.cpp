@@ -13,8 +13,10 @@
 
 namespace {
 
-// Where the words come from, as their licence asks to be said.
+// Where the words and the strokes the writing check compares with come
+// from, as their licences ask to be said.
 const char kSourceLine[] = "語句データ: EDRDG JMdict/EDICT (CC BY-SA 4.0)";
+const char kStrokeSourceLine[] = "書き順データ: KanjiVG (Ulrich Apel, CC BY-SA 3.0)";
 
 } // namespace
 
@@ -42,6 +44,10 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     auto* source = new QLabel(QString::fromUtf8(kSourceLine), this);
     source->setTextFormat(Qt::PlainText);
     place(source, 36, 18, 180, 8);
+
+    auto* strokeSource = new QLabel(QString::fromUtf8(kStrokeSourceLine), this);
+    strokeSource->setTextFormat(Qt::PlainText);
+    place(strokeSource, 36, 27, 180, 8);
 
     auto* group = new QGroupBox(QStringLiteral("収録情報"), this);
     place(group, 42, 36, 120, 42);

@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Options.h"
 #include "platform/ResourceIds.h"
+#include "recognition/WritingCheck.h"
 #include "study/CDictionary.h"
 #include "study/ModeTable.h"
 
@@ -38,6 +39,8 @@ constexpr int kFrequencies[] = {200, 100, 50, 20, 10};
 const char* const kPrefKanji[] = {"優先なし", "常用漢字を優先", "表外漢字を優先"};
 const char* const kQAModes[] = {"読み→漢字", "漢字→読み"};
 const char* const kNoUnspec[] = {"指定なしのまま", "他のモードを指定"};
+// The writing check's strictness, in the order of the stored values 0 to 2.
+const char* const kStrictness[] = {"やさしい", "ふつう", "きびしい"};
 
 struct LabelDef {
     int m_nX, m_nY, m_nWidth;
@@ -252,6 +255,14 @@ void COptionDialog::CreateControls()
             &COptionDialog::reject);
     // Bound to the help topic by the base class.
     button(kIdHelp, QStringLiteral("ヘルプ(&H)"), 60);
+
+    // The writing check's strictness, in the free column under the buttons.
+    m_comboStrictness = combo(kIdCheckStrictness);
+    label({240, 90, 62, "判定の厳しさ(&J)"}, m_comboStrictness);
+    placeCombo(m_comboStrictness, 240, 100, 60);
+    m_comboStrictness->setToolTip(
+        QStringLiteral("書いた字の判定で、画の位置のずれをどこまで認めるか。"
+                       "やさしいでは書き順の違いも ✓ にします。"));
     connect(button(kIdAboutButton, QStringLiteral("バージョン情報"), 282), &QPushButton::clicked,
             this, &COptionDialog::OnAbout);
 }
@@ -312,6 +323,7 @@ void COptionDialog::OnInitDialog()
     fillChoice(m_comboPref, kPrefKanji, Options::PreferredKanji());
     fillChoice(m_comboQAMode, kQAModes, Options::ReverseAsking() ? 1 : 0);
     fillChoice(m_comboNoUnspec, kNoUnspec, Options::RequireMode() ? 1 : 0);
+    fillChoice(m_comboStrictness, kStrictness, Options::CheckStrictness());
 
     Edit(kIdSearchUrl)->setText(Options::SearchUrl());
     Edit(kIdSearchUrl)->setCursorPosition(0);
@@ -376,6 +388,7 @@ void COptionDialog::accept()
     Options::SetPreferredKanji(m_comboPref->currentIndex());
     Options::SetReverseAsking(m_comboQAMode->currentIndex() == 1);
     Options::SetRequireMode(m_comboNoUnspec->currentIndex() == 1);
+    Options::SetCheckStrictness(m_comboStrictness->currentIndex());
     Options::SetSearchUrl(Edit(kIdSearchUrl)->text());
     Options::SetClearHistoryOnExit(Check(kIdClearHistory)->isChecked());
 

@@ -37,6 +37,7 @@ public:
     QComboBox* m_comboPref = nullptr;
     QComboBox* m_comboQAMode = nullptr;
     QComboBox* m_comboNoUnspec = nullptr;
+    QComboBox* m_comboStrictness = nullptr;
     CSpinButtonCtrl* m_spinFontPoint = nullptr;
     bool m_bFontChanged = false;
     bool m_bRedChanged = false;

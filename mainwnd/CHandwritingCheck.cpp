@@ -3,14 +3,21 @@
 #include "mainwnd/CCheckMarksOverlay.h"
 #include "mainwnd/CStrokeOrderWindow.h"
 #include "platform/Options.h"
+#include "platform/Settings.h"
 #include "recognition/CWritingChecker.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPalette>
+#include <QTimer>
 #include <QWidget>
 
 CHandwritingCheck::CHandwritingCheck(QWidget* sheet, StrokesSource strokes, BoxesSource boxes,
                                      const QStringList& modelCandidates, QObject* parent)
-    : QObject(parent), m_strokes(std::move(strokes)), m_boxes(std::move(boxes))
+    : QObject(parent), m_strokes(std::move(strokes)), m_boxes(std::move(boxes)), m_pSheet(sheet)
 {
     m_pChecker = new CWritingChecker(modelCandidates, this);
     m_pOverlay = new CCheckMarksOverlay(sheet);
@@ -34,6 +41,38 @@ CHandwritingCheck::CHandwritingCheck(QWidget* sheet, StrokesSource strokes, Boxe
     m_pStrokeOrderAction->setShortcutContext(Qt::WidgetShortcut);
     connect(m_pStrokeOrderAction, &QAction::triggered, this, &CHandwritingCheck::ShowStrokeOrder);
 
+    m_pAnswerAction = new QAction(QStringLiteral("見本を重ねる"), this);
+    m_pAnswerAction->setObjectName(QStringLiteral("answerStrokesAction"));
+    m_pAnswerAction->setCheckable(true);
+    m_pAnswerAction->setShortcut(Qt::Key_M);
+    m_pAnswerAction->setShortcutContext(Qt::WidgetShortcut);
+    m_pAnswerAction->setToolTip(
+        QStringLiteral("判定のあと、答えの字の画を書いた字の上に番号と向きつきで重ねます"));
+    connect(m_pAnswerAction, &QAction::toggled, this, &CHandwritingCheck::SetAnswerStrokesShown);
+
+    m_pStrictnessMenu = new QMenu(QStringLiteral("判定の厳しさ"), sheet);
+    m_pStrictnessMenu->setObjectName(QStringLiteral("strictnessMenu"));
+    m_pStrictness = new QActionGroup(this);
+    const struct {
+        const char* m_pszText;
+        CheckStrictness m_level;
+    } levels[] = {{"やさしい（書き順は問わない）", CheckStrictness::Lenient},
+                  {"ふつう", CheckStrictness::Normal},
+                  {"きびしい", CheckStrictness::Strict}};
+    for (const auto& level : levels) {
+        QAction* action = m_pStrictnessMenu->addAction(QString::fromUtf8(level.m_pszText));
+        action->setCheckable(true);
+        action->setData(int(level.m_level));
+        m_pStrictness->addAction(action);
+    }
+    connect(m_pStrictness, &QActionGroup::triggered, this, [this](QAction* action) {
+        SetStrictness(StrictnessFromSetting(action->data().toInt()));
+        // Marks on the sheet were judged the old way: judge again.
+        if (m_pOverlay->HasMarks())
+            RunCheck();
+    });
+
+    sheet->installEventFilter(this);
     connect(m_pChecker, &CWritingChecker::Checked, this, &CHandwritingCheck::OnChecked);
     connect(m_pChecker, &CWritingChecker::ModelLoaded, this, &CHandwritingCheck::UpdateActions);
     UpdateActions();
@@ -49,13 +88,24 @@ bool CHandwritingCheck::IsOffered() const
     return m_pChecker->IsAvailable();
 }
 
+CheckStrictness CHandwritingCheck::Strictness()
+{
+    return StrictnessFromSetting(Options::CheckStrictness());
+}
+
+void CHandwritingCheck::SetStrictness(CheckStrictness strictness)
+{
+    Options::SetCheckStrictness(int(strictness));
+}
+
 QList<QAction*> CHandwritingCheck::ContextMenuActions() const
 {
     // The check box shows the stored setting, which the options may have
     // changed since the menu was last open.
     const QSignalBlocker blocker(m_pAutoAction);
     m_pAutoAction->setChecked(Options::CheckWriting());
-    return {m_pCheckAction, m_pAutoAction, m_pStrokeOrderAction};
+    return {m_pCheckAction, m_pAutoAction, m_pStrokeOrderAction, m_pAnswerAction,
+            m_pStrictnessMenu->menuAction()};
 }
 
 void CHandwritingCheck::UpdateActions()
@@ -63,8 +113,13 @@ void CHandwritingCheck::UpdateActions()
     const bool offered = IsOffered();
     m_pCheckAction->setEnabled(offered);
     m_pAutoAction->setEnabled(offered);
+    m_pAnswerAction->setEnabled(offered);
+    m_pStrictnessMenu->setEnabled(offered);
     const QSignalBlocker blocker(m_pAutoAction);
     m_pAutoAction->setChecked(Options::CheckWriting());
+    const int level = int(Strictness());
+    for (QAction* action : m_pStrictness->actions())
+        action->setChecked(action->data().toInt() == level);
     if (!offered)
         m_pOverlay->Clear();
 }
@@ -77,12 +132,110 @@ void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& wo
     m_pOverlay->Clear();
     if (m_pStrokeOrder)
         m_pStrokeOrder->SetWord(m_strStrokeOrderWord);
+    // After the window's first paint: the line's text layout is no part of
+    // what the learner waits for at start. Only on a blank sheet of the
+    // question it was meant for: writing begun in the meantime has taken
+    // its place, and the line must never stand over ink.
+    if (GetProfileInt(Setting::WritingIntroShown) == 0)
+        QTimer::singleShot(0, this, [this, serial = m_nSerial] {
+            if (serial == m_nSerial && GetProfileInt(Setting::WritingIntroShown) == 0 &&
+                (!m_strokes || m_strokes().isEmpty()))
+                ShowIntro();
+        });
 }
 
 void CHandwritingCheck::OnAnswerShown()
 {
+    HideIntro();
     if (Options::CheckWriting())
         RunCheck();
+}
+
+void CHandwritingCheck::OnQuestionSideShown()
+{
+    ClearMarks();
+}
+
+void CHandwritingCheck::OnWritingBegun()
+{
+    // The learner has found where to write, whether or not the line had
+    // appeared yet.
+    WriteProfileInt(Setting::WritingIntroShown, 1);
+    HideIntro();
+}
+
+void CHandwritingCheck::ShowIntro()
+{
+    if (!m_pSheet)
+        return;
+    if (!m_pIntro) {
+        m_pIntro = new QLabel(m_pSheet);
+        m_pIntro->setObjectName(QStringLiteral("writingIntro"));
+        m_pIntro->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_pIntro->setAlignment(Qt::AlignCenter);
+        m_pIntro->setWordWrap(true);
+        m_pIntro->hide();
+        // A palette, not a style sheet: the style sheet machinery costs the
+        // start-up megabytes.
+        QPalette palette = m_pIntro->palette();
+        palette.setColor(QPalette::WindowText, QColor(0x6b, 0x5a, 0x3c));
+        m_pIntro->setPalette(palette);
+    }
+    m_pIntro->setText(IsOffered() ? QStringLiteral("ここに答えをマウスかペンで書いてください。"
+                                                   "「答え」を押すと、書いた字を答えの字と書き順に"
+                                                   "照らして判定します。")
+                                  : QStringLiteral("ここに答えをマウスかペンで書いてください。"));
+    PlaceIntro();
+}
+
+void CHandwritingCheck::HideIntro()
+{
+    if (!m_pIntro)
+        return;
+    // Seen once is enough: later questions start on a plain sheet.
+    WriteProfileInt(Setting::WritingIntroShown, 1);
+    m_pIntro->deleteLater();
+    m_pIntro = nullptr;
+}
+
+void CHandwritingCheck::PlaceIntro()
+{
+    if (!m_pIntro || !m_pSheet)
+        return;
+    // Near the top, clear of where the characters go; on a sheet too small
+    // for it the line waits until the sheet grows.
+    const QRect area = m_pSheet->rect();
+    const int margin = qMax(8, area.width() / 20);
+    const int width = area.width() - 2 * margin;
+    const int height = width > 0 ? m_pIntro->heightForWidth(width) : -1;
+    const bool fits = width > 0 && height > 0 && margin / 2 + height <= area.height() / 2;
+    if (fits)
+        m_pIntro->setGeometry(margin, margin / 2, width, height);
+    m_pIntro->setVisible(fits);
+}
+
+bool CHandwritingCheck::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pSheet && event->type() == QEvent::Resize)
+        PlaceIntro();
+    return QObject::eventFilter(watched, event);
+}
+
+void CHandwritingCheck::SetAnswerStrokesShown(bool shown)
+{
+    const QSignalBlocker blocker(m_pAnswerAction);
+    m_pAnswerAction->setChecked(shown);
+    m_pOverlay->SetShowAnswer(shown);
+}
+
+void CHandwritingCheck::ToggleAnswerStrokes()
+{
+    SetAnswerStrokesShown(!AnswerStrokesShown());
+}
+
+bool CHandwritingCheck::AnswerStrokesShown() const
+{
+    return m_pOverlay->ShowsAnswer();
 }
 
 bool CHandwritingCheck::RunCheck()
@@ -98,7 +251,7 @@ bool CHandwritingCheck::RunCheck()
         return false;
     }
     const QList<QRectF> boxes = m_boxes ? m_boxes() : QList<QRectF>();
-    return m_pChecker->Check(m_nSerial, strokes, m_strWord, boxes);
+    return m_pChecker->Check(m_nSerial, strokes, m_strWord, boxes, Strictness());
 }
 
 void CHandwritingCheck::ClearMarks()

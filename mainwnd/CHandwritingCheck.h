@@ -5,6 +5,7 @@
 #include "recognition/ModelLocation.h"
 #include "recognition/WritingCheck.h"
 
+#include <QLabel>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -14,6 +15,8 @@
 class CCheckMarksOverlay;
 class CWritingChecker;
 class QAction;
+class QActionGroup;
+class QMenu;
 class QWidget;
 
 // The writing check as the drill sees it. The frame tells it when a
@@ -21,7 +24,11 @@ class QWidget;
 // guide boxes, runs the check off the user-interface thread when the
 // answer shows (setting "CheckWriting", section "Settings", default 1) or
 // when asked (R, 判定), draws the verdicts over the sheet and drops them at
-// the next question. It also keeps the stroke-order window (K, 書き順) on
+// the next question or when the question side shows again. The answer's
+// strokes can be laid over the writing (M, 見本); how strictly the writing
+// is judged is the setting "CheckStrictness". On the first question of a
+// fresh profile a line on the sheet says where to write and that the
+// writing is checked. It also keeps the stroke-order window (K, 書き順) on
 // the current answer. The check only advises: it never files a mode.
 class CHandwritingCheck : public QObject {
     Q_OBJECT
@@ -36,6 +43,8 @@ public:
 
     // False when no model could be found or read: the check is not offered.
     bool IsOffered() const;
+    static CheckStrictness Strictness();
+    static void SetStrictness(CheckStrictness strictness);
 
     // A question is shown: the marks go, the stroke order follows. answer is
     // what the learner writes (the word, or its reading when the drill asks
@@ -44,14 +53,25 @@ public:
     void OnQuestionShown(const QString& answer, const QString& word = {});
     // The answer is shown: checks the writing when the automatic check is on.
     void OnAnswerShown();
+    // The question side shows again: the marks go with the answer.
+    void OnQuestionSideShown();
+    // The learner put the pen down.
+    void OnWritingBegun();
     // Checks the current writing now; false when there is nothing to check
     // or no model.
     bool RunCheck();
     // The writing changed or was wiped: its marks no longer apply.
     void ClearMarks();
     void ShowStrokeOrder();
+    // Lays the answer's strokes over the writing, or takes them away.
+    void SetAnswerStrokesShown(bool shown);
+    void ToggleAnswerStrokes();
+    bool AnswerStrokesShown() const;
+    // The line that tells a new learner where to write; null once gone.
+    QLabel* IntroLabel() const { return m_pIntro; }
 
-    // 判定, the automatic check box and 書き順, for the sheet's context menu.
+    // 判定, the automatic check box, 書き順, 見本 and the strictness
+    // submenu, for the sheet's context menu.
     QList<QAction*> ContextMenuActions() const;
     // Brings the actions up to date: the check box to the stored setting
     // (the options may change it), 判定 to whether a model is there. Call it
@@ -66,8 +86,14 @@ signals:
     // The marks of a finished check are on the sheet.
     void MarksShown();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void OnChecked(quint64 serial, const QList<CharacterCheck>& checks);
+    void ShowIntro();
+    void HideIntro();
+    void PlaceIntro();
 
     StrokesSource m_strokes;
     BoxesSource m_boxes;
@@ -77,6 +103,11 @@ private:
     QAction* m_pCheckAction = nullptr;
     QAction* m_pAutoAction = nullptr;
     QAction* m_pStrokeOrderAction = nullptr;
+    QAction* m_pAnswerAction = nullptr;
+    QMenu* m_pStrictnessMenu = nullptr;
+    QActionGroup* m_pStrictness = nullptr;
+    QPointer<QWidget> m_pSheet;
+    QPointer<QLabel> m_pIntro;
     QString m_strWord;
     QString m_strStrokeOrderWord;
     quint64 m_nSerial = 0;

@@ -104,6 +104,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QWidget(parent)
         {Qt::Key_G, Qt::NoModifier, kCmdSearchAction},
         {Qt::Key_R, Qt::NoModifier, kCmdCheckWriting},
         {Qt::Key_K, Qt::NoModifier, kCmdStrokeOrder},
+        {Qt::Key_M, Qt::NoModifier, kCmdAnswerStrokes},
         {Qt::Key_Z, Qt::ControlModifier, CWriteView::kCmdUndo},
         {Qt::Key_Y, Qt::ControlModifier, CWriteView::kCmdRedo},
         {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, CWriteView::kCmdRedo},
@@ -164,6 +165,7 @@ bool CMainFrame::Create()
         view, [view] { return view->Strokes(); }, [view] { return view->GuideBoxes(); },
         HandwritingModelCandidates(), this);
     connect(view, &CWriteView::StrokesChanged, m_pHandwriting, &CHandwritingCheck::ClearMarks);
+    connect(view, &CWriteView::StrokeBegun, m_pHandwriting, &CHandwritingCheck::OnWritingBegun);
     // The model is read while the learner writes, not for everyone at start.
     connect(view, &CWriteView::StrokeBegun, m_pHandwriting->Checker(), &CWritingChecker::LoadModel);
     // The marks the learner sees are what the question's review rating
@@ -354,6 +356,9 @@ bool CMainFrame::OnFrameCommand(int id)
     case kCmdStrokeOrder:
         m_pHandwriting->ShowStrokeOrder();
         return true;
+    case kCmdAnswerStrokes:
+        m_pHandwriting->ToggleAnswerStrokes();
+        return true;
     case kCmdToggleSearch:
         OnToggleSearchBar();
         return true;
@@ -456,9 +461,12 @@ void CMainFrame::ShowModeOnBar(LearnMode mode)
 void CMainFrame::ShowAnswerCaption(bool questionSide)
 {
     m_wndMainBar->SetAnswerCaption(questionSide);
-    // The answer side is showing: time to check what was written.
+    // The answer side is showing: time to check what was written; the
+    // marks go with it.
     if (!questionSide)
         m_pHandwriting->OnAnswerShown();
+    else
+        m_pHandwriting->OnQuestionSideShown();
 }
 
 void CMainFrame::EraseWriting()

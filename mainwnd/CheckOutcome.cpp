@@ -8,10 +8,11 @@ WritingOutcome WritingOutcomeOf(const QList<CharacterCheck>& checks)
         case CheckVerdict::Correct:
             outcome = WorseOutcome(outcome, WritingOutcome::AllCorrect);
             break;
-        case CheckVerdict::Close:
-            outcome = WorseOutcome(outcome, WritingOutcome::OrderFaults);
+        case CheckVerdict::StrokeFault:
+            outcome = WorseOutcome(outcome, WritingOutcome::StrokeFaults);
             break;
         case CheckVerdict::Wrong:
+        case CheckVerdict::Missing:
             outcome = WorseOutcome(outcome, WritingOutcome::AnyWrong);
             break;
         case CheckVerdict::Unchecked:

@@ -30,6 +30,15 @@ FileFailure FileFailure::ShortWrite(int systemError)
     return failure;
 }
 
+FileFailure FileFailure::FromSystem(int systemError)
+{
+    FileFailure failure;
+    failure.m_strMessage = qt_error_string(systemError);
+    failure.m_nCause = systemError;
+    failure.m_strClassName = QStringLiteral("QFileDevice");
+    return failure;
+}
+
 QString DescribeException(const FileFailure& failure)
 {
     if (failure.m_strMessage.isEmpty())

@@ -18,6 +18,8 @@ struct FileFailure {
     static FileFailure EndOfFile();
     // A write that the system cut short, with the reason it gave (errno).
     static FileFailure ShortWrite(int systemError);
+    // Any other file operation the system refused, with its reason (errno).
+    static FileFailure FromSystem(int systemError);
 };
 
 // "message(code)" with the message trimmed; the class name followed by

@@ -194,6 +194,16 @@ void SetCheckWriting(bool on)
     WriteFlag(Setting::CheckWriting, on);
 }
 
+int CheckStrictness()
+{
+    return Within(Setting::CheckStrictness, 0, 2, 1);
+}
+
+void SetCheckStrictness(int level)
+{
+    WriteProfileInt(Setting::CheckStrictness, level);
+}
+
 bool MainBarOnRight()
 {
     return IsOn(Setting::MainRight);

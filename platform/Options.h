@@ -84,6 +84,11 @@ void SetGuideMode(int mode);
 bool CheckWriting();
 void SetCheckWriting(bool on);
 
+// How strictly the writing is judged: 0 やさしい, 1 ふつう, 2 きびしい; any
+// other stored value is 1.
+int CheckStrictness();
+void SetCheckStrictness(int level);
+
 // The main bar stands at the right edge, the search bar at the left.
 bool MainBarOnRight();
 void SetMainBarOnRight(bool on);

@@ -27,6 +27,7 @@ enum CommandId : int {
     kCmdSearchAction = 32790,
     kCmdCheckWriting = 32791, // the handwriting check, again
     kCmdStrokeOrder = 32792,
+    kCmdAnswerStrokes = 32793, // the answer's strokes over the writing
     kCmdErase = 57632,
     kCmdExit = 57665,
     kCmdHelpIndex = 57666,
@@ -84,6 +85,9 @@ enum ControlId : int {
     kIdStartDictation = 1045,
     // The study-state dialog.
     kIdChart = 1049,
+    // The options dialog: the writing check's strictness, beyond the
+    // template's controls.
+    kIdCheckStrictness = 1050,
 };
 
 // The windows of the main frame.

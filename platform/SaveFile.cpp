@@ -1,6 +1,7 @@
 #include "platform/SaveFile.h"
 
 #include "platform/FileFailure.h"
+#include "platform/FolderSync.h"
 
 #include <QSaveFile>
 
@@ -39,5 +40,6 @@ bool WriteWholeFile(const QString& path, const QByteArray& content, FileFailure&
         failure = FileFailure::FromDevice(file);
         return false;
     }
+    SyncFolderOf(path);
     return true;
 }

@@ -38,6 +38,10 @@ inline constexpr IntSetting ClearHistory{u"Settings", u"ClearHistory", 0};
 // The writing sheet's guide and the check of what was written.
 inline constexpr IntSetting GuideMode{u"Settings", u"GuideMode", 0};
 inline constexpr IntSetting CheckWriting{u"Settings", u"CheckWriting", 1};
+// How strictly the writing check judges: 0 やさしい, 1 ふつう, 2 きびしい.
+inline constexpr IntSetting CheckStrictness{u"Settings", u"CheckStrictness", 1};
+// 1 once the first question has said where to write and what is checked.
+inline constexpr IntSetting WritingIntroShown{u"Settings", u"WritingIntroShown", 0};
 // 1: items due for review are asked first, then a few new ones a day.
 inline constexpr IntSetting ReviewFirst{u"Settings", u"ReviewFirst", 0};
 // Items begun a study day at most, while reviews come first.

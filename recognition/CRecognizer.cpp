@@ -145,9 +145,11 @@ int CRecognizer::CharacterCount() const
     return m_bOpen ? int(m_pImpl->vocabulary.size()) : 0;
 }
 
-QStringList CRecognizer::Classify(const InkStrokes& strokes, int count) const
+QStringList CRecognizer::Classify(const InkStrokes& strokes, int count, QList<double>* scores) const
 {
     QStringList candidates;
+    if (scores)
+        scores->clear();
     if (!m_bOpen || count <= 0)
         return candidates;
     std::unique_ptr<zinnia::Character> character(zinnia::Character::create());
@@ -171,8 +173,11 @@ QStringList CRecognizer::Classify(const InkStrokes& strokes, int count) const
         m_pImpl->recognizer->classify(*character, size_t(count)));
     if (!result)
         return candidates;
-    for (size_t i = 0; i < result->size(); ++i)
+    for (size_t i = 0; i < result->size(); ++i) {
         candidates.append(QString::fromUtf8(result->value(i)));
+        if (scores)
+            scores->append(result->score(i));
+    }
     return candidates;
 }
 

@@ -38,8 +38,11 @@ public:
     // The best candidates, most likely first, for one character whose
     // strokes are already in the model's frame (see NormaliseToFrame). Empty
     // when closed or without ink. A long stroke reaches the library as a few
-    // dozen points along it, however many it has.
-    QStringList Classify(const InkStrokes& strokes, int count = 10) const;
+    // dozen points along it, however many it has. scores, when given, gets
+    // each candidate's score (higher is likelier; only differences between
+    // them mean much).
+    QStringList Classify(const InkStrokes& strokes, int count = 10,
+                         QList<double>* scores = nullptr) const;
 
 private:
     struct Impl;

@@ -175,7 +175,7 @@ void CWritingChecker::SetQuestion(quint64 serial)
 }
 
 bool CWritingChecker::Check(quint64 serial, const InkStrokes& strokes, const QString& word,
-                            const QList<QRectF>& boxes)
+                            const QList<QRectF>& boxes, CheckStrictness strictness)
 {
     if (!IsAvailable())
         return false;
@@ -193,7 +193,8 @@ bool CWritingChecker::Check(quint64 serial, const InkStrokes& strokes, const QSt
         // load's own report already withdrew the check.
         if (!recognizer->IsOpen())
             return;
-        const QList<CharacterCheck> checks = CheckWriting(*recognizer, strokes, word, boxes);
+        const QList<CharacterCheck> checks =
+            CheckWriting(*recognizer, strokes, word, boxes, strictness);
         QMetaObject::invokeMethod(
             self.data(),
             [self, serial, request, checks] {

@@ -70,7 +70,8 @@ public:
     // Checks the ink against the word for the current question (also made
     // current). False, starting nothing, when no model is available.
     bool Check(quint64 serial, const InkStrokes& strokes, const QString& word,
-               const QList<QRectF>& boxes = {});
+               const QList<QRectF>& boxes = {},
+               CheckStrictness strictness = CheckStrictness::Normal);
 
 signals:
     void ModelLoaded(bool ok);

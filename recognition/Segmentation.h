@@ -38,3 +38,13 @@ QRectF InkBounds(const InkStrokes& strokes, bool* hasInk = nullptr);
 // returned empty after the written ones.
 QList<InkSegment> SegmentCharacters(const InkStrokes& strokes, int count,
                                     const QList<QRectF>& boxes = {});
+
+// Cuts the ink into the characters whose stroke counts are given (0 for a
+// character whose count is not known). With boxes, or when no count is
+// known, as above. Otherwise the strokes, in the order they were written,
+// are cut into runs that have about the characters' stroke counts, at cuts
+// that fall into gaps along the line and leave characters of even length:
+// the counts keep 川 or 二 whole and still cut い|い. Characters after the
+// last run written are returned empty.
+QList<InkSegment> SegmentCharacters(const InkStrokes& strokes, const QList<int>& strokeCounts,
+                                    const QList<QRectF>& boxes = {});

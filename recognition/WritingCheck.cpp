@@ -1,23 +1,76 @@
 #include "recognition/WritingCheck.h"
 
 #include "recognition/CRecognizer.h"
+#include "recognition/CStrokeTemplates.h"
 #include "recognition/Segmentation.h"
+#include "recognition/StrokeMatch.h"
+
+#include <limits>
 
 namespace {
 
 // How much larger a box is than the ink written in it, about.
 constexpr qreal kInkToBox = 1.25;
+// The answer's rank among the recogniser's candidates is evidence, and
+// the first others it names are rivals whose templates are tried on the
+// writing too.
+constexpr int kRivals = 4;
+// A rival must fit the writing this much better than the answer before the
+// writing is taken for the rival.
+constexpr double kRivalMargin = 0.01;
+constexpr double kBelowAnswerMargin = 0.05;
+// The recogniser's first choice widens the tolerance a little; an answer it
+// does not name at all narrows it.
+constexpr double kNamedFirst = 1.15;
+constexpr double kNotNamed = 0.85;
+
+bool Fits(const StrokeMatch& match, const CheckTolerance& tolerance, double factor)
+{
+    return std::abs(match.writtenCount - match.TemplateCount()) <= 1 &&
+           match.worstDistance <= tolerance.worst * factor &&
+           match.meanDistance <= tolerance.mean * factor;
+}
 
 } // namespace
 
+CheckTolerance ToleranceOf(CheckStrictness strictness)
+{
+    switch (strictness) {
+    case CheckStrictness::Lenient:
+        return {0.26, 0.13, false};
+    case CheckStrictness::Strict:
+        return {0.16, 0.08, true};
+    case CheckStrictness::Normal:
+        break;
+    }
+    return {0.2, 0.1, true};
+}
+
+CheckStrictness StrictnessFromSetting(int value)
+{
+    switch (value) {
+    case int(CheckStrictness::Lenient):
+        return CheckStrictness::Lenient;
+    case int(CheckStrictness::Strict):
+        return CheckStrictness::Strict;
+    default:
+        return CheckStrictness::Normal;
+    }
+}
+
+QList<int> CharacterCheck::FaultyStrokes() const
+{
+    QList<int> faulty;
+    for (int s = 0; s < answerStrokes.size(); ++s)
+        if (outOfOrder.value(s) || reversed.value(s))
+            faulty.append(s);
+    return faulty;
+}
+
 CheckVerdict JudgeCandidates(const QString& expected, const QStringList& candidates)
 {
-    const int index = int(candidates.indexOf(expected));
-    if (index == 0)
-        return CheckVerdict::Correct;
-    if (index > 0 && index < kCheckCandidates)
-        return CheckVerdict::Close;
-    return CheckVerdict::Wrong;
+    return !candidates.isEmpty() && candidates.first() == expected ? CheckVerdict::Correct
+                                                                   : CheckVerdict::Wrong;
 }
 
 QStringList CharactersToCheck(const QString& word)
@@ -46,40 +99,134 @@ QStringList CharactersToCheck(const QString& word)
     return characters;
 }
 
+CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& segment,
+                              const QString& expected, const CheckTolerance& tolerance, bool boxed)
+{
+    CharacterCheck check;
+    check.expected = expected;
+    check.cell = segment.cell;
+    const StrokeTemplate answer = CStrokeTemplates::Find(expected);
+    for (const InkStroke& stroke : segment.strokes)
+        check.writtenCount += stroke.points.isEmpty() ? 0 : 1;
+    if (answer.IsEmpty() && !recognizer.Knows(expected)) {
+        check.verdict = CheckVerdict::Unchecked;
+        return check;
+    }
+    if (!answer.IsEmpty()) {
+        // Until the writing says where, the answer's strokes stand in the
+        // cell, made square about its middle.
+        const qreal side = qMin(segment.cell.width(), segment.cell.height());
+        QRectF square(0, 0, side, side);
+        square.moveCenter(segment.cell.center());
+        const BoxPlacement inCell{side, square.left(), side, square.top()};
+        for (const QLineF& line : answer.strokes)
+            check.answerStrokes.append(inCell.Map(line));
+        check.writtenAs = QList<int>(answer.StrokeCount(), -1);
+        check.outOfOrder = QList<bool>(answer.StrokeCount(), false);
+        check.reversed = QList<bool>(answer.StrokeCount(), false);
+    }
+    if (check.writtenCount == 0) {
+        check.verdict = CheckVerdict::Missing;
+        return check;
+    }
+
+    QRectF frame = segment.cell;
+    if (!boxed) {
+        // Without boxes the cell is no larger than the ink, while a
+        // character written in a box leaves room around it; the model was
+        // trained on the latter.
+        const QPointF middle = frame.center();
+        frame.setSize(frame.size() * kInkToBox);
+        frame.moveCenter(middle);
+    }
+    const QStringList candidates =
+        recognizer.Classify(NormaliseToFrame(segment.strokes, frame), kCheckCandidates);
+    if (answer.IsEmpty()) {
+        check.verdict = JudgeCandidates(expected, candidates);
+        if (check.verdict == CheckVerdict::Wrong)
+            check.recognised = candidates.value(0);
+        return check;
+    }
+
+    const StrokeMatch match = MatchStrokes(segment.strokes, answer);
+    const int rank = int(candidates.indexOf(expected));
+    const double factor = rank == 0 ? kNamedFirst : rank < 0 ? kNotNamed : 1.0;
+
+    // The characters the recogniser names besides the answer get their own
+    // templates tried: writing that fits one of them better is that one. A
+    // rival ranked below the answer must win more clearly; it is still
+    // asked, since the recogniser often ranks the answer first for its
+    // look-alike one stroke more or less (朱 written for 未), which the
+    // stroke count then tells apart.
+    QString rival;
+    double rivalCost = std::numeric_limits<double>::infinity();
+    double rivalMargin = kRivalMargin;
+    bool rivalFits = false;
+    int tried = 0;
+    for (int k = 0; k < candidates.size() && tried < kRivals; ++k) {
+        if (candidates[k] == expected)
+            continue;
+        ++tried;
+        const StrokeTemplate other = CStrokeTemplates::Find(candidates[k]);
+        if (other.IsEmpty())
+            continue;
+        const StrokeMatch otherMatch = MatchStrokes(segment.strokes, other);
+        const double margin = rank >= 0 && k > rank ? kBelowAnswerMargin : kRivalMargin;
+        if (otherMatch.Cost() + margin < rivalCost + rivalMargin) {
+            rivalCost = otherMatch.Cost();
+            rivalMargin = margin;
+            rival = candidates[k];
+            rivalFits = Fits(otherMatch, tolerance, 1.0);
+        }
+    }
+    const bool rivalWins = !rival.isEmpty() && rivalCost + rivalMargin < match.Cost();
+
+    if (Fits(match, tolerance, factor) && !rivalWins) {
+        check.answerStrokes.clear();
+        for (const QLineF& line : answer.strokes)
+            check.answerStrokes.append(match.placement.Map(line));
+        check.writtenAs = match.writtenAs;
+        check.outOfOrder = match.outOfOrder;
+        check.reversed = match.reversed;
+        const bool faults =
+            !match.CountRight() ||
+            (tolerance.orderCounts && (!match.OrderRight() || !match.DirectionRight()));
+        check.verdict = faults ? CheckVerdict::StrokeFault : CheckVerdict::Correct;
+        return check;
+    }
+    check.verdict = CheckVerdict::Wrong;
+    if (rivalWins && rivalFits)
+        check.recognised = rival;
+    else if (!candidates.isEmpty() && candidates.first() != expected &&
+             !CStrokeTemplates::Has(candidates.first()))
+        check.recognised = candidates.first();
+    return check;
+}
+
 QList<CharacterCheck> CheckWriting(const CRecognizer& recognizer, const InkStrokes& strokes,
-                                   const QString& word, const QList<QRectF>& boxes)
+                                   const QString& word, const QList<QRectF>& boxes,
+                                   CheckStrictness strictness)
+{
+    return CheckWriting(recognizer, strokes, word, boxes, ToleranceOf(strictness));
+}
+
+QList<CharacterCheck> CheckWriting(const CRecognizer& recognizer, const InkStrokes& strokes,
+                                   const QString& word, const QList<QRectF>& boxes,
+                                   const CheckTolerance& tolerance)
 {
     const QStringList expected = CharactersToCheck(word);
     QList<CharacterCheck> checks;
     if (expected.isEmpty())
         return checks;
-    const QList<InkSegment> segments = SegmentCharacters(strokes, int(expected.size()), boxes);
+    QList<int> strokeCounts;
+    for (const QString& character : expected)
+        strokeCounts.append(CStrokeTemplates::Find(character).StrokeCount());
+    const QList<InkSegment> segments = SegmentCharacters(strokes, strokeCounts, boxes);
     // With boxes there may be more boxes than characters (the sheet draws
     // what it was told); boxes past the word are not judged.
     const int judged = qMin(int(segments.size()), int(expected.size()));
-    for (int i = 0; i < judged; ++i) {
-        const InkSegment& segment = segments[i];
-        CharacterCheck check;
-        check.expected = expected[i];
-        check.cell = segment.cell;
-        if (!recognizer.Knows(check.expected)) {
-            check.verdict = CheckVerdict::Unchecked;
-        } else if (!segment.strokes.isEmpty()) {
-            QRectF frame = segment.cell;
-            if (boxes.isEmpty()) {
-                // Without boxes the cell is no larger than the ink, while a
-                // character written in a box leaves room around it; the
-                // model was trained on the latter.
-                const QPointF middle = frame.center();
-                frame.setSize(frame.size() * kInkToBox);
-                frame.moveCenter(middle);
-            }
-            const QStringList candidates =
-                recognizer.Classify(NormaliseToFrame(segment.strokes, frame), kCheckCandidates);
-            check.recognised = candidates.value(0);
-            check.verdict = JudgeCandidates(check.expected, candidates);
-        }
-        checks.append(check);
-    }
+    for (int i = 0; i < judged; ++i)
+        checks.append(
+            JudgeCharacter(recognizer, segments[i], expected[i], tolerance, !boxes.isEmpty()));
     return checks;
 }

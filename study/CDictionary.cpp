@@ -1,9 +1,12 @@
 #include "study/CDictionary.h"
 
+#include "platform/Ideograph.h"
 #include "platform/ResourceIds.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
+
+#include <QSet>
 
 namespace {
 
@@ -191,4 +194,24 @@ void CDictionary::Search(const QString& text, bool unspec, bool learned, bool le
                 return;
         }
     }
+}
+
+int CDictionary::GetDistinctKanjiCount()
+{
+    if (m_nKanjiCount > 0)
+        return m_nKanjiCount;
+    EnsureLoaded();
+    QSet<char16_t> kanji;
+    kanji.reserve(4001);
+    for (const auto& list : m_lists) {
+        for (const CItem& item : list->m_items) {
+            for (QChar c : item.GetWord()) {
+                if (IsIdeograph(c))
+                    kanji.insert(c.unicode());
+            }
+        }
+    }
+    // A count of 0 means nothing was loaded yet, so it is not kept.
+    m_nKanjiCount = static_cast<int>(kanji.size());
+    return m_nKanjiCount;
 }

@@ -5,11 +5,13 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <memory>
 #include <vector>
 
 class CWordListSource;
+struct StudyStateReading;
 
 // The study data: the word lists with their items, each item's learning mode
 // and ask count, the question history and the dictation counts. One object
@@ -44,7 +46,7 @@ public:
     int GetSize() const { return static_cast<int>(m_lists.size()); }
     CDicFile* GetAt(int list) const { return m_lists.at(static_cast<size_t>(list)).get(); }
 
-    // Items and modes.
+    // Items and modes (CDictionary.cpp).
     void EnsureLoaded();
     CItem* GetItem(int index);
     int GetTotalItemCount();
@@ -64,18 +66,19 @@ public:
     void Search(const QString& text, bool unspec, bool learned, bool learning, bool noLearn,
                 bool known, QList<int>& results);
 
-    // State files.
-    void Save();
-    void PruneDayCounts();
-
     // Distinct kanji over all words, computed once.
     int GetDistinctKanjiCount();
 
-    // Question selection; prefKanji 0 none, 1 standard kanji, 2 others.
+    // Loading is EnsureLoaded; both are in CDictionaryStateFiles.cpp.
+    void Save();
+
+    // Question selection (CDictionarySelection.cpp); prefKanji 0 none, 1
+    // standard kanji, 2 others.
     int SelectNextQuestion(int prefKanji);
 
-    // History. Every operation loads the study data first, so that nothing
-    // done before the load is overwritten by it.
+    // History and dictation counts (CDictionaryHistory.cpp). Every operation
+    // loads the study data first, so that nothing done before the load is
+    // overwritten by it.
     void AddToHistory(int index);
     int GetCurrentHistoryItem();
     int IsCurrentAnswered(int defaultValue);
@@ -99,6 +102,8 @@ public:
     int GetDayCount(int dayKey);
     int GetTotalCount();
     void ClearDictationCounts();
+    // Drops the day counts outside the last 100 study days.
+    void PruneDayCounts();
 
     // Reviews. Days are study days: today is GetStudyDay().
     // The learner rated the item on today's study day.
@@ -143,6 +148,9 @@ public:
     int m_bViewNoLearn = 0;
     int m_bViewUnspec = 0;
     ReviewStore m_reviews;
+    // State files this run must not write: they await a carry-over that
+    // could not be written, or nothing says which lists they are for.
+    QSet<QString> m_heldStateFiles;
 
 private:
     // m_nHistPos when it names a record, else -1: a position read from a
@@ -154,14 +162,15 @@ private:
     // The item of a global index without loading; null past the end.
     CItem* ItemAt(int index) const;
     void LoadList(const CWordListSource& source, int resourceId, const QString& name,
-                  const QString& folder);
+                  const QString& folder, const StudyStateReading& reading);
     void LoadMisc(const QString& folder);
-    void LoadHistory(const QString& folder);
-    bool SaveLists(const QString& folder);
+    void LoadHistory(const QString& folder, const StudyStateReading& reading);
+    bool SaveLists(const QString& folder, const QSet<QString>& withheld);
     void SaveMisc(const QString& folder);
     void SaveHistory(const QString& folder);
-    void LoadReviews(const QString& folder);
+    void LoadReviews(const QString& folder, const StudyStateReading& reading);
     void SaveReviews(const QString& folder);
+    QByteArray ReviewFileContent() const;
     // The global index of the first item of a list.
     int ListBase(int list) const;
     // The store covers every item and knows which are suspended; the lists
@@ -170,13 +179,14 @@ private:
     bool m_bReviewModesStale = true;
 };
 
-// A study day runs from 03:00 to 03:00 local time. GetStudyDate is the time
-// value of 00:00 local time on the current study date.
+// A study day runs from 03:00 to 03:00 local time (CDictionaryHistory.cpp).
+// GetStudyDate is the time value of 00:00 local time on the current study
+// date.
 qint64 GetStudyDate();
 // year * 10000 + month * 100 + day of the local date of t.
 int MakeDayKey(qint64 t);
 
-// The random source of question selection.
+// The random source of question selection (CDictionarySelection.cpp).
 void SeedQuestionRandom();
 void SetQuestionRandomState(quint32 state); // tests replay known sequences
 quint32 GetQuestionRandomState();

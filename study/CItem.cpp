@@ -1,5 +1,8 @@
 #include "study/CItem.h"
 
+#include "text/HyogaiMarkup.h"
+#include "text/KanaConversion.h"
+
 QString CDictionary::CItem::GetWord() const
 {
     const qsizetype tab = m_strText.indexOf(QLatin1Char('\t'));
@@ -21,4 +24,17 @@ bool CDictionary::CItem::SetMode(qint16 mode, qint16 askCount)
         m_nAskCount = askCount;
     m_bDirty = 1;
     return true;
+}
+
+QString CDictionary::CItem::GetAnswerMarkup() const
+{
+    return MarkHyogai(GetWord());
+}
+
+QString CDictionary::CItem::GetQuestionText() const
+{
+    // The word's alternatives in parentheses are not in the reading's main
+    // part, and the readings are hiragana: match what remains in hiragana.
+    const QString word = KatakanaToHiragana(RemoveParenthesized(GetWord()));
+    return MarkReading(word, 0, GetReading(), 0, QStringLiteral("G"));
 }

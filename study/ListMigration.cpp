@@ -1,358 +1,174 @@
 #include "study/ListMigration.h"
-#include "study/ReviewCarryOver.h"
-#include "study/ReviewFileFormat.h"
-#include "study/StateFileFormat.h"
 
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
 #include "platform/SaveFile.h"
+#include "platform/StateWriteGuard.h"
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
+#include "study/ItemMatching.h"
+#include "study/KnownWordLists.h"
+#include "study/ReviewCarryOver.h"
+#include "study/ReviewFileFormat.h"
+#include "study/StagedCarryOver.h"
+#include "study/StateFileFormat.h"
+#include "study/WordListText.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QStringDecoder>
-#include <QUtf8StringView>
-#include <QtEndian>
+#include <QSet>
 
 #include <algorithm>
-#include <cstring>
-#include <filesystem>
 #include <iterator>
 #include <optional>
-#include <system_error>
 
 namespace {
 
-// A carry-over is staged in this sub-folder; the signature file written
-// into it last is the commit point.
-const QString kStagingFolderName = QStringLiteral("carryover");
-const QByteArray kSignatureHeader = QByteArrayLiteral("velmarik-wordlists\t1");
-
 constexpr int kListCount = static_cast<int>(std::size(kWordLists));
 
-int g_stopAfter = -1;
+const QString kCannotCarry =
+    QStringLiteral("単語リストの変更に合わせて学習モードと履歴を移せませんでした。\r\n"
+                   "ファイルはそのまま残し、今回は新しい単語リストに合わせて読み込みますが、"
+                   "学習モードと履歴は保存しません。\r\n"
+                   "空き容量と書き込みの権限を確かめてから、もう一度起動してください。\r\n");
+const QString kUnknownLists =
+    QStringLiteral("学習モードファイルと履歴ファイルがどの単語リストのものか分かりません。\r\n"
+                   "単語リストの署名ファイル (wordlists.sig) がないか、壊れています。\r\n"
+                   "ファイルはそのまま残し、今回は読み込みも保存もしません。\r\n"
+                   "wordlists.sig をバックアップから戻してから、もう一度起動してください。\r\n");
 
-// Counts the file operations of a carry-over, so that tests can end it
-// anywhere, as a crash or a power cut would.
-class Steps {
-public:
-    bool Next()
-    {
-        if (g_stopAfter >= 0 && m_nDone >= g_stopAfter) {
-            g_stopAfter = -1; // the next run is the restart after the "crash"
-            return false;
-        }
-        ++m_nDone;
-        return true;
-    }
-
-private:
-    int m_nDone = 0;
-};
-
-// The lists state files without a signature file were written for.
-class ShippedPreviousLists : public CWordListSource {
-public:
-    std::optional<QByteArray> Load(int resourceId) const override
-    {
-        QFile file(QStringLiteral(":/dictionary/previous/%1").arg(resourceId));
-        if (!file.open(QIODevice::ReadOnly))
-            return std::nullopt;
-        return file.readAll();
-    }
-};
-
-std::shared_ptr<const CWordListSource>& InstalledUnsignedSource()
+QStringList StateFileNames()
 {
-    static std::shared_ptr<const CWordListSource> source;
-    return source;
+    QStringList names;
+    for (int i = 0; i < kListCount; ++i)
+        names.append(ListFileName(i));
+    names.append(kHistoryFileName);
+    names.append(kReviewFileName);
+    return names;
 }
 
-QString ListName(int list)
-{
-    return QString::fromLatin1(kWordLists[list].m_pszName);
-}
-
-QString ListFileName(int list)
-{
-    return ListName(list) + QStringLiteral(".dat");
-}
-
-// The versions of the lists we still have the texts of: for now the lists
-// that state files without a signature file were written for. Each list is
-// read and hashed only when asked for.
-class KnownLists {
-public:
-    KnownLists() : m_source(InstalledUnsignedSource())
-    {
-        if (!m_source)
-            m_source = std::make_shared<ShippedPreviousLists>();
-    }
-
-    ListSignature UnsignedSignature(int list)
-    {
-        Ensure(list);
-        return m_signatures[list];
-    }
-
-    // The texts of that version of the list; null when we do not know it.
-    const QStringList* Texts(int list, const ListSignature& signature)
-    {
-        if (list < 0 || list >= kListCount || signature.m_nCount < 0)
-            return nullptr;
-        Ensure(list);
-        return m_signatures[list] == signature ? &m_texts[list] : nullptr;
-    }
-
-    // Whether the unsigned version of the list is, byte for byte, that text:
-    // then it has that text's signature without anything being hashed.
-    bool UnsignedTextIs(int list, const QByteArray& text) const
-    {
-        const std::optional<QByteArray> own = m_source->Load(kWordLists[list].m_nResourceId);
-        return own.value_or(QByteArray()) == text;
-    }
-
-    // The current lists, already split and hashed: while a list is what
-    // it was, the old version is found without doing that again.
-    void SetCurrent(int list, const QByteArray& text, const QStringList& items,
-                    const ListSignature& signature)
-    {
-        m_current[list] = {&text, &items, &signature};
-    }
-
-private:
-    struct Current {
-        const QByteArray* m_pText = nullptr;
-        const QStringList* m_pItems = nullptr;
-        const ListSignature* m_pSignature = nullptr;
+// What the signature file and its copy say the state files were written
+// for. The signature file is written first and moved into place last, so
+// it wins where both can be read; the one that is lost or damaged is
+// written again from the other.
+struct StoredSignatures {
+    enum State {
+        Unsigned,   // neither exists: the files came before signatures
+        Signed,     // m_signatures says
+        Unknowable, // one exists, but neither can be read
     };
-
-    void Ensure(int list)
-    {
-        if (m_bLoaded[list])
-            return;
-        m_bLoaded[list] = true;
-        const std::optional<QByteArray> text = m_source->Load(kWordLists[list].m_nResourceId);
-        const Current& current = m_current[list];
-        if (text && current.m_pText && *text == *current.m_pText) {
-            m_texts[list] = *current.m_pItems;
-            m_signatures[list] = *current.m_pSignature;
-            return;
-        }
-        m_texts[list] = text ? ListItemTexts(*text) : QStringList();
-        m_signatures[list] = MakeListSignature(m_texts[list]);
-    }
-
-    std::shared_ptr<const CWordListSource> m_source;
-    bool m_bLoaded[kListCount] = {};
-    QStringList m_texts[kListCount];
-    ListSignature m_signatures[kListCount];
-    Current m_current[kListCount];
+    State m_state = Unsigned;
+    StateSignatures m_signatures;
 };
 
-ListSignature Entry(const StateSignatures& signatures, const QString& file, const QString& list)
+StoredSignatures ReadStoredSignatures(const QString& folder, bool repair)
 {
-    const auto fileIt = signatures.constFind(file);
-    if (fileIt == signatures.constEnd())
+    const StoredFile primary = StoredFile::Read(folder + kSignatureFileName);
+    const StoredFile copy = StoredFile::Read(folder + kSignatureCopyFileName);
+    if (!primary.m_bExists && !copy.m_bExists)
         return {};
-    return fileIt->value(list);
+    const auto read = [](const StoredFile& file) -> std::optional<SignatureFile> {
+        if (!file.m_bExists || file.m_openFailure || file.m_readError)
+            return std::nullopt;
+        return ReadSignatureFile(file.m_bytes);
+    };
+    std::optional<SignatureFile> signatures = read(primary);
+    const StoredFile* good = &primary;
+    if (!signatures) {
+        signatures = read(copy);
+        good = &copy;
+    }
+    if (!signatures)
+        return {StoredSignatures::Unknowable, {}};
+    if (repair) {
+        FileFailure ignored; // the files are as safe as before; the next start tries again
+        if (good == &copy)
+            WriteWholeFile(folder + kSignatureFileName, copy.m_bytes, ignored);
+        else if (!copy.m_bExists || copy.m_bytes != primary.m_bytes)
+            WriteWholeFile(folder + kSignatureCopyFileName, primary.m_bytes, ignored);
+    }
+    return {StoredSignatures::Signed, std::move(signatures->m_signatures)};
 }
 
-// What every state file was written for: the signature file's word, or,
-// without one, the lists that came before signatures. A signature file that
-// cannot be read or understood names nothing: every file then loads by
-// position.
-StateSignatures StoredSignatures(const QString& folder, KnownLists& known)
+// The word files without a signature file take: the lists before
+// signatures.
+StateSignatures UnsignedSignatures(KnownWordLists& known)
 {
     StateSignatures signatures;
-    QFile file(folder + kSignatureFileName);
-    if (file.exists()) {
-        if (file.open(QIODevice::ReadOnly))
-            ParseStateSignatures(file.readAll(), signatures);
-        return signatures;
-    }
-    for (int i = 0; i < kListCount; ++i)
+    for (int i = 0; i < kListCount; ++i) {
         signatures[ListFileName(i)][ListName(i)] = known.UnsignedSignature(i);
-    for (int i = 0; i < kListCount; ++i)
         signatures[kHistoryFileName][ListName(i)] = known.UnsignedSignature(i);
-    // A review file is signed whenever it is written for other lists, so
-    // one without a signature file was written for these.
-    for (int i = 0; i < kListCount; ++i)
+        // A review file is signed whenever it is written for other lists,
+        // so one without a signature file was written for these.
         signatures[kReviewFileName][ListName(i)] = known.UnsignedSignature(i);
+    }
     return signatures;
 }
 
-struct Record {
-    qint16 m_nAskCount = 0;
-    qint16 m_nMode = 0;
-};
-
-// The records of a learning-mode file as stored, bits and all; nullopt when
-// it is no file of version 1, which is left to the loader to report as it
-// always has. A record cut short keeps its ask count, as the loader would.
-std::optional<QList<Record>> ReadListRecords(const QString& path)
+// Files without a signature file that were not written for the lists before
+// signatures: a learning-mode file holding a record for every item of
+// another version of its list, and not of that one. Their signature files
+// were lost.
+bool ContradictUnsigned(const QString& folder, KnownWordLists& known,
+                        const QList<ListSignature>& now)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() < 2 || qFromLittleEndian<qint16>(bytes.constData()) != kListFileVersion)
-        return std::nullopt;
-    QList<Record> records;
-    records.reserve((bytes.size() - 2) / 4 + 1);
-    for (qsizetype at = 2; at + 2 <= bytes.size(); at += 4) {
-        Record record;
-        record.m_nAskCount = qFromLittleEndian<qint16>(bytes.constData() + at);
-        if (at + 4 <= bytes.size())
-            record.m_nMode = qFromLittleEndian<qint16>(bytes.constData() + at + 2);
-        records.append(record);
+    for (int i = 0; i < kListCount; ++i) {
+        const StoredFile file = StoredFile::Read(folder + ListFileName(i));
+        const ListFileData data = DecodeListFile(file);
+        if (data.m_status != ListFileData::Readable || data.m_partialAskCount ||
+            file.m_bytes.size() != 2 + 4 * data.m_records.size())
+            continue;
+        const qsizetype records = data.m_records.size();
+        if (records != known.UnsignedSignature(i).m_nCount &&
+            (records == now[i].m_nCount || known.SignedCounts(i).contains(records)))
+            return true;
     }
-    return records;
+    return false;
+}
+
+// No state file is written this run: a committed carry-over waits for a
+// copy that may move it into place, or (tests only) the run ended in the
+// middle of one, as a crash would end it.
+StudyStateReading HoldEverything()
+{
+    StudyStateReading reading;
+    for (const QString& name : StateFileNames())
+        reading.m_held.insert(name);
+    return reading;
+}
+
+// Nothing says which lists the files were written for: they are neither
+// read nor written this run.
+StudyStateReading KeepUnknownFiles(const QString& folder)
+{
+    ShowMessageBox(kUnknownLists + QDir::toNativeSeparators(folder));
+    StudyStateReading reading;
+    for (const QString& name : StateFileNames()) {
+        reading.m_unread.insert(name);
+        reading.m_held.insert(name);
+    }
+    return reading;
+}
+
+// The carry-over could not be staged or finished: this run reads the
+// carried files from memory and writes none of the files concerned.
+StudyStateReading KeepCarriedInMemory(const QString& folder, const StagingResult& result,
+                                      QHash<QString, QByteArray> carried, QSet<QString> held)
+{
+    ShowMessageBox(kCannotCarry + QDir::toNativeSeparators(StagingFolder(folder)) +
+                   QStringLiteral("\r\n") + DescribeException(result.m_failure));
+    StudyStateReading reading;
+    reading.m_contents = std::move(carried);
+    reading.m_held = std::move(held);
+    return reading;
 }
 
 struct HistoryFile {
     qint32 m_nPos = -1;
     QList<CDictionary::CHistInfo> m_records;
 };
-
-// A history file of version 1 or 2, read whole; nullopt for anything the
-// loader would refuse, which it then reports as it always has.
-std::optional<HistoryFile> ReadHistoryFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() < 10)
-        return std::nullopt;
-    const char* data = bytes.constData();
-    const qint16 version = qFromLittleEndian<qint16>(data);
-    if (version != 1 && version != 2)
-        return std::nullopt;
-    HistoryFile history;
-    history.m_nPos = qFromLittleEndian<qint32>(data + 2);
-    const qint32 count = qFromLittleEndian<qint32>(data + 6);
-    const qsizetype recordSize = version == 1 ? 4 : 8;
-    if (count < 0 || (bytes.size() - 10) / recordSize < count)
-        return std::nullopt;
-    history.m_records.reserve(count);
-    for (qint32 k = 0; k < count; ++k) {
-        const char* at = data + 10 + k * recordSize;
-        CDictionary::CHistInfo record;
-        record.m_nIndex = qFromLittleEndian<qint32>(at);
-        record.m_bAnswered = version == 1 ? 1 : qFromLittleEndian<qint32>(at + 4);
-        history.m_records.append(record);
-    }
-    return history;
-}
-
-// Puts a file in another's place in one step: at no moment is the target
-// missing or half written.
-bool ReplaceFile(const QString& from, const QString& to)
-{
-    std::error_code error;
-    std::filesystem::rename(QFileInfo(from).filesystemAbsoluteFilePath(),
-                            QFileInfo(to).filesystemAbsoluteFilePath(), error);
-    return !error;
-}
-
-bool IsStateFileName(const QString& name)
-{
-    if (name == kHistoryFileName || name == kReviewFileName)
-        return true;
-    for (int i = 0; i < kListCount; ++i) {
-        if (name == ListFileName(i))
-            return true;
-    }
-    return false;
-}
-
-// Once the staged signature file exists every staged file is complete, and
-// moving them into place can be repeated after any interruption: a moved
-// file is no longer staged, and the signature file moves last. Before that
-// point nothing outside the staging folder has changed, so the staging is
-// simply thrown away. False when a staged carry-over is left that could not
-// be finished or cleared.
-bool FinishStagedCarryOver(const QString& folder, Steps& steps)
-{
-    QDir staging(folder + kStagingFolderName);
-    if (!staging.exists())
-        return true;
-    if (!QFile::exists(staging.filePath(kSignatureFileName)))
-        return staging.removeRecursively();
-    const QStringList names = staging.entryList(QDir::Files, QDir::Name);
-    for (const QString& name : names) {
-        if (!IsStateFileName(name))
-            continue; // a temporary file of an interrupted write
-        if (!steps.Next())
-            return false;
-        if (!ReplaceFile(staging.filePath(name), folder + name))
-            return false;
-    }
-    if (!steps.Next())
-        return false;
-    if (!ReplaceFile(staging.filePath(kSignatureFileName), folder + kSignatureFileName))
-        return false;
-    staging.removeRecursively(); // only temporaries are left; they are harmless
-    return true;
-}
-
-bool CommitCarryOver(const QString& folder, const QHash<QString, QByteArray>& files,
-                     const QByteArray& signatures)
-{
-    Steps steps;
-    QDir staging(folder + kStagingFolderName);
-    if (!staging.removeRecursively() || !QDir().mkpath(staging.path()))
-        return false;
-    FileFailure failure;
-    for (auto it = files.cbegin(); it != files.cend(); ++it) {
-        if (!steps.Next())
-            return false;
-        if (!WriteWholeFile(staging.filePath(it.key()), it.value(), failure)) {
-            staging.removeRecursively();
-            return false;
-        }
-    }
-    if (!steps.Next())
-        return false;
-    if (!WriteWholeFile(staging.filePath(kSignatureFileName), signatures, failure)) {
-        staging.removeRecursively();
-        return false;
-    }
-    return FinishStagedCarryOver(folder, steps);
-}
-
-struct WordForms {
-    QString m_strMain;      // the spelling before any alternative
-    QStringList m_readings; // the reading and its alternatives
-};
-
-WordForms FormsOf(const QString& text)
-{
-    WordForms forms;
-    const qsizetype tab = text.indexOf(QLatin1Char('\t'));
-    const QString word = tab < 0 ? QString() : text.left(tab);
-    QString reading = tab < 0 ? text : text.mid(tab + 1);
-    const qsizetype paren = word.indexOf(QLatin1Char('('));
-    forms.m_strMain = paren < 0 ? word : word.left(paren);
-    reading.remove(QLatin1Char(')'));
-    forms.m_readings = reading.split(QLatin1Char('('), Qt::SkipEmptyParts);
-    return forms;
-}
-
-bool ShareReading(const WordForms& a, const WordForms& b)
-{
-    for (const QString& reading : a.m_readings) {
-        if (b.m_readings.contains(reading))
-            return true;
-    }
-    return false;
-}
 
 // Where a history record's global index goes; -1 when its item is gone or
 // it had none in the lists the history was written for.
@@ -412,12 +228,9 @@ HistoryFile CarryHistory(const HistoryFile& old, const HistoryIndexMap& map)
         const int index = map.Map(record.m_nIndex);
         if (index < 0)
             continue;
-        // Records that meet around a dropped one name the same question
-        // twice in a row; the later one stands, with its answered state.
-        if (!carried.m_records.isEmpty() && carried.m_records.constLast().m_nIndex == index)
-            carried.m_records.last().m_bAnswered = record.m_bAnswered;
-        else
-            carried.m_records.append({index, record.m_bAnswered});
+        // Every record stays, also one that names the question before it
+        // again: each was a question of its own, answered or not.
+        carried.m_records.append({index, record.m_bAnswered});
         newPos[k] = static_cast<int>(carried.m_records.size()) - 1;
     }
     // A current record that is gone gives way to the one "back" would have
@@ -437,7 +250,8 @@ HistoryFile CarryHistory(const HistoryFile& old, const HistoryIndexMap& map)
 // keeps them by position, as the learning-mode files do.
 void CarryReviews(const QString& folder, const StateSignatures& stored,
                   const QList<QStringList>& now, const QList<ListSignature>& nowSignature,
-                  KnownLists& known, StateSignatures& updated, QHash<QString, QByteArray>& files)
+                  KnownWordLists& known, StateSignatures& updated,
+                  QHash<QString, QByteArray>& files)
 {
     enum Status { Same, Known, Unknown };
     QList<Status> status(kListCount, Same);
@@ -446,7 +260,7 @@ void CarryReviews(const QString& folder, const StateSignatures& stored,
     bool anyChanged = false;
     qsizetype bound = 0;
     for (int i = 0; i < kListCount; ++i) {
-        const ListSignature was = Entry(stored, kReviewFileName, ListName(i));
+        const ListSignature was = SignatureEntry(stored, kReviewFileName, ListName(i));
         bound += std::max<qsizetype>(now[i].size(), std::max(0, was.m_nCount));
         if (was.m_nCount < 0 || was == nowSignature[i])
             continue;
@@ -478,8 +292,8 @@ void CarryReviews(const QString& folder, const StateSignatures& stored,
         pos = to.m_nPos;
         return to.m_nList >= 0;
     };
-    const std::optional<CarriedReviews> carried =
-        CarryReviewFile(ReviewFileBytes::Read(folder + kReviewFileName, bound), bound, place);
+    const std::optional<CarriedReviews> carried = CarryReviewFile(
+        StoredFile::Read(folder + kReviewFileName, MaxReviewFileSize(bound)), bound, place);
     // A file of another version is left to the load to report.
     if (!carried)
         return;
@@ -490,244 +304,40 @@ void CarryReviews(const QString& folder, const StateSignatures& stored,
 
 } // namespace
 
-QStringList ListItemTexts(const QByteArray& listText)
+StudyStateReading CarryOverStudyState(const CWordListSource& current, const QString& folder)
 {
-    // As the loader reads a list: a byte-order mark stays part of the first
-    // line, and text after the last CR LF is no line.
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    const QString text = decoder.decode(listText);
-    QStringList items;
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype end = text.indexOf(QLatin1String("\r\n"), start);
-        if (end < 0)
-            break;
-        const QStringView line = QStringView(text).mid(start, end - start);
-        if (!line.isEmpty() && !line.startsWith(u'#'))
-            items.append(line.toString());
-        start = end + 2;
+    // A copy that cannot make sure it is the only one running carries the
+    // files over in memory only; the copy that may write does it on disk.
+    const bool mayWrite = MayWriteStateFiles();
+    CarryOverSteps recovery;
+    const StagingResult staging = FinishStagedCarryOver(folder, recovery, mayWrite);
+    switch (staging.m_outcome) {
+    case StagingResult::Ready:
+        break;
+    case StagingResult::Stopped:
+        return HoldEverything();
+    case StagingResult::Failed: {
+        const QStringList names = StateFileNames();
+        return KeepCarriedInMemory(folder, staging, staging.m_pending,
+                                   QSet<QString>(names.cbegin(), names.cend()));
     }
-    return items;
-}
-
-ListSignature MakeListSignature(const QStringList& itemTexts)
-{
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (const QString& text : itemTexts) {
-        hash.addData(text.toUtf8());
-        hash.addData(QByteArrayView("\n", 1));
+    case StagingResult::Unmoved: {
+        StudyStateReading reading = HoldEverything();
+        reading.m_contents = staging.m_pending;
+        return reading;
     }
-    return {static_cast<qint32>(itemTexts.size()), hash.result().toHex()};
-}
-
-ListSignature SignatureOfListText(const QByteArray& listText)
-{
-    // Valid UTF-8 decodes and encodes back to the same bytes, and CR, LF and
-    // '#' stand for themselves, so the lines can be hashed as they are: at
-    // every start this saves decoding the lists a second time.
-    if (!QUtf8StringView(listText).isValidUtf8())
-        return MakeListSignature(ListItemTexts(listText));
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    qint32 count = 0;
-    const char* const end = listText.constData() + listText.size();
-    const char* start = listText.constData();
-    for (const char* cr = start;
-         (cr = static_cast<const char*>(std::memchr(cr, '\r', size_t(end - cr))));) {
-        if (cr + 1 == end)
-            break;
-        if (cr[1] != '\n') {
-            ++cr;
-            continue;
-        }
-        if (cr > start && *start != '#') {
-            hash.addData(QByteArrayView(start, cr - start));
-            hash.addData(QByteArrayView("\n", 1));
-            ++count;
-        }
-        start = cr += 2;
-    }
-    return {count, hash.result().toHex()};
-}
-
-QList<QList<ItemPlace>> MatchListItems(const QList<const QStringList*>& oldLists,
-                                       const QList<const QStringList*>& newLists)
-{
-    QList<QList<ItemPlace>> places(oldLists.size());
-    QList<QList<bool>> taken(newLists.size());
-    for (qsizetype i = 0; i < oldLists.size(); ++i) {
-        if (oldLists[i])
-            places[i].resize(oldLists[i]->size());
-    }
-    for (qsizetype j = 0; j < newLists.size(); ++j) {
-        if (newLists[j])
-            taken[j].resize(newLists[j]->size(), false);
-    }
-    const auto match = [&](int i, int p, ItemPlace to) {
-        places[i][p] = to;
-        taken[to.m_nList][to.m_nPos] = true;
-    };
-
-    // The same text in the same list.
-    for (int i = 0; i < std::min(oldLists.size(), newLists.size()); ++i) {
-        if (!oldLists[i] || !newLists[i])
-            continue;
-        QHash<QString, QList<int>> positions;
-        for (int q = 0; q < newLists[i]->size(); ++q)
-            positions[newLists[i]->at(q)].append(q);
-        QHash<QString, int> used;
-        for (int p = 0; p < oldLists[i]->size(); ++p) {
-            const QString& text = oldLists[i]->at(p);
-            const auto it = positions.constFind(text);
-            if (it == positions.constEnd())
-                continue;
-            int& next = used[text];
-            if (next < it->size())
-                match(i, p, {i, it->at(next++)});
-        }
+    case StagingResult::Unknowable:
+        return KeepUnknownFiles(folder);
     }
 
-    // The same text in another list: the word moved.
-    QHash<QString, QList<ItemPlace>> leftover;
-    for (int j = 0; j < newLists.size(); ++j) {
-        for (int q = 0; newLists[j] && q < newLists[j]->size(); ++q) {
-            if (!taken[j][q])
-                leftover[newLists[j]->at(q)].append({j, q});
-        }
-    }
-    QHash<QString, int> used;
-    for (int i = 0; i < oldLists.size(); ++i) {
-        for (int p = 0; oldLists[i] && p < oldLists[i]->size(); ++p) {
-            if (places[i][p].m_nList >= 0)
-                continue;
-            const QString& text = oldLists[i]->at(p);
-            const auto it = leftover.constFind(text);
-            if (it == leftover.constEnd())
-                continue;
-            int& next = used[text];
-            if (next < it->size())
-                match(i, p, it->at(next++));
-        }
-    }
+    bool anyState = QFile::exists(folder + kSignatureFileName) ||
+                    QFile::exists(folder + kSignatureCopyFileName);
+    for (const QString& name : StateFileNames())
+        anyState = anyState || QFile::exists(folder + name);
+    if (!anyState)
+        return {}; // a new learner: nothing was written for any lists yet
 
-    // The same word with other alternatives: same main spelling, a reading
-    // in common, and no other candidate on either side.
-    QHash<QString, QList<ItemPlace>> newByMain;
-    QHash<QString, QList<ItemPlace>> oldByMain;
-    QHash<QString, WordForms> forms;
-    const auto formsOf = [&](const QString& text) -> const WordForms& {
-        auto it = forms.find(text);
-        if (it == forms.end())
-            it = forms.insert(text, FormsOf(text));
-        return *it;
-    };
-    for (int j = 0; j < newLists.size(); ++j) {
-        for (int q = 0; newLists[j] && q < newLists[j]->size(); ++q) {
-            if (!taken[j][q])
-                newByMain[formsOf(newLists[j]->at(q)).m_strMain].append({j, q});
-        }
-    }
-    for (int i = 0; i < oldLists.size(); ++i) {
-        for (int p = 0; oldLists[i] && p < oldLists[i]->size(); ++p) {
-            if (places[i][p].m_nList < 0)
-                oldByMain[formsOf(oldLists[i]->at(p)).m_strMain].append({i, p});
-        }
-    }
-    for (int i = 0; i < oldLists.size(); ++i) {
-        for (int p = 0; oldLists[i] && p < oldLists[i]->size(); ++p) {
-            if (places[i][p].m_nList >= 0)
-                continue;
-            const WordForms& old = formsOf(oldLists[i]->at(p));
-            if (old.m_strMain.isEmpty())
-                continue;
-            ItemPlace candidate;
-            int candidates = 0;
-            for (const ItemPlace& n : newByMain.value(old.m_strMain)) {
-                if (!taken[n.m_nList][n.m_nPos] &&
-                    ShareReading(old, formsOf(newLists[n.m_nList]->at(n.m_nPos)))) {
-                    candidate = n;
-                    ++candidates;
-                }
-            }
-            if (candidates != 1)
-                continue;
-            const WordForms& found = formsOf(newLists[candidate.m_nList]->at(candidate.m_nPos));
-            int rivals = 0;
-            for (const ItemPlace& o : oldByMain.value(old.m_strMain)) {
-                if (places[o.m_nList][o.m_nPos].m_nList < 0 &&
-                    ShareReading(formsOf(oldLists[o.m_nList]->at(o.m_nPos)), found))
-                    ++rivals;
-            }
-            if (rivals == 1)
-                match(i, p, candidate);
-        }
-    }
-    return places;
-}
-
-QByteArray FormatStateSignatures(const StateSignatures& signatures)
-{
-    QByteArray text = kSignatureHeader + '\n';
-    QStringList files;
-    for (int i = 0; i < kListCount; ++i)
-        files.append(ListFileName(i));
-    files.append(kHistoryFileName);
-    files.append(kReviewFileName);
-    for (const QString& file : std::as_const(files)) {
-        for (int i = 0; i < kListCount; ++i) {
-            const ListSignature signature = Entry(signatures, file, ListName(i));
-            if (signature.m_nCount < 0)
-                continue;
-            text += file.toUtf8() + '\t' + ListName(i).toUtf8() + '\t' +
-                    QByteArray::number(signature.m_nCount) + '\t' + signature.m_hash + '\n';
-        }
-    }
-    return text;
-}
-
-bool ParseStateSignatures(const QByteArray& text, StateSignatures& signatures)
-{
-    signatures.clear();
-    const QList<QByteArray> lines = text.split('\n');
-    if (lines.isEmpty() || lines.first() != kSignatureHeader)
-        return false;
-    for (qsizetype k = 1; k < lines.size(); ++k) {
-        const QList<QByteArray> fields = lines.at(k).split('\t');
-        if (fields.size() != 4)
-            continue;
-        bool ok = false;
-        const int count = fields.at(2).toInt(&ok);
-        if (!ok || count < 0)
-            continue;
-        signatures[QString::fromUtf8(fields.at(0))][QString::fromUtf8(fields.at(1))] = {
-            count, fields.at(3)};
-    }
-    return true;
-}
-
-void SetUnsignedWordListSource(std::shared_ptr<const CWordListSource> source)
-{
-    InstalledUnsignedSource() = std::move(source);
-}
-
-void SetCarryOverStopForTesting(int steps)
-{
-    g_stopAfter = steps;
-}
-
-void CarryOverStudyState(const CWordListSource& current, const QString& folder)
-{
-    Steps recovery;
-    if (!FinishStagedCarryOver(folder, recovery))
-        return;
-
-    bool anyState =
-        QFile::exists(folder + kHistoryFileName) || QFile::exists(folder + kReviewFileName);
-    for (int i = 0; i < kListCount && !anyState; ++i)
-        anyState = QFile::exists(folder + ListFileName(i));
-    if (!anyState && !QFile::exists(folder + kSignatureFileName))
-        return; // a new learner: nothing was written for any lists yet
-
-    KnownLists known;
+    KnownWordLists known;
     QList<QByteArray> nowText(kListCount);
     QList<QStringList> now(kListCount);
     QList<ListSignature> nowSignature(kListCount);
@@ -736,37 +346,43 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
         // A list missing from the program is a broken build, not a new
         // list: carrying over to it would throw its records away.
         if (!text)
-            return;
+            return {};
         nowText[i] = *text;
     }
+    const StoredSignatures signatures = ReadStoredSignatures(folder, mayWrite);
+    if (signatures.m_state == StoredSignatures::Unknowable)
+        return KeepUnknownFiles(folder);
     // The usual start: every file was written for the lists as they are,
     // and there is nothing to carry over. Without a signature file that is
     // when the lists are those unsigned files were written for.
-    const bool signedFiles = QFile::exists(folder + kSignatureFileName);
+    const bool signedFiles = signatures.m_state == StoredSignatures::Signed;
     bool upToDate = !signedFiles;
     for (int i = 0; i < kListCount && upToDate; ++i)
         upToDate = known.UnsignedTextIs(i, nowText[i]);
     if (upToDate)
-        return;
+        return {};
     for (int i = 0; i < kListCount; ++i)
         nowSignature[i] = SignatureOfListText(nowText[i]);
+    const StateSignatures stored =
+        signedFiles ? signatures.m_signatures : UnsignedSignatures(known);
     if (signedFiles) {
-        const StateSignatures stored = StoredSignatures(folder, known);
         upToDate = true;
         for (int i = 0; i < kListCount && upToDate; ++i) {
-            const ListSignature reviews = Entry(stored, kReviewFileName, ListName(i));
-            upToDate = Entry(stored, ListFileName(i), ListName(i)) == nowSignature[i] &&
-                       Entry(stored, kHistoryFileName, ListName(i)) == nowSignature[i] &&
+            // Files signed before there were reviews have no review entry.
+            const ListSignature reviews = SignatureEntry(stored, kReviewFileName, ListName(i));
+            upToDate = SignatureEntry(stored, ListFileName(i), ListName(i)) == nowSignature[i] &&
+                       SignatureEntry(stored, kHistoryFileName, ListName(i)) == nowSignature[i] &&
                        (reviews.m_nCount < 0 || reviews == nowSignature[i]);
         }
         if (upToDate)
-            return;
+            return {};
+    } else if (ContradictUnsigned(folder, known, nowSignature)) {
+        return KeepUnknownFiles(folder);
     }
     for (int i = 0; i < kListCount; ++i) {
         now[i] = ListItemTexts(nowText[i]);
         known.SetCurrent(i, nowText[i], now[i], nowSignature[i]);
     }
-    const StateSignatures stored = StoredSignatures(folder, known);
     StateSignatures updated = stored;
     QHash<QString, QByteArray> files;
 
@@ -774,11 +390,11 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
     // keeps its file and loads by position, as it always did.
     QList<const QStringList*> oldSide(kListCount, nullptr);
     QList<const QStringList*> newSide(kListCount, nullptr);
-    QList<QList<Record>> oldRecords(kListCount);
+    QList<QList<ListRecord>> oldRecords(kListCount);
     QList<bool> rewrite(kListCount, false);
     for (int i = 0; i < kListCount; ++i) {
         const QString file = ListFileName(i);
-        const ListSignature was = Entry(stored, file, ListName(i));
+        const ListSignature was = SignatureEntry(stored, file, ListName(i));
         if (was == nowSignature[i])
             continue;
         const QStringList* texts = known.Texts(i, was);
@@ -788,17 +404,25 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
         if (QFile::exists(folder + file)) {
             // A file the loader cannot read either is left to it, to report
             // as it always has; it takes no records from other lists.
-            const std::optional<QList<Record>> records = ReadListRecords(folder + file);
-            if (!records)
+            const ListFileData data = DecodeListFile(StoredFile::Read(folder + file));
+            if (data.m_status != ListFileData::Readable)
                 continue;
-            oldRecords[i] = *records;
+            // A file cut short is carried as the load would read it, and
+            // says so as the load would: the file the load then meets is
+            // whole. Old items past what was read take no record.
+            ListRecords taken = TakeListRecords(data, texts->size(), file);
+            if (!taken.m_strProblem.isEmpty())
+                ShowMessageBox(taken.m_strProblem);
+            taken.m_records.resize(std::min(
+                taken.m_records.size(), data.m_records.size() + (data.m_partialAskCount ? 1 : 0)));
+            oldRecords[i] = std::move(taken.m_records);
             oldSide[i] = texts;
             rewrite[i] = true;
         }
         newSide[i] = &now[i];
     }
     const QList<QList<ItemPlace>> places = MatchListItems(oldSide, newSide);
-    QList<QList<Record>> newRecords(kListCount);
+    QList<QList<ListRecord>> newRecords(kListCount);
     for (int j = 0; j < kListCount; ++j) {
         if (newSide[j])
             newRecords[j].resize(now[j].size());
@@ -825,7 +449,7 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
     bool anyKnown = false;
     bool layoutKnown = true;
     for (int i = 0; i < kListCount; ++i) {
-        was[i] = Entry(stored, kHistoryFileName, ListName(i));
+        was[i] = SignatureEntry(stored, kHistoryFileName, ListName(i));
         layoutKnown = layoutKnown && was[i].m_nCount >= 0;
         if (was[i] == nowSignature[i])
             continue;
@@ -844,16 +468,16 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
         for (int i = 0; i < kListCount; ++i)
             updated[kHistoryFileName][ListName(i)] = nowSignature[i];
         if (QFile::exists(folder + kHistoryFileName)) {
-            if (const std::optional<HistoryFile> history =
-                    ReadHistoryFile(folder + kHistoryFileName)) {
+            // A history the load cannot read is left to it, to report.
+            const HistoryFileData history =
+                DecodeHistoryFile(StoredFile::Read(folder + kHistoryFileName));
+            if (history.m_status == HistoryFileData::Readable) {
                 const QList<QList<ItemPlace>> historyPlaces =
                     MatchListItems(historyOld, historyNew);
                 const HistoryIndexMap map(was, now, status, historyPlaces);
-                {
-                    const HistoryFile carried = CarryHistory(*history, map);
-                    files.insert(kHistoryFileName,
-                                 HistoryFileContent(carried.m_nPos, carried.m_records));
-                }
+                const HistoryFile carried = CarryHistory({history.m_nPos, history.m_records}, map);
+                files.insert(kHistoryFileName,
+                             HistoryFileContent(carried.m_nPos, carried.m_records));
             }
         }
     }
@@ -861,32 +485,70 @@ void CarryOverStudyState(const CWordListSource& current, const QString& folder)
     CarryReviews(folder, stored, now, nowSignature, known, updated, files);
 
     if (files.isEmpty() && updated == stored)
-        return;
-    // When this fails nothing has changed on disk: the files load by
-    // position for this run, Save leaves them alone, and the next start
-    // tries again.
-    CommitCarryOver(folder, files, FormatStateSignatures(updated));
+        return {};
+    // Until the carry-over is on disk, the files it would have written or
+    // signed anew must not be written by position; the next start tries
+    // again.
+    QSet<QString> held;
+    for (const QString& name : StateFileNames()) {
+        if (files.contains(name) || updated.value(name) != stored.value(name))
+            held.insert(name);
+    }
+    if (!mayWrite) {
+        StudyStateReading reading;
+        reading.m_contents = std::move(files);
+        reading.m_held = std::move(held);
+        return reading;
+    }
+    const StagingResult committed = CommitCarryOver(folder, files, updated);
+    switch (committed.m_outcome) {
+    case StagingResult::Ready:
+        return {};
+    case StagingResult::Stopped:
+        return HoldEverything();
+    case StagingResult::Failed:
+    case StagingResult::Unknowable:
+    case StagingResult::Unmoved:
+        break;
+    }
+    return KeepCarriedInMemory(folder, committed, files, held);
 }
 
-bool PrepareStateSave(const CDictionary& dic, const QString& folder)
+QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder)
 {
+    QSet<QString> withheld = dic.m_heldStateFiles;
     const int listCount = std::min(static_cast<int>(dic.m_lists.size()), kListCount);
     // The files this save writes, with the lists each is written for.
     QList<std::pair<QString, QList<int>>> writes;
     for (int i = 0; i < listCount; ++i) {
-        if (dic.GetAt(i)->HasDirtyItems())
-            writes.append({dic.m_lists.at(i)->GetFileName(), {i}});
+        if (dic.GetAt(i)->HasDirtyItems() && !withheld.contains(dic.GetAt(i)->GetFileName()))
+            writes.append({dic.GetAt(i)->GetFileName(), {i}});
     }
+    // The history and the reviews are written for all the lists.
     QList<int> all;
     for (int i = 0; i < listCount; ++i)
         all.append(i);
-    if (dic.m_bHistDirty)
+    if (dic.m_bHistDirty && !withheld.contains(kHistoryFileName))
         writes.append({kHistoryFileName, all});
-    if (dic.m_reviews.m_bDirty)
+    if (dic.m_reviews.m_bDirty && !withheld.contains(kReviewFileName))
         writes.append({kReviewFileName, all});
     if (writes.isEmpty())
-        return true;
+        return withheld;
 
+    const auto refuse = [&](const QString& reason) {
+        FileFailure failure;
+        failure.m_bFileError = false;
+        failure.m_strMessage = reason;
+        ShowMessageBox(kListSaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
+    };
+    KnownWordLists known;
+    const StoredSignatures signatures = ReadStoredSignatures(folder, false);
+    if (signatures.m_state == StoredSignatures::Unknowable) {
+        refuse(QStringLiteral("The word lists' signature file cannot be read."));
+        for (const auto& write : std::as_const(writes))
+            withheld.insert(write.first);
+        return withheld;
+    }
     QList<ListSignature> now;
     for (int i = 0; i < listCount; ++i) {
         QStringList texts;
@@ -895,41 +557,57 @@ bool PrepareStateSave(const CDictionary& dic, const QString& folder)
             texts.append(item.m_strText);
         now.append(MakeListSignature(texts));
     }
-    KnownLists known;
-    const StateSignatures stored = StoredSignatures(folder, known);
+    const StateSignatures stored = signatures.m_state == StoredSignatures::Signed
+                                       ? signatures.m_signatures
+                                       : UnsignedSignatures(known);
     StateSignatures updated = stored;
+    bool refused = false;
     for (const auto& [file, lists] : std::as_const(writes)) {
         bool current = true;
         for (int i : lists)
-            current = current && Entry(stored, file, ListName(i)) == now[i];
+            current = current && SignatureEntry(stored, file, ListName(i)) == now[i];
         if (current)
             continue;
+        // A file still holding records for another version of its list
+        // that could not be carried over at start (a list missing from the
+        // program, say) would give them to the wrong items.
+        bool otherVersion = false;
         if (QFile::exists(folder + file)) {
             for (int i : lists) {
-                const ListSignature was = Entry(stored, file, ListName(i));
-                if (was != now[i] && known.Texts(i, was)) {
-                    FileFailure failure;
-                    failure.m_bFileError = false;
-                    failure.m_strMessage = QStringLiteral(
-                        "The word lists have changed and the study state could not be carried "
-                        "over to them yet.");
-                    ShowMessageBox(kListSaveFailure + QStringLiteral("\r\n") +
-                                   DescribeException(failure));
-                    return false;
-                }
+                const ListSignature was = SignatureEntry(stored, file, ListName(i));
+                otherVersion = otherVersion || (was != now[i] && known.Texts(i, was));
             }
+        }
+        if (otherVersion) {
+            withheld.insert(file);
+            refused = true;
+            continue;
         }
         for (int i : lists)
             updated[file][ListName(i)] = now[i];
     }
+    if (refused)
+        refuse(QStringLiteral("The word lists have changed and the study state could not be "
+                              "carried over to them yet."));
     if (updated == stored)
-        return true;
+        return withheld;
     // Before the files: a file must never be on disk without the word of
     // what it was written for.
     FileFailure failure;
-    if (!WriteWholeFile(folder + kSignatureFileName, FormatStateSignatures(updated), failure)) {
+    if (!WriteSignatureFiles(folder, FormatStateSignatures(updated), failure)) {
         ShowMessageBox(kListSaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
-        return false;
+        for (const auto& write : std::as_const(writes))
+            withheld.insert(write.first);
     }
-    return true;
+    return withheld;
+}
+
+StoredFile StudyStateReading::File(const QString& folder, const QString& name,
+                                   qsizetype limit) const
+{
+    if (m_unread.contains(name))
+        return {};
+    if (const auto it = m_contents.constFind(name); it != m_contents.constEnd())
+        return StoredFile::Holding(*it);
+    return limit < 0 ? StoredFile::Read(folder + name) : StoredFile::Read(folder + name, limit);
 }

@@ -24,7 +24,7 @@ ReviewDecision DecideReview(std::optional<LearnMode> chosenMode, WritingOutcome 
     switch (writing) {
     case WritingOutcome::AllCorrect:
         return {ReviewDecision::Rate, ReviewRating::Good};
-    case WritingOutcome::OrderFaults:
+    case WritingOutcome::StrokeFaults:
         return {ReviewDecision::Rate, ReviewRating::Hard};
     case WritingOutcome::AnyWrong:
         return {ReviewDecision::Rate, ReviewRating::Again};

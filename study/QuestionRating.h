@@ -8,10 +8,10 @@
 // What the writing check found on a question, worst first where several
 // checks ran: the rating follows the worst the learner was shown.
 enum class WritingOutcome {
-    NotChecked,  // the check did not run, or judged no character
-    AllCorrect,  // every character ✓
-    OrderFaults, // the right characters, some with strokes out of order or direction
-    AnyWrong,    // a character ✗
+    NotChecked,   // the check did not run, or judged no character
+    AllCorrect,   // every character ✓
+    StrokeFaults, // the right characters, some with faulty strokes (order, direction, count)
+    AnyWrong,     // a character ✗
 };
 
 // The worse of two outcomes.

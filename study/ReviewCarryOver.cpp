@@ -3,7 +3,7 @@
 #include <QHash>
 #include <vector>
 
-std::optional<CarriedReviews> CarryReviewFile(const ReviewFileBytes& old, qsizetype maxRecords,
+std::optional<CarriedReviews> CarryReviewFile(const StoredFile& old, qsizetype maxRecords,
                                               const ReviewPlaceMap& place)
 {
     ReviewFileReader reader(old, maxRecords);

@@ -20,5 +20,5 @@ struct CarriedReviews {
 // is carried: for another one the result is empty and the file is left to
 // the load to report. What a broken file still holds is carried, and its
 // problem is told as the load would tell it.
-std::optional<CarriedReviews> CarryReviewFile(const ReviewFileBytes& old, qsizetype maxRecords,
+std::optional<CarriedReviews> CarryReviewFile(const StoredFile& old, qsizetype maxRecords,
                                               const ReviewPlaceMap& place);

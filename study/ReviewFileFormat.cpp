@@ -1,5 +1,6 @@
 #include "study/ReviewFileFormat.h"
 
+#include "study/StateFileFormat.h"
 #include "study/StudyDay.h"
 
 #include <QFile>
@@ -21,11 +22,6 @@ const qint32 kEndOfReviewDays = DayNumberOf(QDate(2200, 1, 1));
 constexpr qsizetype kFixedHeaderSize = 2 + 4 + 4 + 4;
 constexpr qsizetype kTallySize = 12;
 constexpr double kMaxStability = 36500;
-
-qsizetype MaxFileSize(qsizetype maxRecords)
-{
-    return kFixedHeaderSize + kTallySize * kMaxReviewTallies + 4 + kReviewRecordSize * maxRecords;
-}
 
 FileFailure Oversized()
 {
@@ -98,43 +94,9 @@ bool IsValidReviewState(const ReviewState& state)
     return state.m_nReviews >= 1 && state.m_nLapses <= state.m_nReviews;
 }
 
-ReviewFileBytes ReviewFileBytes::Read(const QString& path, qsizetype maxRecords)
+qsizetype MaxReviewFileSize(qsizetype maxRecords)
 {
-    ReviewFileBytes stored;
-    QFile file(path);
-    if (!file.exists())
-        return stored;
-    stored.m_bExists = true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        stored.m_openFailure = FileFailure::FromDevice(file);
-        return stored;
-    }
-    const qsizetype bound = MaxFileSize(maxRecords);
-    // One read of the size the file has, when it is within the bound; one
-    // byte more tells a file that goes on.
-    const qint64 size = file.size();
-    const qsizetype wanted = static_cast<qsizetype>(std::min<qint64>(size, bound) + 1);
-    stored.m_bytes.resize(wanted);
-    const qint64 got = file.read(stored.m_bytes.data(), wanted);
-    if (got < 0) {
-        stored.m_readError = FileFailure::FromDevice(file);
-        stored.m_bytes.clear();
-        return stored;
-    }
-    stored.m_bytes.truncate(static_cast<qsizetype>(got));
-    if (stored.m_bytes.size() > bound) {
-        stored.m_bytes.truncate(bound);
-        stored.m_bLonger = true;
-    }
-    return stored;
-}
-
-ReviewFileBytes ReviewFileBytes::Holding(QByteArray bytes)
-{
-    ReviewFileBytes stored;
-    stored.m_bExists = true;
-    stored.m_bytes = std::move(bytes);
-    return stored;
+    return kFixedHeaderSize + kTallySize * kMaxReviewTallies + 4 + kReviewRecordSize * maxRecords;
 }
 
 ReviewFileWriter::ReviewFileWriter(const ReviewFileHeader& header, qsizetype records)
@@ -184,7 +146,7 @@ QByteArray ReviewFileWriter::Finish()
     return std::move(m_content);
 }
 
-ReviewFileReader::ReviewFileReader(const ReviewFileBytes& file, qsizetype maxRecords) : m_file(file)
+ReviewFileReader::ReviewFileReader(const StoredFile& file, qsizetype maxRecords) : m_file(file)
 {
     if (!file.m_bExists)
         return;

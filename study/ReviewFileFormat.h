@@ -9,6 +9,8 @@
 #include <QtGlobal>
 #include <optional>
 
+struct StoredFile;
+
 // "reviews.dat": the review state of every item that was ever rated, with
 // the day's count of items begun and a tally of recent reviews. Items never
 // reviewed have no record. Little-endian, no padding:
@@ -31,14 +33,11 @@
 //
 // An item is named by its list and position, as in the learning-mode files,
 // so the records follow the items when the word lists change.
-inline const QString kReviewFileName = QStringLiteral("reviews.dat");
 inline constexpr qint16 kReviewFileVersion = 1;
 inline constexpr qsizetype kReviewRecordSize = 32;
 // Day tallies are kept for the retention of the last 30 days; a file that
 // claims more than this many was not written by us.
 inline constexpr qint32 kMaxReviewTallies = 400;
-
-inline const QString kReviewSaveFailure = QStringLiteral("復習ファイルを保存できませんでした。");
 
 // The study days a review can fall on: from 2000-01-01 up to, not
 // including, 2200-01-01. A due date lies at most 36500 days after.
@@ -74,19 +73,9 @@ struct ReviewFileHeader {
     QList<ReviewDayTally> m_tallies;
 };
 
-// The file's bytes, read no further than a file of its bound can reach, so
-// that a huge file is not read into memory to be refused.
-struct ReviewFileBytes {
-    bool m_bExists = false;
-    std::optional<FileFailure> m_openFailure;
-    QByteArray m_bytes;
-    std::optional<FileFailure> m_readError; // reading stopped there
-    bool m_bLonger = false;                 // the file goes on past the bound
-
-    // maxRecords: the file holds at most one record per item.
-    static ReviewFileBytes Read(const QString& path, qsizetype maxRecords);
-    static ReviewFileBytes Holding(QByteArray bytes);
-};
+// The most bytes a file of at most maxRecords records can take: no more is
+// read of it.
+qsizetype MaxReviewFileSize(qsizetype maxRecords);
 
 // Encodes a file of exactly `records` records.
 class ReviewFileWriter {
@@ -112,7 +101,7 @@ class ReviewFileReader {
 public:
     enum Status { Missing, Unreadable, UnknownVersion, Readable };
 
-    ReviewFileReader(const ReviewFileBytes& file, qsizetype maxRecords);
+    ReviewFileReader(const StoredFile& file, qsizetype maxRecords);
 
     Status GetStatus() const { return m_status; }
     const ReviewFileHeader& Header() const { return m_header; }
@@ -126,7 +115,7 @@ public:
 private:
     bool Fail(const FileFailure& failure);
 
-    const ReviewFileBytes& m_file;
+    const StoredFile& m_file;
     Status m_status = Missing;
     ReviewFileHeader m_header;
     qint32 m_nCount = 0;

@@ -62,7 +62,8 @@ class Tables:
         # four-character entries that are plain compounds, set terms or jargon
         self.not_idioms = {r[0] for r in read_table("not_idioms.txt")}
         # four-character idioms reviewed as such, best known first
-        self.idioms = [r[0] for r in read_table("idioms.txt")]
+        self.idioms = [(r[0], r[1] if len(r) > 1 else None) for r in read_table("idioms.txt")]
+        self.idiom_set = {w for w, _ in self.idioms}
         # words that do not belong in a learning drill
         rows = read_table("blocked.txt")
         self.blocked = {r[0] for r in rows}
@@ -75,8 +76,9 @@ class Tables:
         self.spellings = {r[0]: r[1] for r in read_table("spellings.txt", 2)}
         # the usual reading of a spelling read in several common ways
         self.readings = {r[0]: r[1] for r in read_table("readings.txt", 2)}
-        # spelling alternatives worth showing: main, alternative
-        self.alt_words = {(r[0], r[1]) for r in read_table("alternatives.txt", 2)}
+        # spelling alternatives worth showing: main, alternative, in the
+        # table's order
+        self.alt_words = [(r[0], r[1]) for r in read_table("alternatives.txt", 2)]
         # reading alternatives worth showing: word, main reading, alternative
         self.alt_readings = {(r[0], r[1], r[2]) for r in read_table("alt_readings.txt", 3)}
         # words the dictionary does not mark common that a reader meets in
@@ -84,6 +86,16 @@ class Tables:
         self.common = {r[0] for r in read_table("common.txt")}
         # phrases that decide between words of the same reading
         self.phrases = [(r[0], r[1]) for r in read_table("phrases.txt", 2)]
+        # the everyday words every list must ask: word, reading and, where
+        # the bare reading does not tell the word, the phrase that asks it
+        self.core = []
+        for n, r in enumerate(read_table("core.txt", 2)):
+            if len(r) == 3:
+                sys.exit("core.txt: a phrase without its reading: %s" % "\t".join(r))
+            self.core.append((r[0], r[1], (r[2], r[3]) if len(r) >= 4 else None))
+
+    def alternatives_of(self, word):
+        return [a for m, a in self.alt_words if m == word]
 
     def is_blocked(self, word):
         return word in self.blocked or any(b in word for b in self.blocked_parts)
@@ -98,6 +110,21 @@ def is_ideograph(c):
 
 def is_kanji_like(c):
     return c == "々" or is_ideograph(c)
+
+
+def has_doubled_kanji(word):
+    return any(a == b and is_ideograph(a) for a, b in zip(word, word[1:]))
+
+
+def iterate_marks(word):
+    """A four-character idiom as printed: a kanji repeated within one of its
+    halves is written with 々 (正々堂々, 興味津々); across the halves, where
+    two words meet, it is not."""
+    out = list(word)
+    for i in (1, 3):
+        if i < len(out) and out[i] == out[i - 1] and is_ideograph(out[i]):
+            out[i] = "々"
+    return "".join(out)
 
 
 KATAKANA = ("アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲン"
@@ -364,8 +391,9 @@ class Entry:
         # (the longer of two spellings with the same kanji has the standard
         # okurigana: 答え rather than 答)
         main = min(self.lines, key=lambda l: (not l.common, "uk" in l.first_tags,
-                                              -sum(map(is_ideograph, l.word)),
-                                              -len(l.word), l.order))
+                                              -sum(map(is_kanji_like, l.word)),
+                                              -len(l.word), has_doubled_kanji(l.word),
+                                              l.order))
         # the tables know better where the dictionary's first common
         # spelling or reading is not the usual one (唄う for 歌う, まいげつ
         # for まいつき)
@@ -382,15 +410,12 @@ class Entry:
         # is a common, accepted form of the same word in the same sense;
         # the dictionary's variants are mostly rare or mean something else
         self.alt_readings = []
-        self.alt_words = []
         for l in sorted(self.lines, key=lambda l: (not l.common, l.order)):
             r = katakana_to_hiragana(l.reading)
             if (l.word == self.word and (self.word, self.reading, r) in tables.alt_readings
                     and r not in self.alt_readings):
                 self.alt_readings.append(r)
-            if (r == self.reading and (self.word, l.word) in tables.alt_words
-                    and l.word not in self.alt_words):
-                self.alt_words.append(l.word)
+        self.alt_words = tables.alternatives_of(self.word)
         self.kana_usual = "uk" in main.first_tags or self.word in tables.kana_usual
         self.ateji = bool(main.head_tags)
         # the spellings of the entry written in the same way as the main one
@@ -442,9 +467,21 @@ def read_entries(lines, tables):
     return entries
 
 
+HEAD_RE = re.compile("^([おご]?[\u4e00-\u9fff々](?:[^" + PARTICLES + "の]*?[\u4e00-\u9fff々])?)["
+                     + PARTICLES + "の]")
+
+
+def phrase_head(plain):
+    """The word a phrase is built on: what stands before its first particle
+    (電話 of 電話に出る, お金 of お金を下ろす), or None."""
+    m = HEAD_RE.match(plain)
+    return m.group(1) if m else None
+
+
 class Item:
     __slots__ = ("word", "reading", "plain", "kind", "common", "level", "kanji",
-                 "hyogai", "score", "keys", "homophones", "facts")
+                 "hyogai", "score", "keys", "homophones", "facts", "core", "source",
+                 "spellings")
 
     def __init__(self, word, reading, plain, kind, common):
         self.word = word          # as shown, with alternatives in parentheses
@@ -461,6 +498,13 @@ class Item:
         self.keys = {plain}
         self.homophones = []
         self.facts = set()
+        # the core words this item asks
+        self.core = set()
+        # where a phrase comes from: 0 the tables, 1 a common set expression
+        # of the dictionary, 2 another one
+        self.source = 0
+        # the dictionary's spellings of the word (of the noun of a する-verb)
+        self.spellings = {plain}
 
     def line(self):
         return self.word + "\t" + self.reading
@@ -478,7 +522,8 @@ def kind_of(entry, tables):
     word = entry.word
     tags = entry.first_tags
     kanji_count = sum(1 for c in word if is_kanji_like(c))
-    if kanji_count == 4 and len(word) == 4 and ("yoji" in tags or word in tables.idioms):
+    if kanji_count == 4 and len(word) == 4 and ("yoji" in tags or
+                                                iterate_marks(word) in tables.idiom_set):
         return "yoji"
     if "exp" in tags:
         # a set phrase: kanji, a particle, then more text, e.g. 鼻が高い
@@ -498,6 +543,7 @@ def kind_of(entry, tables):
 
 def make_item(entry, kind):
     suffix = "する" if kind == "suru" else ""
+    # 値する is the verb of 値, and its alternatives are the noun's
     word = entry.word + "".join("(" + w + ")" for w in entry.alt_words) + suffix
     reading = entry.reading + suffix + "".join("(" + r + suffix + ")" for r in entry.alt_readings)
     item = Item(word, reading, entry.word + suffix, kind, entry.common)
@@ -509,14 +555,24 @@ def make_item(entry, kind):
     return item
 
 
-def homophone_groups(lines):
+def homophone_groups(lines, tables):
     """{reading: [(spellings of one common word, whether it is a する-noun)]}.
-    Lines with the same meaning and reading are one word; a word usually
-    written in kana does not compete with a written one."""
+    Lines with the same meaning and reading are one word. A word usually
+    written in kana does not compete with a written one, nor does what is
+    no word a learner writes on its own: an affix or auxiliary (家 read け,
+    一 read ひと), a sign of the zodiac (戌 for いぬ), a spelling with
+    digits, or a spelling the tables know as a rarer one of another word
+    (云う for 言う)."""
     words = defaultdict(set)
     vs = {}
     for l in lines:
         if not l.common or "uk" in l.first_tags or not has_kanji(l.word):
+            continue
+        if l.first_tags & {"pref", "suf", "aux-v", "aux-adj", "aux", "n-suf", "n-pref", "ctr"}:
+            continue
+        if not WORD_OK_RE.match(l.word) or "zodiac" in l.key:
+            continue
+        if l.word in tables.kana_usual or l.word in tables.spellings:
             continue
         key = (katakana_to_hiragana(l.reading), l.key)
         words[key].add(l.word)
@@ -541,8 +597,29 @@ def other_words(groups, item, spellings):
     return sorted(found)
 
 
+def prepare(item, grader):
+    """Fills in what the choice needs to know of an item; False when the
+    program could not build its question text."""
+    if not aligns(item.word, item.reading):
+        return False
+    item.level = grader.level(item.plain)
+    item.kanji = "".join(c for c in item.plain if is_ideograph(c))
+    item.hyogai = any(grader.is_hyogai(c) for c in item.plain)
+    # a word is drilled once: a phrase stands for its head word (電話 or
+    # one of 電話に出る and 電話を切る; 瞼 or 瞼を閉じる; one of 嘘をつく
+    # and 嘘を吐く)
+    if item.kind == "phrase":
+        head = phrase_head(item.plain)
+        if head:
+            item.keys.add(head)
+            if head[0] in "おご" and len(head) > 1:
+                item.keys.add(head[1:])
+    return True
+
+
 def build_candidates(entries, grader, tables, groups):
     headwords = [e.word for e in entries]
+    headword_set = set(headwords)
     # how many other headwords contain a word: a word that many compounds
     # and phrases build on is known even when the dictionary does not mark it
     pair_use = defaultdict(int)
@@ -563,25 +640,17 @@ def build_candidates(entries, grader, tables, groups):
     def add(item, level):
         if item.plain in seen or "<" in item.line():
             return
-        if not aligns(item.word, item.reading):
+        if not prepare(item, grader):
             return
         seen.add(item.plain)
-        item.level = level
-        item.kanji = "".join(c for c in item.plain if is_ideograph(c))
-        item.hyogai = any(grader.is_hyogai(c) for c in item.plain)
-        # the list of kanji outside the table drills each such word once: a
-        # phrase stands for its head word (瞼 or 瞼を閉じる, 鰯 or 鰯の群れ, and
-        # one of 嘘をつく and 嘘を吐く)
-        if item.kind == "phrase":
-            m = re.match("^(.*?[\u4e00-\u9fff々])[" + PARTICLES + "の]", item.plain)
-            if m and any(grader.is_hyogai(c) for c in m.group(1)):
-                item.keys.add(m.group(1))
         items.append(item)
 
     # nouns whose first sense is a する-verb, for the phrases of the table
     # that end in one (詮索する)
     verb_nouns = {e.word for e in entries if "vs" in e.first_tags}
     for word, reading in tables.phrases:
+        if word in tables.excluded:
+            continue
         item = Item(word, reading, word, "phrase", True)
         item.facts.add("common")
         if word.endswith("する") and word[:-2] in verb_nouns:
@@ -592,7 +661,11 @@ def build_candidates(entries, grader, tables, groups):
         kind = kind_of(e, tables)
         if kind is None:
             continue
-        if e.word in tables.excluded:
+        if e.word in tables.excluded or e.word + "する" in tables.excluded:
+            continue
+        # 論ずる beside 論じる, 感ずる beside 感じる: one verb, asked once in
+        # its usual form
+        if e.word.endswith("ずる") and e.word[:-2] + "じる" in headword_set:
             continue
         # a spelling with a usual reading is asked with it only; an entry of
         # its other reading is another word of the same spelling (紅葉 もみじ
@@ -607,16 +680,15 @@ def build_candidates(entries, grader, tables, groups):
             continue
         level = grader.level(e.word)
         # words usually written in kana are not drilled in kanji, except
-        # common ones outside the table whose kanji newspapers print
-        # (綺麗, 箪笥), which is how a reader meets those kanji
+        # common ones outside the table whose kanji books and newspapers
+        # print (綺麗, 箪笥, 呟く), which is how a reader meets those kanji;
+        # the ones that stay in kana even in books are in kana_usual.txt
         if e.kana_usual and not (
-                level == 10 and e.common and not e.ateji and e.word not in tables.kana_usual
-                and all(is_ideograph(c) for c in e.word) and kind in ("noun", "suru")
-                and all(grader.frequency(c) <= 2500 for c in e.word)) and not (
-                level == 10 and e.word in tables.common and e.word not in tables.kana_usual):
+                level == 10 and (e.common or e.word in tables.common) and not e.ateji
+                and e.word not in tables.kana_usual and kind in ("noun", "suru", "verb")):
             continue
         # a reviewed idiom may come from Buddhism (諸行無常) and is no jargon
-        if not e.common and e.first_tags & DOMAIN_TAGS and e.word not in tables.idioms:
+        if not e.common and e.first_tags & DOMAIN_TAGS and iterate_marks(e.word) not in tables.idiom_set:
             continue
         if level == 10 and kind != "yoji" and e.common_spellings & joyo_spellings:
             continue
@@ -633,6 +705,7 @@ def build_candidates(entries, grader, tables, groups):
         if kind == "phrase":
             # a set phrase of common words (相槌を打つ) is as common as they are
             item.facts.add("common")
+            item.source = 1 if e.common else 2
         common = e.common or e.word in tables.common
         if common:
             item.facts.add("common")
@@ -642,7 +715,8 @@ def build_candidates(entries, grader, tables, groups):
             item.facts.add("table-spelling")
         if kind == "suru":
             item.facts.add("verb")
-        item.homophones = other_words(groups, item, e.spellings)
+        item.spellings = set(e.spellings) | set(e.alt_words)
+        item.homophones = other_words(groups, item, item.spellings)
         if common or kind == "phrase":
             item.score = 0
         else:
@@ -656,6 +730,111 @@ def build_candidates(entries, grader, tables, groups):
             item.score += 1
         add(item, level)
     return items
+
+
+def core_items(cands, tables, grader, groups, lines):
+    """The items that ask the words of the core table, in its order. A word
+    is asked as the dictionary's item for it where there is one, in the
+    table's spelling; a word whose row names a phrase is asked in that
+    phrase, and several rows may name the same one (線を引く for 線 and for
+    引く). Also returns the items the core words stand in for: the
+    dictionary's item of another spelling of a core word is not asked."""
+    by_spelling = defaultdict(list)
+    for i in cands:
+        noun = i.plain[:-2] if i.kind == "suru" else i.plain
+        bare = remove_parenthesized(i.reading)
+        if i.kind == "suru":
+            bare = bare[:-2]
+        for sp in i.spellings | {noun}:
+            by_spelling[(sp, bare)].append(i)
+    suru_lines = {(l.word, katakana_to_hiragana(l.reading)) for l in lines
+                  if "vs" in l.first_tags}
+    known_lines = {(l.word, katakana_to_hiragana(l.reading)) for l in lines}
+    items = []
+    made = {}
+    replaced = []
+    problems = []
+
+    def made_item(text, reading, kind):
+        item = made.get(text)
+        if item is not None:
+            if remove_parenthesized(item.reading) != reading:
+                problems.append("%s: read %s and %s" % (text, item.reading, reading))
+            return item
+        item = Item(text, reading, text, kind, True)
+        item.facts.add("common")
+        if not prepare(item, grader):
+            problems.append("%s\t%s: the question text cannot be built" % (text, reading))
+            return None
+        made[text] = item
+        items.append(item)
+        return item
+
+    for word, reading, phrase in tables.core:
+        if phrase:
+            text, text_reading = phrase
+            found = [i for i in by_spelling.get((text, text_reading), ()) if i.plain == text]
+            item = made.get(text)
+            if item is None and found:
+                item = found[0]
+                made[text] = item
+                items.append(item)
+                item.facts.add("common")
+                # the phrase asks the core words that name it, not its head
+                item.keys = {text}
+            elif item is None:
+                item = made_item(text, text_reading, "phrase")
+                if item is None:
+                    continue
+                item.keys = {text}
+            item.core.add(word)
+            item.keys.add(word)
+            item.keys.update(tables.alternatives_of(word))
+            continue
+        found = by_spelling.get((word, reading), [])
+        own = [i for i in found if i.plain in (word, word + "する") and i.kind != "phrase"]
+        if own:
+            item = own[0]
+            if item.plain not in made:
+                made[item.plain] = item
+                items.append(item)
+        else:
+            # a spelling the dictionary does not put first, or a word its
+            # marks leave out: asked as the table writes it
+            if not is_kanji_like(word[-1]):
+                kind = "phrase" if phrase_head(word) else "verb"
+            elif (word, reading) in suru_lines and word not in tables.not_verbs:
+                kind = "suru"
+            else:
+                kind = "noun"
+            suffix = "する" if kind == "suru" else ""
+            alts = tables.alternatives_of(word)
+            text = word + "".join("(" + a + ")" for a in alts) + suffix
+            item = made_item(text, reading + suffix, kind)
+            if item is None:
+                continue
+            item.plain = word + suffix
+            # a phrase written as a core word (手を挙げる) asks itself, not
+            # its head, which is a core word of its own
+            item.keys = {word + suffix, word} | set(alts)
+            item.spellings = {word} | set(alts)
+            if kind == "suru":
+                item.facts.add("verb")
+            if (word, reading) not in known_lines:
+                item.facts.add("not-in-dictionary")
+            for i in found:
+                replaced.append(i)
+                item.spellings |= i.spellings
+                item.keys |= i.spellings | {i.plain}
+            item.homophones = other_words(groups, item, item.spellings)
+        item.core.add(word)
+        item.facts.add("common")
+        # a core word is written in kanji as the table has it, whatever the
+        # dictionary's kana mark says
+        item.facts.discard("kana")
+    if problems:
+        sys.exit("core.txt:\n  " + "\n  ".join(problems))
+    return items, replaced
 
 
 # ---- grading and choice -------------------------------------------------------
@@ -692,94 +871,159 @@ BAND_OF_LEVEL = {g: b for b, gs in BANDS.items() for g in gs}
 KIND_SHARE = {"noun": 0.45, "suru": 0.2, "verb": 0.2, "phrase": 0.15}
 
 
-def quality(item):
-    return (item.score, len(item.plain), item.reading, item.plain)
+def usefulness(item, grader):
+    """Sort key of a word for the rest of a list, most useful first: common
+    words, then uncommon ones that other words build on, then the rest; a
+    bare reading that is also another common word only after all of those;
+    among equals the word whose rarest kanji newspapers use most, then the
+    shorter word."""
+    common = "common" in item.facts
+    if item.kind == "phrase":
+        # a set expression of common words stands beside the common words
+        # (the fillers among them are excluded by name)
+        tier = 0
+    elif common:
+        tier = 0
+    else:
+        tier = 1 if item.score <= 2 else 3
+    # a bare kanji (て, め) is a weak question: a phrase on it asks it better
+    if item.kind == "noun" and len(item.plain) == 1:
+        tier += 1
+    if item.homophones and not undecided_ok(item):
+        tier += 4
+    rarest = max((grader.frequency(c) for c in item.kanji), default=9999)
+    return (tier, rarest // 500, len(item.plain), item.reading, item.plain)
 
 
-def select_band(cands, quota, grader, cover, taken_keys):
-    """Chooses quota items so that every kanji of the band gets its words.
+def rarest_kanji(item, grader):
+    return max(item.kanji, key=lambda c: (grader.frequency(c), c), default="")
 
-    The kanji of the band take turns, the most used first; each takes its
-    best word not yet chosen, of the kind furthest behind its share.
-    Common words go first; uncommon ones only when the common ones run out,
-    or, with cover, for a kanji of the table without common words.
-    """
-    by_kanji = defaultdict(list)
-    for item in sorted(cands, key=quality):
-        for k in sorted(set(item.kanji)):
-            if BAND_OF_LEVEL.get(grader.grade(k)) == BAND_OF_LEVEL.get(item.level):
-                by_kanji[k].append(item)
-    order = sorted(by_kanji, key=lambda k: (grader.frequency(k), -len(by_kanji[k]), k))
-    chosen = []
-    taken = set()
-    covered = set()
+
+def undecided_ok(item):
+    # the other words of the same reading are its own alternatives
+    return not set(item.homophones) - item.spellings
+
+
+def select_band(cands, quota, grader, chosen, taken_keys, covered, cover_kanji):
+    """Adds to chosen (the band's core items) until the list holds quota
+    items. First, for every kanji of cover_kanji that no chosen item of any
+    list writes, the most useful word that writes it (so the lists drill the
+    whole table); then the most useful words, the kind furthest behind its
+    share among the best of each kind."""
+    ranked = sorted(cands, key=lambda i: usefulness(i, grader))
+    taken = {id(i) for i in chosen}
     kind_count = defaultdict(int)
-    # turns among the common words, then the common ones of a shared
-    # reading, then the others; with cover, first a turn in which every
-    # kanji gets a common word and one in which a kanji without one takes
-    # an uncommon word that others build on (a kanji with none at all is
-    # better left to the phrases than drilled with a curiosity)
-    passes = [(0, False), (1, False), (2, False), (3, False), (4, False)]
-    if cover:
-        passes[0:0] = [(0, True), (2, True)]
-    for tier, once in passes:
+    for i in chosen:
+        kind_count[i.kind] += 1
+    # an uncommon word takes a slot only while its list asks little of its
+    # rarest kanji: not eight words of 笠 because 笠 builds many
+    rarest_count = defaultdict(int)
+    for i in chosen:
+        rarest_count[rarest_kanji(i, grader)] += 1
+
+    def free(i):
+        return id(i) not in taken and not i.keys & taken_keys
+
+    def take(i):
+        rarest_count[rarest_kanji(i, grader)] += 1
+        chosen.append(i)
+        taken.add(id(i))
+        taken_keys.update(i.keys)
+        covered.update(i.kanji)
+        kind_count[i.kind] += 1
+
+    if cover_kanji:
+        # a word a learner would recognise, not a curiosity: only the tiers
+        # up to the uncommon words others build on
+        pool = [i for i in ranked if usefulness(i, grader)[0] <= 2
+                and any(k in cover_kanji for k in i.kanji)]
+        # first the words that write two or more kanji nobody writes yet,
+        # the most such kanji first, so that the slots reach the whole table
         while len(chosen) < quota:
-            picked = 0
-            for k in order:
-                if len(chosen) >= quota:
-                    break
-                if once and k in covered:
-                    continue
-                free = [i for i in by_kanji[k] if i.score <= tier and id(i) not in taken
-                        and not i.keys & taken_keys]
-                if not free:
-                    continue
-                # a common word of another kind beats an uncommon one of the
-                # kind the list lacks
-                best_score = min(i.score for i in free)
-                free = [i for i in free if i.score == best_score]
-                # the kind furthest behind its share that this kanji can give
-                kinds = {i.kind for i in free}
-                want = max(sorted(kinds), key=lambda k: KIND_SHARE[k] * (len(chosen) + 1)
-                           - kind_count[k])
-                best = next(i for i in free if i.kind == want)
-                kind_count[best.kind] += 1
-                chosen.append(best)
-                covered.update(best.kanji)
-                taken.add(id(best))
-                taken_keys.update(best.keys)
-                picked += 1
-            if not picked or once:
+            best = None
+            best_new = 1
+            for i in pool:
+                new = len({k for k in i.kanji if k in cover_kanji} - covered)
+                if new > best_new and free(i):
+                    best, best_new = i, new
+            if best is None:
                 break
-    if len(chosen) < quota:
-        sys.exit("too few words for a list: %d of %d" % (len(chosen), quota))
+            take(best)
+        # then, the most used kanji first, the most useful word of each
+        by_kanji = defaultdict(list)
+        for i in pool:
+            for k in set(i.kanji):
+                if k in cover_kanji:
+                    by_kanji[k].append(i)
+        for k in sorted(by_kanji, key=lambda k: (grader.frequency(k), k)):
+            if k in covered or len(chosen) >= quota:
+                continue
+            best = next((i for i in by_kanji[k] if free(i)), None)
+            if best:
+                take(best)
+
+    def varied(i):
+        return "common" in i.facts or rarest_count[rarest_kanji(i, grader)] < 2
+
+    queues = {k: [i for i in ranked if i.kind == k] for k in KIND_SHARE}
+    pos = dict.fromkeys(KIND_SHARE, 0)
+    while len(chosen) < quota:
+        heads = {}
+        for k, q in queues.items():
+            while pos[k] < len(q) and not (free(q[pos[k]]) and varied(q[pos[k]])):
+                pos[k] += 1
+            if pos[k] < len(q):
+                heads[k] = q[pos[k]]
+        if not heads:
+            sys.exit("too few words for a list: %d of %d" % (len(chosen), quota))
+        # the kind furthest behind its share, among the kinds whose best
+        # word is about as useful as the best word of any kind
+        best = min(usefulness(i, grader)[:2] for i in heads.values())
+        near = [k for k, i in heads.items() if usefulness(i, grader)[:2] <= (best[0], best[1] + 1)]
+        want = max(sorted(near), key=lambda k: KIND_SHARE[k] * (len(chosen) + 1) - kind_count[k])
+        take(heads[want])
     return chosen
 
 
-def select_yoji(cands, quota, grader, headwords, hyogai_share, idioms):
-    """The reviewed idioms in their order first; then four-character
-    compounds made of well-used kanji, and among those the idioms before the
-    plain compounds of two words (政治工作); a share of them with kanji
-    outside the table, chosen the same way."""
-    rank = {w: n for n, w in enumerate(idioms)}
-
-    def key(item):
-        if item.plain in rank:
-            return (0, rank[item.plain])
-        ranks = sorted((grader.frequency(c) for c in item.kanji), reverse=True)
-        compound = item.plain[:2] in headwords and item.plain[2:] in headwords
-        return (1, item.score, ranks[0] // 500, compound, sum(ranks), item.reading, item.plain)
-
-    ranked = sorted(cands, key=key)
-    # the share outside the table comes from the reviewed idioms; a plain
-    # compound is no better for having a rare kanji
-    want_hyogai = int(quota * hyogai_share)
-    hyogai = [i for i in ranked if i.hyogai and i.plain in rank][:want_hyogai]
-    taken = {id(i) for i in hyogai}
-    rest = [i for i in ranked if id(i) not in taken][:quota - len(hyogai)]
-    if len(hyogai) + len(rest) < quota:
-        sys.exit("too few four-character compounds")
-    return hyogai + rest
+def select_yoji(lines, tables, grader, quota, taken_keys):
+    """The reviewed idioms, in the table's order, read as the dictionary
+    reads them (its common reading first). An idiom is taken whatever the
+    dictionary's marks say of its senses: the table was reviewed by hand."""
+    readings = defaultdict(list)
+    for l in sorted(lines, key=lambda l: (not l.common, l.order)):
+        if not l.head_tags - {"ateji", "gikun"}:
+            r = katakana_to_hiragana(l.reading)
+            if READING_OK_RE.match(r):
+                readings[iterate_marks(l.word)].append(r)
+    chosen = []
+    problems = []
+    for word, reading in tables.idioms:
+        if len(chosen) == quota:
+            break
+        if word in taken_keys:
+            continue
+        if reading is None:
+            if not readings.get(word):
+                problems.append(word + ": the dictionary does not know it")
+                continue
+            reading = readings[word][0]
+        alts = tables.alternatives_of(word)
+        reading += "".join("(" + r + ")" for w, m, r in sorted(tables.alt_readings)
+                           if w == word and m == reading)
+        item = Item(word + "".join("(" + a + ")" for a in alts), reading, word, "yoji", True)
+        item.facts.add("common")
+        item.spellings = {word} | set(alts)
+        item.keys = set(item.spellings)
+        if not prepare(item, grader):
+            problems.append(word + ": the question text cannot be built")
+            continue
+        chosen.append(item)
+        taken_keys.update(item.keys)
+    if problems:
+        sys.exit("idioms.txt:\n  " + "\n  ".join(problems))
+    if len(chosen) < quota:
+        sys.exit("too few reviewed idioms: %d of %d" % (len(chosen), quota))
+    return chosen
 
 
 def group_lines(items, first_group, last_group):
@@ -799,17 +1043,59 @@ def group_lines(items, first_group, last_group):
     return "".join(line + "\r\n" for line in out)
 
 
-def write_facts(chosen):
+# marks of a spelling or reading that is not a standard form of the word
+RARE_FORM_TAGS = {"iK", "ik", "oK", "ok", "io", "rK", "rk", "sK", "sk"}
+RARE_SENSE_TAGS = {"rare", "obs", "obsc", "arch"}
+
+
+def alternative_facts(item, forms):
+    """What the dictionary says of the alternatives shown in parentheses:
+    "alt-known" when it gives every alternative spelling with the item's
+    reading and every alternative reading with its spelling; "alt-rare" when
+    it marks one of them rare, irregular or outdated."""
+    word = remove_parenthesized(item.word)
+    reading = remove_parenthesized(item.reading)
+    if item.kind == "suru":
+        word, reading = word[:-2], reading[:-2]
+    pairs = [(a[:-2] if item.kind == "suru" and a.endswith("する") else a, reading)
+             for a in re.findall(r"\(([^()]+)\)", item.word)]
+    pairs += [(word, r[:-2] if item.kind == "suru" else r)
+              for r in re.findall(r"\(([^()]+)\)", item.reading)]
+    if not pairs:
+        return set()
+    facts = set()
+    if all(p in forms for p in pairs):
+        facts.add("alt-known")
+    if any(forms.get(p, False) for p in pairs):
+        facts.add("alt-rare")
+    return facts
+
+
+def write_facts(chosen, lines):
     """What the dictionary says about each chosen item, for the test of the
     lists, which runs where the dictionary is not installed."""
+    # (spelling, reading) -> whether the dictionary marks that form rare
+    forms = {}
+    for l in lines:
+        key = (iterate_marks(l.word) if len(l.word) == 4 else l.word,
+               katakana_to_hiragana(l.reading))
+        rare = bool(l.head_tags & RARE_FORM_TAGS or l.first_tags & RARE_SENSE_TAGS)
+        forms[key] = forms.get(key, True) and rare
     out = ["# generated by tools/gen_wordlists.py; do not edit",
-           "# word\treading\tfacts (common: the dictionary marks the word common;"
-           " verb: its first sense is a する-verb; kana: usually written in kana;"
-           " table-spelling: also commonly written with table kanji only)\tcommon words of the same bare reading"]
+           "# word\treading\tfacts (common: the dictionary marks the word common or the"
+           " tables name it; verb: its first sense is a する-verb; kana: usually written"
+           " in kana; table-spelling: also commonly written with table kanji only;"
+           " phrase: a phrase of words, asked for its head word or its core words;"
+           " alt-known: the dictionary gives every alternative in parentheses as a form"
+           " of the word; alt-rare: it marks one of them rare, irregular or outdated)"
+           "\tcommon words of the same bare reading"]
     for band in sorted(chosen):
         for item in sorted(chosen[band], key=lambda i: (i.reading, i.word)):
+            facts = item.facts | alternative_facts(item, forms)
+            if item.kind == "phrase":
+                facts.add("phrase")
             out.append("%s\t%s\t%s\t%s" % (item.word, item.reading,
-                                           ",".join(sorted(item.facts)) or "-",
+                                           ",".join(sorted(facts)) or "-",
                                            ",".join(item.homophones) or "-"))
     with open(os.path.join(TABLES, "facts.tsv"), "w", encoding="utf-8") as f:
         f.write("\n".join(out) + "\n")
@@ -826,23 +1112,52 @@ def main():
     grader = Grader(read_kanjidic(args.kanjidic))
     tables = Tables()
     lines = read_edict(args.edict)
-    cands = build_candidates(read_entries(lines, tables), grader, tables, homophone_groups(lines))
+    groups = homophone_groups(lines, tables)
+    cands = build_candidates(read_entries(lines, tables), grader, tables, groups)
+    core, replaced = core_items(cands, tables, grader, groups, lines)
     by_band = defaultdict(list)
+    # the dictionary's items that the core table spells otherwise
+    stood_in = {id(i) for i in replaced}
     for item in cands:
+        if id(item) in stood_in:
+            continue
         band = 6 if item.kind == "yoji" else BAND_OF_LEVEL.get(item.level)
         if band:
             by_band[band].append(item)
 
-    chosen = {}
+    # the core words first, in every list: nothing else may take their keys
+    chosen = {band: [] for band in range(1, 7)}
     taken_keys = set()
+    owner = {}
+    problems = []
+    for item in core:
+        band = BAND_OF_LEVEL.get(item.level)
+        if not band:
+            problems.append("%s has no kanji of a list" % item.word)
+            continue
+        for k in sorted(item.keys):
+            if k in owner and owner[k] is not item:
+                problems.append("%s and %s ask the same word %s" % (owner[k].word, item.word, k))
+            owner[k] = item
+        chosen[band].append(item)
+        taken_keys.update(item.keys)
+    if problems:
+        sys.exit("core.txt:\n  " + "\n  ".join(problems))
     for band in range(1, 6):
-        # the kanji outside the table are too many to cover; their list takes
-        # the best known words instead
-        chosen[band] = select_band(by_band[band], LISTS[band - 1][3], grader, band < 5,
-                                   taken_keys)
-    chosen[6] = select_yoji(by_band[6], LISTS[5][3], grader, {l.word for l in lines}, 0.15,
-                            tables.idioms)
-    write_facts(chosen)
+        if len(chosen[band]) > LISTS[band - 1][3]:
+            sys.exit("list %d: %d core items, more than the list holds" % (band, len(chosen[band])))
+    chosen[6] = select_yoji(lines, tables, grader, LISTS[5][3], taken_keys)
+    covered = set()
+    for band in chosen:
+        for item in chosen[band]:
+            covered.update(item.kanji)
+    # the list outside the table first: its words write table kanji too,
+    # which the other lists then need not cover
+    for band in (5, 1, 2, 3, 4):
+        cover = {k for k in grader.joyo if BAND_OF_LEVEL.get(grader.grade(k)) == band}
+        select_band(by_band[band], LISTS[band - 1][3], grader, chosen[band], taken_keys,
+                    covered, cover)
+    write_facts(chosen, lines)
 
     total = hyogai = 0
     for band, (name, first, last, count) in enumerate(LISTS, start=1):

@@ -6,7 +6,7 @@ packages=(
     g++ make cmake qt6-base-dev qt6-svg-dev libgl-dev
     fonts-ipafont fonts-ipafont-gothic fonts-noto-cjk
     qt6-translations-l10n
-    libzinnia-dev tegaki-zinnia-japanese fonts-kanjistrokeorders
+    libzinnia-dev tegaki-zinnia-japanese fonts-kanjistrokeorders python3-kanjidraw
     desktop-file-utils appstream dpkg-dev file
     clang-format
 )

@@ -4,7 +4,8 @@
 
 #include "study/CDictionary.h"
 #include "study/CItem.h"
-#include "study/ListMigration.h"
+#include "study/ListSignature.h"
+#include "study/WordListText.h"
 
 #include <QStringDecoder>
 #include <QTest>
@@ -20,6 +21,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("text");
         QTest::newRow("plain") << QByteArray("語\tご\r\n本\tほん\r\n");
+        QTest::newRow("empty") << QByteArray();
         QTest::newRow("mark before a header") << QByteArray("\xEF\xBB\xBF#5\r\n語\tご\r\n");
         QTest::newRow("mark on a later line") << QByteArray("語\tご\r\n\xEF\xBB\xBF本\tほん\r\n");
         QTest::newRow("cut sequence at line end") << QByteArray("語\xE8\xAA\r\n本\tほん\r\n");

@@ -128,7 +128,7 @@ private slots:
             else if (step == 'c')
                 m_session->NoteWritingChecked(WritingOutcome::AllCorrect);
             else if (step == 'o')
-                m_session->NoteWritingChecked(WritingOutcome::OrderFaults);
+                m_session->NoteWritingChecked(WritingOutcome::StrokeFaults);
             else if (step == 'w')
                 m_session->NoteWritingChecked(WritingOutcome::AnyWrong);
             else

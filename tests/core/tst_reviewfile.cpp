@@ -5,8 +5,11 @@
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/KnownWordLists.h"
 #include "study/ListMigration.h"
 #include "study/ReviewFileFormat.h"
+#include "study/StagedCarryOver.h"
+#include "study/StateFileFormat.h"
 #include "study/StudyDay.h"
 
 #include <QDir>
@@ -105,7 +108,7 @@ RawRecord With(RawRecord r, void (*change)(RawRecord&))
 // The records a decoder gives, as (list, pos).
 QList<QPair<int, int>> Decoded(const QByteArray& bytes, qsizetype maxRecords, QString* problem)
 {
-    const ReviewFileBytes file = ReviewFileBytes::Holding(bytes);
+    const StoredFile file = StoredFile::Holding(bytes);
     ReviewFileReader reader(file, maxRecords);
     QList<QPair<int, int>> places;
     ReviewFileRecord record;
@@ -226,7 +229,7 @@ private slots:
         b.m_nLapses = 65535;
         writer.Append(0, 0, a);
         writer.Append(5, 123456, b);
-        const ReviewFileBytes file = ReviewFileBytes::Holding(writer.Finish());
+        const StoredFile file = StoredFile::Holding(writer.Finish());
         ReviewFileReader reader(file, 10);
         QCOMPARE(reader.GetStatus(), ReviewFileReader::Readable);
         QCOMPARE(reader.Header().m_nNewDay, kDay);
@@ -332,7 +335,7 @@ private slots:
         QByteArray bytes = RawFile().Count(1).Record(At(0, 0));
         bytes.append(QByteArray(1 << 20, '\0'));
         WriteFile("big.dat", bytes);
-        const ReviewFileBytes file = ReviewFileBytes::Read(Folder() + "big.dat", 2);
+        const StoredFile file = StoredFile::Read(Folder() + "big.dat", MaxReviewFileSize(2));
         QVERIFY(file.m_bLonger);
         QVERIFY(file.m_bytes.size() < 6000);
         ReviewFileReader reader(file, 2);
@@ -483,6 +486,60 @@ private slots:
         QVERIFY(!dic.GetReviewState(2));
         QCOMPARE(dic.m_reviews.RecordCount(), 2);
         QCOMPARE(messages.Texts(), QStringList());
+    }
+
+    // A carry-over killed after any of its file operations, or whose staged
+    // review file was damaged before it moved, ends with the reviews on
+    // their items at the next start.
+    void killedCarryOverKeepsTheReviews_data()
+    {
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<bool>("damageStaged");
+        for (int steps = 0; steps <= 6; ++steps)
+            QTest::addRow("killed after %d", steps) << steps << false;
+        // The review file staged, then the signature file: committed,
+        // nothing moved yet.
+        QTest::newRow("staged review file damaged") << 2 << true;
+    }
+    void killedCarryOverKeepsTheReviews()
+    {
+        QFETCH(int, steps);
+        QFETCH(bool, damageStaged);
+        {
+            CDictionary dic;
+            dic.RateItem(2, ReviewRating::Easy);  // 三
+            dic.RateItem(3, ReviewRating::Again); // 四
+            dic.Save();
+        }
+        const QList<QStringList> changed{{"三\tさん", "一\tいち", "二\tに"}, {"四\tよん"}};
+        UseLists(changed, kLists);
+        SetCarryOverStopForTesting(steps);
+        {
+            CDictionary killed;
+            killed.EnsureLoaded();
+        }
+        SetCarryOverStopForTesting(-1);
+        const QString staged = StagingFolder(Folder()) + "/" + kReviewFileName;
+        if (damageStaged) {
+            QFile file(staged);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QByteArray bytes = file.readAll();
+            QVERIFY(bytes.size() > 40);
+            bytes[bytes.size() - 3] = char(bytes[bytes.size() - 3] ^ 0x40);
+            file.seek(0);
+            file.write(bytes);
+        }
+        CDictionary dic;
+        const ReviewState* three = dic.GetReviewState(0);
+        const ReviewState* four = dic.GetReviewState(3);
+        QVERIFY(three && four);
+        QVERIFY(three->m_nDueDay > four->m_nDueDay);
+        QCOMPARE(dic.m_reviews.RecordCount(), 2);
+        QVERIFY(!QFileInfo::exists(staged));
+        // Signed for the lists as they are: the next start carries nothing.
+        CDictionary again;
+        QVERIFY(again.GetReviewState(0));
+        QCOMPARE(again.m_reviews.RecordCount(), 2);
     }
 };
 

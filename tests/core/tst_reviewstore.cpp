@@ -64,7 +64,7 @@ private slots:
         using W = WritingOutcome;
         QTest::newRow("nothing") << -1 << W::NotChecked << none << 0;
         QTest::newRow("all correct") << -1 << W::AllCorrect << rate << 3;
-        QTest::newRow("order faults") << -1 << W::OrderFaults << rate << 2;
+        QTest::newRow("stroke faults") << -1 << W::StrokeFaults << rate << 2;
         QTest::newRow("a wrong character") << -1 << W::AnyWrong << rate << 1;
         QTest::newRow("覚えたい beats a clean check")
             << int(Learning) << W::AllCorrect << rate << 1;
@@ -72,7 +72,7 @@ private slots:
         QTest::newRow("知ってる") << int(Known) << W::NotChecked << rate << 4;
         QTest::newRow("覚えない suspends") << int(NoLearn) << W::AllCorrect << suspend << 0;
         QTest::newRow("指定なし leaves it to the check")
-            << int(Unspec) << W::OrderFaults << rate << 2;
+            << int(Unspec) << W::StrokeFaults << rate << 2;
         QTest::newRow("指定なし without a check") << int(Unspec) << W::NotChecked << none << 0;
     }
     void decisions()
@@ -94,8 +94,8 @@ private slots:
         using W = WritingOutcome;
         QCOMPARE(WorseOutcome(W::AllCorrect, W::AnyWrong), W::AnyWrong);
         QCOMPARE(WorseOutcome(W::AnyWrong, W::AllCorrect), W::AnyWrong);
-        QCOMPARE(WorseOutcome(W::NotChecked, W::OrderFaults), W::OrderFaults);
-        QCOMPARE(WorseOutcome(W::OrderFaults, W::AllCorrect), W::OrderFaults);
+        QCOMPARE(WorseOutcome(W::NotChecked, W::StrokeFaults), W::StrokeFaults);
+        QCOMPARE(WorseOutcome(W::StrokeFaults, W::AllCorrect), W::StrokeFaults);
     }
 
     void mostOverdueFirstThenByIndex()

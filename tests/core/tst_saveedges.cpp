@@ -1,4 +1,5 @@
 #include "common/FakeWordLists.h"
+#include "common/FileSizeLimit.h"
 #include "common/MessageRecorder.h"
 #include "common/TestEnv.h"
 #include "platform/ProcessSignals.h"
@@ -10,29 +11,7 @@
 #include <QFile>
 #include <QTest>
 
-#include <sys/resource.h>
-
 namespace {
-
-// Lowers the file-size limit of this process while it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        m_bSet = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool IsSet() const { return m_bSet; }
-
-private:
-    rlimit m_old{};
-    bool m_bSet = false;
-};
 
 QStringList Words(int count)
 {
@@ -112,6 +91,7 @@ private slots:
         QTest::newRow("first list") << QStringLiteral("dic1_std1.dat.QxwyEz") << true;
         QTest::newRow("last list") << QStringLiteral("dic2_std.dat.jKnPyr") << true;
         QTest::newRow("list signatures") << QStringLiteral("wordlists.sig.KqPzRt") << true;
+        QTest::newRow("their copy") << QStringLiteral("wordlists-copy.sig.KqPzRt") << true;
         QTest::newRow("digits") << QStringLiteral("histdata.dat.Ab12Cd") << false;
         QTest::newRow("seven characters") << QStringLiteral("histdata.dat.AbxyCdz") << false;
         QTest::newRow("five characters") << QStringLiteral("histdata.dat.AbxyC") << false;

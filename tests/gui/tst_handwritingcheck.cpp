@@ -6,14 +6,17 @@
 #include "mainwnd/CStrokeOrderWindow.h"
 #include "platform/Options.h"
 #include "platform/Profile.h"
+#include "recognition/CStrokeTemplates.h"
 #include "recognition/CWritingChecker.h"
 #include "recognition/ModelLocation.h"
+#include "recognition/WritingCheck.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -73,6 +76,15 @@ private slots:
     void unusableModelIsExplainedOnce();
     void marksGoBesideWhenThereIsNoRoomBelow();
     void marksFollowVerticalWriting();
+    void answerStrokesNumberTheFaultsInRed();
+    void faultMarkNamesTheStrokes_data();
+    void faultMarkNamesTheStrokes();
+    void unwrittenCharacterGetsTheSameMarkWithAndWithoutBoxes();
+    void marksLeaveWhenTheQuestionShowsAgain();
+    void strictnessMenuStoresTheLevel();
+    void firstQuestionSaysWhereToWrite();
+    void lineNeverStandsOverInk_data();
+    void lineNeverStandsOverInk();
     void strokeOrderFollowsTheQuestion();
     void strokeOrderWithoutItsFont();
     void strokeOrderWordGrowsWithTheWindow();
@@ -112,7 +124,7 @@ void TestHandwritingCheck::marksShowTheVerdict_data()
     QTest::addColumn<QColor>("color");
     QTest::addColumn<QString>("recognised");
     QTest::newRow("kawa for kawa")
-        << UnitKawa() << u"川"_qs << CCheckMarksOverlay::kCorrectColor << u"川"_qs;
+        << UnitKawa() << u"川"_qs << CCheckMarksOverlay::kCorrectColor << QString();
     QTest::newRow("san for kawa") << UnitSan() << u"川"_qs << CCheckMarksOverlay::kWrongColor
                                   << u"三"_qs;
 }
@@ -191,9 +203,11 @@ void TestHandwritingCheck::automaticCheckCanBeTurnedOff()
     if (m_model.isEmpty())
         QSKIP("The Japanese handwriting model is not installed");
     const QList<QAction*> actions = m_check->ContextMenuActions();
-    QCOMPARE(actions.size(), 3);
+    QCOMPARE(actions.size(), 5);
     QCOMPARE(actions[0]->text(), u"判定"_qs);
     QCOMPARE(actions[2]->text(), u"書き順"_qs);
+    QCOMPARE(actions[3]->text(), u"見本を重ねる"_qs);
+    QVERIFY(actions[4]->menu());
     QAction* automatic = actions[1];
     QVERIFY(automatic->isCheckable());
     QVERIFY(automatic->isChecked()); // on by default
@@ -287,11 +301,11 @@ void TestHandwritingCheck::unusableModelIsExplainedOnce()
 void TestHandwritingCheck::marksGoBesideWhenThereIsNoRoomBelow()
 {
     const QRectF low(20, 150, 100, 100); // its foot at the sheet's bottom edge
-    m_check->Overlay()->SetChecks({{u"川"_qs, u"川"_qs, CheckVerdict::Close, low}});
+    m_check->Overlay()->SetChecks({{u"川"_qs, u""_qs, CheckVerdict::StrokeFault, low}});
     const QRect mark = m_check->Overlay()->MarkRects().first();
     QVERIFY(m_sheet->rect().contains(mark));
     QVERIFY(mark.left() > low.right());
-    QVERIFY(CountColor(m_sheet->grab().toImage(), mark, CCheckMarksOverlay::kCloseColor) > 10);
+    QVERIFY(CountColor(m_sheet->grab().toImage(), mark, CCheckMarksOverlay::kFaultColor) > 10);
 }
 
 void TestHandwritingCheck::marksFollowVerticalWriting()
@@ -308,6 +322,196 @@ void TestHandwritingCheck::marksFollowVerticalWriting()
     QVERIFY(marks[1].width() > marks[0].width());
     // A character the model cannot judge gets no mark.
     QVERIFY(marks[2].isEmpty());
+}
+
+namespace {
+
+// A check of 川 in a box as the matcher would give it: its template strokes
+// in the box, the second written out of turn with the third.
+CharacterCheck KawaWithSwap(const QRectF& box)
+{
+    CharacterCheck check;
+    check.expected = u"川"_qs;
+    check.verdict = CheckVerdict::StrokeFault;
+    check.cell = box;
+    for (const QLineF& line : CStrokeTemplates::Find(u"川"_qs).strokes)
+        check.answerStrokes.append(
+            QLineF(box.left() + line.x1() * box.width(), box.top() + line.y1() * box.height(),
+                   box.left() + line.x2() * box.width(), box.top() + line.y2() * box.height()));
+    check.writtenAs = {0, 2, 1};
+    check.outOfOrder = {false, true, true};
+    check.reversed = {false, false, false};
+    check.writtenCount = 3;
+    return check;
+}
+
+} // namespace
+
+void TestHandwritingCheck::answerStrokesNumberTheFaultsInRed()
+{
+    const QRectF box(20, 20, 150, 150);
+    CCheckMarksOverlay* overlay = m_check->Overlay();
+    overlay->SetChecks({KawaWithSwap(box)});
+    QVERIFY(overlay->StrokeNumberRects().isEmpty()); // off until asked for
+    const QImage before = m_sheet->grab().toImage();
+    QCOMPARE(CountColor(before, box.toRect(), CCheckMarksOverlay::kAnswerColor), 0);
+
+    m_check->ToggleAnswerStrokes();
+    QVERIFY(m_check->AnswerStrokesShown());
+    const QList<QList<QRectF>> numbers = overlay->StrokeNumberRects();
+    QCOMPARE(numbers.size(), 1);
+    QCOMPARE(numbers.first().size(), 3);
+    const QImage shown = m_sheet->grab().toImage();
+    // Stroke 1 came in its turn: its number is blue; 2 and 3 were swapped:
+    // red, with the number each should have had.
+    QVERIFY(CountColor(shown, numbers[0][0].toRect(), CCheckMarksOverlay::kAnswerColor) > 10);
+    QCOMPARE(CountColor(shown, numbers[0][0].toRect(), CCheckMarksOverlay::kWrongColor), 0);
+    QVERIFY(CountColor(shown, numbers[0][1].toRect(), CCheckMarksOverlay::kWrongColor) > 10);
+    QVERIFY(CountColor(shown, numbers[0][2].toRect(), CCheckMarksOverlay::kWrongColor) > 10);
+    // The numbers stand where each stroke starts.
+    QVERIFY(numbers[0][0].contains(KawaWithSwap(box).answerStrokes[0].p1()));
+
+    m_check->ToggleAnswerStrokes();
+    QVERIFY(!m_check->AnswerStrokesShown());
+    const QImage hidden = m_sheet->grab().toImage();
+    QCOMPARE(CountColor(hidden, numbers[0][0].toRect(), CCheckMarksOverlay::kAnswerColor), 0);
+}
+
+void TestHandwritingCheck::faultMarkNamesTheStrokes_data()
+{
+    QTest::addColumn<QList<bool>>("outOfOrder");
+    QTest::addColumn<QList<bool>>("reversed");
+    QTest::addColumn<int>("written");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("explains");
+    QTest::newRow("swapped") << QList<bool>{false, true, true} << QList<bool>{false, false, false}
+                             << 3 << u"2、3"_qs << u"書き順が違う画: 2、3画目"_qs;
+    QTest::newRow("backwards") << QList<bool>{false, false, false}
+                               << QList<bool>{true, false, false} << 3 << u"1"_qs
+                               << u"向きが逆の画: 1画目"_qs;
+    QTest::newRow("a stroke short")
+        << QList<bool>{false, false, false} << QList<bool>{false, false, false} << 2 << u"画数"_qs
+        << u"画数: 3画のところ2画"_qs;
+}
+
+void TestHandwritingCheck::faultMarkNamesTheStrokes()
+{
+    QFETCH(QList<bool>, outOfOrder);
+    QFETCH(QList<bool>, reversed);
+    QFETCH(int, written);
+    QFETCH(QString, label);
+    QFETCH(QString, explains);
+    CharacterCheck check = KawaWithSwap(QRectF(20, 20, 120, 120));
+    check.outOfOrder = outOfOrder;
+    check.reversed = reversed;
+    check.writtenCount = written;
+    QCOMPARE(CCheckMarksOverlay::MarkLabel(check), label);
+    QVERIFY2(CCheckMarksOverlay::Explanation(check).contains(explains),
+             qPrintable(CCheckMarksOverlay::Explanation(check)));
+    m_check->Overlay()->SetChecks({check});
+    const QRect mark = m_check->Overlay()->MarkRects().first();
+    // The label fits on the mark's plate, at a size that can be read.
+    QVERIFY(mark.height() >= 22);
+    QVERIFY(mark.width() > mark.height());
+    QVERIFY(CountColor(m_sheet->grab().toImage(), mark, CCheckMarksOverlay::kFaultColor) > 20);
+}
+
+void TestHandwritingCheck::unwrittenCharacterGetsTheSameMarkWithAndWithoutBoxes()
+{
+    if (m_model.isEmpty())
+        QSKIP("The Japanese handwriting model is not installed");
+    const QRectF first(20, 60, 100, 100), second(130, 60, 100, 100);
+    QList<CharacterCheck> marks;
+    for (const bool boxed : {true, false}) {
+        m_sheet->m_boxes = boxed ? QList<QRectF>{first, second} : QList<QRectF>{};
+        m_sheet->m_strokes = PlaceInCell(UnitKawa(), first);
+        m_check->OnQuestionShown(u"川口"_qs);
+        QSignalSpy shown(m_check.get(), &CHandwritingCheck::MarksShown);
+        QVERIFY(m_check->RunCheck());
+        QVERIFY(shown.wait(10000));
+        const QList<CharacterCheck> checks = m_check->Overlay()->Checks();
+        QCOMPARE(checks.size(), 2);
+        QCOMPARE(checks[1].verdict, CheckVerdict::Missing);
+        marks.append(checks[1]);
+        QVERIFY(CCheckMarksOverlay::Explanation(checks[1]).contains(u"書かれていません"_qs));
+        const QRect mark = m_check->Overlay()->MarkRects()[1];
+        QVERIFY(m_sheet->rect().contains(mark));
+        QVERIFY(CountColor(m_sheet->grab().toImage(), mark, CCheckMarksOverlay::kWrongColor) > 10);
+    }
+    QCOMPARE(CCheckMarksOverlay::MarkLabel(marks[0]), CCheckMarksOverlay::MarkLabel(marks[1]));
+}
+
+void TestHandwritingCheck::marksLeaveWhenTheQuestionShowsAgain()
+{
+    m_check->OnQuestionShown(u"川"_qs);
+    m_check->Overlay()->SetChecks({KawaWithSwap(QRectF(20, 20, 120, 120))});
+    m_check->OnQuestionSideShown();
+    QVERIFY(!m_check->Overlay()->HasMarks());
+    QVERIFY(!m_check->Overlay()->isVisible());
+}
+
+void TestHandwritingCheck::strictnessMenuStoresTheLevel()
+{
+    if (m_model.isEmpty())
+        QSKIP("The Japanese handwriting model is not installed");
+    QMenu* menu = m_check->ContextMenuActions().last()->menu();
+    QCOMPARE(menu->title(), u"判定の厳しさ"_qs);
+    const QList<QAction*> levels = menu->actions();
+    QCOMPARE(levels.size(), 3);
+    m_check->UpdateActions();
+    QVERIFY(levels[1]->isChecked()); // ふつう by default
+    levels[2]->trigger();
+    QCOMPARE(GetProfileInt(u"Settings"_qs, u"CheckStrictness"_qs, 1), 2);
+    QCOMPARE(CHandwritingCheck::Strictness(), CheckStrictness::Strict);
+    // A value the options dialog or an old version stored shows again.
+    WriteProfileInt(u"Settings"_qs, u"CheckStrictness"_qs, 0);
+    m_check->UpdateActions();
+    QVERIFY(levels[0]->isChecked());
+}
+
+void TestHandwritingCheck::firstQuestionSaysWhereToWrite()
+{
+    m_check->OnQuestionShown(u"川"_qs);
+    QTRY_VERIFY(m_check->IntroLabel());
+    QLabel* intro = m_check->IntroLabel();
+    QVERIFY(intro->isVisible());
+    QVERIFY(intro->text().contains(u"書いて"_qs));
+    if (m_check->IsOffered())
+        QVERIFY(intro->text().contains(u"判定"_qs));
+    QVERIFY(m_sheet->rect().contains(intro->geometry()));
+    // The pen goes down: the line has done its work, for good.
+    m_check->OnWritingBegun();
+    QVERIFY(!m_check->IntroLabel());
+    m_check->OnQuestionShown(u"口"_qs);
+    QTest::qWait(20);
+    QVERIFY(!m_check->IntroLabel());
+    QCOMPARE(GetProfileInt(u"Settings"_qs, u"WritingIntroShown"_qs, 0), 1);
+}
+
+void TestHandwritingCheck::lineNeverStandsOverInk_data()
+{
+    QTest::addColumn<bool>("penDown");
+    QTest::newRow("pen down before the line appeared") << true;
+    QTest::newRow("ink on the sheet when the line is due") << false;
+}
+
+void TestHandwritingCheck::lineNeverStandsOverInk()
+{
+    QFETCH(bool, penDown);
+    // The line appears once the event loop runs; the learner may be quicker.
+    m_check->OnQuestionShown(u"川"_qs);
+    m_sheet->m_strokes = UnitKawa();
+    if (penDown)
+        m_check->OnWritingBegun();
+    QCoreApplication::processEvents();
+    QVERIFY(!m_check->IntroLabel());
+    if (penDown) {
+        // Found where to write: later questions start on a plain sheet.
+        m_sheet->m_strokes.clear();
+        m_check->OnQuestionShown(u"口"_qs);
+        QCoreApplication::processEvents();
+        QVERIFY(!m_check->IntroLabel());
+    }
 }
 
 void TestHandwritingCheck::strokeOrderFollowsTheQuestion()

@@ -231,6 +231,14 @@ private slots:
         QTest::newRow("qa 2") << "QAMode" << int(kIdQAMode) << 2 << "読み→漢字" << 0;
         QTest::newRow("unspec 1") << "NoUnspec" << int(kIdNoUnspec) << 1 << "他のモードを指定" << 1;
         QTest::newRow("unspec 5") << "NoUnspec" << int(kIdNoUnspec) << 5 << "指定なしのまま" << 0;
+        QTest::newRow("strictness default")
+            << "CheckStrictness" << int(kIdCheckStrictness) << kUnset << "ふつう" << 1;
+        QTest::newRow("strictness 0")
+            << "CheckStrictness" << int(kIdCheckStrictness) << 0 << "やさしい" << 0;
+        QTest::newRow("strictness 2")
+            << "CheckStrictness" << int(kIdCheckStrictness) << 2 << "きびしい" << 2;
+        QTest::newRow("strictness 9")
+            << "CheckStrictness" << int(kIdCheckStrictness) << 9 << "ふつう" << 1;
     }
     void storedChoices()
     {

@@ -6,7 +6,9 @@
 #include "platform/Settings.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
+#include "study/ListMigration.h"
 #include "study/ReviewFileFormat.h"
+#include "study/StateFileFormat.h"
 #include "study/StudyDay.h"
 
 int CDictionary::ListBase(int list) const
@@ -135,7 +137,7 @@ void CDictionary::ForgetModeReviews(int mode)
     }
 }
 
-void CDictionary::LoadReviews(const QString& folder)
+void CDictionary::LoadReviews(const QString& folder, const StudyStateReading& reading)
 {
     int total = 0;
     std::vector<int> bases;
@@ -144,7 +146,7 @@ void CDictionary::LoadReviews(const QString& folder)
         total += list->GetItemCount();
     }
     m_reviews.Reset(total);
-    const ReviewFileBytes bytes = ReviewFileBytes::Read(folder + kReviewFileName, total);
+    const StoredFile bytes = reading.File(folder, kReviewFileName, MaxReviewFileSize(total));
     ReviewFileReader reader(bytes, total);
     if (reader.GetStatus() == ReviewFileReader::Readable) {
         m_reviews.SetFileHeader(reader.Header());
@@ -166,10 +168,8 @@ void CDictionary::LoadReviews(const QString& folder)
     m_bReviewModesStale = false;
 }
 
-void CDictionary::SaveReviews(const QString& folder)
+QByteArray CDictionary::ReviewFileContent() const
 {
-    if (!m_reviews.m_bDirty)
-        return;
     std::vector<int> bases;
     int total = 0;
     for (const auto& list : m_lists) {
@@ -185,10 +185,5 @@ void CDictionary::SaveReviews(const QString& folder)
             continue;
         writer.Append(number, index - *list, *m_reviews.Find(index));
     }
-    FileFailure failure;
-    if (!WriteWholeFile(folder + kReviewFileName, writer.Finish(), failure)) {
-        ShowMessageBox(kReviewSaveFailure + QStringLiteral("\r\n") + DescribeException(failure));
-        return;
-    }
-    m_reviews.m_bDirty = false;
+    return writer.Finish();
 }

@@ -12,6 +12,8 @@ namespace {
 
 constexpr int kMaxHistory = 200;
 constexpr int kMaxCount = std::numeric_limits<int>::max();
+constexpr qint64 kStudyDayOffset = 10800;    // a study day starts at 03:00
+constexpr qint64 kKeptDaySpan = 100 * 86400; // day counts kept: 100 days
 
 // The history filter's flag of each mode, by mode value.
 constexpr int CDictionary::*kViewFlags[kLearnModeCount] = {
@@ -201,4 +203,30 @@ void CDictionary::ClearDictationCounts()
         m_mapDayCount.clear();
         m_bMiscDirty = 1;
     }
+}
+
+void CDictionary::PruneDayCounts()
+{
+    const qint64 today = GetStudyDate();
+    const int newest = MakeDayKey(today);
+    const int oldest = MakeDayKey(today - kKeptDaySpan);
+    m_mapDayCount.removeIf([&](const QHash<int, int>::iterator it) {
+        return it.key() <= oldest || it.key() > newest;
+    });
+}
+
+qint64 GetStudyDate()
+{
+    LocalDate date;
+    if (!ToLocalDate(CurrentTime() - kStudyDayOffset, date))
+        return 0;
+    return LocalMidnight(date.year, date.month, date.day);
+}
+
+int MakeDayKey(qint64 t)
+{
+    LocalDate date;
+    if (!ToLocalDate(t, date))
+        return 0;
+    return date.year * 10000 + date.month * 100 + date.day;
 }

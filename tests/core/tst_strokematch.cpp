@@ -1,0 +1,469 @@
+#include "common/InkBuilder.h"
+#include "common/SegmentOwners.h"
+#include "recognition/Assignment.h"
+#include "recognition/CRecognizer.h"
+#include "recognition/CStrokeTemplates.h"
+#include "recognition/ModelLocation.h"
+#include "recognition/Segmentation.h"
+#include "recognition/StrokeMatch.h"
+#include "recognition/WritingCheck.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+// The stroke templates, the matching of written strokes to them and the
+// verdicts built on it, and the cut of unboxed writing by stroke counts.
+class TestStrokeMatch : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void templatesHaveTheSchoolStrokeCounts_data();
+    void templatesHaveTheSchoolStrokeCounts();
+    void templatesStayInTheirBox();
+    void charactersWithoutATemplate_data();
+    void charactersWithoutATemplate();
+    void assignmentIsTheCheapest_data();
+    void assignmentIsTheCheapest();
+    void matchFindsOrderDirectionAndCount_data();
+    void matchFindsOrderDirectionAndCount();
+    void matchPlacesTheAnswerOverTheWriting();
+    void verdicts_data();
+    void verdicts();
+    void strictnessLevels_data();
+    void strictnessLevels();
+    void strictnessFromSetting_data();
+    void strictnessFromSetting();
+    void characterWithoutTemplateKeepsTheRecognisersCheck();
+    void cutsUnboxedWritingByStrokeCounts_data();
+    void cutsUnboxedWritingByStrokeCounts();
+
+private:
+    CRecognizer m_recognizer;
+    bool m_bModel = false;
+};
+
+namespace {
+
+// The template's own strokes as pen strokes in a cell, each a line of
+// points from its start to its end, trembling a little from a fixed seed:
+// writing that is right by construction.
+InkStrokes WriteTemplate(const QString& character, const QRectF& cell, quint32 seed = 7)
+{
+    QRandomGenerator random(seed);
+    InkStrokes ink;
+    for (const QLineF& line : CStrokeTemplates::Find(character).strokes) {
+        InkStroke stroke;
+        for (int i = 0; i <= 12; ++i) {
+            const QPointF unit = line.pointAt(i / 12.0);
+            const QPointF jitter((random.generateDouble() - 0.5) * 0.01,
+                                 (random.generateDouble() - 0.5) * 0.01);
+            const QPointF p = unit + jitter;
+            stroke.points.append(
+                {QPointF(cell.left() + p.x() * cell.width(), cell.top() + p.y() * cell.height()),
+                 1.0, i * 10});
+        }
+        ink.append(stroke);
+    }
+    return ink;
+}
+
+// The ways a test spoils right writing.
+enum class Spoil { None, Swap, Reverse, DropLast, Shift };
+
+InkStrokes Spoilt(InkStrokes ink, Spoil spoil, int stroke, qreal shift = 0.2)
+{
+    switch (spoil) {
+    case Spoil::None:
+        break;
+    case Spoil::Swap:
+        ink.swapItemsAt(stroke, stroke + 1);
+        break;
+    case Spoil::Reverse:
+        std::reverse(ink[stroke].points.begin(), ink[stroke].points.end());
+        break;
+    case Spoil::DropLast:
+        ink.removeLast();
+        break;
+    case Spoil::Shift: {
+        // One stroke moved down by a share of the character's height.
+        const QRectF all = InkBounds(ink);
+        for (InkPoint& p : ink[stroke].points)
+            p.pos.ry() += all.height() * shift;
+        break;
+    }
+    }
+    return ink;
+}
+
+QString Indices(const QList<bool>& flags)
+{
+    QStringList on;
+    for (int i = 0; i < flags.size(); ++i)
+        if (flags[i])
+            on.append(QString::number(i));
+    return on.join(u',');
+}
+
+const QRectF kBox(30, 30, 120, 120);
+
+} // namespace
+
+void TestStrokeMatch::initTestCase()
+{
+    QVERIFY2(CStrokeTemplates::CharacterCount() > 6000, "the stroke templates are not built in");
+    const QString model = FindHandwritingModel();
+    m_bModel = !model.isEmpty() && m_recognizer.Open(model);
+}
+
+void TestStrokeMatch::templatesHaveTheSchoolStrokeCounts_data()
+{
+    QTest::addColumn<QString>("characters");
+    // Stroke counts as schools teach them; the kana come from our own
+    // table, so a slip in it shows here.
+    QTest::newRow("hiragana") << QStringLiteral(
+        "あ3い2う2え2お3か3き4く1け3こ2さ3し1す2せ3そ1た4ち2つ1て1と2な4に3ぬ2ね2の1"
+        "は3ひ1ふ4へ1ほ4ま3み2む3め2も3や3ゆ2よ2ら2り2る1れ2ろ1わ2を3ん1");
+    QTest::newRow("katakana") << QStringLiteral(
+        "ア2イ2ウ3エ3オ3カ2キ3ク2ケ3コ2サ3シ3ス2セ2ソ2タ3チ3ツ3テ3ト2ナ2ニ2ヌ2ネ4ノ1"
+        "ハ2ヒ2フ1ヘ1ホ4マ2ミ3ム2メ2モ3ヤ2ユ2ヨ3ラ2リ2ル2レ1ロ3ワ2ヲ3ン2ー1");
+    QTest::newRow("voiced and small kana")
+        << QStringLiteral("が5ぎ6ば5ぱ4ぴ2ぽ5ガ4パ3ヴ5ぁ3っ1ゃ3ョ3ヶ3");
+    QTest::newRow("kanji") << QStringLiteral("一1川3口3日4未5末5土3士3書10鬱29");
+}
+
+void TestStrokeMatch::templatesHaveTheSchoolStrokeCounts()
+{
+    QFETCH(QString, characters);
+    for (int i = 0; i + 1 < characters.size();) {
+        const QString character = characters.mid(i, 1);
+        int end = i + 1;
+        while (end < characters.size() && characters[end].isDigit())
+            ++end;
+        const int count = characters.mid(i + 1, end - i - 1).toInt();
+        QVERIFY2(CStrokeTemplates::Has(character), qPrintable(character));
+        QCOMPARE(CStrokeTemplates::Find(character).StrokeCount(), count);
+        i = end;
+    }
+}
+
+void TestStrokeMatch::templatesStayInTheirBox()
+{
+    for (const QString& character : {u"あ"_qs, u"ぱ"_qs, u"ッ"_qs, u"鬱"_qs, u"一"_qs}) {
+        for (const QLineF& line : CStrokeTemplates::Find(character).strokes)
+            for (const QPointF& p : {line.p1(), line.p2()})
+                QVERIFY(p.x() >= 0 && p.x() < 1 && p.y() >= 0 && p.y() < 1);
+    }
+    // A small kana stands in the lower left of the full one's box.
+    const QRectF big = InkBounds(WriteTemplate(u"つ"_qs, QRectF(0, 0, 1, 1)));
+    const QRectF small = InkBounds(WriteTemplate(u"っ"_qs, QRectF(0, 0, 1, 1)));
+    QVERIFY(small.width() < big.width() * 0.8);
+    QVERIFY(small.top() > big.top());
+}
+
+void TestStrokeMatch::charactersWithoutATemplate_data()
+{
+    QTest::addColumn<QString>("character");
+    QTest::newRow("latin letter") << u"A"_qs;
+    QTest::newRow("empty") << QString();
+    QTest::newRow("two characters") << u"川口"_qs;
+    QTest::newRow("iteration mark") << u"々"_qs;
+}
+
+void TestStrokeMatch::charactersWithoutATemplate()
+{
+    QFETCH(QString, character);
+    QVERIFY(!CStrokeTemplates::Has(character));
+    QVERIFY(CStrokeTemplates::Find(character).IsEmpty());
+}
+
+void TestStrokeMatch::assignmentIsTheCheapest_data()
+{
+    QTest::addColumn<QList<QList<double>>>("cost");
+    QTest::addColumn<QList<int>>("expected");
+    QTest::newRow("identity") << QList<QList<double>>{{0, 5}, {5, 0}} << QList<int>{0, 1};
+    QTest::newRow("crossed") << QList<QList<double>>{{5, 0}, {0, 5}} << QList<int>{1, 0};
+    // The greedy choice (row 0 takes its cheapest) is not the cheapest in all.
+    QTest::newRow("greedy fails") << QList<QList<double>>{{1, 2, 9}, {1, 9, 9}, {9, 9, 1}}
+                                  << QList<int>{1, 0, 2};
+    QTest::newRow("more rows than columns")
+        << QList<QList<double>>{{3}, {1}, {2}} << QList<int>{-1, 0, -1};
+    QTest::newRow("more columns than rows") << QList<QList<double>>{{4, 1, 3}} << QList<int>{1};
+    QTest::newRow("empty") << QList<QList<double>>{} << QList<int>{};
+}
+
+void TestStrokeMatch::assignmentIsTheCheapest()
+{
+    QFETCH(QList<QList<double>>, cost);
+    QFETCH(QList<int>, expected);
+    QCOMPARE(SolveAssignment(cost), expected);
+}
+
+void TestStrokeMatch::matchFindsOrderDirectionAndCount_data()
+{
+    QTest::addColumn<QString>("character");
+    QTest::addColumn<int>("spoil");
+    QTest::addColumn<int>("stroke");
+    QTest::addColumn<QString>("outOfOrder");
+    QTest::addColumn<QString>("reversed");
+    QTest::addColumn<int>("missing");
+    QTest::newRow("right") << u"書"_qs << int(Spoil::None) << 0 << ""
+                           << "" << 0;
+    QTest::newRow("juu, vertical first") << u"十"_qs << int(Spoil::Swap) << 0 << "0,1"
+                                         << "" << 0;
+    // The three strokes of 三 look alike; only where they lie tells them
+    // apart.
+    QTest::newRow("san, lower two swapped") << u"三"_qs << int(Spoil::Swap) << 1 << "1,2"
+                                            << "" << 0;
+    QTest::newRow("kawa, middle backwards") << u"川"_qs << int(Spoil::Reverse) << 1 << ""
+                                            << "1" << 0;
+    QTest::newRow("kuchi, last left out") << u"口"_qs << int(Spoil::DropLast) << 0 << ""
+                                          << "" << 1;
+    QTest::newRow("kana a, loop first") << u"あ"_qs << int(Spoil::Swap) << 1 << "1,2"
+                                        << "" << 0;
+    QTest::newRow("katakana so, backwards") << u"ソ"_qs << int(Spoil::Reverse) << 1 << ""
+                                            << "1" << 0;
+    QTest::newRow("dakuten before the kana") << u"が"_qs << int(Spoil::Swap) << 2 << "2,3"
+                                             << "" << 0;
+}
+
+void TestStrokeMatch::matchFindsOrderDirectionAndCount()
+{
+    QFETCH(QString, character);
+    QFETCH(int, spoil);
+    QFETCH(int, stroke);
+    QFETCH(QString, outOfOrder);
+    QFETCH(QString, reversed);
+    QFETCH(int, missing);
+    const InkStrokes ink = Spoilt(WriteTemplate(character, kBox), Spoil(spoil), stroke);
+    const StrokeMatch match = MatchStrokes(ink, CStrokeTemplates::Find(character));
+    QCOMPARE(Indices(match.outOfOrder), outOfOrder);
+    QCOMPARE(Indices(match.reversed), reversed);
+    QCOMPARE(match.MissingCount(), missing);
+    QCOMPARE(match.CountRight(), missing == 0);
+    // However it was spoilt, every written stroke lies where the template
+    // has one.
+    QVERIFY2(match.worstDistance < 0.05, qPrintable(QString::number(match.worstDistance)));
+}
+
+void TestStrokeMatch::matchPlacesTheAnswerOverTheWriting()
+{
+    // Written small, far from the origin and a little wide.
+    const QRectF cell(500, 300, 90, 70);
+    const StrokeTemplate answer = CStrokeTemplates::Find(u"日"_qs);
+    const InkStrokes ink = WriteTemplate(u"日"_qs, cell);
+    const StrokeMatch match = MatchStrokes(ink, answer);
+    for (int s = 0; s < answer.StrokeCount(); ++s) {
+        const QLineF placed = match.placement.Map(answer.strokes[s]);
+        const QPointF start = ink[s].points.first().pos, end = ink[s].points.last().pos;
+        QVERIFY(QLineF(placed.p1(), start).length() < 3);
+        QVERIFY(QLineF(placed.p2(), end).length() < 3);
+    }
+    // Nothing written: nothing matched, nothing placed off the sheet.
+    const StrokeMatch none = MatchStrokes({}, answer);
+    QCOMPARE(none.MissingCount(), answer.StrokeCount());
+    QCOMPARE(none.writtenCount, 0);
+}
+
+void TestStrokeMatch::verdicts_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<int>("spoil");
+    QTest::addColumn<int>("stroke");
+    QTest::addColumn<int>("verdict");
+    QTest::addColumn<QString>("faulty");
+    const int right = int(CheckVerdict::Correct), fault = int(CheckVerdict::StrokeFault),
+              wrong = int(CheckVerdict::Wrong), none = int(Spoil::None);
+    QTest::newRow("kawa") << u"川"_qs << u"川"_qs << none << 0 << right << "";
+    QTest::newRow("kana a") << u"あ"_qs << u"あ"_qs << none << 0 << right << "";
+    QTest::newRow("katakana wo") << u"ヲ"_qs << u"ヲ"_qs << none << 0 << right << "";
+    QTest::newRow("juu swapped") << u"十"_qs << u"十"_qs << int(Spoil::Swap) << 0 << fault << "0,1";
+    QTest::newRow("kawa reversed")
+        << u"川"_qs << u"川"_qs << int(Spoil::Reverse) << 2 << fault << "2";
+    QTest::newRow("kana ke swapped")
+        << u"け"_qs << u"け"_qs << int(Spoil::Swap) << 1 << fault << "1,2";
+    // 口 short of its last stroke would be コ; 書 short of its last is
+    // still 書.
+    QTest::newRow("sho one stroke short")
+        << u"書"_qs << u"書"_qs << int(Spoil::DropLast) << 0 << fault << "";
+    // Look-alikes never pass for each other.
+    QTest::newRow("matsu for mi") << u"未"_qs << u"末"_qs << none << 0 << wrong << "";
+    QTest::newRow("mi for matsu") << u"末"_qs << u"未"_qs << none << 0 << wrong << "";
+    QTest::newRow("shi for do") << u"土"_qs << u"士"_qs << none << 0 << wrong << "";
+    QTest::newRow("iru for hito") << u"人"_qs << u"入"_qs << none << 0 << wrong << "";
+    QTest::newRow("wa for chi") << u"知"_qs << u"和"_qs << none << 0 << wrong << "";
+    QTest::newRow("shitsu for sei") << u"生"_qs << u"失"_qs << none << 0 << wrong << "";
+    QTest::newRow("kan for sen") << u"千"_qs << u"干"_qs << none << 0 << wrong << "";
+    QTest::newRow("katakana so for n") << u"ン"_qs << u"ソ"_qs << none << 0 << wrong << "";
+    QTest::newRow("san for kawa") << u"川"_qs << u"三"_qs << none << 0 << wrong << "";
+    // One stroke more or less is a stroke fault only when no look-alike has
+    // that many strokes.
+    QTest::newRow("inu for dai") << u"大"_qs << u"犬"_qs << none << 0 << wrong << "";
+    QTest::newRow("shiro for hi") << u"日"_qs << u"白"_qs << none << 0 << wrong << "";
+    // The recogniser may rank the answer above the character written.
+    QTest::newRow("ushi for go") << u"午"_qs << u"牛"_qs << none << 0 << wrong << "";
+}
+
+void TestStrokeMatch::verdicts()
+{
+    if (!m_bModel)
+        QSKIP("The Japanese handwriting model is not installed");
+    QFETCH(QString, answer);
+    QFETCH(QString, written);
+    QFETCH(int, spoil);
+    QFETCH(int, stroke);
+    QFETCH(int, verdict);
+    QFETCH(QString, faulty);
+    const InkStrokes ink = Spoilt(WriteTemplate(written, kBox), Spoil(spoil), stroke);
+    const QList<CharacterCheck> checks = CheckWriting(m_recognizer, ink, answer, {kBox});
+    QCOMPARE(checks.size(), 1);
+    const CharacterCheck& check = checks.first();
+    QCOMPARE(int(check.verdict), verdict);
+    QStringList strokes;
+    for (int s : check.FaultyStrokes())
+        strokes.append(QString::number(s));
+    QCOMPARE(strokes.join(u','), faulty);
+    // The answer's strokes are there to be shown, whatever the verdict.
+    QCOMPARE(int(check.answerStrokes.size()), CStrokeTemplates::Find(answer).StrokeCount());
+    if (check.verdict == CheckVerdict::Wrong && written != answer)
+        QVERIFY(check.recognised != answer);
+}
+
+void TestStrokeMatch::strictnessLevels_data()
+{
+    QTest::addColumn<int>("strictness");
+    QTest::addColumn<int>("spoil");
+    QTest::addColumn<int>("verdict");
+    const int lenient = int(CheckStrictness::Lenient), normal = int(CheckStrictness::Normal),
+              strict = int(CheckStrictness::Strict);
+    const int right = int(CheckVerdict::Correct), fault = int(CheckVerdict::StrokeFault),
+              wrong = int(CheckVerdict::Wrong);
+    // Order counts against ✓ except when the learner asked for leniency.
+    QTest::newRow("lenient, swapped") << lenient << int(Spoil::Swap) << right;
+    QTest::newRow("normal, swapped") << normal << int(Spoil::Swap) << fault;
+    QTest::newRow("strict, swapped") << strict << int(Spoil::Swap) << fault;
+    QTest::newRow("lenient, reversed") << lenient << int(Spoil::Reverse) << right;
+    QTest::newRow("strict, reversed") << strict << int(Spoil::Reverse) << fault;
+    // How far a stroke may stray: farther than きびしい allows, not as far
+    // as やさしい does.
+    QTest::newRow("lenient, stroke astray") << lenient << int(Spoil::Shift) << right;
+    QTest::newRow("strict, stroke astray") << strict << int(Spoil::Shift) << wrong;
+    QTest::newRow("strict, right") << strict << int(Spoil::None) << right;
+}
+
+void TestStrokeMatch::strictnessLevels()
+{
+    if (!m_bModel)
+        QSKIP("The Japanese handwriting model is not installed");
+    QFETCH(int, strictness);
+    QFETCH(int, spoil);
+    QFETCH(int, verdict);
+    // 川: its middle stroke moved down for a stroke astray, so far that after
+    // the fit it lies between the strict and the lenient bound.
+    const StrokeTemplate kawa = CStrokeTemplates::Find(u"川"_qs);
+    const qreal between = (ToleranceOf(CheckStrictness::Strict).worst * 1.15 +
+                           ToleranceOf(CheckStrictness::Lenient).worst * 0.85) /
+                          2;
+    qreal shift = 0;
+    for (qreal tried = 0.05; tried < 0.6 && shift == 0; tried += 0.005)
+        if (MatchStrokes(Spoilt(WriteTemplate(u"川"_qs, kBox), Spoil::Shift, 1, tried), kawa)
+                .worstDistance >= between)
+            shift = tried;
+    QVERIFY(shift > 0);
+    const InkStrokes ink = Spoilt(WriteTemplate(u"川"_qs, kBox), Spoil(spoil), 1, shift);
+    const QList<CharacterCheck> checks =
+        CheckWriting(m_recognizer, ink, u"川"_qs, {kBox}, CheckStrictness(strictness));
+    QCOMPARE(int(checks.value(0).verdict), verdict);
+    // Whatever counts against ✓, the faults are always named for the
+    // overlay.
+    if (spoil == int(Spoil::Swap) || spoil == int(Spoil::Reverse))
+        QVERIFY(!checks.value(0).FaultyStrokes().isEmpty());
+}
+
+void TestStrokeMatch::strictnessFromSetting_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("level");
+    QTest::newRow("0") << 0 << int(CheckStrictness::Lenient);
+    QTest::newRow("1") << 1 << int(CheckStrictness::Normal);
+    QTest::newRow("2") << 2 << int(CheckStrictness::Strict);
+    QTest::newRow("out of range") << 7 << int(CheckStrictness::Normal);
+    QTest::newRow("negative") << -1 << int(CheckStrictness::Normal);
+}
+
+void TestStrokeMatch::strictnessFromSetting()
+{
+    QFETCH(int, stored);
+    QFETCH(int, level);
+    QCOMPARE(int(StrictnessFromSetting(stored)), level);
+    // Stricter levels allow less.
+    QVERIFY(ToleranceOf(CheckStrictness::Lenient).worst >
+            ToleranceOf(CheckStrictness::Normal).worst);
+    QVERIFY(ToleranceOf(CheckStrictness::Normal).worst >
+            ToleranceOf(CheckStrictness::Strict).worst);
+    QVERIFY(!ToleranceOf(CheckStrictness::Lenient).orderCounts);
+}
+
+void TestStrokeMatch::characterWithoutTemplateKeepsTheRecognisersCheck()
+{
+    if (!m_bModel)
+        QSKIP("The Japanese handwriting model is not installed");
+    // 々 has no template: the recogniser alone judges it, only its first
+    // choice passes, and there are no answer strokes to show.
+    const QList<CharacterCheck> checks =
+        CheckWriting(m_recognizer, PlaceInCell(UnitKawa(), kBox), u"々"_qs, {kBox});
+    QCOMPARE(checks.size(), 1);
+    QVERIFY(!checks.first().HasTemplate());
+    if (m_recognizer.Knows(u"々"_qs)) {
+        QCOMPARE(checks.first().verdict, CheckVerdict::Wrong);
+        QCOMPARE(checks.first().recognised, u"川"_qs);
+    } else {
+        QCOMPARE(checks.first().verdict, CheckVerdict::Unchecked);
+    }
+    // And nothing written for it is missing, as for any other character.
+    const QList<CharacterCheck> empty = CheckWriting(m_recognizer, PlaceInCell(UnitKawa(), kBox),
+                                                     u"川口"_qs, {kBox, kBox.translated(150, 0)});
+    QCOMPARE(empty.value(1).verdict, CheckVerdict::Missing);
+}
+
+void TestStrokeMatch::cutsUnboxedWritingByStrokeCounts_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QList<qreal>>("gaps");
+    QTest::addColumn<QString>("owners");
+    // Widths of the characters as written: a kana or 一 narrower than a
+    // kanji.
+    QTest::newRow("kawaguchi, gaps inside wider than between")
+        << u"川口"_qs << QList<qreal>{6} << "0,1,2|3,4,5";
+    QTest::newRow("ichi ni san") << u"一二三"_qs << QList<qreal>{20, 20} << "0|1,2|3,4,5";
+    QTest::newRow("kana ii, each split in two") << u"いい"_qs << QList<qreal>{4} << "0,1|2,3";
+    QTest::newRow("kana hana") << u"はな"_qs << QList<qreal>{10} << "0,1,2|3,4,5,6";
+    QTest::newRow("characters touching") << u"口十"_qs << QList<qreal>{-20} << "0,1,2|3,4";
+    QTest::newRow("second never written") << u"川口"_qs << QList<qreal>{} << "0,1,2|-";
+}
+
+void TestStrokeMatch::cutsUnboxedWritingByStrokeCounts()
+{
+    QFETCH(QString, word);
+    QFETCH(QList<qreal>, gaps);
+    QFETCH(QString, owners);
+    const QStringList characters = CharactersToCheck(word);
+    QList<int> counts;
+    InkStrokes ink;
+    qreal x = 0;
+    for (int i = 0; i < characters.size(); ++i) {
+        counts.append(CStrokeTemplates::Find(characters[i]).StrokeCount());
+        if (i > 0 && i - 1 >= gaps.size())
+            break; // the rest is left unwritten
+        if (i > 0)
+            x += 100 + gaps[i - 1];
+        ink += WriteTemplate(characters[i], QRectF(x, 0, 100, 100), i);
+    }
+    const QList<InkSegment> segments = SegmentCharacters(Tagged(ink), counts);
+    for (const InkSegment& segment : segments)
+        QVERIFY(segment.cell.width() > 0 && segment.cell.height() > 0);
+    QCOMPARE(Owners(segments), owners);
+}
+
+QTEST_GUILESS_MAIN(TestStrokeMatch)
+#include "tst_strokematch.moc"
