@@ -488,6 +488,11 @@ void CMainFrame::ShowTodayCount(int count)
     m_wndMainBar->ShowTodayCount(count);
 }
 
+void CMainFrame::ShowDueCount(int count)
+{
+    m_wndMainBar->ShowDueCount(count);
+}
+
 void CMainFrame::SetBackEnabled(bool enabled)
 {
     m_wndMainBar->GetControl(kIdBack)->setEnabled(enabled);
