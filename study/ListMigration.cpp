@@ -609,5 +609,5 @@ StoredFile StudyStateReading::File(const QString& folder, const QString& name,
         return {};
     if (const auto it = m_contents.constFind(name); it != m_contents.constEnd())
         return StoredFile::Holding(*it);
-    return limit < 0 ? StoredFile::Read(folder + name) : StoredFile::Read(folder + name, limit);
+    return StoredFile::Read(folder + name, limit);
 }

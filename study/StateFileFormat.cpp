@@ -84,19 +84,7 @@ QByteArray MiscFileContent(qint32 total, const QHash<int, int>& dayCounts)
 
 StoredFile StoredFile::Read(const QString& path)
 {
-    StoredFile stored;
-    QFile file(path);
-    if (!file.exists())
-        return stored;
-    stored.m_bExists = true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        stored.m_openFailure = FileFailure::FromDevice(file);
-        return stored;
-    }
-    stored.m_bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        stored.m_readError = FileFailure::FromDevice(file);
-    return stored;
+    return Read(path, -1);
 }
 
 StoredFile StoredFile::Read(const QString& path, qsizetype limit)
@@ -108,6 +96,12 @@ StoredFile StoredFile::Read(const QString& path, qsizetype limit)
     stored.m_bExists = true;
     if (!file.open(QIODevice::ReadOnly)) {
         stored.m_openFailure = FileFailure::FromDevice(file);
+        return stored;
+    }
+    if (limit < 0) {
+        stored.m_bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            stored.m_readError = FileFailure::FromDevice(file);
         return stored;
     }
     // One read of the size the file has, when it is within the limit; one

@@ -93,8 +93,8 @@ struct StoredFile {
     bool m_bLonger = false;                 // read up to a limit, and the file goes on past it
 
     static StoredFile Read(const QString& path);
-    // No more than `limit` bytes: a huge file is not read into memory to be
-    // refused.
+    // No more than `limit` bytes (all of it when negative): a huge file is
+    // not read into memory to be refused.
     static StoredFile Read(const QString& path, qsizetype limit);
     static StoredFile Holding(QByteArray bytes);
 };
