@@ -40,6 +40,9 @@ inline constexpr IntSetting GuideMode{u"Settings", u"GuideMode", 0};
 inline constexpr IntSetting CheckWriting{u"Settings", u"CheckWriting", 1};
 // How strictly the writing check judges: 0 やさしい, 1 ふつう, 2 きびしい.
 inline constexpr IntSetting CheckStrictness{u"Settings", u"CheckStrictness", 1};
+// The word lists' signature file as last written, with the folder it was
+// written for: it stands in when the file and its copy are both lost.
+inline constexpr StringSetting StateSignatures{u"State", u"Signatures", u""};
 // 1 once the first question has said where to write and what is checked.
 inline constexpr IntSetting WritingIntroShown{u"Settings", u"WritingIntroShown", 0};
 // 1: items due for review are asked first, then a few new ones a day.

@@ -9,6 +9,7 @@
 #include "study/CItem.h"
 #include "study/CWordListSource.h"
 #include "study/ItemMatching.h"
+#include "study/KeptSignatures.h"
 #include "study/KnownWordLists.h"
 #include "study/ReviewCarryOver.h"
 #include "study/ReviewFileFormat.h"
@@ -52,23 +53,23 @@ QStringList StateFileNames()
 // What the signature file and its copy say the state files were written
 // for. The signature file is written first and moved into place last, so
 // it wins where both can be read; the one that is lost or damaged is
-// written again from the other.
+// written again from the other. Where both are lost, what the settings
+// kept of them for this folder stands in.
 struct StoredSignatures {
     enum State {
-        Unsigned,   // neither exists: the files came before signatures
+        Unsigned,   // nothing says: the files came before signatures
         Signed,     // m_signatures says
-        Unknowable, // one exists, but neither can be read
+        Unknowable, // a signature file exists, but nothing can be read
     };
     State m_state = Unsigned;
     StateSignatures m_signatures;
+    bool m_bFilesLost = false; // only the settings said; the files are to be written again
 };
 
 StoredSignatures ReadStoredSignatures(const QString& folder, bool repair)
 {
     const StoredFile primary = StoredFile::Read(folder + kSignatureFileName);
     const StoredFile copy = StoredFile::Read(folder + kSignatureCopyFileName);
-    if (!primary.m_bExists && !copy.m_bExists)
-        return {};
     const auto read = [](const StoredFile& file) -> std::optional<SignatureFile> {
         if (!file.m_bExists || file.m_openFailure || file.m_readError)
             return std::nullopt;
@@ -80,16 +81,30 @@ StoredSignatures ReadStoredSignatures(const QString& folder, bool repair)
         signatures = read(copy);
         good = &copy;
     }
-    if (!signatures)
-        return {StoredSignatures::Unknowable, {}};
+    if (!signatures) {
+        const std::optional<QByteArray> kept = SignaturesKeptInSettings(folder);
+        if (kept)
+            signatures = ReadSignatureFile(*kept);
+        if (!signatures) {
+            if (!primary.m_bExists && !copy.m_bExists)
+                return {};
+            return {StoredSignatures::Unknowable, {}, false};
+        }
+        FileFailure ignored; // the next save or start tries again
+        if (repair)
+            WriteSignatureFiles(folder, *kept, ignored);
+        return {StoredSignatures::Signed, std::move(signatures->m_signatures), !repair};
+    }
     if (repair) {
         FileFailure ignored; // the files are as safe as before; the next start tries again
         if (good == &copy)
             WriteWholeFile(folder + kSignatureFileName, copy.m_bytes, ignored);
         else if (!copy.m_bExists || copy.m_bytes != primary.m_bytes)
             WriteWholeFile(folder + kSignatureCopyFileName, primary.m_bytes, ignored);
+        // Files signed before the settings kept a copy gain one.
+        KeepSignaturesInSettings(folder, good->m_bytes);
     }
-    return {StoredSignatures::Signed, std::move(signatures->m_signatures)};
+    return {StoredSignatures::Signed, std::move(signatures->m_signatures), false};
 }
 
 // The word files without a signature file take: the lists before
@@ -514,14 +529,34 @@ StudyStateReading CarryOverStudyState(const CWordListSource& current, const QStr
     return KeepCarriedInMemory(folder, committed, files, held);
 }
 
-QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder)
+namespace {
+
+ListSignature CurrentListSignature(const CDictionary::CDicFile& list)
+{
+    if (list.m_nSignedCount != list.GetItemCount()) {
+        QStringList texts;
+        texts.reserve(list.GetItemCount());
+        for (const CDictionary::CItem& item : list.m_items)
+            texts.append(item.m_strText);
+        const ListSignature signature = MakeListSignature(texts);
+        list.m_nSignedCount = signature.m_nCount;
+        list.m_signedHash = signature.m_hash;
+    }
+    return {list.m_nSignedCount, list.m_signedHash};
+}
+
+} // namespace
+
+QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder,
+                               const std::vector<bool>& dirtyLists)
 {
     QSet<QString> withheld = dic.m_heldStateFiles;
     const int listCount = std::min(static_cast<int>(dic.m_lists.size()), kListCount);
     // The files this save writes, with the lists each is written for.
     QList<std::pair<QString, QList<int>>> writes;
     for (int i = 0; i < listCount; ++i) {
-        if (dic.GetAt(i)->HasDirtyItems() && !withheld.contains(dic.GetAt(i)->GetFileName()))
+        if (size_t(i) < dirtyLists.size() && dirtyLists[size_t(i)] &&
+            !withheld.contains(dic.GetAt(i)->GetFileName()))
             writes.append({dic.GetAt(i)->GetFileName(), {i}});
     }
     // The history and the reviews are written for all the lists.
@@ -550,13 +585,8 @@ QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder)
         return withheld;
     }
     QList<ListSignature> now;
-    for (int i = 0; i < listCount; ++i) {
-        QStringList texts;
-        texts.reserve(dic.GetAt(i)->GetItemCount());
-        for (const CDictionary::CItem& item : dic.GetAt(i)->m_items)
-            texts.append(item.m_strText);
-        now.append(MakeListSignature(texts));
-    }
+    for (int i = 0; i < listCount; ++i)
+        now.append(CurrentListSignature(*dic.GetAt(i)));
     const StateSignatures stored = signatures.m_state == StoredSignatures::Signed
                                        ? signatures.m_signatures
                                        : UnsignedSignatures(known);
@@ -589,7 +619,7 @@ QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder)
     if (refused)
         refuse(QStringLiteral("The word lists have changed and the study state could not be "
                               "carried over to them yet."));
-    if (updated == stored)
+    if (updated == stored && !signatures.m_bFilesLost)
         return withheld;
     // Before the files: a file must never be on disk without the word of
     // what it was written for.

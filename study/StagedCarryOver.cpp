@@ -4,6 +4,7 @@
 #include "platform/FolderSync.h"
 #include "platform/SaveFile.h"
 #include "study/CWordListSource.h"
+#include "study/KeptSignatures.h"
 #include "study/ReviewFileFormat.h"
 #include "study/StateFileFormat.h"
 
@@ -58,12 +59,13 @@ bool MakeEmptyStaging(const QString& path, FileFailure& failure)
     return !error;
 }
 
-// The copy of the signature file, written after it. A copy that cannot be
+// The copies of the signature file, written after it. A copy that cannot be
 // written must not stay behind with what the signature file said before.
 void WriteCopy(const QString& folder, const QByteArray& content, FileFailure& failure)
 {
     if (!WriteWholeFile(folder + kSignatureCopyFileName, content, failure))
         QFile::remove(folder + kSignatureCopyFileName);
+    KeepSignaturesInSettings(folder, content);
 }
 
 // The file as it was staged: the size and hash the signature file gives,

@@ -2,6 +2,7 @@
 #include "common/FileSizeLimit.h"
 #include "common/MessageRecorder.h"
 #include "common/TestEnv.h"
+#include "platform/Settings.h"
 #include "platform/StateWriteGuard.h"
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
@@ -311,6 +312,7 @@ private slots:
     void init()
     {
         QDir(Folder()).removeRecursively();
+        WriteProfileString(Setting::StateSignatures, QString());
         SetCarryOverStopForTesting(-1);
     }
     void cleanup()
@@ -816,34 +818,72 @@ private slots:
         QCOMPARE(messages.Texts(), QStringList());
     }
 
-    // After a carry-over, losing one of the signature file and its copy
-    // never has the files carried a second time: the other stands in and
-    // is written back.
+    // After a carry-over, losing the signature file, its copy or both never
+    // has the files carried a second time: what is left stands in and the
+    // lost ones are written back.
     void lostSignatureFileIsRestored_data()
     {
-        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("files");
         QTest::addColumn<bool>("gone"); // else cut in half
-        QTest::newRow("signature file gone") << "wordlists.sig" << true;
-        QTest::newRow("signature file damaged") << "wordlists.sig" << false;
-        QTest::newRow("copy gone") << "wordlists-copy.sig" << true;
-        QTest::newRow("copy damaged") << "wordlists-copy.sig" << false;
+        QTest::newRow("signature file gone") << QStringList{"wordlists.sig"} << true;
+        QTest::newRow("signature file damaged") << QStringList{"wordlists.sig"} << false;
+        QTest::newRow("copy gone") << QStringList{"wordlists-copy.sig"} << true;
+        QTest::newRow("copy damaged") << QStringList{"wordlists-copy.sig"} << false;
+        QTest::newRow("both gone") << QStringList{"wordlists.sig", "wordlists-copy.sig"} << true;
+        QTest::newRow("both damaged")
+            << QStringList{"wordlists.sig", "wordlists-copy.sig"} << false;
     }
     void lostSignatureFileIsRestored()
     {
-        QFETCH(QString, file);
+        QFETCH(QStringList, files);
         QFETCH(bool, gone);
         Install(kOld, kNew);
         WriteOldState();
         MessageRecorder messages;
         VerifyCarriedState();
         const QByteArray signatures = ReadFile("wordlists.sig");
-        if (gone)
-            QVERIFY(QFile::remove(Folder() + file));
-        else
-            WriteFile(file, signatures.left(signatures.size() / 2));
+        for (const QString& file : std::as_const(files)) {
+            if (gone)
+                QVERIFY(QFile::remove(Folder() + file));
+            else
+                WriteFile(file, signatures.left(signatures.size() / 2));
+        }
         VerifyCarriedState();
         QCOMPARE(ReadFile("wordlists.sig"), signatures);
         QCOMPARE(ReadFile("wordlists-copy.sig"), signatures);
+        QCOMPARE(messages.Texts(), QStringList());
+    }
+
+    // Lists whose versions hold as many items each, so that the files'
+    // lengths cannot tell them apart: with both signature files lost, the
+    // files are not taken for the lists before signatures and carried again.
+    void lostSignaturesOfListsOfTheSameLength()
+    {
+        const Lists before = {{A, B, C}, {E, F}, {}, {}, {}, {H}};
+        const Lists now = {{C, A, B}, {F, E}, {}, {}, {}, {H}};
+        Install(before, now);
+        WriteFile("dic1_std1.dat", ListFile({{1, 1}, {2, 2}, {3, 3}}));
+        WriteFile("dic1_std2.dat", ListFile({{4, 4}, {5, 1}}));
+        WriteFile("histdata.dat", HistoryFile(1, {{0, 1}, {3, 1}}));
+        MessageRecorder messages;
+        {
+            CDictionary dic;
+            QCOMPARE(dic.GetItem(0)->m_strText, C);
+            QCOMPARE(int(dic.GetItem(0)->m_nAskCount), 3);
+            dic.Save();
+        }
+        const QHash<QString, QByteArray> carried = FolderContents();
+        QVERIFY(QFile::remove(Folder() + "wordlists.sig"));
+        QVERIFY(QFile::remove(Folder() + "wordlists-copy.sig"));
+        for (int start = 0; start < 2; ++start) {
+            CDictionary dic;
+            QCOMPARE(int(dic.GetItem(0)->m_nAskCount), 3);
+            QCOMPARE(int(dic.GetItem(1)->m_nAskCount), 1);
+            QCOMPARE(int(dic.GetItem(3)->m_nAskCount), 5);
+            QCOMPARE(dic.GetHistoryRecord(0).m_nIndex, 1);
+            dic.Save();
+        }
+        QCOMPARE(FolderContents(), carried);
         QCOMPARE(messages.Texts(), QStringList());
     }
 
@@ -852,13 +892,16 @@ private slots:
     // is told at every start.
     void unknownListsKeepTheFilesAndSaySo_data()
     {
-        QTest::addColumn<bool>("damaged"); // the signature file, else gone
-        QTest::newRow("both signature files gone") << false;
-        QTest::newRow("signature file damaged, copy gone") << true;
+        QTest::addColumn<bool>("damaged");  // the signature file, else gone
+        QTest::addColumn<bool>("replaced"); // the folder, else the settings' copy lost
+        QTest::newRow("both signature files gone") << false << false;
+        QTest::newRow("signature file damaged, copy gone") << true << false;
+        QTest::newRow("both gone, the folder made again") << false << true;
     }
     void unknownListsKeepTheFilesAndSaySo()
     {
         QFETCH(bool, damaged);
+        QFETCH(bool, replaced);
         Install(kOld, kNew);
         WriteOldState();
         {
@@ -870,6 +913,18 @@ private slots:
             WriteFile("wordlists.sig", ReadFile("wordlists.sig").left(40));
         else
             QVERIFY(QFile::remove(Folder() + "wordlists.sig"));
+        if (replaced) {
+            // As a backup put back, or a folder synced from elsewhere.
+            QHash<QString, QByteArray> files;
+            for (const QString& name : QDir(Folder()).entryList(QDir::Files))
+                files.insert(name, ReadFile(name));
+            QVERIFY(QDir(Folder()).removeRecursively());
+            QVERIFY(QDir().mkpath(Folder()));
+            for (auto it = files.cbegin(); it != files.cend(); ++it)
+                WriteFile(it.key(), it.value());
+        } else {
+            WriteProfileString(Setting::StateSignatures, QString());
+        }
         QHash<QString, QByteArray> before;
         for (const QString& name : QDir(Folder()).entryList(QDir::Files))
             before.insert(name, ReadFile(name));

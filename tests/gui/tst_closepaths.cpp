@@ -5,7 +5,9 @@
 #include "dialogs/CModeSelectDialog.h"
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CVelmarikApp.h"
+#include "platform/CHelpViewer.h"
 #include "platform/Clock.h"
+#include "platform/ProcessSignals.h"
 #include "platform/Profile.h"
 #include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QLockFile>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -22,6 +25,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -202,6 +207,26 @@ private slots:
         QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
     }
 
+    // X with the help window open ends the program like X alone, and the
+    // help window goes with the main window.
+    void helpWindowClosesWithTheMainWindow()
+    {
+        CMainFrame* frame = Start();
+        QVERIFY(frame);
+        Press(Qt::Key_F1);
+        QPointer<CHelpViewer> viewer = CHelpViewer::Instance();
+        QVERIFY(viewer);
+        QTRY_VERIFY(viewer->isVisible());
+        QTimer::singleShot(0, frame, [frame] {
+            frame->activateWindow();
+            Press(Qt::Key_X);
+        });
+        QVERIFY2(RunUntilQuit(5000), "the program kept running after X");
+        QVERIFY(!frame->isVisible());
+        QVERIFY(!viewer || !viewer->isVisible());
+        QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
+    }
+
     // A save that runs into the file-size limit fails like any failed write:
     // the learner is told, and the program is still there to tell.
     void fileSizeLimitFailsTheSaveNotTheProgram()
@@ -275,6 +300,28 @@ private slots:
         QVERIFY(handedOver);
         QCOMPARE(exitCode, 1);
         QVERIFY2(told.contains(QStringLiteral("応答がありません")), qPrintable(told));
+    }
+
+    // Once the program has saved at its end its handlers go; a signal that
+    // still comes (the rest of a flood) must not turn its own exit status
+    // into the signal's. Run in a child, which may let its handlers go.
+    void signalsAfterTheHandlersWentChangeNothing()
+    {
+        CTerminationSignals* handlers = App()->findChild<CTerminationSignals*>();
+        QVERIFY(handlers);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            delete handlers;
+            for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
+                std::raise(signalNumber);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY2(!WIFSIGNALED(status), qPrintable(QString::number(WTERMSIG(status))));
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 
     // A signal that comes while the program is still starting is not lost:
