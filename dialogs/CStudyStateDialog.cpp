@@ -12,6 +12,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QLabel>
 #include <QLocale>
 #include <QResizeEvent>
 
@@ -26,7 +27,12 @@ CStudyStateDialog::CStudyStateDialog(QWidget* parent) : CBaseDialog(kTemplateStu
     setMinimumSize(MapDialogRect(this, QRect(0, 0, 150, 60)).size());
     m_chart = new CChartListCtrl(this);
     m_chart->setObjectName(QString::number(kIdChart));
-    m_chart->setGeometry(MapDialogRect(this, QRect(6, 6, 282, 150)));
+    m_chart->setGeometry(MapDialogRect(this, QRect(6, 6, 282, 122)));
+    m_pReviews = new QLabel(this);
+    m_pReviews->setObjectName(QStringLiteral("reviews"));
+    m_pReviews->setGeometry(MapDialogRect(this, QRect(6, 132, 282, 24)));
+    m_pReviews->setWordWrap(true);
+    m_pReviews->setTextInteractionFlags(Qt::TextSelectableByMouse);
 }
 
 CStudyStateDialog::~CStudyStateDialog() = default;
@@ -67,6 +73,7 @@ void CStudyStateDialog::OnInitDialog()
     m_chart->setColumnWidth(1, cxClient - m_chart->DateColumnWidth() - m_chart->ScrollBarWidth());
 
     FillRows();
+    FillReviews();
 }
 
 void CStudyStateDialog::FillRows()
@@ -98,10 +105,39 @@ void CStudyStateDialog::FillRows()
     }
 }
 
+QString CStudyStateDialog::ReviewFigures(int dueToday, int dueTomorrow, int dueIn7, int dueIn30,
+                                         int reviewed30, int passed30)
+{
+    // Retention says nothing until something was reviewed a second time.
+    const QString retention = reviewed30 > 0 ? QStringLiteral("%1% (%2/%3)")
+                                                   .arg(qRound(100.0 * passed30 / reviewed30))
+                                                   .arg(passed30)
+                                                   .arg(reviewed30)
+                                             : QStringLiteral("—");
+    return QStringLiteral("復習の期限: 今日 %1 ・ 明日 %2 ・ 7日以内 %3 ・ 30日以内 %4\n"
+                          "最近30日間の正答率: %5")
+        .arg(dueToday)
+        .arg(dueTomorrow)
+        .arg(dueIn7)
+        .arg(dueIn30)
+        .arg(retention);
+}
+
+void CStudyStateDialog::FillReviews()
+{
+    CDictionary* dic = CDictionary::GetInstance();
+    const int today = dic->GetDueCount(0);
+    const ReviewStore::Retention retention = dic->GetRetention(30);
+    // Tomorrow: what comes due then; the longer spans count today's too.
+    m_pReviews->setText(ReviewFigures(today, dic->GetDueCount(1) - today, dic->GetDueCount(7),
+                                      dic->GetDueCount(30), retention.m_nReviewed,
+                                      retention.m_nPassed));
+}
+
 void CStudyStateDialog::resizeEvent(QResizeEvent* event)
 {
     CBaseDialog::resizeEvent(event);
-    if (m_chart)
+    if (m_chart && m_pReviews)
         Layout();
 }
 
@@ -113,8 +149,13 @@ void CStudyStateDialog::Layout()
     const int cx = width();
     const int cy = height();
     CDeferWindowPos batch;
-    batch.Begin(1);
-    batch.Move(m_chart, 6 * a / 100, 6 * b / 100, cx - 12 * a / 100, cy - 12 * b / 100);
+    // The figures keep the lines they need at this width below the chart.
+    const int line = m_pReviews->heightForWidth(cx - 12 * a / 100);
+    const int chartHeight = std::max(cy - 12 * b / 100 - line - 4 * b / 100, 0);
+    batch.Begin(2);
+    batch.Move(m_chart, 6 * a / 100, 6 * b / 100, cx - 12 * a / 100, chartHeight);
+    batch.Move(m_pReviews, 6 * a / 100, 6 * b / 100 + chartHeight + 4 * b / 100, cx - 12 * a / 100,
+               line);
     batch.End();
     m_chart->UpdateChartColumnWidth();
 }

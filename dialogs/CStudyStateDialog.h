@@ -5,9 +5,12 @@
 #include <QSize>
 
 class CChartListCtrl;
+class QLabel;
 
 // "最近100日間の書き取り回数": the dictation counts of the last 100 study
-// days, today first. Resizable; its size outlives it in the settings.
+// days, today first, and below them the reviews coming due and how well
+// the last 30 days' reviews were remembered. Resizable; its size outlives it
+// in the settings.
 class CStudyStateDialog : public CBaseDialog {
     Q_OBJECT
 public:
@@ -20,6 +23,11 @@ public:
     void done(int result) override;
 
     CChartListCtrl* m_chart = nullptr;
+    QLabel* m_pReviews = nullptr;
+
+    // The review figures as the dialog shows them.
+    static QString ReviewFigures(int dueToday, int dueTomorrow, int dueIn7, int dueIn30,
+                                 int reviewed30, int passed30);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -27,6 +35,7 @@ protected:
 private:
     void OnInitDialog();
     void FillRows();
+    void FillReviews();
     void Layout();
     QSize OuterSize() const;
 

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
@@ -48,6 +49,12 @@ CMainDialogBar::CMainDialogBar(QWidget* parent) : QWidget(parent)
     }
     CreateButton(kIdWebSearch, QStringLiteral("ネット"), 4, 150, 42, 18);
     CreateButton(kIdTodayCount, QStringLiteral("99999"), 50, 150, 42, 18);
+    // Not a control: it is read, not pressed, and takes no tab stop.
+    m_pDueCount = new QLabel(this);
+    m_pDueCount->setObjectName(QStringLiteral("dueCount"));
+    m_pDueCount->setAlignment(Qt::AlignCenter);
+    m_pDueCount->setGeometry(MapDialogRect(this, QRect(4, 174, 42, 24)));
+    ShowDueCount(0);
     CreateButton(kIdHistory, QStringLiteral("履歴..."), 50, 174, 42, 24);
     CreateButton(kIdBack, QStringLiteral("←戻る"), 4, 198, 42, 24);
     CreateButton(kIdNext, QStringLiteral("次へ→"), 50, 198, 42, 24);
@@ -254,6 +261,14 @@ void CMainDialogBar::ShowTodayCount()
 void CMainDialogBar::ShowTodayCount(int count)
 {
     static_cast<QPushButton*>(GetControl(kIdTodayCount))->setText(QString::number(count));
+}
+
+void CMainDialogBar::ShowDueCount(int count)
+{
+    m_pDueCount->setText(QStringLiteral("復習 %1").arg(count));
+    const QString says = QStringLiteral("今日の復習: %1").arg(count);
+    m_pDueCount->setToolTip(says);
+    m_pDueCount->setAccessibleName(says);
 }
 
 void CMainDialogBar::RouteCommand(int id)

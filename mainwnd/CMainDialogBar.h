@@ -13,12 +13,14 @@
 
 class QGroupBox;
 class QKeyEvent;
+class QLabel;
 class QPushButton;
 
 // The tall bar at one side of the main window: the five mode buttons that
 // show the learner's choice for the current question until the drill writes
 // it into the item, the drill buttons, today's dictation count, the
-// history-filter indicator and five picture buttons. The mode buttons act as
+// count of reviews due today, the history-filter indicator and five picture
+// buttons. The mode buttons act as
 // one radio group: Tab enters it at the checked button and leaves it as a
 // whole, the arrow keys move the choice within it. The bar runs nothing
 // itself: each control asks for its command, which the frame runs.
@@ -40,6 +42,9 @@ public:
     // Today's count from the study data, or the one given.
     void ShowTodayCount();
     void ShowTodayCount(int count);
+    // Today's due reviews, beside the count.
+    void ShowDueCount(int count);
+    QLabel* DueCountLabel() const { return m_pDueCount; }
 
     // The command a control of the bar (1000 to 1016) asks for, else 0.
     static int CommandOfControl(int id);
@@ -87,6 +92,7 @@ private:
     void CheckButton(int index);
 
     QGroupBox* m_pGroup = nullptr;
+    QLabel* m_pDueCount = nullptr;
     QList<QWidget*> m_controls; // in template order: the order of tab stops
     // Where the template puts the group box and the buttons above the
     // picture buttons, kept to squeeze the bar in a short window.

@@ -7,11 +7,13 @@
 #include "dialogs/COwnListsDialog.h"
 #include "dialogs/CStudyStateDialog.h"
 #include "dialogs/StudyDataTransfer.h"
+#include "mainwnd/CCheckMarksOverlay.h"
 #include "mainwnd/CHandwritingCheck.h"
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CPanelDialogBar.h"
 #include "mainwnd/CVelmarikApp.h"
 #include "mainwnd/CWriteView.h"
+#include "mainwnd/CheckOutcome.h"
 #include "platform/Bitmaps.h"
 #include "platform/DialogUnits.h"
 #include "platform/HelpService.h"
@@ -169,6 +171,11 @@ bool CMainFrame::Create()
     connect(view, &CWriteView::StrokeBegun, m_pHandwriting, &CHandwritingCheck::OnWritingBegun);
     // The model is read while the learner writes, not for everyone at start.
     connect(view, &CWriteView::StrokeBegun, m_pHandwriting->Checker(), &CWritingChecker::LoadModel);
+    // The marks the learner sees are what the question's review rating
+    // goes by.
+    connect(m_pHandwriting, &CHandwritingCheck::MarksShown, this, [this] {
+        m_session.NoteWritingChecked(WritingOutcomeOf(m_pHandwriting->Overlay()->Checks()));
+    });
     view->AddContextActions(m_pHandwriting->ContextMenuActions());
     connect(view->ContextMenu(), &QMenu::aboutToShow, m_pHandwriting,
             &CHandwritingCheck::UpdateActions);
@@ -503,6 +510,11 @@ void CMainFrame::EraseWriting()
 void CMainFrame::ShowTodayCount(int count)
 {
     m_wndMainBar->ShowTodayCount(count);
+}
+
+void CMainFrame::ShowDueCount(int count)
+{
+    m_wndMainBar->ShowDueCount(count);
 }
 
 void CMainFrame::SetBackEnabled(bool enabled)

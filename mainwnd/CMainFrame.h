@@ -75,6 +75,7 @@ protected:
     void ShowAnswerCaption(bool questionSide) override;
     void EraseWriting() override;
     void ShowTodayCount(int count) override;
+    void ShowDueCount(int count) override;
     void SetBackEnabled(bool enabled) override;
     std::optional<LearnMode> AskForMode() override;
     bool IsItemListed(int itemIndex) const override;

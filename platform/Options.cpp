@@ -164,6 +164,26 @@ void SetClearHistoryOnExit(bool on)
     WriteFlag(Setting::ClearHistory, on);
 }
 
+bool ReviewFirst()
+{
+    return IsOne(Setting::ReviewFirst);
+}
+
+void SetReviewFirst(bool on)
+{
+    WriteFlag(Setting::ReviewFirst, on);
+}
+
+int NewPerDay()
+{
+    return Within(Setting::NewPerDay, 0, 1000, Setting::NewPerDay.m_nDefault);
+}
+
+void SetNewPerDay(int count)
+{
+    WriteProfileInt(Setting::NewPerDay, count);
+}
+
 int GuideMode()
 {
     return Within(Setting::GuideMode, 0, 2, 0);

@@ -72,6 +72,15 @@ void SetListsOff(const QStringList& names);
 bool ClearHistoryOnExit();
 void SetClearHistoryOnExit(bool on);
 
+// Items due for review are asked first, then a few new ones a study day;
+// only a stored 1 says so.
+bool ReviewFirst();
+void SetReviewFirst(bool on);
+// The new items a study day while reviews come first: 0 to 1000, any other
+// stored value is 20.
+int NewPerDay();
+void SetNewPerDay(int count);
+
 // The writing sheet's guide: 0 none, 1 a cross, 2 a box per character; any
 // other stored value is 0.
 int GuideMode();

@@ -48,6 +48,10 @@ inline constexpr IntSetting CheckStrictness{u"Settings", u"CheckStrictness", 1};
 inline constexpr StringSetting StateSignatures{u"State", u"Signatures", u""};
 // 1 once the first question has said where to write and what is checked.
 inline constexpr IntSetting WritingIntroShown{u"Settings", u"WritingIntroShown", 0};
+// 1: items due for review are asked first, then a few new ones a day.
+inline constexpr IntSetting ReviewFirst{u"Settings", u"ReviewFirst", 0};
+// Items begun a study day at most, while reviews come first.
+inline constexpr IntSetting NewPerDay{u"Settings", u"NewPerDay", 20};
 
 // Window geometry and view state. INT_MIN leaves the choice to the window
 // system.
@@ -70,12 +74,12 @@ inline constexpr IntSetting SSDlgWidth{u"", u"SSDlgWidth", 0};
 inline constexpr IntSetting SSDlgHeight{u"", u"SSDlgHeight", 0};
 
 inline constexpr const IntSetting* kIntSettings[] = {
-    &FontPoint,      &HyogaiRed,     &StrokeWidth,     &ProbFreq,         &PrefKanji,
-    &QAMode,         &NoUnspec,      &ClearHistory,    &GuideMode,        &CheckWriting,
-    &WinLeft,        &WinTop,        &WinWidth,        &WinHeight,        &WinZoom,
-    &MainRight,      &HistViewKnown, &HistViewLearned, &HistViewLearning, &HistViewNoLearn,
-    &HistViewUnspec, &HWinWidth,     &HWinHeight,      &HistoryAction,    &SearchAction,
-    &SSDlgWidth,     &SSDlgHeight,
+    &FontPoint,        &HyogaiRed,       &StrokeWidth,    &ProbFreq,      &PrefKanji,
+    &QAMode,           &NoUnspec,        &ClearHistory,   &GuideMode,     &CheckWriting,
+    &ReviewFirst,      &NewPerDay,       &WinLeft,        &WinTop,        &WinWidth,
+    &WinHeight,        &WinZoom,         &MainRight,      &HistViewKnown, &HistViewLearned,
+    &HistViewLearning, &HistViewNoLearn, &HistViewUnspec, &HWinWidth,     &HWinHeight,
+    &HistoryAction,    &SearchAction,    &SSDlgWidth,     &SSDlgHeight,
 };
 inline constexpr const StringSetting* kStringSettings[] = {&FontFace, &SearchURL, &ListsOff};
 

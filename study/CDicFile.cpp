@@ -45,6 +45,16 @@ void CDictionary::CDicFile::Reindex() const
     }
     m_nIndexedSize = size;
     m_bIndexValid = true;
+    // Items that were not indexed changed modes unseen.
+    if (m_modeListener)
+        m_modeListener(-1, 0, 0);
+}
+
+void CDictionary::CDicFile::WatchModes(ModeListener listener)
+{
+    m_modeListener = std::move(listener);
+    // Items not indexed yet report to no list.
+    EnsureIndexed();
 }
 
 void CDictionary::CDicFile::EnsureIndexed() const
@@ -55,14 +65,19 @@ void CDictionary::CDicFile::EnsureIndexed() const
 
 void CDictionary::CDicFile::OnModeChanged(const CItem::ModeField& field, int from, int to)
 {
-    if (!m_bIndexValid)
+    if (!m_bIndexValid) {
+        if (m_modeListener)
+            m_modeListener(-1, 0, 0);
         return;
+    }
     const size_t pos = static_cast<size_t>(field.m_nPos);
     // An item that is not where the index put it (the items were rearranged
     // behind the list's back) makes the whole index suspect.
     if (m_nIndexedSize != m_items.size() || pos >= m_items.size() ||
         &m_items[pos].m_nMode != &field) {
         m_bIndexValid = false;
+        if (m_modeListener)
+            m_modeListener(-1, 0, 0);
         return;
     }
     const auto add = [&](int mode, int delta) {
@@ -75,6 +90,8 @@ void CDictionary::CDicFile::OnModeChanged(const CItem::ModeField& field, int fro
     };
     add(from, -1);
     add(to, +1);
+    if (m_modeListener)
+        m_modeListener(static_cast<int>(pos), from, to);
 }
 
 int CDictionary::CDicFile::FindNthInMode(int mode, int n) const

@@ -5,6 +5,7 @@
 #include "study/OwnListFile.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 // One word list with its items in line order.
@@ -32,6 +33,14 @@ public:
 
     // Whether the learner made the list from a file of their own.
     bool IsOwnList() const { return !m_strTitle.isEmpty(); }
+
+    // Tells `listener` of each later mode change of an item, with the
+    // item's position; with -1 when changes may have gone unseen (the index
+    // was rebuilt or lost track), and every mode is to be read again. The
+    // items are indexed now, so that from here on no change goes unseen.
+    using ModeListener = std::function<void(int pos, int from, int to)>;
+    void WatchModes(ModeListener listener);
+    bool IsWatched() const { return static_cast<bool>(m_modeListener); }
 
     QString m_strName;
     // A list of one's own: the learner's name for it, and its rows as its
@@ -66,4 +75,5 @@ private:
     mutable int m_nTrueCount[kLearnModeCount] = {};
     mutable bool m_bIndexValid = false;
     mutable size_t m_nIndexedSize = 0;
+    ModeListener m_modeListener;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "study/LearnMode.h"
+#include "study/ReviewStore.h"
 
 #include <QHash>
 #include <QList>
@@ -125,6 +126,35 @@ public:
     // Drops the day counts outside the last 100 study days.
     void PruneDayCounts();
 
+    // Reviews. Days are study days: today is GetStudyDay().
+    // The learner rated the item on today's study day.
+    void RateItem(int index, ReviewRating rating);
+    // The item was left without a rating: it is not offered as due again
+    // today.
+    void DeferReview(int index);
+    // The learner will not memorise the item: it comes due no more until
+    // its mode leaves 覚えない.
+    void SuspendReview(int index);
+    // The choice with reviews first: the most overdue item, ties broken as
+    // the present choice breaks them; else, while fewer items than
+    // "NewPerDay" were begun today, a new item as the present choice would
+    // pick it among the items never reviewed. -1 when there is neither.
+    int SelectReviewQuestion(int prefKanji);
+    // Items not suspended that are due by the study day `daysAhead` days
+    // from today (0: today, overdue items included).
+    int GetDueCount(int daysAhead);
+    // The reviews of the last `days` study days of items reviewed before.
+    ReviewStore::Retention GetRetention(int days);
+    // Lapsed ReviewStore::kLeechLapses times or more: a leech.
+    bool IsLeech(int index);
+    const ReviewState* GetReviewState(int index);
+    // Forget the review state: of every item (with the day's count of new
+    // items and the tallies), of the items of one list, of the items now in
+    // one learning mode.
+    void ForgetAllReviews();
+    void ForgetListReviews(int list);
+    void ForgetModeReviews(int mode);
+
     std::vector<std::unique_ptr<CDicFile>> m_lists;
     int m_nKanjiCount = 0; // 0: not computed yet
     int m_nTotalCount = 0;
@@ -138,6 +168,7 @@ public:
     int m_bViewLearning = 0;
     int m_bViewNoLearn = 0;
     int m_bViewUnspec = 0;
+    ReviewStore m_reviews;
     // State files this run must not write: they await a carry-over that
     // could not be written, or nothing says which lists they are for.
     QSet<QString> m_heldStateFiles;
@@ -157,6 +188,14 @@ private:
     void LoadOwnLists(const QString& folder, const StudyStateReading& reading);
     void LoadMisc(const QString& folder);
     void LoadHistory(const QString& folder, const StudyStateReading& reading);
+    void LoadReviews(const QString& folder, const StudyStateReading& reading);
+    QByteArray ReviewFileContent() const;
+    // The global index of the first item of a list.
+    int ListBase(int list) const;
+    // The store covers every item and knows which are suspended; the lists
+    // tell it of each move into or out of 覚えない from then on.
+    void EnsureReviewsCurrent();
+    bool m_bReviewModesStale = true;
     // Null when nothing may be written now; empty when nothing changed.
     std::optional<StateSnapshot> TakeSaveSnapshot();
     void ApplySaveOutcome(const StateSnapshot& snapshot, const StateWriteOutcome& outcome,

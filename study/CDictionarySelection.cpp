@@ -4,9 +4,12 @@
 #include "platform/Clock.h"
 #include "platform/Options.h"
 #include "platform/ResourceIds.h"
+#include "platform/Settings.h"
+#include "study/StudyDay.h"
 #include "text/HyogaiMarkup.h"
 #include "text/KanaConversion.h"
 
+#include <functional>
 #include <limits>
 
 namespace {
@@ -99,13 +102,97 @@ bool Offer(Candidate& candidate, int index, const CDictionary::CItem& item,
 
 } // namespace
 
-int CDictionary::SelectNextQuestion(int prefKanji)
+namespace {
+
+// Which items a choice may take; null for every item.
+using ItemFilter = std::function<bool(int index)>;
+
+// Items looked at in one pool when a filter passes over some: the tries
+// still end at kMaxTries, but never after more than this many items.
+constexpr int kMaxProbes = 300;
+
+// The Learning pool's pick: the item asked longest ago among those tried;
+// ask counts play no part here.
+int ChooseLearning(CDictionary& dic, int l, const std::vector<bool>& asked,
+                   const ItemFilter* admit)
 {
-    EnsureLoaded();
-    RecountModes();
-    const std::vector<bool> asked = ListsAsked();
-    const int u = CountInMode(Unspec, asked);
-    const int l = CountInMode(Learning, asked);
+    int best = kNeverSeen;
+    int result = -1;
+    int p = DrawRandom() % l;
+    const int tries = qMin(l, kMaxTries);
+    const int probes = admit ? qMin(l, kMaxProbes) : tries;
+    for (int t = 0, probe = 0; t < tries && probe < probes; ++probe) {
+        const int g = dic.GetNthInMode(Learning, p, asked);
+        if (++p == l)
+            p = 0;
+        if (admit && !(*admit)(g))
+            continue;
+        ++t;
+        const int h = LatestHistoryPos(dic.m_history, g);
+        if (h < best) {
+            best = h;
+            result = g;
+            if (h == -1)
+                return g;
+        }
+    }
+    return result;
+}
+
+int ChooseUnspec(CDictionary& dic, int u, int prefKanji, const std::vector<bool>& asked,
+                 const ItemFilter* admit)
+{
+    Candidate any;
+    Candidate standard;    // words whose kanji outside parentheses are all in the table
+    Candidate nonStandard; // words with a kanji outside the table, parentheses included
+    int p = DrawRandom() % u;
+    const int tries = qMin(u, kMaxTries);
+    const int probes = admit ? qMin(u, kMaxProbes) : tries;
+    const int step = qMax(u / kUnspecSpread, 1);
+    bool done = false;
+    for (int t = 0, probe = 0; t < tries && probe < probes; ++probe) {
+        const int g = dic.GetNthInMode(Unspec, p, asked);
+        p += step;
+        if (p >= u)
+            p -= u;
+        if (admit && !(*admit)(g))
+            continue;
+        ++t;
+        const CDictionary::CItem* item = dic.GetItem(g);
+        if (!item)
+            continue;
+        if (prefKanji == 1 || prefKanji == 2) {
+            const QString word = item->GetWord();
+            const bool preferred =
+                prefKanji == 1 ? !ContainsHyogai(RemoveParenthesized(word)) : ContainsHyogai(word);
+            Candidate& wanted = prefKanji == 1 ? standard : nonStandard;
+            if (preferred && Offer(wanted, g, *item, dic.m_history))
+                return g;
+            // Once the fallback holds an item nothing can beat, it is
+            // left alone.
+            if (!done)
+                done = Offer(any, g, *item, dic.m_history);
+        } else if (Offer(any, g, *item, dic.m_history)) {
+            return g;
+        }
+    }
+    if (prefKanji == 1 && standard.index != -1)
+        return standard.index;
+    if (prefKanji == 2 && nonStandard.index != -1)
+        return nonStandard.index;
+    return any.index;
+}
+
+// The present choice among the items the filter admits. Without a filter
+// it is exactly the choice the drill has always made; with one, a pool
+// that offers nothing gives way to the other.
+int ChooseFromPools(CDictionary& dic, int prefKanji, const ItemFilter* admit)
+{
+    dic.EnsureLoaded();
+    dic.RecountModes();
+    const std::vector<bool> asked = dic.ListsAsked();
+    const int u = dic.CountInMode(Unspec, asked);
+    const int l = dic.CountInMode(Learning, asked);
     if (u == 0 && l == 0)
         return -1;
 
@@ -123,61 +210,46 @@ int CDictionary::SelectNextQuestion(int prefKanji)
             learningPool = r < l;
         }
     }
+    const int chosen =
+        learningPool ? ChooseLearning(dic, l, asked, admit)
+                     : ChooseUnspec(dic, u, prefKanji, asked, admit);
+    if (chosen >= 0 || !admit)
+        return chosen;
+    if (learningPool)
+        return u > 0 ? ChooseUnspec(dic, u, prefKanji, asked, admit) : -1;
+    return l > 0 ? ChooseLearning(dic, l, asked, admit) : -1;
+}
 
-    if (learningPool) {
-        // The item asked longest ago among those tried; ask counts play no
-        // part here.
-        int best = kNeverSeen;
-        int result = -1;
-        int p = DrawRandom() % l;
-        const int tries = qMin(l, kMaxTries);
-        for (int t = 0; t < tries; ++t) {
-            const int g = GetNthInMode(Learning, p, asked);
-            const int h = LatestHistoryPos(m_history, g);
-            if (h < best) {
-                best = h;
-                result = g;
-                if (h == -1)
-                    return g;
-            }
-            if (++p == l)
-                p = 0;
-        }
-        return result;
-    }
+} // namespace
 
-    Candidate any;
-    Candidate standard;    // words whose kanji outside parentheses are all in the table
-    Candidate nonStandard; // words with a kanji outside the table, parentheses included
-    int p = DrawRandom() % u;
-    const int tries = qMin(u, kMaxTries);
-    const int step = qMax(u / kUnspecSpread, 1);
-    bool done = false;
-    for (int t = 0; t < tries; ++t) {
-        const int g = GetNthInMode(Unspec, p, asked);
-        if (const CItem* item = GetItem(g)) {
-            if (prefKanji == 1 || prefKanji == 2) {
-                const QString word = item->GetWord();
-                const bool preferred = prefKanji == 1 ? !ContainsHyogai(RemoveParenthesized(word))
-                                                      : ContainsHyogai(word);
-                Candidate& wanted = prefKanji == 1 ? standard : nonStandard;
-                if (preferred && Offer(wanted, g, *item, m_history))
-                    return g;
-                // Once the fallback holds an item nothing can beat, it is
-                // left alone.
-                if (!done)
-                    done = Offer(any, g, *item, m_history);
-            } else if (Offer(any, g, *item, m_history)) {
-                return g;
-            }
-        }
-        p += step;
-        if (p >= u)
-            p -= u;
+int CDictionary::SelectNextQuestion(int prefKanji)
+{
+    return ChooseFromPools(*this, prefKanji, nullptr);
+}
+
+int CDictionary::SelectReviewQuestion(int prefKanji)
+{
+    EnsureLoaded();
+    EnsureReviewsCurrent();
+    const qint32 today = GetStudyDay();
+    // The tie among the most overdue is broken as the present choice
+    // breaks it: an item not in the history first, the lowest ask count
+    // among those, else the item asked longest ago.
+    const QList<int> tied = m_reviews.EarliestDue(today, kMaxTries);
+    Candidate best;
+    for (int g : tied) {
+        const CItem* item = ItemAt(g);
+        if (!item)
+            continue;
+        if (Offer(best, g, *item, m_history))
+            return g;
     }
-    if (prefKanji == 1 && standard.index != -1)
-        return standard.index;
-    if (prefKanji == 2 && nonStandard.index != -1)
-        return nonStandard.index;
-    return any.index;
+    if (best.index >= 0)
+        return best.index;
+
+    const int newPerDay = Options::NewPerDay();
+    if (m_reviews.NewCount(today) >= newPerDay)
+        return -1;
+    const ItemFilter isNew = [this](int g) { return !m_reviews.HasRecord(g); };
+    return ChooseFromPools(*this, prefKanji, &isNew);
 }

@@ -36,7 +36,8 @@ std::shared_ptr<const CWordListSource>& InstalledWordListSource()
 void RemoveStaleSaveFiles(const QString& folder)
 {
     // The word lists' signature file is saved the same way.
-    QStringList names{kMiscFileName, kHistoryFileName, kSignatureFileName, kSignatureCopyFileName};
+    QStringList names{kMiscFileName, kHistoryFileName, kReviewFileName, kSignatureFileName,
+                      kSignatureCopyFileName};
     for (const WordListInfo& info : kWordLists)
         names << QString::fromLatin1(info.m_pszName) + QStringLiteral(".dat");
     // So are the learning-mode files of the lists of one's own.
@@ -96,6 +97,7 @@ void CDictionary::EnsureLoaded()
     LoadOwnLists(folder, reading);
     LoadMisc(folder);
     LoadHistory(folder, reading);
+    LoadReviews(folder, reading);
 }
 
 void CDictionary::LoadList(const CWordListSource& source, int resourceId, const QString& name,
@@ -246,6 +248,10 @@ std::optional<StateSnapshot> CDictionary::TakeSaveSnapshot()
         snapshot.m_history = m_history;
         m_bHistDirty = 0;
     }
+    if (m_reviews.m_bDirty && !withheld.contains(kReviewFileName)) {
+        snapshot.m_reviews = ReviewFileContent();
+        m_reviews.m_bDirty = false;
+    }
     return snapshot;
 }
 
@@ -268,6 +274,8 @@ void CDictionary::ApplySaveOutcome(const StateSnapshot& snapshot, const StateWri
         m_bMiscDirty = 1;
     if (outcome.m_historyFailure)
         m_bHistDirty = 1;
+    if (outcome.m_reviewFailure)
+        m_reviews.m_bDirty = true;
     if (!report)
         return;
     const auto tell = [](const QString& kind, const std::optional<FileFailure>& failure) {
@@ -277,4 +285,5 @@ void CDictionary::ApplySaveOutcome(const StateSnapshot& snapshot, const StateWri
     tell(kListSaveFailure, outcome.m_listFailure);
     tell(kMiscSaveFailure, outcome.m_miscFailure);
     tell(kHistorySaveFailure, outcome.m_historyFailure);
+    tell(kReviewSaveFailure, outcome.m_reviewFailure);
 }

@@ -5,6 +5,7 @@
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/ReviewFileFormat.h"
 #include "study/StateFileFormat.h"
 #include "study/StateSnapshot.h"
 
@@ -111,8 +112,8 @@ void CPeriodicSave::ReportingOnce(const std::function<void()>& step)
     MessageBoxHandler previous;
     previous = SetMessageBoxHandler([this, &previous](const QString& text, MessageButtons buttons) {
         const QString kind = text.section(QStringLiteral("\r\n"), 0, 0);
-        const bool saveFailure =
-            kind == kListSaveFailure || kind == kMiscSaveFailure || kind == kHistorySaveFailure;
+        const bool saveFailure = kind == kListSaveFailure || kind == kMiscSaveFailure ||
+                                 kind == kHistorySaveFailure || kind == kReviewSaveFailure;
         if (saveFailure && m_reported.contains(kind))
             return IDOK;
         if (saveFailure)
@@ -139,4 +140,6 @@ void CPeriodicSave::ForgetCleanFailures()
         m_reported.remove(kMiscSaveFailure);
     if (!dictionary->m_bHistDirty)
         m_reported.remove(kHistorySaveFailure);
+    if (!dictionary->m_reviews.m_bDirty)
+        m_reported.remove(kReviewSaveFailure);
 }

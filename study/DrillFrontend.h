@@ -23,6 +23,8 @@ public:
     virtual void EraseWriting() = 0;
     // Today's dictation count.
     virtual void ShowTodayCount(int count) = 0;
+    // The items due for review today; a screen without the count ignores it.
+    virtual void ShowDueCount(int /*count*/) {}
     // "←戻る" can be pressed.
     virtual void SetBackEnabled(bool enabled) = 0;
     // Asks the learner which mode an answered question that is still

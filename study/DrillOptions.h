@@ -17,4 +17,6 @@ public:
     virtual int PreferredKanji() const = 0;
     // The history is emptied at the end of the session.
     virtual bool ClearHistoryOnExit() const = 0;
+    // Items due for review come first, then the day's new ones.
+    virtual bool ReviewsFirst() const { return false; }
 };

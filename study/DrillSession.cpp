@@ -25,6 +25,7 @@ DrillSession::DrillSession(CDictionary& data, const DrillOptions& options, Drill
 void DrillSession::Start()
 {
     m_frontend.ShowTodayCount(m_data.GetTodayCount());
+    ShowDueCount();
     SeedQuestionRandom();
     const int last = m_data.GetHistoryCount() - 1;
     if (m_data.m_nHistPos != last)
@@ -65,7 +66,12 @@ bool DrillSession::ShowQuestion(int itemIndex, bool isNew)
     CDictionary::CItem* item = m_data.GetItem(itemIndex);
     if (!item)
         return false; // a history record of an item that is gone: stay put
+    RateLeftQuestion();
     m_pCurItem = item;
+    m_nCurIndex = itemIndex;
+    m_bRateOnLeave = isNew || !m_data.IsCurrentAnswered(1);
+    m_chosenMode.reset();
+    m_writing = WritingOutcome::NotChecked;
     if (isNew && m_pCurItem->m_nAskCount < kMaxAskCount) {
         ++m_pCurItem->m_nAskCount;
         m_pCurItem->m_bDirty = 1;
@@ -89,6 +95,10 @@ void DrillSession::ShowCurrentModeOnBar()
 
 void DrillSession::SetPendingMode(LearnMode mode)
 {
+    // The bar echoes every mode it is told to show; only a move of its own
+    // is the learner's choice.
+    if (mode != m_nPendingMode)
+        m_chosenMode = mode;
     m_nPendingMode = mode;
 }
 
@@ -101,6 +111,7 @@ void DrillSession::CommitMode()
 void DrillSession::ChooseMode(LearnMode mode)
 {
     m_nPendingMode = mode;
+    m_chosenMode = mode;
     m_frontend.ShowModeOnBar(mode);
     CountDictation();
     const int current = m_data.GetCurrentHistoryItem();
@@ -128,6 +139,7 @@ bool DrillSession::PromptForMode()
         return true;
     // Written into the item by the step's own commit.
     m_nPendingMode = *chosen;
+    m_chosenMode = *chosen;
     m_frontend.ShowModeOnBar(*chosen);
     return false;
 }
@@ -159,6 +171,8 @@ bool DrillSession::OpenHistory()
 
 void DrillSession::NextQuestion()
 {
+    // Before the choice, so that the item left is no longer due.
+    RateLeftQuestion();
     const int next = m_data.GetNextHistoryPos();
     if (next != -1) {
         m_data.SetHistoryPos(next);
@@ -175,7 +189,15 @@ void DrillSession::NextQuestion()
                 return;
         }
     }
-    const int chosen = m_data.SelectNextQuestion(m_options.PreferredKanji());
+    int chosen = -1;
+    if (m_options.ReviewsFirst()) {
+        // The mode just filed decides whether the item left is still in a
+        // pool: one filed 覚えた must not come straight back.
+        CommitMode();
+        chosen = m_data.SelectReviewQuestion(m_options.PreferredKanji());
+    }
+    if (chosen == -1)
+        chosen = m_data.SelectNextQuestion(m_options.PreferredKanji());
     if (chosen == -1) {
         ShowMessageBox(QStringLiteral("No more quesions"));
         return;
@@ -189,6 +211,7 @@ void DrillSession::PreviousQuestion()
     const int previous = m_data.GetPrevHistoryPos();
     if (previous == -1)
         return;
+    RateLeftQuestion();
     m_data.SetHistoryPos(previous);
     const int index = m_data.GetHistoryRecord(previous).m_nIndex;
     if (index >= 0)
@@ -249,6 +272,7 @@ bool DrillSession::End(bool askFirst)
     // The mode chosen for the last question, also in the prompt just now,
     // would otherwise never reach the item.
     CommitMode();
+    RateLeftQuestion();
     m_frontend.SavePlacement();
     if (m_options.ClearHistoryOnExit())
         m_data.ClearHistory();
@@ -261,4 +285,37 @@ QString DrillSession::AnswerText() const
     if (!m_pCurItem)
         return QString();
     return m_options.ReverseAsking() ? m_pCurItem->GetReading() : m_pCurItem->GetWord();
+}
+
+void DrillSession::NoteWritingChecked(WritingOutcome outcome)
+{
+    if (m_pCurItem)
+        m_writing = WorseOutcome(m_writing, outcome);
+}
+
+void DrillSession::ShowDueCount()
+{
+    m_frontend.ShowDueCount(m_data.GetDueCount(0));
+}
+
+void DrillSession::RateLeftQuestion()
+{
+    if (!m_pCurItem || !m_bRateOnLeave)
+        return;
+    m_bRateOnLeave = false;
+    const ReviewDecision decision = DecideReview(m_chosenMode, m_writing);
+    switch (decision.m_kind) {
+    case ReviewDecision::Rate:
+        m_data.RateItem(m_nCurIndex, decision.m_rating);
+        break;
+    case ReviewDecision::Suspend:
+        // 覚えない keeps the item from coming due once it is written into
+        // it; the choice of the next question may come first.
+        m_data.SuspendReview(m_nCurIndex);
+        break;
+    case ReviewDecision::None:
+        m_data.DeferReview(m_nCurIndex);
+        break;
+    }
+    ShowDueCount();
 }

@@ -2,6 +2,9 @@
 
 #include "study/CDictionary.h"
 #include "study/LearnMode.h"
+#include "study/QuestionRating.h"
+
+#include <optional>
 
 class DrillFrontend;
 class DrillOptions;
@@ -57,6 +60,10 @@ public:
     // The mode of some item changed elsewhere (a list's action).
     void OnItemModeChanged(int itemIndex);
     void UpdateBackButton();
+    // The writing check judged the current question's writing.
+    void NoteWritingChecked(WritingOutcome outcome);
+    // Shows how many items are due today.
+    void ShowDueCount();
 
     CDictionary::CItem* CurrentItem() const { return m_pCurItem; }
     bool IsQuestionSide() const { return m_bQuestionSide; }
@@ -74,6 +81,9 @@ private:
     QString WordSideText() const;
     QString QuestionSideText() const;
     void ShowSide(bool wordSide);
+    // The question being left gives its one rating, if it has one to give;
+    // a question left without one is not offered as due again today.
+    void RateLeftQuestion();
 
     CDictionary& m_data;
     const DrillOptions& m_options;
@@ -81,4 +91,11 @@ private:
     CDictionary::CItem* m_pCurItem = nullptr; // not owned
     bool m_bQuestionSide = true;
     LearnMode m_nPendingMode = Unspec;
+    // What the current question's rating is made of. A question rates only
+    // when it was new, or its record unanswered, as it was shown: going back
+    // to an answered question never rates twice.
+    int m_nCurIndex = -1;
+    bool m_bRateOnLeave = false;
+    std::optional<LearnMode> m_chosenMode; // chosen by the learner on this question
+    WritingOutcome m_writing = WritingOutcome::NotChecked;
 };

@@ -12,6 +12,8 @@
 #include "study/KeptSignatures.h"
 #include "study/KnownWordLists.h"
 #include "study/OwnLists.h"
+#include "study/ReviewCarryOver.h"
+#include "study/ReviewFileFormat.h"
 #include "study/StagedCarryOver.h"
 #include "study/StateFileFormat.h"
 #include "study/WordListText.h"
@@ -45,6 +47,7 @@ QStringList StateFileNames()
     for (int i = 0; i < kListCount; ++i)
         names.append(ListFileName(i));
     names.append(kHistoryFileName);
+    names.append(kReviewFileName);
     return names;
 }
 
@@ -113,6 +116,9 @@ StateSignatures UnsignedSignatures(KnownWordLists& known)
     for (int i = 0; i < kListCount; ++i) {
         signatures[ListFileName(i)][ListName(i)] = known.UnsignedSignature(i);
         signatures[kHistoryFileName][ListName(i)] = known.UnsignedSignature(i);
+        // A review file is signed whenever it is written for other lists,
+        // so one without a signature file was written for these.
+        signatures[kReviewFileName][ListName(i)] = known.UnsignedSignature(i);
     }
     return signatures;
 }
@@ -262,6 +268,63 @@ HistoryFile CarryHistory(const HistoryFile& old, const HistoryIndexMap& map)
     return carried;
 }
 
+// The review records name their items by list and position: a list of a
+// known earlier version moves them item by item, a list of an unknown one
+// keeps them by position, as the learning-mode files do.
+void CarryReviews(const QString& folder, const StateSignatures& stored,
+                  const QList<QStringList>& now, const QList<ListSignature>& nowSignature,
+                  KnownWordLists& known, StateSignatures& updated,
+                  QHash<QString, QByteArray>& files)
+{
+    enum Status { Same, Known, Unknown };
+    QList<Status> status(kListCount, Same);
+    QList<const QStringList*> oldSide(kListCount, nullptr);
+    QList<const QStringList*> newSide(kListCount, nullptr);
+    bool anyChanged = false;
+    qsizetype bound = 0;
+    for (int i = 0; i < kListCount; ++i) {
+        const ListSignature was = SignatureEntry(stored, kReviewFileName, ListName(i));
+        bound += std::max<qsizetype>(now[i].size(), std::max(0, was.m_nCount));
+        if (was.m_nCount < 0 || was == nowSignature[i])
+            continue;
+        anyChanged = true;
+        if (const QStringList* texts = known.Texts(i, was)) {
+            status[i] = Known;
+            oldSide[i] = texts;
+            newSide[i] = &now[i];
+        } else {
+            status[i] = Unknown;
+        }
+    }
+    if (!anyChanged)
+        return;
+    for (int i = 0; i < kListCount; ++i)
+        updated[kReviewFileName][ListName(i)] = nowSignature[i];
+    if (!QFile::exists(folder + kReviewFileName))
+        return;
+    const QList<QList<ItemPlace>> places = MatchListItems(oldSide, newSide);
+    const auto place = [&](qint32& list, qint32& pos) {
+        if (list < 0 || list >= kListCount)
+            return false;
+        if (status[list] != Known)
+            return pos < now[list].size();
+        if (pos >= places[list].size())
+            return false;
+        const ItemPlace to = places[list][pos];
+        list = to.m_nList;
+        pos = to.m_nPos;
+        return to.m_nList >= 0;
+    };
+    const std::optional<CarriedReviews> carried = CarryReviewFile(
+        StoredFile::Read(folder + kReviewFileName, MaxReviewFileSize(bound)), bound, place);
+    // A file of another version is left to the load to report.
+    if (!carried)
+        return;
+    if (!carried->m_strProblem.isEmpty())
+        ShowMessageBox(carried->m_strProblem);
+    files.insert(kReviewFileName, carried->m_content);
+}
+
 } // namespace
 
 StudyStateReading CarryOverStudyState(const CWordListSource& current, const QString& folder)
@@ -328,8 +391,11 @@ StudyStateReading CarryOverStudyState(const CWordListSource& current, const QStr
     if (signedFiles) {
         upToDate = true;
         for (int i = 0; i < kListCount && upToDate; ++i) {
+            // Files signed before there were reviews have no review entry.
+            const ListSignature reviews = SignatureEntry(stored, kReviewFileName, ListName(i));
             upToDate = SignatureEntry(stored, ListFileName(i), ListName(i)) == nowSignature[i] &&
-                       SignatureEntry(stored, kHistoryFileName, ListName(i)) == nowSignature[i];
+                       SignatureEntry(stored, kHistoryFileName, ListName(i)) == nowSignature[i] &&
+                       (reviews.m_nCount < 0 || reviews == nowSignature[i]);
         }
         if (upToDate)
             return {};
@@ -440,6 +506,8 @@ StudyStateReading CarryOverStudyState(const CWordListSource& current, const QStr
         }
     }
 
+    CarryReviews(folder, stored, now, nowSignature, known, updated, files);
+
     if (files.isEmpty() && updated == stored)
         return {};
     // Until the carry-over is on disk, the files it would have written or
@@ -500,12 +568,14 @@ QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder,
             !withheld.contains(dic.GetAt(i)->GetFileName()))
             writes.append({dic.GetAt(i)->GetFileName(), {i}});
     }
-    if (dic.m_bHistDirty && !withheld.contains(kHistoryFileName)) {
-        QList<int> all;
-        for (int i = 0; i < listCount; ++i)
-            all.append(i);
+    // The history and the reviews are written for all the lists.
+    QList<int> all;
+    for (int i = 0; i < listCount; ++i)
+        all.append(i);
+    if (dic.m_bHistDirty && !withheld.contains(kHistoryFileName))
         writes.append({kHistoryFileName, all});
-    }
+    if (dic.m_reviews.m_bDirty && !withheld.contains(kReviewFileName))
+        writes.append({kReviewFileName, all});
     if (writes.isEmpty())
         return withheld;
 
@@ -571,11 +641,12 @@ QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder,
     return withheld;
 }
 
-StoredFile StudyStateReading::File(const QString& folder, const QString& name) const
+StoredFile StudyStateReading::File(const QString& folder, const QString& name,
+                                   qsizetype limit) const
 {
     if (m_unread.contains(name))
         return {};
     if (const auto it = m_contents.constFind(name); it != m_contents.constEnd())
         return StoredFile::Holding(*it);
-    return StoredFile::Read(folder + name);
+    return StoredFile::Read(folder + name, limit);
 }

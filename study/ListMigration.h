@@ -31,7 +31,8 @@ struct StudyStateReading {
     QSet<QString> m_unread;                // read as missing: what they hold is not known
     QSet<QString> m_held;                  // not to be written in this run
 
-    StoredFile File(const QString& folder, const QString& name) const;
+    // limit >= 0: no more bytes than that are read of a file in the folder.
+    StoredFile File(const QString& folder, const QString& name, qsizetype limit = -1) const;
 };
 
 // Before the state files are read: finishes a carry-over that an earlier run

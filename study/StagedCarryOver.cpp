@@ -5,6 +5,7 @@
 #include "platform/SaveFile.h"
 #include "study/CWordListSource.h"
 #include "study/KeptSignatures.h"
+#include "study/ReviewFileFormat.h"
 #include "study/StateFileFormat.h"
 
 #include <QDir>
@@ -81,6 +82,19 @@ bool IsWholeStagedFile(const QString& name, const StoredFile& file, const Staged
         return history.m_status == HistoryFileData::Readable &&
                qFromLittleEndian<qint16>(file.m_bytes.constData()) == kHistoryFileVersion &&
                file.m_bytes.size() == 10 + 8 * history.m_records.size();
+    }
+    if (name == kReviewFileName) {
+        // At most a record per item of the lists it is signed for, each
+        // whole, and nothing after the last.
+        qsizetype items = 0;
+        for (int i = 0; i < static_cast<int>(std::size(kWordLists)); ++i)
+            items +=
+                std::max(0, SignatureEntry(signatures.m_signatures, name, ListName(i)).m_nCount);
+        ReviewFileReader reader(file, items);
+        ReviewFileRecord record;
+        while (reader.Next(record)) {
+        }
+        return reader.GetStatus() == ReviewFileReader::Readable && reader.Problem().isEmpty();
     }
     for (int i = 0; i < static_cast<int>(std::size(kWordLists)); ++i) {
         if (name != ListFileName(i))

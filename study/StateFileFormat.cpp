@@ -84,6 +84,11 @@ QByteArray MiscFileContent(qint32 total, const QHash<int, int>& dayCounts)
 
 StoredFile StoredFile::Read(const QString& path)
 {
+    return Read(path, -1);
+}
+
+StoredFile StoredFile::Read(const QString& path, qsizetype limit)
+{
     StoredFile stored;
     QFile file(path);
     if (!file.exists())
@@ -93,9 +98,27 @@ StoredFile StoredFile::Read(const QString& path)
         stored.m_openFailure = FileFailure::FromDevice(file);
         return stored;
     }
-    stored.m_bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    if (limit < 0) {
+        stored.m_bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            stored.m_readError = FileFailure::FromDevice(file);
+        return stored;
+    }
+    // One read of the size the file has, when it is within the limit; one
+    // byte more tells a file that goes on.
+    const qsizetype wanted = static_cast<qsizetype>(std::min<qint64>(file.size(), limit) + 1);
+    stored.m_bytes.resize(wanted);
+    const qint64 got = file.read(stored.m_bytes.data(), wanted);
+    if (got < 0) {
         stored.m_readError = FileFailure::FromDevice(file);
+        stored.m_bytes.clear();
+        return stored;
+    }
+    stored.m_bytes.truncate(static_cast<qsizetype>(got));
+    if (stored.m_bytes.size() > limit) {
+        stored.m_bytes.truncate(limit);
+        stored.m_bLonger = true;
+    }
     return stored;
 }
 
@@ -277,6 +300,7 @@ QByteArray FormatStateSignatures(const StateSignatures& signatures, const Staged
     for (int i = 0; i < kListCount; ++i)
         files.append(ListFileName(i));
     files.append(kHistoryFileName);
+    files.append(kReviewFileName);
     for (const QString& file : std::as_const(files)) {
         for (int i = 0; i < kListCount; ++i) {
             const ListSignature signature = SignatureEntry(signatures, file, ListName(i));

@@ -24,6 +24,9 @@ inline const QString kSignatureFileName = QStringLiteral("wordlists.sig");
 // The same, so that losing one of the two does not lose the word of which
 // lists the files were written for.
 inline const QString kSignatureCopyFileName = QStringLiteral("wordlists-copy.sig");
+// Review records name their items by list and position, so the review file
+// is signed and carried over like the history.
+inline const QString kReviewFileName = QStringLiteral("reviews.dat");
 
 inline constexpr qint16 kListFileVersion = 1;
 inline constexpr qint16 kMiscFileVersion = 2;
@@ -35,6 +38,7 @@ inline const QString kListSaveFailure =
     QStringLiteral("学習モードファイルを保存できませんでした。");
 inline const QString kMiscSaveFailure = QStringLiteral("MISCファイルを保存できませんでした。");
 inline const QString kHistorySaveFailure = QStringLiteral("履歴ファイルを保存できませんでした。");
+inline const QString kReviewSaveFailure = QStringLiteral("復習ファイルを保存できませんでした。");
 
 // The name of list `list` (0 to 5) and of its learning-mode file.
 QString ListName(int list);
@@ -90,8 +94,12 @@ struct StoredFile {
     std::optional<FileFailure> m_openFailure; // it exists but could not be opened
     QByteArray m_bytes;
     std::optional<FileFailure> m_readError; // reading stopped there, after m_bytes
+    bool m_bLonger = false;                 // read up to a limit, and the file goes on past it
 
     static StoredFile Read(const QString& path);
+    // No more than `limit` bytes (all of it when negative): a huge file is
+    // not read into memory to be refused.
+    static StoredFile Read(const QString& path, qsizetype limit);
     static StoredFile Holding(QByteArray bytes);
 };
 

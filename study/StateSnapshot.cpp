@@ -46,5 +46,8 @@ StateWriteOutcome StateSnapshot::Write() const
         outcome.m_bHistorySaved =
             WriteStateFile(m_strFolder, kHistoryFileName, HistoryFileContent(m_nHistPos, m_history),
                            outcome.m_historyFailure);
+    if (m_reviews)
+        outcome.m_bReviewsSaved =
+            WriteStateFile(m_strFolder, kReviewFileName, *m_reviews, outcome.m_reviewFailure);
     return outcome;
 }

@@ -17,10 +17,12 @@ struct StateWriteOutcome {
     std::optional<FileFailure> m_listFailure;
     std::optional<FileFailure> m_miscFailure;
     std::optional<FileFailure> m_historyFailure;
+    std::optional<FileFailure> m_reviewFailure;
     // The parts the snapshot held that are now on disk.
     bool m_bListsSaved = false;
     bool m_bMiscSaved = false;
     bool m_bHistorySaved = false;
+    bool m_bReviewsSaved = false;
 };
 
 // What one save writes, taken from the study data on the window's thread:
@@ -37,7 +39,7 @@ struct StateSnapshot {
         std::vector<bool> m_dirty; // by position: the items this write cleans
     };
 
-    bool IsEmpty() const { return m_lists.empty() && !m_misc && !m_bHistory; }
+    bool IsEmpty() const { return m_lists.empty() && !m_misc && !m_bHistory && !m_reviews; }
     // Writes the files in a save's order, each whole or not at all. Any
     // thread.
     StateWriteOutcome Write() const;
@@ -52,4 +54,5 @@ struct StateSnapshot {
     bool m_bHistory = false;
     qint32 m_nHistPos = -1;
     QList<CDictionary::CHistInfo> m_history;
+    std::optional<QByteArray> m_reviews; // the review file's content
 };

@@ -11,4 +11,5 @@ public:
     bool RequireMode() const override { return Options::RequireMode(); }
     int PreferredKanji() const override { return Options::PreferredKanji(); }
     bool ClearHistoryOnExit() const override { return Options::ClearHistoryOnExit(); }
+    bool ReviewsFirst() const override { return Options::ReviewFirst(); }
 };

@@ -23,10 +23,12 @@ public:
 
     QVariant data(int role) const override
     {
-        if (role > Qt::UserRole) {
-            if (const auto* list = qobject_cast<const CItemListBox*>(listWidget()))
-                return list->RowRole(list->row(this), role);
-        }
+        const auto* list = qobject_cast<const CItemListBox*>(listWidget());
+        if (list && role > Qt::UserRole)
+            return list->RowRole(list->row(this), role);
+        if (list && role == Qt::ToolTipRole &&
+            list->RowRole(list->row(this), CItemListBox::LeechRole).toBool())
+            return QStringLiteral("何度も忘れている項目");
         return QListWidgetItem::data(role);
     }
 };
@@ -97,6 +99,10 @@ QVariant CItemListBox::RowRole(int row, int role) const
         return m_bRedMarkup;
     case MarkerRole:
         return m_nMarkerKey >= 0 && GetRowKey(row) == m_nMarkerKey;
+    case LeechRole: {
+        const int index = GetRowItem(row);
+        return index >= 0 && CDictionary::GetInstance()->IsLeech(index);
+    }
     default:
         return {};
     }

@@ -10,11 +10,11 @@ class QResizeEvent;
 // An owner-drawn list of items: each row shows the item's word (the hyogai
 // kanji in red when the learner asked for that), its learning mode as a
 // square at the right and, for the row whose key equals m_nMarkerKey, an
-// arrow at the left. Subclasses say what a row stands for. The rows keep the
-// order in which the owner adds them; the row's string is never drawn. The
-// painter reads all of it from the row's model index (the roles below),
-// which looks the item up when asked, so a mode change shows at the next
-// repaint; "HyogaiRed" is read once at each repaint.
+// arrow at the left; a leech (an item lapsed again and again) has an orange
+// mark beside its square and says so in its tooltip. Subclasses say what a row stands for. The rows
+// keep the order in which the owner adds them; the row's string is never drawn. The painter reads
+// all of it from the row's model index (the roles below), which looks the item up when asked, so a
+// mode change shows at the next repaint; "HyogaiRed" is read once at each repaint.
 class CItemListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -32,6 +32,8 @@ public:
         RedMarkupRole,
         // bool: the row shows the marker.
         MarkerRole,
+        // bool: the item is a leech, forgotten again and again.
+        LeechRole,
     };
     // The value of one of those roles for a row.
     QVariant RowRole(int row, int role) const;

@@ -9,6 +9,12 @@
 #include <QPen>
 #include <QStyle>
 
+namespace {
+
+const QColor kLeechColour(230, 120, 0);
+
+} // namespace
+
 CItemListDelegate::CItemListDelegate(CItemListBox* list) : QStyledItemDelegate(list), m_pList(list)
 {
 }
@@ -54,12 +60,23 @@ void CItemListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         const bool red = index.data(CItemListBox::RedMarkupRole).toBool();
         const QString text = red ? item->GetAnswerMarkup() : item->GetWord();
         const int right = rect.left() + rect.width();
-        const TextRect textRect{rect.left() + CItemListBox::kImageSize, rect.top(),
-                                right - CItemListBox::kImageSize, rect.top() + rect.height()};
+        const bool leech = index.data(CItemListBox::LeechRole).toBool();
+        const int textRight =
+            right - CItemListBox::kImageSize - (leech ? CItemListBox::kImageSize / 3 + 4 : 0);
+        const TextRect textRect{rect.left() + CItemListBox::kImageSize, rect.top(), textRight,
+                                rect.top() + rect.height()};
         painter->setFont(m_pList->font());
         painter->setPen(colours.m_text);
         DrawMarkupText(*painter, text, textRect, true);
 
+        if (leech) {
+            // Left of the square, where the text has already given way.
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(kLeechColour);
+            const int d = CItemListBox::kImageSize / 3;
+            painter->drawEllipse(right - CItemListBox::kImageSize - d - 2,
+                                 rect.top() + (rect.height() - d) / 2, d, d);
+        }
         const int picture = CItemListBox::ImageOfMode(item->m_nMode);
         if (picture > 0 && picture < images.size())
             painter->drawPixmap(right - CItemListBox::kImageSize, rect.top() + 2,

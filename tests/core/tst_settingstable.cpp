@@ -109,6 +109,8 @@ private slots:
             QStringList{u"dic1_std2"_s}, QStringList());
         row("GuideMode", Of(Options::GuideMode), 2, 0, 0);
         row("CheckWriting", Of(Options::CheckWriting), false, true, true);
+        row("ReviewFirst", Of(Options::ReviewFirst), true, false, false);
+        row("NewPerDay", Of(Options::NewPerDay), 5, 20, 20);
         row("MainBarOnRight", Of(Options::MainBarOnRight), false, true, true);
         row("StartMaximised", Of(Options::StartMaximised), true, true, false);
         // Read by their windows as they stand; a text that is no number

@@ -8,6 +8,7 @@
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CPanelDialogBar.h"
+#include "platform/Clock.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
 #include "platform/ResourceIds.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -103,6 +105,28 @@ private slots:
         else
             QTest::mouseClick(BarButton(button), Qt::LeftButton);
         QCOMPARE(seen, title);
+    }
+
+    void dueCountBesideTheCount()
+    {
+        CDictionary* dic = CDictionary::GetInstance();
+        const qint64 now = CurrentTime();
+        dic->RateItem(0, ReviewRating::Again);
+        dic->RateItem(1, ReviewRating::Easy);
+        SetCurrentTimeForTesting(now + 3 * 86400);
+        m_frame->GetSession().ShowDueCount();
+        SetCurrentTimeForTesting(std::nullopt);
+        // The one answered wrongly is due, the easy one is not yet.
+        const QLabel* due = m_frame->GetMainBar()->DueCountLabel();
+        QCOMPARE(due->text(), QStringLiteral("復習 1"));
+        QCOMPARE(due->toolTip(), QStringLiteral("今日の復習: 1"));
+        QCOMPARE(due->accessibleName(), due->toolTip());
+        QVERIFY(due->isVisible());
+        // Beside the count, and not in the tab order.
+        const QRect count = BarButton(kIdTodayCount)->geometry();
+        QVERIFY(due->geometry().top() >= count.bottom());
+        QVERIFY(due->geometry().right() < count.left());
+        QCOMPARE(due->focusPolicy(), Qt::NoFocus);
     }
 
     void clearingShowsOnTheMainBar()

@@ -6,6 +6,7 @@
 #include "platform/ResourceIds.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/StudyDay.h"
 #include "widgets/CHistoryListBox.h"
 #include "widgets/CItemListDelegate.h"
 #include "widgets/CSearchListBox.h"
@@ -227,6 +228,39 @@ private slots:
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("HyogaiRed"), 1);
         Grab(list);
         QVERIFY(role(0, CItemListBox::RedMarkupRole).toBool());
+    }
+
+    void leechesAreMarked()
+    {
+        CDictionary* dictionary = CDictionary::GetInstance();
+        dictionary->EnsureLoaded();
+        const qint32 today = GetStudyDay();
+        // Seven lapses is not yet a leech; eight is.
+        dictionary->m_reviews.Put(0, {3.0, 5.0, today + 2, today - 1, 12, 7}, false);
+        dictionary->m_reviews.Put(1, {3.0, 5.0, today + 2, today - 1, 12, 8}, false);
+        for (int index : {0, 1, 2})
+            dictionary->AddToHistory(index);
+        CSearchListBox search;
+        CHistoryListBox history;
+        for (CItemListBox* list :
+             {static_cast<CItemListBox*>(&search), static_cast<CItemListBox*>(&history)}) {
+            // The history list shows positions 0 to 2, the search list items.
+            Fill(*list, {0, 1, 2});
+            const QImage image = Grab(*list);
+            for (int row = 0; row < 3; ++row) {
+                const bool leech = row == 1;
+                const QModelIndex index = list->model()->index(row, 0);
+                QCOMPARE(index.data(CItemListBox::LeechRole).toBool(), leech);
+                QCOMPARE(index.data(Qt::ToolTipRole).toString().isEmpty(), !leech);
+                const QRect rect = RowRect(*list, row);
+                int orange = 0;
+                for (int x = rect.right() - 40; x <= rect.right(); ++x) {
+                    const QColor c(image.pixel(x, rect.center().y()));
+                    orange += c.red() > 200 && c.green() > 90 && c.green() < 150 && c.blue() < 60;
+                }
+                QCOMPARE(orange > 0, leech);
+            }
+        }
     }
 
     void hyogaiRedShowsAtTheNextRepaint()

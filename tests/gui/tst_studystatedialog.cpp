@@ -8,9 +8,12 @@
 #include "platform/HelpService.h"
 #include "platform/Profile.h"
 #include "study/CDictionary.h"
+#include "study/CItem.h"
+#include "study/StudyDay.h"
 
 #include <QDir>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLocale>
 #include <QScrollBar>
 #include <QTest>
@@ -280,6 +283,50 @@ private slots:
         QCOMPARE(Chart()->columnWidth(0), date.width() * 3 / 2);
     }
 
+    void reviewFiguresBelowTheChart()
+    {
+        const qint64 now = LocalTime(2026, 3, 10, 12, 0);
+        SetCurrentTimeForTesting(now);
+        CDictionary* dic = CDictionary::GetInstance();
+        dic->EnsureLoaded();
+        const qint32 today = GetStudyDay();
+        // Due the day before yesterday, today, tomorrow, in 5, 20 and 40
+        // days; the one due today in 覚えない is not counted.
+        const int dueIn[] = {-2, 0, 1, 5, 20, 40};
+        for (int k = 0; k < 6; ++k) {
+            ReviewState state{3.0, 5.0, today + dueIn[k], today - 3, 2, 0};
+            dic->m_reviews.Put(k, state, false);
+        }
+        dic->m_reviews.Put(5, {3.0, 5.0, today, today - 3, 2, 0}, false);
+        QVERIFY(dic->SetItemMode(*dic->GetItem(5), NoLearn));
+        ReviewFileHeader header;
+        header.m_tallies = {{today - 3, 10, 8}, {today - 45, 5, 0}};
+        dic->m_reviews.SetFileHeader(header);
+        Open(now);
+        QCOMPARE(m_dialog->m_pReviews->text(),
+                 QStringLiteral("復習の期限: 今日 2 ・ 明日 1 ・ 7日以内 4 ・ 30日以内 5\n"
+                                "最近30日間の正答率: 80% (8/10)"));
+    }
+
+    void retentionNeedsReviews_data()
+    {
+        QTest::addColumn<int>("reviewed");
+        QTest::addColumn<int>("passed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("none yet") << 0 << 0 << "—";
+        QTest::newRow("all") << 4 << 4 << "100% (4/4)";
+        QTest::newRow("rounded") << 3 << 2 << "67% (2/3)";
+        QTest::newRow("none remembered") << 7 << 0 << "0% (0/7)";
+    }
+    void retentionNeedsReviews()
+    {
+        QFETCH(int, reviewed);
+        QFETCH(int, passed);
+        QFETCH(QString, shown);
+        const QString text = CStudyStateDialog::ReviewFigures(1, 2, 3, 4, reviewed, passed);
+        QCOMPARE(text.section(QStringLiteral("正答率: "), 1), shown);
+    }
+
     void chartFillsTheDialogWithMargins_data()
     {
         QTest::addColumn<QSize>("size");
@@ -294,8 +341,14 @@ private slots:
         const QRect units = MapDialogRect(m_dialog.get(), QRect(0, 0, 100, 100));
         const int a = units.width();
         const int b = units.height();
+        // The review figures take the bottom, below a gap of 4 units.
+        const QRect figures = m_dialog->m_pReviews->geometry();
+        QCOMPARE(figures.left(), 6 * a / 100);
+        QCOMPARE(figures.width(), m_dialog->width() - 12 * a / 100);
+        QCOMPARE(figures.bottom() + 1, m_dialog->height() - 6 * b / 100);
+        QVERIFY(figures.height() >= 2 * m_dialog->m_pReviews->fontMetrics().height());
         const QRect expected(6 * a / 100, 6 * b / 100, m_dialog->width() - 12 * a / 100,
-                             m_dialog->height() - 12 * b / 100);
+                             figures.top() - 4 * b / 100 - 6 * b / 100);
         QCOMPARE(Chart()->geometry(), expected);
         // The bars end where a vertical scroll bar begins.
         QVERIFY(Chart()->verticalScrollBar()->isVisible());

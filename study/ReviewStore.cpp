@@ -1,0 +1,323 @@
+#include "study/ReviewStore.h"
+
+#include <algorithm>
+
+namespace {
+
+// The heap's order: the earliest due date on top, then the lowest index.
+bool Later(qint32 dueA, qint32 indexA, qint32 dueB, qint32 indexB)
+{
+    return dueA != dueB ? dueA > dueB : indexA > indexB;
+}
+
+constexpr int kTalliedDays = 30;
+
+} // namespace
+
+void ReviewStore::Reset(int itemCount)
+{
+    m_slot.assign(size_t(std::max(0, itemCount)), -1);
+    m_records.clear();
+    m_heap.clear();
+    m_bHeapBuilt = false;
+    m_dayTree.clear();
+    m_bDayTreeBuilt = false;
+    m_deferred.clear();
+    m_nNewDay = 0;
+    m_nNewCount = 0;
+    m_tallies.clear();
+    m_bDirty = false;
+}
+
+void ReviewStore::Grow(int itemCount)
+{
+    if (itemCount > ItemCount())
+        m_slot.resize(size_t(itemCount), -1);
+}
+
+const ReviewState* ReviewStore::Find(int index) const
+{
+    const qint32 slot = SlotOf(index);
+    return slot < 0 ? nullptr : &m_records[size_t(slot)].m_state;
+}
+
+bool ReviewStore::IsLeech(int index) const
+{
+    const ReviewState* state = Find(index);
+    return state && state->m_nLapses >= kLeechLapses;
+}
+
+bool ReviewStore::IsSuspended(int index) const
+{
+    const qint32 slot = SlotOf(index);
+    return slot >= 0 && m_records[size_t(slot)].m_bSuspended;
+}
+
+void ReviewStore::Put(int index, const ReviewState& state, bool suspended)
+{
+    if (index < 0 || index >= ItemCount())
+        return;
+    qint32& slot = m_slot[size_t(index)];
+    if (slot < 0) {
+        slot = static_cast<qint32>(m_records.size());
+        m_records.push_back(Record{state, index, 0, true});
+    } else if (!m_records[size_t(slot)].m_bSuspended) {
+        CountDay(m_records[size_t(slot)].m_state.m_nDueDay, -1);
+    }
+    Record& record = m_records[size_t(slot)];
+    record.m_state = state;
+    record.m_bSuspended = suspended;
+    record.m_nGeneration = m_nNextGeneration++;
+    if (!suspended) {
+        CountDay(state.m_nDueDay, +1);
+        PushDue(record);
+    }
+    m_bDirty = true;
+}
+
+ReviewState ReviewStore::Rate(int index, qint32 day, ReviewRating rating, bool suspended)
+{
+    const ReviewState* old = Find(index);
+    const ReviewState before = old ? *old : ReviewState{};
+    const ReviewState after = FsrsScheduler::Review(before, day, rating);
+    if (index < 0 || index >= ItemCount())
+        return after;
+    if (!old) {
+        if (m_nNewDay != day) {
+            m_nNewDay = day;
+            m_nNewCount = 0;
+        }
+        ++m_nNewCount;
+    } else {
+        ReviewDayTally& tally = m_tallies[day];
+        tally.m_nDay = day;
+        ++tally.m_nReviewed;
+        if (rating != ReviewRating::Again)
+            ++tally.m_nPassed;
+    }
+    Put(index, after, suspended);
+    m_deferred.remove(index);
+    return after;
+}
+
+void ReviewStore::Forget(int index)
+{
+    const qint32 slot = SlotOf(index);
+    if (slot < 0)
+        return;
+    if (!m_records[size_t(slot)].m_bSuspended)
+        CountDay(m_records[size_t(slot)].m_state.m_nDueDay, -1);
+    // The last record fills the gap; heap entries name items, not records,
+    // and those of the forgotten item no longer find a record.
+    const size_t last = m_records.size() - 1;
+    if (size_t(slot) != last) {
+        m_records[size_t(slot)] = m_records[last];
+        m_slot[size_t(m_records[size_t(slot)].m_nIndex)] = slot;
+    }
+    m_records.pop_back();
+    m_slot[size_t(index)] = -1;
+    m_bDirty = true;
+}
+
+void ReviewStore::ForgetAll()
+{
+    const bool had = !m_records.empty() || m_nNewCount != 0 || !m_tallies.isEmpty();
+    Reset(ItemCount());
+    m_bDirty = had;
+}
+
+void ReviewStore::SetSuspended(int index, bool suspended)
+{
+    const qint32 slot = SlotOf(index);
+    if (slot < 0)
+        return;
+    Record& record = m_records[size_t(slot)];
+    if (record.m_bSuspended == suspended)
+        return;
+    record.m_bSuspended = suspended;
+    record.m_nGeneration = m_nNextGeneration++;
+    CountDay(record.m_state.m_nDueDay, suspended ? -1 : +1);
+    if (!suspended)
+        PushDue(record);
+}
+
+bool ReviewStore::IsLive(const HeapEntry& entry) const
+{
+    const qint32 slot = SlotOf(entry.m_nIndex);
+    if (slot < 0)
+        return false;
+    const Record& record = m_records[size_t(slot)];
+    return record.m_nGeneration == entry.m_nGeneration && !record.m_bSuspended;
+}
+
+namespace {
+
+struct HeapOrder {
+    template <typename Entry> bool operator()(const Entry& a, const Entry& b) const
+    {
+        return Later(a.m_nDue, a.m_nIndex, b.m_nDue, b.m_nIndex);
+    }
+};
+
+} // namespace
+
+void ReviewStore::PushDue(const Record& record)
+{
+    if (!m_bHeapBuilt)
+        return; // the first selection builds it from the records
+    // Entries left behind by changed records are cleared out once they
+    // outnumber the live ones, so the heap stays within twice its size.
+    if (m_heap.size() > 2 * m_records.size() + 1024) {
+        m_bHeapBuilt = false;
+        EnsureHeap();
+        return;
+    }
+    m_heap.push_back({record.m_state.m_nDueDay, record.m_nIndex, record.m_nGeneration});
+    std::push_heap(m_heap.begin(), m_heap.end(), HeapOrder());
+}
+
+void ReviewStore::EnsureHeap()
+{
+    if (m_bHeapBuilt)
+        return;
+    m_heap.clear();
+    m_heap.reserve(m_records.size());
+    for (const Record& record : m_records) {
+        if (!record.m_bSuspended)
+            m_heap.push_back({record.m_state.m_nDueDay, record.m_nIndex, record.m_nGeneration});
+    }
+    std::make_heap(m_heap.begin(), m_heap.end(), HeapOrder());
+    m_bHeapBuilt = true;
+}
+
+QList<int> ReviewStore::EarliestDue(qint32 day, int most)
+{
+    EnsureHeap();
+    QList<int> tied;
+    std::vector<HeapEntry> taken;
+    qint32 tiedDay = 0;
+    while (!m_heap.empty()) {
+        const HeapEntry top = m_heap.front();
+        if (IsLive(top)) {
+            if (top.m_nDue > day)
+                break;
+            if (!tied.isEmpty() && (top.m_nDue != tiedDay || tied.size() >= most))
+                break;
+        }
+        std::pop_heap(m_heap.begin(), m_heap.end(), HeapOrder());
+        m_heap.pop_back();
+        if (!IsLive(top))
+            continue; // stale for good
+        taken.push_back(top);
+        if (IsDeferred(top.m_nIndex, day))
+            continue;
+        tiedDay = top.m_nDue;
+        tied.append(top.m_nIndex);
+    }
+    // Whatever was looked at stays due until it is rated.
+    for (const HeapEntry& entry : taken) {
+        m_heap.push_back(entry);
+        std::push_heap(m_heap.begin(), m_heap.end(), HeapOrder());
+    }
+    return tied;
+}
+
+int ReviewStore::DayTreeSlot(qint32 day) const
+{
+    const qint64 slot = qint64(day) - FirstReviewDay();
+    return static_cast<int>(std::clamp<qint64>(slot, 0, qint64(m_dayTree.size()) - 2));
+}
+
+void ReviewStore::EnsureDayTree()
+{
+    if (m_bDayTreeBuilt)
+        return;
+    // One slot per day a due date can fall on, 1-based.
+    const size_t days = size_t(EndOfReviewDays() - FirstReviewDay() + kMaxReviewInterval);
+    m_dayTree.assign(days + 1, 0);
+    for (const Record& record : m_records) {
+        if (!record.m_bSuspended)
+            ++m_dayTree[size_t(DayTreeSlot(record.m_state.m_nDueDay)) + 1];
+    }
+    for (size_t i = 1; i < m_dayTree.size(); ++i) {
+        const size_t parent = i + (i & (~i + 1));
+        if (parent < m_dayTree.size())
+            m_dayTree[parent] += m_dayTree[i];
+    }
+    m_bDayTreeBuilt = true;
+}
+
+void ReviewStore::CountDay(qint32 day, int delta)
+{
+    if (!m_bDayTreeBuilt)
+        return;
+    for (size_t i = size_t(DayTreeSlot(day)) + 1; i < m_dayTree.size(); i += i & (~i + 1))
+        m_dayTree[i] += delta;
+}
+
+int ReviewStore::CountDueBy(qint32 day)
+{
+    EnsureDayTree();
+    if (qint64(day) < FirstReviewDay() && !m_records.empty()) {
+        // Only records made under a clock set before 2000 lie there.
+        return static_cast<int>(
+            std::count_if(m_records.cbegin(), m_records.cend(), [day](const Record& record) {
+                return !record.m_bSuspended && record.m_state.m_nDueDay <= day;
+            }));
+    }
+    int sum = 0;
+    for (size_t i = size_t(DayTreeSlot(day)) + 1; i > 0; i -= i & (~i + 1))
+        sum += m_dayTree[i];
+    return sum;
+}
+
+void ReviewStore::Defer(int index, qint32 day)
+{
+    if (m_nDeferredDay != day) {
+        m_deferred.clear();
+        m_nDeferredDay = day;
+    }
+    m_deferred.insert(index);
+}
+
+bool ReviewStore::IsDeferred(int index, qint32 day) const
+{
+    return m_nDeferredDay == day && m_deferred.contains(index);
+}
+
+int ReviewStore::NewCount(qint32 day) const
+{
+    return m_nNewDay == day ? m_nNewCount : 0;
+}
+
+ReviewStore::Retention ReviewStore::RetentionOver(qint32 day, int days) const
+{
+    Retention retention;
+    for (auto it = m_tallies.lowerBound(day - days + 1); it != m_tallies.cend() && it.key() <= day;
+         ++it) {
+        retention.m_nReviewed += it->m_nReviewed;
+        retention.m_nPassed += it->m_nPassed;
+    }
+    return retention;
+}
+
+ReviewFileHeader ReviewStore::FileHeader(qint32 today) const
+{
+    ReviewFileHeader header;
+    header.m_nNewDay = m_nNewDay;
+    header.m_nNewCount = m_nNewCount;
+    for (auto it = m_tallies.lowerBound(today - kTalliedDays + 1);
+         it != m_tallies.cend() && it.key() <= today; ++it)
+        header.m_tallies.append(*it);
+    return header;
+}
+
+void ReviewStore::SetFileHeader(const ReviewFileHeader& header)
+{
+    m_nNewDay = header.m_nNewDay;
+    m_nNewCount = header.m_nNewCount;
+    m_tallies.clear();
+    // A day given twice keeps its later tally, like the dictation counts.
+    for (const ReviewDayTally& tally : header.m_tallies)
+        m_tallies.insert(tally.m_nDay, tally);
+}
