@@ -49,9 +49,7 @@ private slots:
         QFETCH(QList<QSize>, sizes);
         QFETCH(QSize, buffer);
         CWriteView view;
-        view.resize(sizes.first());
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, sizes.first()));
         for (const QSize& size : sizes) {
             view.resize(size);
             QTRY_COMPARE(view.size(), size);
@@ -63,9 +61,7 @@ private slots:
     void writingSurvivesResize()
     {
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         Stroke(&view, QPoint(20, 50), QPoint(250, 50));
         const QImage before = view.grab().toImage();
         view.resize(100, 80);
@@ -79,9 +75,7 @@ private slots:
     void screenEqualsBuffer()
     {
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         Stroke(&view, QPoint(10, 10), QPoint(280, 180));
         Stroke(&view, QPoint(280, 10), QPoint(10, 180));
         QCOMPARE(view.grab().toImage().convertToFormat(QImage::Format_RGB32),
@@ -163,9 +157,7 @@ private slots:
         if (setting >= 0)
             WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StrokeWidth"), setting);
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         Stroke(&view, QPoint(50, 100), QPoint(250, 100));
         const QImage image = view.GetBackBuffer();
         QVERIFY(qAbs(InkAcross(image, 150, 60, 140) - width) < 0.75);
@@ -177,9 +169,7 @@ private slots:
     void widthIsReadOncePerStroke()
     {
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(20, 60));
         QTest::mouseMove(&view, QPoint(120, 60));
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StrokeWidth"), 12);
@@ -196,9 +186,7 @@ private slots:
     void dragOutsideStaysOneLine()
     {
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         QSignalSpy strokes(&view, &CWriteView::StrokeBegun);
         QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
         QTest::mouseMove(&view, QPoint(100, -50));
@@ -215,9 +203,7 @@ private slots:
     void eachStrokeSignalsOnce()
     {
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         QSignalSpy strokes(&view, &CWriteView::StrokeBegun);
         Stroke(&view, QPoint(10, 10), QPoint(100, 10));
         Stroke(&view, QPoint(10, 50), QPoint(100, 50));
@@ -232,9 +218,7 @@ private slots:
     void eraseWipesAtOnce()
     {
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         Stroke(&view, QPoint(10, 10), QPoint(290, 190));
         QVERIFY(HasInk(view.grab().toImage(), view.rect()));
         view.Erase();
@@ -261,9 +245,7 @@ private slots:
         QFETCH(qreal, width);
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StrokeWidth"), setting);
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         QSignalSpy strokes(&view, &CWriteView::StrokeBegun);
         const QPointingDevice* pen = QPointingDevice::primaryPointingDevice();
         auto send = [&](QEvent::Type type, const QPointF& point, Qt::MouseButton button,
@@ -303,9 +285,7 @@ private slots:
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StrokeWidth"), setting);
         QCOMPARE(Options::StrokeWidth(), width);
         CWriteView view;
-        view.resize(400, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(400, 300)));
         Stroke(&view, QPoint(20, 150), QPoint(380, 150));
         QVERIFY(qAbs(InkAcross(view.GetBackBuffer(), 200, 0, 300) - width) < 0.75);
     }
@@ -326,9 +306,7 @@ private slots:
         QFETCH(qreal, width);
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StrokeWidth"), 12);
         CWriteView view;
-        view.resize(300, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 300)));
         QPoint at(20, 20);
         QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, at);
         while (at.x() < 260) {
@@ -381,9 +359,7 @@ private slots:
         QFETCH(int, width);
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StrokeWidth"), width);
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, points.first());
         for (const QPoint& point : points)
             QTest::mouseMove(&view, point);
@@ -409,9 +385,7 @@ private slots:
         QFETCH(int, run);
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StrokeWidth"), 12);
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         auto at = [run](int x) { return QPoint(x, 40 + qRound((x - 20) / double(run))); };
         QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, at(20));
         for (int x = 21; x <= 280; ++x)
@@ -437,9 +411,7 @@ private slots:
     void strokesAsData()
     {
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         QSignalSpy changed(&view, &CWriteView::StrokesChanged);
         QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(10, 20));
         QTest::mouseMove(&view, QPoint(40, 20));
@@ -553,9 +525,7 @@ private slots:
     void undoIsIgnoredWhileWriting()
     {
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         Stroke(&view, QPoint(10, 10), QPoint(100, 10));
         QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(10, 50));
         QTest::mouseMove(&view, QPoint(100, 50));
@@ -569,9 +539,7 @@ private slots:
     void eraseWhileWriting()
     {
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         QSignalSpy begun(&view, &CWriteView::StrokeBegun);
         QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(20, 50));
         QTest::mouseMove(&view, QPoint(100, 50));
@@ -616,9 +584,7 @@ private slots:
         QFETCH(int, boxes);
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("GuideMode"), 2);
         CWriteView view;
-        view.resize(size);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, size));
         view.SetAnswerWord(word);
         const QList<QRectF> cells = view.GuideBoxes();
         QCOMPARE(cells.size(), boxes);
@@ -661,9 +627,7 @@ private slots:
     {
         QFETCH(QString, word);
         CWriteView view;
-        view.resize(500, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(500, 300)));
         view.SetAnswerWord(word);
         view.SetGuideMode(2);
         const QList<QRectF> cells = view.GuideBoxes();
@@ -695,9 +659,7 @@ private slots:
     {
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("GuideMode"), 1);
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         view.SetAnswerWord(QStringLiteral("山"));
         const QImage clean = view.GetBackBuffer();
         QCOMPARE(clean.pixelColor(152, 100), view.m_crGuide); // the level line
@@ -731,9 +693,7 @@ private slots:
         if (stored != -1)
             WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("GuideMode"), stored);
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         view.SetAnswerWord(QStringLiteral("学校"));
         QCOMPARE(view.GetGuideMode(), mode);
         QCOMPARE(view.GuideBoxes().size(), mode == 2 ? 2 : 0);
@@ -759,9 +719,7 @@ private slots:
     void contextMenu()
     {
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         QMenu* menu = view.ContextMenu();
         QList<QAction*> actions = menu->actions();
         QVERIFY(actions.size() >= 7);
@@ -809,9 +767,7 @@ private slots:
     void menuEndsAStrokeInProgress()
     {
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(10, 50));
         QTest::mouseMove(&view, QPoint(100, 50));
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(100, 50),
@@ -829,9 +785,7 @@ private slots:
     void strokeEndsAtItsBound()
     {
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         QSignalSpy changed(&view, &CWriteView::StrokesChanged);
         QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
         for (qsizetype k = 1; k < CWriteView::kMaxStrokePoints + 500; ++k)
@@ -853,9 +807,7 @@ private slots:
     void strokesOfAQuestionAreBounded()
     {
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         for (qsizetype k = 0; k < CWriteView::kMaxStrokes + 5; ++k) {
             const QPoint at(10 + int(k % 28) * 10, 10 + int(k / 28) * 15);
             QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, at);
@@ -885,9 +837,7 @@ private slots:
     {
         SkipUnlessAt200();
         CWriteView view;
-        view.resize(400, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(400, 300)));
         QCOMPARE(view.devicePixelRatioF(), 2.0);
         QCOMPARE(view.GetBackBuffer().size(), QSize(800, 600));
         Stroke(&view, QPoint(20, 150), QPoint(380, 150));
@@ -902,9 +852,7 @@ private slots:
     {
         SkipUnlessAt200();
         CWriteView view;
-        view.resize(300, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 300)));
         QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(20, 40));
         for (int x = 20; x <= 280; x += 13)
             QTest::mouseMove(&view, QPoint(x, 40 + (x - 20) * 3 / 5));
@@ -928,9 +876,7 @@ private slots:
         SkipUnlessAt200();
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("GuideMode"), 2);
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         view.SetAnswerWord(QStringLiteral("学校"));
         QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
         for (int k = 0; k <= 60; ++k)
@@ -947,9 +893,7 @@ private slots:
         SkipUnlessAt200();
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("GuideMode"), 1);
         CWriteView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         view.SetAnswerWord(QStringLiteral("山"));
         const QImage image = view.GetBackBuffer();
         // The level line through the middle: two device pixels, no blur.
@@ -963,9 +907,7 @@ private slots:
     {
         SkipUnlessAt200();
         CWriteView view;
-        view.resize(200, 150);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(200, 150)));
         Stroke(&view, QPoint(10, 10), QPoint(190, 140));
         const QImage before = view.grab().toImage();
         view.resize(900, 700);
