@@ -100,10 +100,8 @@ private slots:
         QFETCH(QString, word);
         WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("GuideMode"), guide);
         CWriteView view;
-        view.resize(300, 200);
         view.SetAnswerWord(word);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAt(view, QSize(300, 200)));
         view.resize(360, 220); // a growth, as the window's first layouts give
         QTRY_COMPARE(view.size(), QSize(360, 220));
         const qreal dpr = view.devicePixelRatioF();
@@ -127,10 +125,8 @@ private slots:
         QCOMPARE(guidePixels > 0, guide != 0);
 
         CWriteView fresh;
-        fresh.resize(360, 220);
         fresh.SetAnswerWord(word);
-        fresh.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+        QVERIFY(ShowAt(fresh, QSize(360, 220)));
         Stroke(&fresh, QPoint(20, 100), QPoint(340, 100));
         QVERIFY(fresh.HasBackBuffer());
         const QImage written = plain(fresh.grab().toImage());
