@@ -144,29 +144,71 @@ void CWriteView::resizeEvent(QResizeEvent* event)
 
 void CWriteView::RebuildBuffer(const QSize& logicalSize)
 {
-    const qreal dpr = devicePixelRatioF();
-    QImage grown(qCeil(logicalSize.width() * dpr), qCeil(logicalSize.height() * dpr),
-                 QImage::Format_RGB32);
-    if (grown.isNull())
-        return; // the old buffer stays
-    m_image = std::move(grown);
+    const QSize previousSize = m_sizeBuffer;
+    const qreal previousDpr = m_rDpr;
     m_sizeBuffer = logicalSize;
-    m_rDpr = dpr;
+    m_rDpr = devicePixelRatioF();
+    if (m_image.isNull() && m_strokes.isEmpty() && PaintsBlankDirectly()) {
+        // Nothing written yet: the ground and the guides need no buffer of
+        // their own (one of a whole sheet is megabytes to allocate and fill
+        // at every start).
+        m_bBlank = true;
+        update();
+        return;
+    }
+    const QImage old = std::exchange(m_image, QImage());
+    MakeBuffer();
+    if (m_image.isNull() && !old.isNull()) {
+        m_image = old; // the old buffer stays
+        m_sizeBuffer = previousSize;
+        m_rDpr = previousDpr;
+    }
+}
+
+void CWriteView::MakeBuffer()
+{
+    if (m_sizeBuffer.isEmpty())
+        return;
+    m_image = QImage(qCeil(m_sizeBuffer.width() * m_rDpr), qCeil(m_sizeBuffer.height() * m_rDpr),
+                     QImage::Format_RGB32);
+    if (m_image.isNull())
+        return;
     // Everything on the sheet is drawn from the strokes, so the writing
     // survives every resize and every change of scale.
     RedrawAll();
 }
 
+bool CWriteView::PaintsBlankDirectly() const
+{
+    return m_rDpr == std::floor(m_rDpr);
+}
+
+const QImage& CWriteView::GetBackBuffer() const
+{
+    if (m_image.isNull())
+        const_cast<CWriteView*>(this)->MakeBuffer();
+    return m_image;
+}
+
 void CWriteView::RedrawAll()
 {
     Redraw(QRectF(QPointF(0, 0), QSizeF(m_sizeBuffer)));
-    m_bBlank = m_strokes.isEmpty() && !m_image.isNull();
+    m_bBlank = m_strokes.isEmpty() && !m_sizeBuffer.isEmpty();
 }
 
 void CWriteView::Redraw(const QRectF& area)
 {
-    if (m_image.isNull())
+    if (m_image.isNull()) {
+        if (m_sizeBuffer.isEmpty())
+            return;
+        if (m_strokes.isEmpty() && PaintsBlankDirectly()) {
+            update(area.toAlignedRect());
+            return;
+        }
+        // The first ink: the sheet gets its buffer, drawn whole.
+        MakeBuffer();
         return;
+    }
     const QRect device =
         QRectF(area.x() * m_rDpr, area.y() * m_rDpr, area.width() * m_rDpr, area.height() * m_rDpr)
             .toAlignedRect() &
@@ -200,7 +242,7 @@ void CWriteView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRect area = event->rect();
-    if (m_image.isNull()) {
+    if (m_sizeBuffer.isEmpty()) {
         painter.fillRect(area, palette().color(QPalette::Base));
         return;
     }
@@ -208,6 +250,22 @@ void CWriteView::paintEvent(QPaintEvent* event)
     // resolution rather than blow up the old pixels.
     if (!qFuzzyCompare(m_rDpr, devicePixelRatioF()))
         RebuildBuffer(m_sizeBuffer);
+    if (m_image.isNull() && m_strokes.isEmpty() && PaintsBlankDirectly()) {
+        // What the buffer would hold, drawn in the same device pixels.
+        const QRect device = QRect(area.x() * int(m_rDpr), area.y() * int(m_rDpr),
+                                   area.width() * int(m_rDpr), area.height() * int(m_rDpr));
+        painter.setWorldTransform(QTransform::fromScale(1 / m_rDpr, 1 / m_rDpr));
+        painter.setClipRect(device);
+        painter.fillRect(device, m_crBack);
+        DrawGuides(painter, device);
+        return;
+    }
+    if (m_image.isNull())
+        MakeBuffer();
+    if (m_image.isNull()) {
+        painter.fillRect(area, palette().color(QPalette::Base));
+        return;
+    }
     painter.drawImage(QRectF(area), m_image,
                       QRectF(area.x() * m_rDpr, area.y() * m_rDpr, area.width() * m_rDpr,
                              area.height() * m_rDpr));

@@ -78,8 +78,9 @@ public:
     QMenu* ContextMenu() const { return m_pMenu; }
 
     // Tests and benchmarks look at the buffer and the bytes the strokes
-    // take.
-    const QImage& GetBackBuffer() const { return m_image; }
+    // take. A blank sheet has no buffer until something asks for one.
+    const QImage& GetBackBuffer() const;
+    bool HasBackBuffer() const { return !m_image.isNull(); }
     bool IsDrawing() const { return m_bDrawing; }
     qsizetype StrokeMemory() const;
 
@@ -125,6 +126,11 @@ private:
     void UpdateMenu();
 
     void RebuildBuffer(const QSize& logicalSize);
+    // Allocates the buffer for the sheet's size and draws it whole.
+    void MakeBuffer();
+    // A blank sheet is drawn straight to the screen where its device
+    // pixels are whole logical pixels.
+    bool PaintsBlankDirectly() const;
     // Draws the ground, the guides and the ink inside area (logical) and
     // asks for it to be painted.
     void Redraw(const QRectF& area);
@@ -135,10 +141,10 @@ private:
     void LayoutGuides();
 
     QImage m_image;
-    QSize m_sizeBuffer; // logical
+    QSize m_sizeBuffer; // logical; the buffer's once there is one
     qreal m_rDpr = 1;   // device pixels of the buffer per logical pixel
     bool m_bDrawing = false;
-    bool m_bBlank = false;         // the buffer shows ground and guides only
+    bool m_bBlank = false;         // the sheet shows ground and guides only
     qsizetype m_nPointsBefore = 0; // on the sheet, in the strokes before the current one
     QElapsedTimer m_strokeClock;
 

@@ -82,6 +82,60 @@ private slots:
                  view.GetBackBuffer().copy(0, 0, 300, 200));
     }
 
+    void blankSheetNeedsNoBuffer_data()
+    {
+        QTest::addColumn<int>("guide");
+        QTest::addColumn<QString>("word");
+        QTest::newRow("no guide") << 0 << QStringLiteral("漢字");
+        QTest::newRow("cross over the whole sheet") << 1 << QString();
+        QTest::newRow("cross per character") << 1 << QStringLiteral("漢字");
+        QTest::newRow("boxes") << 2 << QStringLiteral("学校");
+    }
+    // Until the first ink the sheet is drawn straight to the screen where
+    // the scale is whole; what shows is what the buffer would hold, and the
+    // first stroke brings the buffer with the ground and guides under it.
+    void blankSheetNeedsNoBuffer()
+    {
+        QFETCH(int, guide);
+        QFETCH(QString, word);
+        WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("GuideMode"), guide);
+        CWriteView view;
+        view.SetAnswerWord(word);
+        QVERIFY(ShowAt(view, QSize(300, 200)));
+        view.resize(360, 220); // a growth, as the window's first layouts give
+        QTRY_COMPARE(view.size(), QSize(360, 220));
+        const qreal dpr = view.devicePixelRatioF();
+        const bool whole = dpr == std::floor(dpr);
+        QCOMPARE(view.HasBackBuffer(), !whole);
+        // Compared pixel for pixel, whatever ratio each image names.
+        const auto plain = [](QImage image) {
+            image = image.convertToFormat(QImage::Format_RGB32);
+            image.setDevicePixelRatio(1);
+            return image;
+        };
+        const QImage blank = plain(view.grab().toImage());
+        QCOMPARE(view.HasBackBuffer(), !whole);
+        const QImage buffer = plain(view.GetBackBuffer());
+        QVERIFY(view.HasBackBuffer());
+        QCOMPARE(blank, buffer.copy(QRect(QPoint(0, 0), blank.size())));
+        int guidePixels = 0;
+        for (int y = 0; y < blank.height(); ++y)
+            for (int x = 0; x < blank.width(); ++x)
+                guidePixels += blank.pixelColor(x, y) == view.m_crGuide;
+        QCOMPARE(guidePixels > 0, guide != 0);
+
+        CWriteView fresh;
+        fresh.SetAnswerWord(word);
+        QVERIFY(ShowAt(fresh, QSize(360, 220)));
+        Stroke(&fresh, QPoint(20, 100), QPoint(340, 100));
+        QVERIFY(fresh.HasBackBuffer());
+        const QImage written = plain(fresh.grab().toImage());
+        QCOMPARE(written, plain(fresh.GetBackBuffer()).copy(QRect(QPoint(0, 0), written.size())));
+        QVERIFY(HasInk(fresh.GetBackBuffer(), QRect(0, 0, int(360 * dpr), int(220 * dpr))));
+        // The ground away from the line and the guides is the blank sheet's.
+        QCOMPARE(written.pixelColor(2, 2), blank.pixelColor(2, 2));
+    }
+
     void strokeWidth_data()
     {
         QTest::addColumn<int>("setting"); // -1: not stored
