@@ -1,10 +1,9 @@
 #pragma once
 
-// What a child of the start-up benchmark reports: at the first paint of a
-// widget of the named class, the monotonic clock, the processor time used
-// so far and the peak memory; a few seconds later, idle, the memory it then
-// holds. Qt only, so that the bare window's child links nothing of ours.
+// What the start-up children report, shared by the bare window and the real
+// one. Header-only and Qt-only: the bare child must link nothing of ours.
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
@@ -13,11 +12,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 
 namespace StartupProbe {
 
-// Long enough for anything a start leaves to be done a moment later.
-constexpr int kSteadyAfterMs = 3000;
+// "paint": report the first paint and end at once. "resident": stay after
+// the first paint, run the child's work, print "ready" and end a little
+// later, so that the parent can read the resident memory meanwhile.
+inline const char* const kModeVariable = "VELMARIK_BENCH_STARTUP_MODE";
 
 inline qint64 MonotonicNanoseconds()
 {
@@ -35,13 +37,13 @@ inline qint64 ProcessorNanoseconds()
     return qint64(used.tv_sec) * 1000000000 + used.tv_nsec;
 }
 
-// A field of /proc/self/status in kilobytes: VmHWM the peak, VmRSS now.
-inline qint64 MemoryKilobytes(const char* field)
+// A field of /proc/<pid>/status in kB ("VmHWM", "VmRSS"); 0 when unknown.
+inline qint64 StatusKilobytes(const QByteArray& pid, const QByteArray& field)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
+    QFile status(QByteArray("/proc/") + pid + "/status");
     if (!status.open(QIODevice::ReadOnly))
         return 0;
-    const QByteArray key = QByteArray(field) + ':';
+    const QByteArray key = field + ':';
     for (const QByteArray& line : status.readAll().split('\n')) {
         if (line.startsWith(key))
             return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
@@ -49,32 +51,48 @@ inline qint64 MemoryKilobytes(const char* field)
     return 0;
 }
 
-// Prints "clock processor peak steady" and ends the process: the first
-// three at the first paint, the last once the program has been idle.
+// Watches for the first paint of a widget of the named class. In "paint"
+// mode it prints the clocks and the peak memory and ends the process: what
+// follows is not measured. In "resident" mode it runs the work once the
+// window has settled and then tells the parent.
 class FirstPaint : public QObject {
 public:
-    explicit FirstPaint(const char* className) : m_className(className) {}
+    FirstPaint(const char* className, std::function<void()> work)
+        : m_className(className), m_work(std::move(work)),
+          m_bResident(qgetenv(kModeVariable) == "resident")
+    {
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (m_bPainted || event->type() != QEvent::Paint || !watched->inherits(m_className))
+        if (m_bSeen || event->type() != QEvent::Paint || !watched->inherits(m_className))
             return false;
-        m_bPainted = true;
+        m_bSeen = true;
+        if (m_bResident) {
+            // The parent samples the first seconds itself; the work starts
+            // after them.
+            QTimer::singleShot(3500, QCoreApplication::instance(), [this] {
+                if (m_work)
+                    m_work();
+                std::printf("ready\n");
+                std::fflush(stdout);
+                QTimer::singleShot(1500, QCoreApplication::instance(), [] { std::_Exit(0); });
+            });
+            return false;
+        }
         // Let the paint itself finish before the clock is read.
         watched->event(event);
-        std::printf("%lld %lld %lld ", MonotonicNanoseconds(), ProcessorNanoseconds(),
-                    MemoryKilobytes("VmHWM"));
-        QTimer::singleShot(kSteadyAfterMs, [] {
-            std::printf("%lld\n", MemoryKilobytes("VmRSS"));
-            std::fflush(stdout);
-            std::_Exit(0);
-        });
-        return true;
+        std::printf("%lld %lld %lld\n", MonotonicNanoseconds(), ProcessorNanoseconds(),
+                    StatusKilobytes("self", "VmHWM"));
+        std::fflush(stdout);
+        std::_Exit(0);
     }
 
 private:
     const char* m_className;
-    bool m_bPainted = false;
+    std::function<void()> m_work;
+    bool m_bResident = false;
+    bool m_bSeen = false;
 };
 
 } // namespace StartupProbe

@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
 #include <QStyleOptionSizeGrip>
 #include <QWindow>
@@ -135,18 +137,66 @@ void CBaseDialog::showEvent(QShowEvent* event)
     }
     // Captions set up to now are final; the ones a font clips get room.
     FitCaptionWidths(this);
+    FitIntoScreen();
     QDialog::showEvent(event);
+}
+
+void CBaseDialog::FitIntoScreen()
+{
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    const QScreen* where = owner ? owner->screen() : screen();
+    if (!where || findChild<QScrollArea*>(QStringLiteral("screenFit"), Qt::FindDirectChildrenOnly))
+        return;
+    // The frame's size is known once the window system framed the dialog;
+    // before that a title bar's worth is kept free.
+    QSize frame = frameGeometry().size() - size();
+    if (frame.isEmpty())
+        frame = QSize(8, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + 8);
+    const QSize room = where->availableGeometry().size() - frame;
+    if (width() <= room.width() && height() <= room.height())
+        return;
+    if (minimumSize() != maximumSize()) {
+        setMinimumSize(minimumSize().boundedTo(room));
+        resize(size().boundedTo(room));
+        return;
+    }
+    auto* content = new QWidget;
+    content->setObjectName(QStringLiteral("screenFitContent"));
+    content->setFixedSize(size());
+    const auto children = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children) {
+        if (child->isWindow())
+            continue;
+        const bool shown = child->isVisibleTo(this);
+        const QRect place = child->geometry();
+        child->setParent(content);
+        child->setGeometry(place);
+        child->setVisible(shown);
+    }
+    auto* area = new QScrollArea(this);
+    area->setObjectName(QStringLiteral("screenFit"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(content);
+    // A scroll bar takes room beside or below the controls where the other
+    // side has it to spare.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+    QSize fitted = size();
+    if (fitted.height() > room.height())
+        fitted = QSize(fitted.width() + bar, room.height());
+    if (fitted.width() > room.width())
+        fitted = QSize(room.width(), qMin(fitted.height() + bar, room.height()));
+    setFixedSize(fitted);
+    area->setGeometry(rect());
+    area->show();
 }
 
 void CBaseDialog::OnHelp()
 {
-    // Only a dialog that offers a help button has a topic of its own.
-    const auto children = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-    for (const QWidget* child : children) {
-        if (child->objectName() == QLatin1String("9")) {
-            OnCommandHelp();
-            return;
-        }
+    // Only a dialog that offers a help button has a topic of its own; on a
+    // small screen it may stand in the scroll area.
+    if (findChild<QWidget*>(QStringLiteral("9"))) {
+        OnCommandHelp();
+        return;
     }
     ShowHelpContents();
 }

@@ -30,6 +30,9 @@ protected:
     void SetResizable(bool resizable);
     // Sizes the dialog to its template (width, height in dialog units).
     void SetTemplateSize(int cx, int cy);
+    // No larger than the room the screen gives windows: a resizable dialog
+    // is made smaller, a fixed one shows its controls in a scroll area.
+    void FitIntoScreen();
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

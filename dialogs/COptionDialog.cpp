@@ -150,12 +150,12 @@ COptionDialog::~COptionDialog() = default;
 
 QLineEdit* COptionDialog::Edit(int id) const
 {
-    return findChild<QLineEdit*>(Id(id), Qt::FindDirectChildrenOnly);
+    return findChild<QLineEdit*>(Id(id));
 }
 
 QCheckBox* COptionDialog::Check(int id) const
 {
-    return findChild<QCheckBox*>(Id(id), Qt::FindDirectChildrenOnly);
+    return findChild<QCheckBox*>(Id(id));
 }
 
 void COptionDialog::CreateControls()

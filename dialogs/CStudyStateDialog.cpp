@@ -84,8 +84,10 @@ void CStudyStateDialog::FillRows()
         date = QDateTime::fromSecsSinceEpoch(CurrentTime()).date();
 
     // Days are stepped on the calendar, not by 86400 seconds, so that a day
-    // of 23 hours (the change to summer time) is not skipped.
-    const QLocale locale;
+    // of 23 hours (the change to summer time) is not skipped. The weekday is
+    // named in Japanese like the rest of the window, whatever the process's
+    // locale.
+    const QLocale locale(QLocale::Japanese, QLocale::Japan);
     for (int row = 0; row < kDayCount; ++row) {
         const int count = dic->GetDayCount(date.year() * 10000 + date.month() * 100 + date.day());
         m_chart->m_nMaxCount = std::max(m_chart->m_nMaxCount, count);

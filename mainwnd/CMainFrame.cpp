@@ -36,6 +36,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -195,6 +196,8 @@ CSearchDialogBar* CMainFrame::GetSearchBar()
                 &CMainFrame::OnToggleSearchBar);
         connect(m_wndSearchBar, &CSearchDialogBar::ItemModeChanged, this,
                 [this](int itemIndex) { m_session.OnItemModeChanged(itemIndex); });
+        connect(m_wndSearchBar, &CSearchDialogBar::FocusLeaveRequested, m_wndMainBar,
+                &CMainDialogBar::FocusDialogControl);
         m_wndSearchBar->SetActionAsker(&AskForItemAction);
         m_wndSearchBar->InitBar();
         m_wndSearchBar->hide();
@@ -400,6 +403,8 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
         event->ignore();
         return true;
     }
+    if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType())
+        TakeFocusForSheet(static_cast<QWidget*>(watched));
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return QWidget::eventFilter(watched, event);
     auto* target = static_cast<QWidget*>(watched);
@@ -411,6 +416,17 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     if (focus && focus != target && target->isAncestorOf(focus))
         return QWidget::eventFilter(watched, event);
     return PreTranslateKey(target, static_cast<QKeyEvent*>(event));
+}
+
+void CMainFrame::TakeFocusForSheet(QWidget* pressed)
+{
+    // The sheet takes no focus of its own; a press on it hands the keys back
+    // to the drill, where they are at the start: the main bar's control.
+    if (!m_wndView || !m_wndMainBar || (pressed != m_wndView && !m_wndView->isAncestorOf(pressed)))
+        return;
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || !m_wndMainBar->isAncestorOf(focus))
+        m_wndMainBar->FocusDialogControl();
 }
 
 bool CMainFrame::PreTranslateKey(QWidget* target, QKeyEvent* event)
@@ -588,11 +604,56 @@ void CMainFrame::OnToggleSearchBar()
             last->setFocus(Qt::OtherFocusReason);
         else
             m_wndMainBar->FocusDialogControl();
+        // The smaller minimum first, or the window could not give the
+        // width back.
+        SetMinimumFrameSize();
+        GrowForSearchBar(false);
     } else {
+        GrowForSearchBar(true);
         m_wndSearchBar->show();
         m_wndSearchBar->setFocus(Qt::OtherFocusReason);
     }
     RecalcLayout();
+}
+
+void CMainFrame::GrowForSearchBar(bool opening)
+{
+    const bool free = isVisible() && !isMaximized() && !isFullScreen();
+    if (!opening) {
+        const int growth = std::exchange(m_nSearchBarGrowth, 0);
+        if (!free || growth <= 0)
+            return;
+        QRect area = geometry();
+        if (m_nSearchBarAlign == kAlignLeft)
+            area.setLeft(area.left() + growth);
+        else
+            area.setRight(area.right() - growth);
+        setGeometry(area);
+        return;
+    }
+    const QScreen* where = screen();
+    if (!free || !where)
+        return;
+    const int growth = m_wndSearchBar->sizeHint().width();
+    const QRect available = where->availableGeometry();
+    const QRect frame = frameGeometry();
+    if (frame.width() + growth > available.width())
+        return; // the sheet narrows; its writing comes back with the width
+    // The bar's side grows, so the sheet stays where it is on the screen;
+    // at the screen's edge the window moves in.
+    QRect grown = frame;
+    if (m_nSearchBarAlign == kAlignLeft)
+        grown.setLeft(frame.left() - growth);
+    else
+        grown.setRight(frame.right() + growth);
+    if (grown.left() < available.left())
+        grown.moveLeft(available.left());
+    if (grown.right() > available.right())
+        grown.moveRight(available.right());
+    const QRect client = geometry();
+    setGeometry(QRect(client.topLeft() + (grown.topLeft() - frame.topLeft()),
+                      QSize(client.width() + growth, client.height())));
+    m_nSearchBarGrowth = growth;
 }
 
 void CMainFrame::OnSwapSides()
@@ -617,6 +678,13 @@ void CMainFrame::SavePlacement()
         const QRect normal = normalGeometry();
         if (normal.isValid())
             restored = QRect(normal.topLeft() - (geometry().topLeft() - pos()), normal.size());
+    }
+    // Without what the search bar added: the next start opens without it.
+    if (m_nSearchBarGrowth > 0 && !maximised) {
+        if (m_nSearchBarAlign == kAlignLeft)
+            restored.setLeft(restored.left() + m_nSearchBarGrowth);
+        else
+            restored.setWidth(restored.width() - m_nSearchBarGrowth);
     }
     WriteProfileInt(Setting::WinLeft, restored.x());
     WriteProfileInt(Setting::WinTop, restored.y());

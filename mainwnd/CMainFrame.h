@@ -91,6 +91,11 @@ protected:
 
 private:
     bool PreTranslateKey(QWidget* target, QKeyEvent* event);
+    // Opening the search bar widens the window by the bar where the screen
+    // has room, so the sheet keeps its width; closing it takes that back.
+    void GrowForSearchBar(bool opening);
+    // A press on the writing sheet gives the keys back to the drill.
+    void TakeFocusForSheet(QWidget* pressed);
     bool OnFrameCommand(int id);
     void RestorePlacement();
     // True when the panel asked for another height while being placed.
@@ -107,6 +112,9 @@ private:
 
     int m_nMainBarAlign = kAlignRight;
     int m_nSearchBarAlign = kAlignLeft;
+    // What opening the search bar added to the window's width, taken back
+    // when it closes; 0 when the window had no room to grow.
+    int m_nSearchBarGrowth = 0;
     bool m_bCreated = false;
     bool m_bClosed = false; // the exit save ran; later close requests pass
     bool m_bFirstShow = true;

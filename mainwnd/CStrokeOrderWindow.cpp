@@ -2,10 +2,13 @@
 
 #include "recognition/WritingCheck.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -15,7 +18,9 @@ const QColor kInk(0, 0, 0);
 
 } // namespace
 
-CStrokeOrderWindow::CStrokeOrderWindow(QWidget* parent) : QWidget(parent, Qt::Window)
+// A tool window stays above its main window while the learner works there.
+CStrokeOrderWindow::CStrokeOrderWindow(QWidget* parent)
+    : QWidget(parent, parent ? Qt::Tool : Qt::Window)
 {
     setObjectName(QStringLiteral("strokeOrderWindow"));
     setWindowTitle(QStringLiteral("書き順"));
@@ -52,7 +57,93 @@ void CStrokeOrderWindow::SetWord(const QString& word)
     if (written == m_strWord)
         return;
     m_strWord = written;
+    if (isVisible())
+        GrowToReadable();
     update();
+}
+
+QPoint CStrokeOrderWindow::PlaceBeside(const QRect& owner, const QSize& size,
+                                       const QRect& available)
+{
+    int x = owner.right() + 1;
+    if (x + size.width() - 1 > available.right()) {
+        x = owner.left() - size.width();
+        if (x < available.left())
+            x = available.right() + 1 - size.width();
+    }
+    x = qMax(available.left(), qMin(x, available.right() + 1 - size.width()));
+    const int y = qMax(available.top(), qMin(owner.top(), available.bottom() + 1 - size.height()));
+    return QPoint(x, y);
+}
+
+QSize CStrokeOrderWindow::ReadableSize(const QRect& available) const
+{
+    // The inverse of WordFont's sizing, with the margins and the note.
+    const int characters = qMax(1, int(CharactersToCheck(m_strWord).size()));
+    const int note = m_pNote->isVisible() ? m_pNote->sizeHint().height() + 8 : 0;
+    const QSize wanted((kReadableGlyph * characters * 100 + 94) / 95 + 16,
+                       (kReadableGlyph * 100 + 84) / 85 + 16 + note);
+    return wanted.expandedTo(minimumSize()).boundedTo(available.size());
+}
+
+void CStrokeOrderWindow::GrowToReadable()
+{
+    const QScreen* where = screen();
+    if (!where)
+        return;
+    const QRect available = where->availableGeometry();
+    const QSize frameExtra = frameGeometry().size() - size();
+    const QSize grown = size().expandedTo(
+        ReadableSize(available.adjusted(0, 0, -frameExtra.width(), -frameExtra.height())));
+    if (grown == size())
+        return;
+    resize(grown);
+    // Still inside the screen after growing.
+    const QRect frame(frameGeometry().topLeft(), grown + frameExtra);
+    const QPoint inside(
+        qMax(available.left(), qMin(frame.left(), available.right() + 1 - frame.width())),
+        qMax(available.top(), qMin(frame.top(), available.bottom() + 1 - frame.height())));
+    move(inside + (pos() - frameGeometry().topLeft()));
+}
+
+void CStrokeOrderWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_bPlaced)
+        return;
+    m_bPlaced = true;
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    const QScreen* where = owner ? owner->screen() : screen();
+    if (!where)
+        return;
+    const QRect available = where->availableGeometry();
+    const QSize frameExtra = frameGeometry().size() - size();
+    // As large as the word needs, no larger: room for the window beside.
+    resize(ReadableSize(available.adjusted(0, 0, -frameExtra.width(), -frameExtra.height())));
+    if (owner) {
+        const QPoint frameAt = PlaceBeside(owner->frameGeometry(), size() + frameExtra, available);
+        move(frameAt + (pos() - frameGeometry().topLeft()));
+    }
+}
+
+void CStrokeOrderWindow::keyPressEvent(QKeyEvent* event)
+{
+    // The learner goes on with N and B here too: the drill's keys are the
+    // main window's.
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (owner && event->key() != Qt::Key_Escape) {
+        QWidget* target = owner->focusWidget() ? owner->focusWidget() : owner;
+        QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(),
+                       event->isAutoRepeat(), ushort(event->count()));
+        QCoreApplication::sendEvent(target, &copy);
+        event->setAccepted(copy.isAccepted());
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QRect CStrokeOrderWindow::WordArea() const

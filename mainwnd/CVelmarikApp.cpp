@@ -95,6 +95,16 @@ void CVelmarikApp::RaiseMainWindow()
     m_pMainWnd->activateWindow();
 }
 
+int CVelmarikApp::Run()
+{
+    int handOverCode = 0;
+    if (HandOverToRunningCopy(handOverCode))
+        return handOverCode;
+    if (!InitInstance())
+        return ExitInstance(1);
+    return ExitInstance(exec());
+}
+
 bool CVelmarikApp::InitInstance(int showCommand)
 {
     InstallGuiMessageBox();

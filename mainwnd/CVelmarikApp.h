@@ -37,6 +37,10 @@ public:
     // Tests wait less for a copy that does not answer.
     void SetHandOverTimeoutForTesting(int ms) { m_nHandOverTimeoutMs = ms; }
 
+    // The program's run as its main starts it: hands over to a running copy,
+    // or shows the main frame and runs until it closes. The exit code.
+    int Run();
+
     // Creates and shows the main frame; false when it cannot be created.
     bool InitInstance(int showCommand = kShowUnset);
     // Ends the study data (without saving) and returns the exit code.

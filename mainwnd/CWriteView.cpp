@@ -1,5 +1,6 @@
 #include "mainwnd/CWriteView.h"
 
+#include "platform/MenuAccessKeys.h"
 #include "platform/Options.h"
 #include "text/KanaConversion.h"
 
@@ -57,9 +58,11 @@ CWriteView::CWriteView(QWidget* parent) : QWidget(parent)
         action->setShortcutContext(Qt::WidgetShortcut);
         return action;
     };
-    m_pUndo = addAction(QStringLiteral("元に戻す(&U)"), {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    // Access keys after the shortcuts' letters: U and R belong to other
+    // entries' keys.
+    m_pUndo = addAction(QStringLiteral("元に戻す(&Z)"), {QKeySequence(Qt::CTRL | Qt::Key_Z)});
     m_pRedo =
-        addAction(QStringLiteral("やり直し(&R)"), {QKeySequence(Qt::CTRL | Qt::Key_Y),
+        addAction(QStringLiteral("やり直し(&Y)"), {QKeySequence(Qt::CTRL | Qt::Key_Y),
                                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     m_pErase = addAction(QStringLiteral("消去(&C)"), {QKeySequence(Qt::Key_C)});
     connect(m_pUndo, &QAction::triggered, this, &CWriteView::Undo);
@@ -128,8 +131,10 @@ void CWriteView::resizeEvent(QResizeEvent* event)
     const int bw = m_sizeBuffer.width();
     const int bh = m_sizeBuffer.height();
     if (cx > bw || cy > bh) {
-        // The slack spares a new buffer for small enlargements.
-        RebuildBuffer(QSize(qMax(cx, bw) + 300, qMax(cy, bh) + 200));
+        // No slack: the sheet is redrawn from its strokes, so a larger buffer
+        // later costs a redraw, while slack would cost memory and a fill at
+        // every start.
+        RebuildBuffer(QSize(qMax(cx, bw), qMax(cy, bh)));
         return;
     }
     // Guides are centred in the view, so they move with its size.
@@ -252,14 +257,37 @@ void CWriteView::DrawGuides(QPainter& painter, const QRect& device) const
     const int thick = qMax(1, qRound(m_rDpr));
     auto at = [this](qreal logical) { return qRound(logical * m_rDpr); };
     if (m_nGuideMode == kGuideCross) {
-        const int x = at(width() / 2) - thick / 2;
-        const int y = at(height() / 2) - thick / 2;
+        // One cross in each character's square, as the boxes are drawn; the
+        // whole sheet's when there is no word to lay out.
+        const QList<QRectF> cells =
+            m_boxes.isEmpty() ? QList<QRectF>{QRectF(0, 0, width(), height())} : m_boxes;
         const int dash = qMax(1, at(6));
         const int period = dash + qMax(1, at(4));
-        for (int k = device.left() / period; k * period <= device.right(); ++k)
-            painter.fillRect(QRect(k * period, y, dash, thick), m_crGuide);
-        for (int k = device.top() / period; k * period <= device.bottom(); ++k)
-            painter.fillRect(QRect(x, k * period, thick, dash), m_crGuide);
+        for (const QRectF& cell : cells) {
+            const QRect span(at(cell.left()), at(cell.top()), at(cell.right()) - at(cell.left()),
+                             at(cell.bottom()) - at(cell.top()));
+            if (!span.intersects(device))
+                continue;
+            // Dashes are laid out from the crossing, which a dash covers, so
+            // that every square's cross looks alike.
+            const int x = at(cell.center().x()) - thick / 2;
+            const int y = at(cell.center().y()) - thick / 2;
+            // Dashes along one axis: from `start` to `end`, crossing at
+            // `centre`, each placed by `piece`.
+            const auto dashes = [&](int centre, int start, int end, auto piece) {
+                const int first =
+                    centre - dash / 2 - (centre - dash / 2 - start + period - 1) / period * period;
+                for (int offset = first; offset < end; offset += period) {
+                    const QRect part = piece(offset) & span;
+                    if (!part.isEmpty())
+                        painter.fillRect(part, m_crGuide);
+                }
+            };
+            dashes(x, span.left(), span.left() + span.width(),
+                   [&](int offset) { return QRect(offset, y, dash, thick); });
+            dashes(y, span.top(), span.top() + span.height(),
+                   [&](int offset) { return QRect(x, offset, thick, dash); });
+        }
         return;
     }
     for (const QRectF& box : m_boxes) {
@@ -523,6 +551,7 @@ void CWriteView::AddContextActions(const QList<QAction*>& actions)
 {
     m_pMenu->addSeparator();
     m_pMenu->addActions(actions);
+    AssignAccessKeys(m_pMenu);
 }
 
 void CWriteView::UpdateMenu()
@@ -542,6 +571,7 @@ void CWriteView::OpenMenu(const QPoint& globalPos)
         emit StrokesChanged();
     }
     UpdateMenu();
+    AssignAccessKeys(m_pMenu);
     m_pMenu->popup(globalPos);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/HelpService.h"
 
+#include <QGuiApplication>
 #include <QPointer>
 
 namespace {
@@ -23,6 +24,10 @@ constexpr TopicPage kTopicPages[] = {
 CHelpViewer::CHelpViewer()
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    // The help belongs to the main window: it neither keeps the program
+    // running once that closed nor stays on screen after it.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    connect(qGuiApp, &QGuiApplication::lastWindowClosed, this, &QWidget::close);
     setWindowTitle(QStringLiteral("Velmarik ヘルプ"));
     setOpenExternalLinks(true);
     resize(560, 600);

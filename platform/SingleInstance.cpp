@@ -5,9 +5,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QThread>
@@ -15,8 +14,13 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -25,21 +29,61 @@ const QString kLockFileName = QStringLiteral("velmarik.lock");
 const QByteArray kShowRequest = QByteArrayLiteral("show\n");
 const QByteArray kShowAnswer = QByteArrayLiteral("shown\n");
 
-// Socket paths are limited to about 100 bytes on Unix.
-constexpr qsizetype kMaxSocketPath = 100;
-// A listening copy accepts at once, however busy it is; a socket left by a
-// copy that ended refuses at once.
-constexpr int kProbeTimeoutMs = 1000;
+// Fills the address; false when the path does not fit a socket address.
+bool MakeAddress(const QByteArray& path, sockaddr_un& address)
+{
+    address = sockaddr_un{};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || path.size() >= qsizetype(sizeof(address.sun_path)))
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    return true;
+}
+
+// Waits until the descriptor can be read or written; false on time-out.
+bool WaitFor(int fd, short events, int timeoutMs)
+{
+    pollfd entry{fd, events, 0};
+    int ready = 0;
+    do {
+        ready = ::poll(&entry, 1, timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    return ready > 0;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
 
 // Whether a copy listens on the socket: a running copy, maybe too busy to
-// answer yet.
-bool SomeoneListens(const QString& name)
+// answer yet. A listener's backlog takes the connection at once however
+// busy it is, or is full; a socket left by a copy that ended refuses.
+bool SomeoneListens(const QString& path)
 {
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    const bool connected = socket.waitForConnected(kProbeTimeoutMs);
-    socket.abort();
-    return connected;
+    sockaddr_un address{};
+    if (!MakeAddress(QFile::encodeName(path), address))
+        return false;
+    const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (socket.Get() < 0)
+        return false;
+    int connected = 0;
+    do {
+        connected =
+            ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    } while (connected != 0 && errno == EINTR);
+    return connected == 0 || errno == EAGAIN || errno == EINPROGRESS;
 }
 
 // Only for file systems without locks: whether the process a lock file
@@ -101,22 +145,26 @@ QString DescribeLockError(QLockFile::LockError error)
 
 CSingleInstance::CSingleInstance(QObject* parent) : QObject(parent) {}
 
-CSingleInstance::~CSingleInstance() = default;
+CSingleInstance::~CSingleInstance()
+{
+    StopListening();
+}
 
 QString CSingleInstance::ServerName(const QString& folder)
 {
     const QByteArray hash =
         QCryptographicHash::hash(QDir::cleanPath(folder).toUtf8(), QCryptographicHash::Sha1);
     const QString name = QStringLiteral("velmarik-") + QString::fromLatin1(hash.toHex().left(16));
-    // The user's runtime folder is private to them; the temporary folder,
-    // Qt's place for a bare name, is shared.
+    // The user's runtime folder is private to them; the temporary folder is
+    // shared, so the socket there is made private by its mode.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    sockaddr_un address{};
     if (!runtime.isEmpty()) {
         const QString path = QDir(runtime).filePath(name);
-        if (path.toUtf8().size() < kMaxSocketPath)
+        if (MakeAddress(QFile::encodeName(path), address))
             return path;
     }
-    return name;
+    return QDir(QDir::tempPath()).filePath(name);
 }
 
 bool CSingleInstance::HoldsLock() const
@@ -161,7 +209,7 @@ CSingleInstance::Claim CSingleInstance::ClaimFolder(const QString& folder)
         return Claim::kOtherRunning;
     }
     if (!locked && QFileInfo::exists(path) && HolderMayRun(path)) {
-        m_pServer->close(); // the holder is the one to answer
+        StopListening(); // the holder is the one to answer
         return Claim::kOtherRunning;
     }
     return locked ? Claim::kFirst : Claim::kUnavailable;
@@ -176,82 +224,144 @@ bool CSingleInstance::RetryLock()
 
 bool CSingleInstance::Listen()
 {
-    if (!m_pServer) {
-        m_pServer = new QLocalServer(this);
-        m_pServer->setSocketOptions(QLocalServer::UserAccessOption);
-        connect(m_pServer, &QLocalServer::newConnection, this, &CSingleInstance::OnNewConnection);
-    }
-    const QString name = ServerName(m_strFolder);
-    // Qt puts a private socket in place by renaming it over whatever is
-    // there, a listening copy's socket too: look first.
-    if (SomeoneListens(name))
+    const QString path = ServerName(m_strFolder);
+    if (SomeoneListens(path))
         return false;
-    if (!m_pServer->listen(name)) {
-        // Left by a copy that ended without closing it.
-        QLocalServer::removeServer(name);
-        m_pServer->listen(name);
+    sockaddr_un address{};
+    const QByteArray encoded = QFile::encodeName(path);
+    // Without a socket later starts cannot hand over, but no other copy
+    // answers either: this one runs all the same.
+    if (m_nServer >= 0 || !MakeAddress(encoded, address))
+        return true;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return true;
+    // Others get no access from the moment the socket exists.
+    const mode_t oldMask = ::umask(0077);
+    int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    if (bound != 0 && errno == EADDRINUSE) {
+        // Nobody listens there: left by a copy that ended without removing
+        // it.
+        ::unlink(encoded.constData());
+        bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
     }
+    ::umask(oldMask);
+    if (bound != 0 || ::listen(fd, 4) != 0) {
+        ::close(fd);
+        return true;
+    }
+    m_nServer = fd;
+    m_serverPath = encoded;
+    m_pServerNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_pServerNotifier, &QSocketNotifier::activated, this,
+            &CSingleInstance::OnNewConnection);
     return true;
+}
+
+void CSingleInstance::StopListening()
+{
+    while (!m_clients.isEmpty())
+        DropClient(m_clients.constBegin().key());
+    delete m_pServerNotifier;
+    m_pServerNotifier = nullptr;
+    if (m_nServer >= 0) {
+        ::close(m_nServer);
+        ::unlink(m_serverPath.constData());
+        m_nServer = -1;
+    }
 }
 
 void CSingleInstance::OnNewConnection()
 {
-    while (QLocalSocket* socket = m_pServer->nextPendingConnection()) {
-        // Nothing beyond the longest request is read from a client, and a
-        // client is kept only for the time a request takes to send.
-        socket->setReadBufferSize(kMaxRequestLength + 1);
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnRequestData(socket); });
-        QTimer::singleShot(m_nRequestTimeoutMs, socket, [socket] {
-            socket->abort();
-            socket->deleteLater();
-        });
-        if (socket->bytesAvailable() > 0)
-            OnRequestData(socket);
+    for (;;) {
+        const int fd = ::accept4(m_nServer, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0)
+            return;
+        Client client;
+        client.m_pNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(client.m_pNotifier, &QSocketNotifier::activated, this,
+                [this, fd] { OnClientReadable(fd); });
+        // A client is kept only for the time a request takes to send.
+        client.m_pDeadline = new QTimer(this);
+        client.m_pDeadline->setSingleShot(true);
+        connect(client.m_pDeadline, &QTimer::timeout, this, [this, fd] { DropClient(fd); });
+        client.m_pDeadline->start(m_nRequestTimeoutMs);
+        m_clients.insert(fd, client);
     }
 }
 
-void CSingleInstance::OnRequestData(QLocalSocket* socket)
+void CSingleInstance::OnClientReadable(int fd)
 {
-    if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() >= kMaxRequestLength) {
-            socket->abort();
-            socket->deleteLater();
-        }
+    auto it = m_clients.find(fd);
+    if (it == m_clients.end())
+        return;
+    // Nothing beyond the longest request is read from a client.
+    char buffer[kMaxRequestLength + 1];
+    const ssize_t got = ::read(fd, buffer, sizeof(buffer) - size_t(it->m_received.size()));
+    if (got < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    if (got <= 0) {
+        DropClient(fd);
         return;
     }
-    // One request per client.
-    disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
-    if (socket->readLine(kMaxRequestLength + 1) != kShowRequest) {
-        socket->abort();
-        socket->deleteLater();
+    it->m_received.append(buffer, got);
+    if (!it->m_received.contains('\n')) {
+        if (it->m_received.size() > kMaxRequestLength)
+            DropClient(fd);
         return;
     }
-    emit ActivationRequested();
-    socket->write(kShowAnswer);
-    socket->flush();
-    socket->disconnectFromServer();
+    if (it->m_received == kShowRequest) {
+        emit ActivationRequested();
+        // A short answer into an empty socket buffer; a client that left
+        // meanwhile only loses it.
+        (void)::send(fd, kShowAnswer.constData(), size_t(kShowAnswer.size()), MSG_NOSIGNAL);
+    }
+    DropClient(fd);
+}
+
+void CSingleInstance::DropClient(int fd)
+{
+    const auto it = m_clients.constFind(fd);
+    if (it == m_clients.constEnd())
+        return;
+    const Client client = *it;
+    m_clients.erase(it);
+    delete client.m_pNotifier;
+    // Deleted later: this may run from the deadline's own timeout.
+    client.m_pDeadline->stop();
+    client.m_pDeadline->deleteLater();
+    ::close(fd);
 }
 
 bool CSingleInstance::ActivateRunningCopy(const QString& folder, int timeoutMs)
 {
-    const QString name = ServerName(folder);
+    sockaddr_un address{};
+    if (!MakeAddress(QFile::encodeName(ServerName(folder)), address))
+        return false;
     QElapsedTimer elapsed;
     elapsed.start();
+    const auto remaining = [&] { return int(qMax<qint64>(0, timeoutMs - elapsed.elapsed())); };
     do {
-        QLocalSocket socket;
-        socket.connectToServer(name);
-        if (socket.waitForConnected(1000)) {
-            socket.write(kShowRequest);
-            socket.waitForBytesWritten(1000);
-            while (!socket.canReadLine() && elapsed.elapsed() < timeoutMs &&
-                   socket.state() == QLocalSocket::ConnectedState)
-                socket.waitForReadyRead(500);
-            if (socket.canReadLine() && socket.readLine() == kShowAnswer)
+        const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        if (socket.Get() >= 0 &&
+            ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) ==
+                0 &&
+            ::send(socket.Get(), kShowRequest.constData(), size_t(kShowRequest.size()),
+                   MSG_NOSIGNAL) == kShowRequest.size()) {
+            QByteArray answer;
+            while (!answer.contains('\n') && answer.size() <= kMaxRequestLength &&
+                   WaitFor(socket.Get(), POLLIN, qMin(500, remaining()))) {
+                char buffer[kMaxRequestLength];
+                const ssize_t got = ::read(socket.Get(), buffer, sizeof(buffer));
+                if (got <= 0)
+                    break;
+                answer.append(buffer, got);
+            }
+            if (answer == kShowAnswer)
                 return true;
         }
         // The running copy takes its lock before it listens.
         QThread::msleep(100);
-    } while (elapsed.elapsed() < timeoutMs);
+    } while (remaining() > 0);
     return false;
 }

@@ -1,19 +1,23 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <memory>
 
-class QLocalServer;
-class QLocalSocket;
 class QLockFile;
+class QSocketNotifier;
+class QTimer;
 
 // One running copy per user. The copy that holds the lock file in the data
-// folder runs; a later start asks it, over a local socket, to bring its
-// window to the front and then ends, so that two copies never load and
-// overwrite the same state files. A copy that answers on the socket runs,
-// with or without the lock: that is how a copy that found no room for its
-// lock file is still seen by the next start.
+// folder runs; a later start asks it, over a Unix socket in the user's
+// runtime folder, to bring its window to the front and then ends, so that
+// two copies never load and overwrite the same state files. A copy that
+// answers on the socket runs, with or without the lock: that is how a copy
+// that found no room for its lock file is still seen by the next start.
+// Plain sockets keep the network library, and the ones it loads, out of the
+// start.
 class CSingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -48,7 +52,7 @@ public:
     // once it answered. A copy that is still starting is given the time.
     bool ActivateRunningCopy(const QString& folder, int timeoutMs = 20000);
 
-    // The local socket's name for a data folder.
+    // The socket's path for a data folder.
     static QString ServerName(const QString& folder);
 
     // Tests shorten the time a silent client is kept.
@@ -62,12 +66,22 @@ private:
     bool TryLock();
     // Listens on the folder's socket; false when another copy answers there.
     bool Listen();
+    void StopListening();
     void OnNewConnection();
-    void OnRequestData(QLocalSocket* socket);
+    void OnClientReadable(int fd);
+    void DropClient(int fd);
 
     QString m_strFolder;
     QString m_strLockFailure;
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer* m_pServer = nullptr;
+    int m_nServer = -1;
+    QByteArray m_serverPath; // unlinked when this copy stops listening
+    QSocketNotifier* m_pServerNotifier = nullptr;
+    struct Client {
+        QSocketNotifier* m_pNotifier = nullptr;
+        QTimer* m_pDeadline = nullptr;
+        QByteArray m_received;
+    };
+    QHash<int, Client> m_clients;
     int m_nRequestTimeoutMs = kRequestTimeoutMs;
 };

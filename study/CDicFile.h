@@ -35,6 +35,12 @@ public:
     std::deque<CItem> m_items;
     int m_nModeCount[kLearnModeCount] = {}; // valid right after RecountModes
 
+    // The signature of the item texts as a save last computed it, for the
+    // item count it was computed for: the texts of a loaded list never
+    // change, so only a list that grew is hashed again.
+    mutable qint32 m_nSignedCount = -1;
+    mutable QByteArray m_signedHash;
+
 private:
     friend class CItem::ModeField;
 

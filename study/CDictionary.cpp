@@ -4,6 +4,7 @@
 #include "platform/ResourceIds.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
+#include "study/CStateWriter.h"
 #include "study/CWordListSource.h"
 
 #include <QSet>

@@ -7,9 +7,13 @@
 #include <QSet>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
+class CStateWriter;
 class CWordListSource;
+struct StateSnapshot;
+struct StateWriteOutcome;
 struct StudyStateReading;
 
 // The study data: the word lists with their items, each item's learning mode
@@ -68,8 +72,19 @@ public:
     // Distinct kanji over all words, computed once.
     int GetDistinctKanjiCount();
 
-    // Loading is EnsureLoaded; both are in CDictionaryStateFiles.cpp.
+    // Loading is EnsureLoaded; it and the saves are in
+    // CDictionaryStateFiles.cpp. Save writes at once, after a background
+    // write that still runs: the files end with what Save wrote.
     void Save();
+    // Takes what changed and writes it on a thread of its own; false, doing
+    // nothing, while an earlier background write is not collected yet or
+    // when nothing is to be written.
+    bool StartBackgroundSave();
+    bool IsBackgroundSaveRunning() const { return m_pWriter != nullptr; }
+    // Collects a background write once it is done (with `wait`, waits for
+    // it): what it could not write is dirty again, and its failures are
+    // shown. Its outcome, or none when there was none to collect.
+    std::optional<StateWriteOutcome> FinishBackgroundSave(bool wait);
 
     // Question selection (CDictionarySelection.cpp); prefKanji 0 none, 1
     // standard kanji, 2 others.
@@ -134,9 +149,13 @@ private:
                   const QString& folder, const StudyStateReading& reading);
     void LoadMisc(const QString& folder);
     void LoadHistory(const QString& folder, const StudyStateReading& reading);
-    bool SaveLists(const QString& folder, const QSet<QString>& withheld);
-    void SaveMisc(const QString& folder);
-    void SaveHistory(const QString& folder);
+    // Null when nothing may be written now; empty when nothing changed.
+    std::optional<StateSnapshot> TakeSaveSnapshot();
+    void ApplySaveOutcome(const StateSnapshot& snapshot, const StateWriteOutcome& outcome,
+                          bool report);
+    std::optional<StateWriteOutcome> CollectBackgroundSave(bool wait, bool report);
+
+    std::unique_ptr<CStateWriter> m_pWriter; // the background write, until collected
 };
 
 // A study day runs from 03:00 to 03:00 local time (CDictionaryHistory.cpp).

@@ -3,10 +3,10 @@
 #include "platform/AppData.h"
 #include "platform/FileFailure.h"
 #include "platform/MessageBox.h"
-#include "platform/SaveFile.h"
 #include "platform/StateWriteGuard.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
+#include "study/CStateWriter.h"
 #include "study/CWordListSource.h"
 #include "study/KnownWordLists.h"
 #include "study/ListMigration.h"
@@ -54,16 +54,6 @@ void RemoveStaleSaveFiles(const QString& folder)
         if (names.contains(QStringView(candidate).left(dot)))
             QFile::remove(dir.filePath(candidate));
     }
-}
-
-// Writes one state file whole; a failure is said with that file's text.
-bool WriteStateFile(const QString& path, const QByteArray& content, const QString& failureText)
-{
-    FileFailure failure;
-    if (WriteWholeFile(path, content, failure))
-        return true;
-    ShowMessageBox(failureText + QStringLiteral("\r\n") + DescribeException(failure));
-    return false;
 }
 
 } // namespace
@@ -155,52 +145,116 @@ void CDictionary::LoadHistory(const QString& folder, const StudyStateReading& re
 
 void CDictionary::Save()
 {
-    if (m_lists.empty())
-        return;
-    // What stays unsaved stays dirty, for the next save the guard allows.
-    if (!MayWriteStateFiles())
-        return;
-    QString folder;
-    if (!GetAppDataFolder(folder))
-        return;
-    // The files that depend on the lists' contents are written only once
-    // the signature file says which lists they are written for.
-    const QSet<QString> withheld = PrepareStateSave(*this, folder);
-    SaveLists(folder, withheld);
-    SaveMisc(folder);
-    if (!withheld.contains(kHistoryFileName))
-        SaveHistory(folder);
+    // A background write that runs goes first. What it could not write is
+    // dirty again and written now, and told then: this save has the last
+    // word, on disk and to the learner.
+    CollectBackgroundSave(true, false);
+    if (std::optional<StateSnapshot> snapshot = TakeSaveSnapshot();
+        snapshot && !snapshot->IsEmpty())
+        ApplySaveOutcome(*snapshot, snapshot->Write(), true);
 }
 
-bool CDictionary::SaveLists(const QString& folder, const QSet<QString>& withheld)
+bool CDictionary::StartBackgroundSave()
 {
-    for (const auto& list : m_lists) {
-        if (!list->HasDirtyItems() || withheld.contains(list->GetFileName()))
-            continue;
-        // On a failure the remaining lists wait for the next save, still dirty.
-        if (!WriteStateFile(folder + list->GetFileName(), ListFileContent(list->m_items),
-                            kListSaveFailure))
-            return false;
-        list->ClearDirty();
-    }
+    if (m_pWriter)
+        return false;
+    std::optional<StateSnapshot> snapshot = TakeSaveSnapshot();
+    if (!snapshot || snapshot->IsEmpty())
+        return false;
+    m_pWriter = std::make_unique<CStateWriter>(std::move(*snapshot));
     return true;
 }
 
-void CDictionary::SaveMisc(const QString& folder)
+std::optional<StateWriteOutcome> CDictionary::FinishBackgroundSave(bool wait)
 {
-    if (!m_bMiscDirty)
-        return;
-    PruneDayCounts();
-    if (WriteStateFile(folder + kMiscFileName, MiscFileContent(m_nTotalCount, m_mapDayCount),
-                       kMiscSaveFailure))
-        m_bMiscDirty = 0;
+    return CollectBackgroundSave(wait, true);
 }
 
-void CDictionary::SaveHistory(const QString& folder)
+std::optional<StateWriteOutcome> CDictionary::CollectBackgroundSave(bool wait, bool report)
 {
-    if (!m_bHistDirty)
-        return;
-    if (WriteStateFile(folder + kHistoryFileName, HistoryFileContent(m_nHistPos, m_history),
-                       kHistorySaveFailure))
+    if (!m_pWriter || (!wait && !m_pWriter->IsDone()))
+        return std::nullopt;
+    const StateWriteOutcome outcome = m_pWriter->Wait();
+    const std::unique_ptr<CStateWriter> writer = std::move(m_pWriter);
+    ApplySaveOutcome(writer->Snapshot(), outcome, report);
+    return outcome;
+}
+
+std::optional<StateSnapshot> CDictionary::TakeSaveSnapshot()
+{
+    if (m_lists.empty())
+        return std::nullopt;
+    // What stays unsaved stays dirty, for the next save the guard allows.
+    if (!MayWriteStateFiles())
+        return std::nullopt;
+    QString folder;
+    if (!GetAppDataFolder(folder))
+        return std::nullopt;
+    StateSnapshot snapshot;
+    snapshot.m_strFolder = folder;
+    std::vector<bool> dirtyLists;
+    dirtyLists.reserve(m_lists.size());
+    for (const auto& list : m_lists)
+        dirtyLists.push_back(list->HasDirtyItems());
+    // The files that depend on the lists' contents are written only once
+    // the signature file says which lists they are written for.
+    const QSet<QString> withheld = PrepareStateSave(*this, folder, dirtyLists);
+    for (size_t i = 0; i < m_lists.size(); ++i) {
+        CDicFile& list = *m_lists[i];
+        if (!dirtyLists[i] || withheld.contains(list.GetFileName()))
+            continue;
+        StateSnapshot::ListFile& file = snapshot.m_lists.emplace_back();
+        file.m_nList = static_cast<int>(i);
+        file.m_strFileName = list.GetFileName();
+        file.m_content = ListFileContent(list.m_items);
+        file.m_dirty.reserve(list.m_items.size());
+        for (CItem& item : list.m_items) {
+            file.m_dirty.push_back(item.m_bDirty != 0);
+            item.m_bDirty = 0;
+        }
+    }
+    if (m_bMiscDirty) {
+        PruneDayCounts();
+        snapshot.m_misc = MiscFileContent(m_nTotalCount, m_mapDayCount);
+        m_bMiscDirty = 0;
+    }
+    if (m_bHistDirty && !withheld.contains(kHistoryFileName)) {
+        // Shared: the history is copied only when it changes before the
+        // write is done.
+        snapshot.m_bHistory = true;
+        snapshot.m_nHistPos = m_nHistPos;
+        snapshot.m_history = m_history;
         m_bHistDirty = 0;
+    }
+    return snapshot;
+}
+
+void CDictionary::ApplySaveOutcome(const StateSnapshot& snapshot, const StateWriteOutcome& outcome,
+                                   bool report)
+{
+    // The lists from the failed one on wait for the next save, dirty again.
+    for (size_t k = outcome.m_nListsWritten; k < snapshot.m_lists.size(); ++k) {
+        const StateSnapshot::ListFile& file = snapshot.m_lists[k];
+        if (file.m_nList >= GetSize())
+            continue;
+        std::deque<CItem>& items = GetAt(file.m_nList)->m_items;
+        const size_t count = std::min(items.size(), file.m_dirty.size());
+        for (size_t pos = 0; pos < count; ++pos) {
+            if (file.m_dirty[pos])
+                items[pos].m_bDirty = 1;
+        }
+    }
+    if (outcome.m_miscFailure)
+        m_bMiscDirty = 1;
+    if (outcome.m_historyFailure)
+        m_bHistDirty = 1;
+    if (!report)
+        return;
+    const auto tell = [](const QString& kind, const std::optional<FileFailure>& failure) {
+        if (failure)
+            ShowMessageBox(kind + QStringLiteral("\r\n") + DescribeException(*failure));
+    };
+    tell(kListSaveFailure, outcome.m_listFailure);
+    tell(kMiscSaveFailure, outcome.m_miscFailure);
+    tell(kHistorySaveFailure, outcome.m_historyFailure);
 }

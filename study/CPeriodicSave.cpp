@@ -6,6 +6,7 @@
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 #include "study/StateFileFormat.h"
+#include "study/StateSnapshot.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -14,12 +15,6 @@
 #include <algorithm>
 
 namespace {
-
-bool AnyListDirty(const CDictionary& dictionary)
-{
-    return std::any_of(dictionary.m_lists.cbegin(), dictionary.m_lists.cend(),
-                       [](const auto& list) { return list->HasDirtyItems(); });
-}
 
 bool IsInput(QEvent::Type type)
 {
@@ -69,6 +64,13 @@ bool CPeriodicSave::Poll()
 {
     if (m_bSaving)
         return false;
+    CDictionary* dictionary = CDictionary::GetInstance();
+    if (!dictionary)
+        return false;
+    if (dictionary->IsBackgroundSaveRunning()) {
+        Collect(false);
+        return false;
+    }
     const qint64 now = CurrentTime();
     // A clock set back restarts the interval rather than stopping it.
     if (now < m_nLastSave)
@@ -78,18 +80,32 @@ bool CPeriodicSave::Poll()
     if (now - m_nLastSave < kIntervalSeconds || now - m_nLastActivity < kIdleSeconds)
         return false;
     m_nLastSave = now;
-    CDictionary* dictionary = CDictionary::GetInstance();
-    if (!dictionary)
-        return false;
-    ForgetSavedFailures();
-    if (!dictionary->m_bMiscDirty && !dictionary->m_bHistDirty && !AnyListDirty(*dictionary))
-        return false;
-    SaveReportingOnce();
-    ForgetSavedFailures();
-    return true;
+    ForgetCleanFailures();
+    bool started = false;
+    ReportingOnce([&] { started = dictionary->StartBackgroundSave(); });
+    return started;
 }
 
-void CPeriodicSave::SaveReportingOnce()
+void CPeriodicSave::WaitForWrite()
+{
+    Collect(true);
+}
+
+void CPeriodicSave::Collect(bool wait)
+{
+    CDictionary* dictionary = CDictionary::GetInstance();
+    if (!dictionary || m_bSaving)
+        return;
+    std::optional<StateWriteOutcome> outcome;
+    ReportingOnce([&] { outcome = dictionary->FinishBackgroundSave(wait); });
+    if (!outcome)
+        return;
+    if (outcome->m_bListsSaved)
+        m_reported.remove(kListSaveFailure);
+    ForgetCleanFailures();
+}
+
+void CPeriodicSave::ReportingOnce(const std::function<void()>& step)
 {
     m_bSaving = true;
     MessageBoxHandler previous;
@@ -107,19 +123,18 @@ void CPeriodicSave::SaveReportingOnce()
         QTextStream(stderr) << "Velmarik: " << text << Qt::endl;
         return IDOK;
     });
-    CDictionary::GetInstance()->Save();
+    step();
     SetMessageBoxHandler(std::move(previous));
     m_bSaving = false;
 }
 
-void CPeriodicSave::ForgetSavedFailures()
+void CPeriodicSave::ForgetCleanFailures()
 {
     const CDictionary* dictionary = CDictionary::GetInstance();
     if (!dictionary)
         return;
-    // A part that is clean was written since its failure.
-    if (!AnyListDirty(*dictionary))
-        m_reported.remove(kListSaveFailure);
+    // The lists are looked at only after a write (a scan of every item);
+    // these two are flags.
     if (!dictionary->m_bMiscDirty)
         m_reported.remove(kMiscSaveFailure);
     if (!dictionary->m_bHistDirty)

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <iterator>
 #include <optional>
 
@@ -41,6 +42,15 @@ std::shared_ptr<const CWordListSource>& InstalledUnsignedSource()
     return source;
 }
 
+// The unsigned lists' signatures, once computed, until another unsigned
+// source is installed: every save without a signature file compares them,
+// and hashing the lists each time made a save grow with them.
+std::optional<ListSignature>* UnsignedSignatureCache()
+{
+    static std::optional<ListSignature> signatures[std::size(kWordLists)];
+    return signatures;
+}
+
 } // namespace
 
 KnownWordLists::KnownWordLists() : m_source(InstalledUnsignedSource())
@@ -51,8 +61,12 @@ KnownWordLists::KnownWordLists() : m_source(InstalledUnsignedSource())
 
 ListSignature KnownWordLists::UnsignedSignature(int list)
 {
-    Ensure(list);
-    return m_signatures[list];
+    std::optional<ListSignature>& cached = UnsignedSignatureCache()[list];
+    if (!cached) {
+        Ensure(list);
+        cached = m_signatures[list];
+    }
+    return *cached;
 }
 
 const QStringList* KnownWordLists::Texts(int list, const ListSignature& signature)
@@ -143,4 +157,5 @@ void KnownWordLists::Ensure(int list)
 void SetUnsignedWordListSource(std::shared_ptr<const CWordListSource> source)
 {
     InstalledUnsignedSource() = std::move(source);
+    std::fill_n(UnsignedSignatureCache(), std::size(kWordLists), std::nullopt);
 }

@@ -461,14 +461,34 @@ StudyStateReading CarryOverStudyState(const CWordListSource& current, const QStr
     return KeepCarriedInMemory(folder, committed, files, held);
 }
 
-QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder)
+namespace {
+
+ListSignature CurrentListSignature(const CDictionary::CDicFile& list)
+{
+    if (list.m_nSignedCount != list.GetItemCount()) {
+        QStringList texts;
+        texts.reserve(list.GetItemCount());
+        for (const CDictionary::CItem& item : list.m_items)
+            texts.append(item.m_strText);
+        const ListSignature signature = MakeListSignature(texts);
+        list.m_nSignedCount = signature.m_nCount;
+        list.m_signedHash = signature.m_hash;
+    }
+    return {list.m_nSignedCount, list.m_signedHash};
+}
+
+} // namespace
+
+QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder,
+                               const std::vector<bool>& dirtyLists)
 {
     QSet<QString> withheld = dic.m_heldStateFiles;
     const int listCount = std::min(static_cast<int>(dic.m_lists.size()), kListCount);
     // The files this save writes, with the lists each is written for.
     QList<std::pair<QString, QList<int>>> writes;
     for (int i = 0; i < listCount; ++i) {
-        if (dic.GetAt(i)->HasDirtyItems() && !withheld.contains(dic.GetAt(i)->GetFileName()))
+        if (size_t(i) < dirtyLists.size() && dirtyLists[size_t(i)] &&
+            !withheld.contains(dic.GetAt(i)->GetFileName()))
             writes.append({dic.GetAt(i)->GetFileName(), {i}});
     }
     if (dic.m_bHistDirty && !withheld.contains(kHistoryFileName)) {
@@ -495,13 +515,8 @@ QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder)
         return withheld;
     }
     QList<ListSignature> now;
-    for (int i = 0; i < listCount; ++i) {
-        QStringList texts;
-        texts.reserve(dic.GetAt(i)->GetItemCount());
-        for (const CDictionary::CItem& item : dic.GetAt(i)->m_items)
-            texts.append(item.m_strText);
-        now.append(MakeListSignature(texts));
-    }
+    for (int i = 0; i < listCount; ++i)
+        now.append(CurrentListSignature(*dic.GetAt(i)));
     const StateSignatures stored = signatures.m_state == StoredSignatures::Signed
                                        ? signatures.m_signatures
                                        : UnsignedSignatures(known);

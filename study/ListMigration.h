@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <vector>
 
 class CDictionary;
 class CWordListSource;
@@ -48,5 +49,7 @@ StudyStateReading CarryOverStudyState(const CWordListSource& current, const QStr
 // telling the learner, all of them when the signature file cannot be
 // written, or one that still holds records for another version of its list
 // that could not be carried over at start (writing it by position would
-// give those records to the wrong items).
-QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder);
+// give those records to the wrong items). `dirtyLists` names, by list,
+// those with a changed item.
+QSet<QString> PrepareStateSave(const CDictionary& dic, const QString& folder,
+                               const std::vector<bool>& dirtyLists);

@@ -48,14 +48,18 @@ template <typename T> void AppendValue(QByteArray& out, T value)
 }
 
 // A learning-mode file: the version, then ask count and mode per record.
+// Written in place: a million records are part of a save the window waits
+// for.
 template <typename Records> QByteArray ListFileContent(const Records& records)
 {
-    QByteArray content;
-    content.reserve(2 + 4 * qsizetype(std::size(records)));
-    AppendValue<qint16>(content, kListFileVersion);
+    QByteArray content(2 + 4 * qsizetype(std::size(records)), Qt::Uninitialized);
+    char* out = content.data();
+    qToLittleEndian<qint16>(kListFileVersion, out);
+    out += 2;
     for (const auto& record : records) {
-        AppendValue<qint16>(content, record.m_nAskCount);
-        AppendValue<qint16>(content, record.m_nMode);
+        qToLittleEndian<qint16>(record.m_nAskCount, out);
+        qToLittleEndian<qint16>(record.m_nMode, out + 2);
+        out += 4;
     }
     return content;
 }

@@ -71,7 +71,7 @@ bool CItemActionControls::ChooseAction(int& row, int& action) const
     row = m_pList->row(selected.first());
     action = m_pAction->currentIndex();
     if (action == AskEachTime)
-        action = m_askAction ? m_askAction(m_pOwner) : int(AskEachTime);
+        action = m_askAction ? m_askAction(m_pOwner, m_pList->GetRowItem(row)) : int(AskEachTime);
     return action != AskEachTime;
 }
 

@@ -63,7 +63,12 @@ CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
             &CSearchDialogBar::ExecuteAction);
     connect(m_pActions, &CItemActionControls::ItemModeChanged, this,
             &CSearchDialogBar::ItemModeChanged);
+    connect(m_pEdit, &QLineEdit::returnPressed, this, [this] {
+        if (m_timer.isActive())
+            OnTimer();
+    });
     m_wndList->installEventFilter(this);
+    m_pEdit->installEventFilter(this);
 
     resize(sizeHint());
 }
@@ -174,6 +179,13 @@ bool CSearchDialogBar::eventFilter(QObject* watched, QEvent* event)
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
             ExecuteAction();
+            return true;
+        }
+    }
+    if (watched == m_pEdit && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            emit FocusLeaveRequested();
             return true;
         }
     }

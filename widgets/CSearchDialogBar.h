@@ -20,7 +20,8 @@ class QPushButton;
 // The search bar beside the canvas: shows the items that an ItemSearch finds
 // by a piece of their word or reading, typed in kanji, kana or romaji,
 // optionally restricted to some learning modes, and acts on a found item. A
-// search runs one second after the last change of the text or the filters.
+// search runs one second after the last change of the text or the filters;
+// Return searches at once.
 class CSearchDialogBar : public QWidget {
     Q_OBJECT
 public:
@@ -68,6 +69,9 @@ signals:
     void ItemModeChanged(int itemIndex);
     // The "x" button: the frame's search-bar toggle hides the bar.
     void CloseRequested();
+    // Escape in the search text: the drill takes the keys again; the text
+    // stays.
+    void FocusLeaveRequested();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

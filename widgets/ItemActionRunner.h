@@ -7,10 +7,10 @@
 
 class QWidget;
 
-// Asks the learner what to do with the selected item, over `owner`: the
-// chosen code, or AskEachTime when the question was closed. The list's owner
-// installs the dialog that asks.
-using ActionAsker = std::function<int(QWidget* owner)>;
+// Asks the learner what to do with the selected item (its global index),
+// over `owner`: the chosen code, or AskEachTime when the question was closed.
+// The list's owner installs the dialog that asks.
+using ActionAsker = std::function<int(QWidget* owner, int itemIndex)>;
 
 // Opens the web search for the item's word.
 void CarryOutWebSearch(int itemIndex, QWidget* owner);

@@ -13,6 +13,14 @@ namespace SheetInk {
 
 inline const QColor kGround(240, 230, 210);
 
+// Shows the sheet at its size and waits for it to be on the screen.
+inline bool ShowAt(QWidget& sheet, const QSize& size)
+{
+    sheet.resize(size);
+    sheet.show();
+    return QTest::qWaitForWindowExposed(&sheet);
+}
+
 // Ink across a column: each pixel counts by how much darker than the ground
 // it is, so an anti-aliased line of width w sums to about w.
 inline double InkAcross(const QImage& image, int x, int y0, int y1)

@@ -5,6 +5,7 @@
 #include "dialogs/CModeSelectDialog.h"
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CVelmarikApp.h"
+#include "platform/CHelpViewer.h"
 #include "platform/Clock.h"
 #include "platform/ProcessSignals.h"
 #include "platform/Profile.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QLockFile>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -202,6 +204,26 @@ private slots:
         QVERIFY(!DataFileExists(QStringLiteral("histdata.dat")));
         dialog.close();
         QVERIFY(frame->close());
+        QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
+    }
+
+    // X with the help window open ends the program like X alone, and the
+    // help window goes with the main window.
+    void helpWindowClosesWithTheMainWindow()
+    {
+        CMainFrame* frame = Start();
+        QVERIFY(frame);
+        Press(Qt::Key_F1);
+        QPointer<CHelpViewer> viewer = CHelpViewer::Instance();
+        QVERIFY(viewer);
+        QTRY_VERIFY(viewer->isVisible());
+        QTimer::singleShot(0, frame, [frame] {
+            frame->activateWindow();
+            Press(Qt::Key_X);
+        });
+        QVERIFY2(RunUntilQuit(5000), "the program kept running after X");
+        QVERIFY(!frame->isVisible());
+        QVERIFY(!viewer || !viewer->isVisible());
         QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
     }
 

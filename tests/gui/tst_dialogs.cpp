@@ -13,6 +13,7 @@
 #include "widgets/ItemActionRunner.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -99,18 +100,41 @@ private slots:
             text = target->text();
             QTest::mouseClick(target, Qt::LeftButton);
         });
-        QCOMPARE(AskForItemAction(&owner), action);
+        QCOMPARE(AskForItemAction(&owner, 0), action);
         QCOMPARE(focused, QString::number(kIdStartDictation));
         QCOMPARE(text, caption);
+    }
+
+    // The dialog says which item it acts on, above its buttons.
+    void actionDialogNamesItsItem()
+    {
+        QWidget owner;
+        owner.show();
+        const CDictionary::CItem* item = Dic()->GetItem(1);
+        QString subject;
+        bool above = false;
+        ModalAnswerer<CActionDialog> answerer([&](CActionDialog* dialog) {
+            const auto* label = dialog->findChild<QLabel*>(QStringLiteral("subject"));
+            const auto* first = dialog->findChild<QPushButton*>(QString::number(kIdStartDictation));
+            subject = label && label->isVisible() ? label->text() : QString();
+            above = label && label->geometry().bottom() < first->geometry().top();
+            dialog->reject();
+        });
+        QCOMPARE(AskForItemAction(&owner, 1), int(AskEachTime));
+        QVERIFY2(subject.contains(item->GetWord()), qPrintable(subject));
+        QVERIFY2(subject.contains(item->GetReading()), qPrintable(subject));
+        QVERIFY(above);
     }
 
     void actionDialogClosed()
     {
         QWidget owner;
         owner.show();
-        ModalAnswerer<CActionDialog> answerer(
-            [](CActionDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
-        QCOMPARE(AskForItemAction(&owner), int(AskEachTime));
+        // Where the key goes: to the focused button, as the keyboard sends it.
+        ModalAnswerer<CActionDialog> answerer([](CActionDialog* dialog) {
+            QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Escape);
+        });
+        QCOMPARE(AskForItemAction(&owner, 0), int(AskEachTime));
         // And the answer carries out nothing.
         qint16 cached = -1;
         const int mode = Dic()->GetItem(0)->m_nMode;
@@ -149,6 +173,24 @@ private slots:
         QCOMPARE(focused, QString::number(kIdModeFirst));
         QVERIFY(!dialog.IsResizable());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("どのモードにしますか？"));
+    }
+
+    // The question stands in the dialog too, above the buttons: a title this
+    // long is cut short by some window managers.
+    void modeSelectDialogAsksInside()
+    {
+        CModeSelectDialog dialog(nullptr);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QLabel* question = nullptr;
+        for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+            if (label->isVisible() && label->text() == QStringLiteral("どのモードにしますか？"))
+                question = label;
+        }
+        QVERIFY(question);
+        QVERIFY(question->geometry().bottom() < dialog.m_btnMode[0]->geometry().top());
+        QVERIFY(question->width() >= question->sizeHint().width());
+        dialog.reject();
     }
 
     void modeActions_data()

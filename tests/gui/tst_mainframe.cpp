@@ -5,6 +5,7 @@
 #include "mainwnd/CMainDialogBar.h"
 #include "mainwnd/CMainFrame.h"
 #include "mainwnd/CPanelDialogBar.h"
+#include "mainwnd/CStrokeOrderWindow.h"
 #include "mainwnd/CWriteView.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
@@ -19,7 +20,11 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -453,6 +458,179 @@ private slots:
         QCOMPARE(Dic()->GetItem(index)->m_nMode, qint16(Learned));
         QCOMPARE(Dic()->GetItem(index)->m_nAskCount, qint16(1));
         QCOMPARE(Dic()->GetTodayCount(), 1);
+    }
+
+    void strokeOrderPlaceBeside_data()
+    {
+        QTest::addColumn<QRect>("owner");
+        QTest::addColumn<QPoint>("place");
+        const QRect screen(0, 0, 1366, 728);
+        QTest::newRow("room on the right") << QRect(0, 50, 600, 500) << QPoint(600, 50);
+        QTest::newRow("room on the left only") << QRect(700, 50, 600, 500) << QPoint(200, 50);
+        QTest::newRow("no room: over the owner, inside the screen")
+            << QRect(200, 50, 900, 500) << QPoint(866, 50);
+        QTest::newRow("owner low on the screen") << QRect(0, 600, 600, 500) << QPoint(600, 428);
+    }
+    void strokeOrderPlaceBeside()
+    {
+        QFETCH(QRect, owner);
+        QFETCH(QPoint, place);
+        QCOMPARE(CStrokeOrderWindow::PlaceBeside(owner, QSize(500, 300), QRect(0, 0, 1366, 728)),
+                 place);
+    }
+
+    // The stroke-order window opens beside the main window, as a tool window
+    // above it, with glyphs large enough for their numbers; the drill's keys
+    // pressed in it go to the main window.
+    void strokeOrderWindowBesideTheDrill()
+    {
+        StartFrame(QSize(300, 420));
+        m_frame->move(0, 0);
+        m_frame->resize(m_frame->minimumSize());
+        QTRY_COMPARE(m_frame->size(), m_frame->minimumSize());
+        auto* action = m_frame->findChild<QAction*>(QStringLiteral("strokeOrderAction"));
+        QVERIFY(action);
+        action->trigger();
+        auto* window = m_frame->findChild<CStrokeOrderWindow*>(QStringLiteral("strokeOrderWindow"));
+        QVERIFY(window);
+        QTRY_VERIFY(window->isVisible());
+        QCOMPARE(window->windowFlags() & Qt::Tool, Qt::Tool);
+        const QRect available = window->screen()->availableGeometry();
+        QVERIFY(available.contains(window->frameGeometry()));
+        const QSize readable = window->ReadableSize(available);
+        if (m_frame->frameGeometry().width() + readable.width() <= available.width())
+            QVERIFY(!window->frameGeometry().intersects(m_frame->frameGeometry()));
+        if (readable.width() < available.width())
+            QVERIFY2(window->WordFont().pixelSize() >= CStrokeOrderWindow::kReadableGlyph,
+                     qPrintable(QString::number(window->WordFont().pixelSize())));
+        const int asked = Dic()->GetHistoryCount();
+        QTest::keyClick(window, Qt::Key_N);
+        QCOMPARE(Dic()->GetHistoryCount(), asked + 1);
+        QTest::keyClick(window, Qt::Key_B);
+        QVERIFY(window->isVisible());
+        window->close();
+    }
+
+    // Opening the search bar widens the window by the bar where the screen
+    // has room, on the bar's side, so the sheet keeps its size and place;
+    // closing gives the width back. Without room the sheet narrows, and its
+    // writing shows in full again once the bar is closed.
+    void searchBarWidensTheWindow_data()
+    {
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("grows");
+        QTest::newRow("room on the bar's side") << 340 << 440 << true;
+        QTest::newRow("at the screen's edge") << 0 << 440 << true;
+        QTest::newRow("no room") << 0 << 780 << false;
+    }
+    void searchBarWidensTheWindow()
+    {
+        QFETCH(int, left);
+        QFETCH(int, width);
+        QFETCH(bool, grows);
+        StartFrame(QSize(width, 420));
+        m_frame->move(left, 0);
+        QTRY_COMPARE(m_frame->geometry().size(), QSize(width, 420));
+        CWriteView* view = m_frame->GetView();
+        const QSize sheet = view->size();
+        const QPoint sheetAt = view->mapToGlobal(QPoint(0, 0));
+        // A stroke along the sheet's right edge.
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(sheet.width() - 30, 40));
+        QTest::mouseMove(view, QPoint(sheet.width() - 30, 120));
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(sheet.width() - 30, 120));
+        const QImage written = view->grab().toImage();
+
+        Press(Qt::Key_S);
+        const int bar = m_frame->GetSearchBar()->width();
+        QVERIFY(bar > 0);
+        if (grows) {
+            QTRY_COMPARE(m_frame->width(), width + bar);
+            QCOMPARE(view->size(), sheet);
+            if (left >= bar)
+                QCOMPARE(view->mapToGlobal(QPoint(0, 0)), sheetAt);
+        } else {
+            QTRY_VERIFY(view->width() < sheet.width());
+        }
+        QVERIFY(m_frame->frameGeometry().right() <= m_frame->screen()->availableGeometry().right());
+
+        Press(Qt::Key_Escape);
+        Press(Qt::Key_S);
+        QTRY_COMPARE(m_frame->width(), width);
+        QTRY_COMPARE(view->size(), sheet);
+        QCOMPARE(view->grab().toImage(), written);
+    }
+
+    // The search text lets go of the keys: Escape gives them back to the
+    // drill and keeps the text, so does a press on the sheet; Return
+    // searches without the wait.
+    void searchBoxLetsGoOfTheKeys_data()
+    {
+        QTest::addColumn<bool>("byEscape"); // else a press on the sheet
+        QTest::newRow("Escape") << true;
+        QTest::newRow("press on the sheet") << false;
+    }
+    void searchBoxLetsGoOfTheKeys()
+    {
+        QFETCH(bool, byEscape);
+        StartFrame();
+        Press(Qt::Key_S);
+        auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(edit);
+        QTest::keyClicks(edit, QStringLiteral("kan"));
+        CSearchDialogBar* bar = m_frame->GetSearchBar();
+        QVERIFY(bar->SearchTimer().isActive());
+        Press(Qt::Key_Return);
+        QVERIFY(!bar->SearchTimer().isActive());
+        QVERIFY(!bar->Search().Results().isEmpty());
+        QVERIFY(QApplication::focusWidget() == edit);
+
+        if (byEscape)
+            Press(Qt::Key_Escape);
+        else
+            Stroke();
+        QVERIFY(QApplication::focusWidget() != edit);
+        QCOMPARE(edit->text(), QStringLiteral("kan"));
+        QVERIFY(bar->isVisible());
+        const int asked = Dic()->GetHistoryCount();
+        Press(Qt::Key_N);
+        QCOMPARE(Dic()->GetHistoryCount(), asked + 1);
+        QCOMPARE(edit->text(), QStringLiteral("kan"));
+        Press(Qt::Key_2);
+        QCOMPARE(CheckedButton(), 1001);
+    }
+
+    // Every entry of the sheet's menu, its submenus' too, has an access key
+    // no other entry of its menu has; an entry with a one-letter key is
+    // picked by that letter.
+    void sheetMenuAccessKeys()
+    {
+        StartFrame();
+        QMenu* menu = m_frame->GetView()->ContextMenu();
+        menu->popup(QPoint(0, 0));
+        menu->hide();
+        const QRegularExpression key(QStringLiteral("(?<!&)&([^&])"));
+        std::function<void(QMenu*)> check = [&](QMenu* shown) {
+            QSet<QString> seen;
+            for (const QAction* action : shown->actions()) {
+                if (action->isSeparator())
+                    continue;
+                const QString text = action->text();
+                const QRegularExpressionMatch match = key.match(text);
+                QVERIFY2(match.hasMatch(), qPrintable(text));
+                const QString letter = match.captured(1).toUpper();
+                QVERIFY2(!seen.contains(letter), qPrintable(text));
+                seen.insert(letter);
+                const QKeySequence shortcut = action->shortcut();
+                if (shortcut.count() == 1 && shortcut[0].keyboardModifiers() == Qt::NoModifier)
+                    QCOMPARE(letter, shortcut.toString());
+                if (action->menu())
+                    check(action->menu());
+            }
+        };
+        check(menu);
+        const auto* judge = m_frame->findChild<QAction*>(QStringLiteral("checkWritingAction"));
+        QVERIFY(judge && judge->text().contains(QStringLiteral("(&R)")));
     }
 
     void ctrlQCloses_data()

@@ -413,7 +413,10 @@ private slots:
         Search(QStringLiteral("kann"));
         ChooseAction(AskEachTime);
         SelectRow(2);
+        QString subject;
         ModalAnswerer<CActionDialog> answerer([&](CActionDialog* dialog) {
+            if (const auto* label = dialog->findChild<QLabel*>(QStringLiteral("subject")))
+                subject = label->text();
             if (button.isEmpty())
                 dialog->reject();
             else
@@ -421,6 +424,8 @@ private slots:
         });
         m_bar->ExecuteAction();
         QCOMPARE(answerer.Seen(), 1);
+        // The dialog names the row's item.
+        QVERIFY2(subject.startsWith(Item(9)->GetWord()), qPrintable(subject));
         QCOMPARE(int(Item(9)->m_nMode), mode);
         QCOMPARE(CDictionary::GetInstance()->GetHistoryCount(), 0);
     }

@@ -176,7 +176,7 @@ private slots:
         QHash<int, int> counts;
         counts.insert(Key(2026, 3, 29), 6);
         Open(LocalTime(2026, 3, 31, 12, 0), counts);
-        const QStringList expected = {"03/31 (Tue)", "03/30 (Mon)", "03/29 (Sun)", "03/28 (Sat)"};
+        const QStringList expected = {"03/31 (火)", "03/30 (月)", "03/29 (日)", "03/28 (土)"};
         QStringList shown;
         for (int row = 0; row < expected.size(); ++row)
             shown << RowText(row);
@@ -186,7 +186,28 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
         QCOMPARE(shown, expected);
         QCOMPARE(count, 6);
-        QCOMPARE(autumn, QStringLiteral("12/22 (Mon)"));
+        QCOMPARE(autumn, QStringLiteral("12/22 (月)"));
+    }
+
+    // The window is Japanese, so is its weekday, in any locale of the
+    // process.
+    void weekdayIsJapaneseInAnyLocale_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("C") << QLocale::c();
+        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany);
+    }
+    void weekdayIsJapaneseInAnyLocale()
+    {
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale);
+        Open(LocalTime(2025, 12, 10, 12, 0));
+        const QString first = RowText(0);
+        const QString second = RowText(1);
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        QCOMPARE(first, QStringLiteral("12/10 (水)"));
+        QCOMPARE(second, QStringLiteral("12/09 (火)"));
     }
 
     void weekendColours()

@@ -252,7 +252,9 @@ private slots:
             QVERIFY2(face.startsWith(QLatin1String("IPA")), qPrintable(face));
         else if (font == QLatin1String("noto"))
             QCOMPARE(face, QStringLiteral("Noto Sans CJK JP"));
-        qInfo("Japanese face %s at %g%%", qPrintable(face), qApp->devicePixelRatio() * 100);
+        qInfo("Japanese face %s at %g%% on a screen of %dx%d", qPrintable(face),
+              qApp->devicePixelRatio() * 100, qApp->primaryScreen()->geometry().width(),
+              qApp->primaryScreen()->geometry().height());
     }
 
     void cleanup()
@@ -397,8 +399,10 @@ private slots:
                                  << QStringLiteral("history");
         QTest::newRow("mode select") << Make([](QWidget* p) { return new CModeSelectDialog(p); })
                                      << QStringLiteral("modeselect");
-        QTest::newRow("action") << Make([](QWidget* p) { return new CActionDialog(p); })
-                                << QStringLiteral("action");
+        QTest::newRow("action") << Make([](QWidget* p) {
+            return new CActionDialog(p, QStringLiteral("一朝一夕に成し遂げる（いっちょういっせきに"
+                                                       "なしとげる）"));
+        }) << QStringLiteral("action");
     }
     void dialog()
     {
@@ -410,7 +414,25 @@ private slots:
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         const QSize start = dialog->size();
+        // On a real screen's size every part of it can be reached: it is no
+        // larger than the room the screen gives windows, and lies within it.
+        // (The bare offscreen screen is smaller than any in use.)
+        const QRect available = dialog->screen()->availableGeometry();
+        QVERIFY2(qEnvironmentVariableIsEmpty("VELMARIK_LAYOUT_SCREEN") ||
+                     (dialog->frameGeometry().width() <= available.width() &&
+                      dialog->frameGeometry().height() <= available.height()),
+                 qPrintable(QStringLiteral("%1x%2 on a screen with room for %3x%4")
+                                .arg(dialog->frameGeometry().width())
+                                .arg(dialog->frameGeometry().height())
+                                .arg(available.width())
+                                .arg(available.height())));
+        if (!qEnvironmentVariableIsEmpty("VELMARIK_LAYOUT_SCREEN"))
+            QTRY_VERIFY(available.contains(dialog->frameGeometry()));
         QStringList faults = LayoutFaults(dialog.get());
+        // Controls shown in a scroll area to fit the screen are looked at
+        // there.
+        if (const auto* fit = dialog->findChild<QAbstractScrollArea*>(QStringLiteral("screenFit")))
+            faults += LayoutFaults(fit->findChild<QWidget*>(QStringLiteral("screenFitContent")));
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
         SaveShot(dialog.get(), name);
 

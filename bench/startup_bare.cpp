@@ -1,5 +1,5 @@
-// The start-up benchmark's baseline: a bare Qt main window with one label,
-// built from Qt alone.
+// The yardstick of the start-up benchmark: a bare Qt main window with one
+// label, a program of its own that links Qt Widgets and nothing of ours.
 
 #include "StartupProbe.h"
 
@@ -10,8 +10,8 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    StartupProbe::FirstPaint filter("QLabel");
-    app.installEventFilter(&filter);
+    StartupProbe::FirstPaint probe("QLabel", {});
+    app.installEventFilter(&probe);
     QMainWindow window;
     window.setCentralWidget(new QLabel(QStringLiteral("よみ"), &window));
     window.show();
