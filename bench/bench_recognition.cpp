@@ -354,6 +354,44 @@ std::pair<double, double> MarksPaintedMedian(const QList<std::pair<QString, InkS
     return {Median(times), Median(processor)};
 }
 
+// Why the characters of a word were not given ✓: how the answer's
+// template fits the writing, and what the recogniser ranks first.
+void ExplainFailures(const CRecognizer& recognizer, const InkStrokes& ink, const QString& word,
+                     const CheckTolerance& tolerance)
+{
+    const QStringList chars = CharactersToCheck(word);
+    QList<int> counts;
+    for (const QString& c : chars)
+        counts.append(CStrokeTemplates::Find(c).StrokeCount());
+    const QList<InkSegment> segments = SegmentCharacters(ink, counts);
+    for (int i = 0; i < qMin(segments.size(), chars.size()); ++i) {
+        const CharacterCheck check =
+            JudgeCharacter(recognizer, segments[i], chars[i], tolerance, false);
+        if (check.verdict == CheckVerdict::Correct)
+            continue;
+        const StrokeMatch match =
+            MatchStrokes(segments[i].strokes, CStrokeTemplates::Find(chars[i]));
+        QRectF frame = segments[i].cell;
+        const QPointF middle = frame.center();
+        frame.setSize(frame.size() * 1.25);
+        frame.moveCenter(middle);
+        const QStringList candidates =
+            recognizer.Classify(NormaliseToFrame(segments[i].strokes, frame), kCheckCandidates);
+        std::printf("explain %s[%d] %s: verdict %d recognised '%s' strokes %d/%d worst %.3f mean "
+                    "%.3f cost %.3f rank %lld first %s cell %.0fx%.0f strokes",
+                    qPrintable(word), i, qPrintable(chars[i]), int(check.verdict),
+                    qPrintable(check.recognised), match.writtenCount, match.TemplateCount(),
+                    match.worstDistance, match.meanDistance, match.Cost(),
+                    qlonglong(candidates.indexOf(chars[i])),
+                    qPrintable(candidates.mid(0, 4).join(u',')), segments[i].cell.width(),
+                    segments[i].cell.height());
+        for (int s = 0; s < match.TemplateCount(); ++s)
+            std::printf(" %d:%.2f%s", match.writtenAs[s], match.distance[s],
+                        match.reversed[s] ? "r" : "");
+        std::printf("\n");
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -380,7 +418,10 @@ int main(int argc, char** argv)
         QStringLiteral("tolerance"),
         QStringLiteral("The worst and the mean stroke distance to try instead of the usual."),
         QStringLiteral("worst,mean"));
-    parser.addOptions({pairsOption, charsOption, setOption, toleranceOption});
+    const QCommandLineOption explainOption(
+        QStringLiteral("explain"),
+        QStringLiteral("Print each character of a failed word that was not given ✓, and why."));
+    parser.addOptions({pairsOption, charsOption, setOption, toleranceOption, explainOption});
     parser.process(app);
     const bool even = parser.value(setOption) == u"even";
     CheckTolerance tolerance = ToleranceOf(CheckStrictness::Normal);
@@ -589,6 +630,8 @@ int main(int argc, char** argv)
         if (!ok)
             for (const CharacterCheck& c : checks)
                 wordVerdicts[c.verdict] += 1;
+        if (!ok && parser.isSet(explainOption))
+            ExplainFailures(recognizer, ink, word, tolerance);
         if (chars.size() == 4 && !vertical && fourCharacterWords.size() < 20)
             fourCharacterWords.append({word, ink});
     }

@@ -26,6 +26,11 @@ constexpr double kMinStretch = 0.8;
 constexpr double kMaxStretch = 1.25;
 constexpr int kFitRounds = 2;
 constexpr double kCountPenalty = 0.25;
+// Writing that fits a template only with a stroke read backwards fits it
+// worse than its distances say: a learner far more often writes a stroke a
+// little off than the wrong way round, so 天 with a short first stroke is
+// not taken for 夭, whose first stroke runs the other way.
+constexpr double kReversePenalty = 0.05;
 
 struct Frame {
     QPointF centre;
@@ -105,7 +110,8 @@ void FitAxis(const QList<double>& from, const QList<double>& to, double* scale, 
 double StrokeMatch::Cost() const
 {
     const int wrongCount = std::abs(writtenCount - TemplateCount());
-    return (meanDistance + worstDistance) / 2 + kCountPenalty * wrongCount;
+    return (meanDistance + worstDistance) / 2 + kCountPenalty * wrongCount +
+           kReversePenalty * int(reversed.count(true));
 }
 
 StrokeMatch MatchStrokes(const InkStrokes& written, const StrokeTemplate& answer)

@@ -46,8 +46,8 @@ struct StrokeMatch {
     bool OrderRight() const { return !outOfOrder.contains(true); }
     bool DirectionRight() const { return !reversed.contains(true); }
     // One figure for comparing how well the writing fits two templates:
-    // the typical and the worst stroke, and a stroke's worth for each
-    // stroke too many or too few.
+    // the typical and the worst stroke, a stroke's worth for each stroke
+    // too many or too few, and a little for each stroke read backwards.
     double Cost() const;
 };
 
