@@ -24,7 +24,8 @@ private slots:
                 dic.GetItem(i)->m_bDirty = 1;
             dic.Save();
         }
-        QBENCHMARK {
+        QBENCHMARK
+        {
             CDictionary dic;
             dic.EnsureLoaded();
         }
@@ -35,7 +36,8 @@ private slots:
         MessageRecorder messages;
         CDictionary dic;
         dic.EnsureLoaded();
-        QBENCHMARK {
+        QBENCHMARK
+        {
             for (const auto& list : dic.m_lists)
                 for (CDictionary::CItem& item : list->m_items)
                     item.m_bDirty = 1;

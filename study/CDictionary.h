@@ -7,6 +7,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -154,6 +155,10 @@ public:
     void ForgetAllReviews();
     void ForgetListReviews(int list);
     void ForgetModeReviews(int mode);
+    // After the lists' items moved (a list of one's own read again or
+    // deleted): each record goes to the item `place` gives for its old
+    // index, or is dropped where that is -1; the reviews are saved again.
+    void MoveReviews(const std::function<int(int)>& place);
 
     std::vector<std::unique_ptr<CDicFile>> m_lists;
     int m_nKanjiCount = 0; // 0: not computed yet

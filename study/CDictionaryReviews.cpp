@@ -187,3 +187,31 @@ QByteArray CDictionary::ReviewFileContent() const
     }
     return writer.Finish();
 }
+
+void CDictionary::MoveReviews(const std::function<int(int)>& place)
+{
+    struct Moved {
+        int m_nIndex;
+        ReviewState m_state;
+        bool m_bSuspended;
+    };
+    std::vector<Moved> moved;
+    moved.reserve(size_t(m_reviews.RecordCount()));
+    for (int k = 0; k < m_reviews.RecordCount(); ++k) {
+        const int from = m_reviews.IndexOfRecord(k);
+        const int to = place(from);
+        if (to >= 0)
+            moved.push_back({to, *m_reviews.Find(from), m_reviews.IsSuspended(from)});
+    }
+    const ReviewFileHeader header = m_reviews.FileHeader(GetStudyDay());
+    m_reviews.Reset(ListBase(GetSize()));
+    m_reviews.SetFileHeader(header);
+    for (const Moved& record : moved)
+        m_reviews.Put(record.m_nIndex, record.m_state, record.m_bSuspended);
+    // The lists' watchers name their list by its place, which may have
+    // changed: they are made again for the places the lists have now.
+    for (const auto& list : m_lists)
+        list->WatchModes({});
+    m_bReviewModesStale = true;
+    m_reviews.m_bDirty = true;
+}

@@ -9,8 +9,10 @@
 #include "text/HyogaiMarkup.h"
 #include "text/KanaConversion.h"
 
+#include <algorithm>
 #include <functional>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -113,8 +115,7 @@ constexpr int kMaxProbes = 300;
 
 // The Learning pool's pick: the item asked longest ago among those tried;
 // ask counts play no part here.
-int ChooseLearning(CDictionary& dic, int l, const std::vector<bool>& asked,
-                   const ItemFilter* admit)
+int ChooseLearning(CDictionary& dic, int l, const std::vector<bool>& asked, const ItemFilter* admit)
 {
     int best = kNeverSeen;
     int result = -1;
@@ -210,9 +211,8 @@ int ChooseFromPools(CDictionary& dic, int prefKanji, const ItemFilter* admit)
             learningPool = r < l;
         }
     }
-    const int chosen =
-        learningPool ? ChooseLearning(dic, l, asked, admit)
-                     : ChooseUnspec(dic, u, prefKanji, asked, admit);
+    const int chosen = learningPool ? ChooseLearning(dic, l, asked, admit)
+                                    : ChooseUnspec(dic, u, prefKanji, asked, admit);
     if (chosen >= 0 || !admit)
         return chosen;
     if (learningPool)
@@ -235,7 +235,17 @@ int CDictionary::SelectReviewQuestion(int prefKanji)
     // The tie among the most overdue is broken as the present choice
     // breaks it: an item not in the history first, the lowest ask count
     // among those, else the item asked longest ago.
-    const QList<int> tied = m_reviews.EarliestDue(today, kMaxTries);
+    // Items of the lists the learner switched off stay due, not asked.
+    const std::vector<bool> asked = ListsAsked();
+    std::vector<int> firstOfList;
+    for (int i = 0; i < GetSize(); ++i)
+        firstOfList.push_back(ListBase(i));
+    const auto inAskedList = [&](int g) {
+        const auto next = std::upper_bound(firstOfList.cbegin(), firstOfList.cend(), g);
+        const size_t list = size_t(next - firstOfList.cbegin()) - 1;
+        return next != firstOfList.cbegin() && list < asked.size() && asked[list];
+    };
+    const QList<int> tied = m_reviews.EarliestDue(today, kMaxTries, inAskedList);
     Candidate best;
     for (int g : tied) {
         const CItem* item = ItemAt(g);

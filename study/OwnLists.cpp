@@ -341,14 +341,15 @@ bool ReimportOwnList(CDictionary& dic, int list, const QList<OwnListRow>& rows, 
     const int base = BaseOf(dic, list);
     const int oldCount = old.GetItemCount();
     const int shift = made->GetItemCount() - oldCount;
-    const MappedHistory history = MapHistory(dic, [&](int index) {
+    const auto placeOf = [&](int index) {
         if (index < base)
             return index;
         if (index >= base + oldCount)
             return index + shift;
         const ItemPlace place = places.at(index - base);
         return place.m_nList < 0 ? -1 : base + place.m_nPos;
-    });
+    };
+    const MappedHistory history = MapHistory(dic, placeOf);
 
     StagedChange change;
     change.m_writes.insert(FileOf(old.m_strName, "csv"), OwnListFileContent(rows));
@@ -361,6 +362,8 @@ bool ReimportOwnList(CDictionary& dic, int list, const QList<OwnListRow>& rows, 
     dic.m_history = history.m_records;
     dic.m_nHistPos = history.m_nPos;
     dic.m_nKanjiCount = 0;
+    dic.MoveReviews(placeOf);
+    dic.Save();
     return true;
 }
 
@@ -376,11 +379,12 @@ bool DeleteOwnList(CDictionary& dic, int list, QString& error)
     const CDictionary::CDicFile& gone = *dic.GetAt(list);
     const int base = BaseOf(dic, list);
     const int count = gone.GetItemCount();
-    const MappedHistory history = MapHistory(dic, [&](int index) {
+    const auto placeOf = [&](int index) {
         if (index < base)
             return index;
         return index >= base + count ? index - count : -1;
-    });
+    };
+    const MappedHistory history = MapHistory(dic, placeOf);
     QList<OwnListName> names = OwnListNames(dic);
     names.removeIf([&](const OwnListName& name) { return name.m_strList == gone.m_strName; });
 
@@ -394,5 +398,7 @@ bool DeleteOwnList(CDictionary& dic, int list, QString& error)
     dic.m_history = history.m_records;
     dic.m_nHistPos = history.m_nPos;
     dic.m_nKanjiCount = 0;
+    dic.MoveReviews(placeOf);
+    dic.Save();
     return true;
 }

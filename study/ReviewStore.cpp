@@ -190,7 +190,7 @@ void ReviewStore::EnsureHeap()
     m_bHeapBuilt = true;
 }
 
-QList<int> ReviewStore::EarliestDue(qint32 day, int most)
+QList<int> ReviewStore::EarliestDue(qint32 day, int most, const std::function<bool(int)>& admit)
 {
     EnsureHeap();
     QList<int> tied;
@@ -209,7 +209,7 @@ QList<int> ReviewStore::EarliestDue(qint32 day, int most)
         if (!IsLive(top))
             continue; // stale for good
         taken.push_back(top);
-        if (IsDeferred(top.m_nIndex, day))
+        if (IsDeferred(top.m_nIndex, day) || (admit && !admit(top.m_nIndex)))
             continue;
         tiedDay = top.m_nDue;
         tied.append(top.m_nIndex);

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QSet>
 #include <QtGlobal>
+#include <functional>
 #include <vector>
 
 // The review state of the items, by global index: a record for each item
@@ -45,8 +46,9 @@ public:
     void SetSuspended(int index, bool suspended);
 
     // Up to `most` items whose due date is the earliest of those due by
-    // `day`, in index order; suspended and deferred items are passed over.
-    QList<int> EarliestDue(qint32 day, int most);
+    // `day`, in index order; suspended and deferred items, and those
+    // `admit` turns away, are passed over.
+    QList<int> EarliestDue(qint32 day, int most, const std::function<bool(int)>& admit = {});
     // Items not suspended whose due date is `day` or earlier.
     int CountDueBy(qint32 day);
 

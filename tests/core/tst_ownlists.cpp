@@ -7,6 +7,7 @@
 #include "platform/StateWriteGuard.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
+#include "study/FsrsScheduler.h"
 #include "study/KnownWordLists.h"
 #include "study/OwnLists.h"
 #include "study/StudyCommands.h"
@@ -216,6 +217,12 @@ private slots:
         for (int index : {6, 8, 7, 1})
             Dic()->AddToHistory(index);
         Dic()->m_nHistPos = 2; // 川
+        // Reviews follow their items as the history does.
+        Dic()->RateItem(5, ReviewRating::Again); // 本
+        Dic()->RateItem(7, ReviewRating::Good);  // 川
+        Dic()->RateItem(8, ReviewRating::Easy);  // 海
+        const ReviewState hon = *Dic()->GetReviewState(5);
+        const ReviewState umi = *Dic()->GetReviewState(8);
 
         const QList<OwnListRow> rows =
             Rows({u"谷\tたに"_s, u"山\tやま"_s, u"本\tほん"_s, u"森\tもり"_s});
@@ -233,6 +240,11 @@ private slots:
         QCOMPARE(Dic()->GetItem(7)->m_nMode, qint16(Known));
         QCOMPARE(Dic()->GetItem(5)->m_nMode, qint16(Unspec));
         QCOMPARE(History(), u"6 9 1 @1"_s);
+        QVERIFY(!Dic()->GetReviewState(5)); // 谷 is new
+        QVERIFY(!Dic()->GetReviewState(6)); // 山 was never rated
+        QVERIFY(Dic()->GetReviewState(7) && Dic()->GetReviewState(7)->m_nDueDay == hon.m_nDueDay);
+        QVERIFY(!Dic()->GetReviewState(8)); // 森 is new; 川's review went with it
+        QVERIFY(Dic()->GetReviewState(9) && Dic()->GetReviewState(9)->m_nDueDay == umi.m_nDueDay);
     }
 
     void deleteShiftsTheListsAfterIt()
@@ -242,6 +254,9 @@ private slots:
         Dic()->GetItem(7)->SetMode(Known, -1);
         for (int index : {0, 5, 7, 6})
             Dic()->AddToHistory(index);
+        Dic()->RateItem(5, ReviewRating::Good); // 本, deleted with its list
+        Dic()->RateItem(7, ReviewRating::Easy); // 海
+        const ReviewState umi = *Dic()->GetReviewState(7);
         QString error;
         QVERIFY(DeleteOwnList(*Dic(), first, error));
         QCOMPARE(Titles(), u"b"_s);
@@ -250,6 +265,8 @@ private slots:
         QCOMPARE(Dic()->GetItem(5)->GetWord(), u"海"_s);
         QCOMPARE(Dic()->GetItem(5)->m_nMode, qint16(Known));
         QCOMPARE(History(), u"0 5 @1"_s);
+        QVERIFY(Dic()->GetReviewState(5) && Dic()->GetReviewState(5)->m_nDueDay == umi.m_nDueDay);
+        QVERIFY(!Dic()->GetReviewState(6));
         // A later list gets a file name no file in the folder has.
         AddList(u"c"_s, {u"空\tそら"_s});
         QCOMPARE(Dic()->GetAt(Dic()->GetSize() - 1)->m_strName, u"own1"_s);

@@ -110,6 +110,12 @@ private slots:
         QCOMPARE(store.EarliestDue(kToday, 1), QList<int>{2});
         // Looking does not use them up.
         QCOMPARE(store.EarliestDue(kToday, 30), (QList<int>{2, 7}));
+        // Items turned away (a list switched off) leave the next-earliest
+        // to come up, and stay due themselves.
+        const auto notTwoOrSeven = [](int g) { return g != 2 && g != 7; };
+        QCOMPARE(store.EarliestDue(kToday, 30, notTwoOrSeven), QList<int>{4});
+        QCOMPARE(store.EarliestDue(kToday, 30, [](int) { return false; }), QList<int>());
+        QCOMPARE(store.EarliestDue(kToday, 30), (QList<int>{2, 7}));
         QCOMPARE(store.CountDueBy(kToday), 3);
         QCOMPARE(store.CountDueBy(kToday + 1), 4);
         QCOMPARE(store.CountDueBy(kToday - 4), 0);
