@@ -1,3 +1,4 @@
+#include "common/DataFiles.h"
 #include "common/FakeWordLists.h"
 #include "common/FileSizeLimit.h"
 #include "common/MessageRecorder.h"
@@ -119,19 +120,9 @@ class TestListMigration : public QObject {
 private:
     QString Folder() const { return TestEnv::Instance().DataFolder(); }
 
-    void WriteFile(const QString& name, const QByteArray& bytes)
-    {
-        QDir().mkpath(Folder());
-        QFile file(Folder() + name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
+    void WriteFile(const QString& name, const QByteArray& bytes) { DataFiles::Write(name, bytes); }
 
-    QByteArray ReadFile(const QString& name) const
-    {
-        QFile file(Folder() + name);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray ReadFile(const QString& name) const { return DataFiles::Read(name); }
 
     // State files as the release before wrote them: no signature file.
     void WriteOldState()

@@ -1,3 +1,4 @@
+#include "common/DataFiles.h"
 #include "common/FakeWordLists.h"
 #include "common/MessageRecorder.h"
 #include "common/TestEnv.h"
@@ -130,19 +131,9 @@ class TestReviewFile : public QObject {
 private:
     QString Folder() const { return TestEnv::Instance().DataFolder(); }
 
-    void WriteFile(const QString& name, const QByteArray& bytes)
-    {
-        QDir().mkpath(Folder());
-        QFile file(Folder() + name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
+    void WriteFile(const QString& name, const QByteArray& bytes) { DataFiles::Write(name, bytes); }
 
-    QByteArray ReadFile(const QString& name) const
-    {
-        QFile file(Folder() + name);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray ReadFile(const QString& name) const { return DataFiles::Read(name); }
 
     static std::shared_ptr<FakeWordLists> MakeLists(const QList<QStringList>& lists)
     {
