@@ -72,6 +72,11 @@ CHandwritingCheck::CHandwritingCheck(QWidget* sheet, StrokesSource strokes, Boxe
             RunCheck();
     });
 
+    m_pPause = new QTimer(this);
+    m_pPause->setSingleShot(true);
+    m_pPause->setInterval(kPauseMs);
+    connect(m_pPause, &QTimer::timeout, this, &CHandwritingCheck::CheckWhileWriting);
+
     sheet->installEventFilter(this);
     connect(m_pChecker, &CWritingChecker::Checked, this, &CHandwritingCheck::OnChecked);
     connect(m_pChecker, &CWritingChecker::ModelLoaded, this, &CHandwritingCheck::UpdateActions);
@@ -129,6 +134,8 @@ void CHandwritingCheck::OnQuestionShown(const QString& answer, const QString& wo
     m_strWord = answer;
     m_strStrokeOrderWord = word.isEmpty() ? answer : word;
     m_pChecker->SetQuestion(++m_nSerial);
+    m_pPause->stop();
+    ForgetChecks();
     m_pOverlay->Clear();
     if (m_pStrokeOrder)
         m_pStrokeOrder->SetWord(m_strStrokeOrderWord);
@@ -153,7 +160,10 @@ void CHandwritingCheck::OnAnswerShown()
 
 void CHandwritingCheck::OnQuestionSideShown()
 {
-    ClearMarks();
+    // The writing stays as it was: a check of it is still good for the
+    // next time the answer shows.
+    m_bShowWhenChecked = false;
+    m_pOverlay->Clear();
 }
 
 void CHandwritingCheck::OnWritingBegun()
@@ -162,6 +172,8 @@ void CHandwritingCheck::OnWritingBegun()
     // appeared yet.
     WriteProfileInt(Setting::WritingIntroShown, 1);
     HideIntro();
+    // The writing is about to change: checking it now would be wasted.
+    m_pPause->stop();
 }
 
 void CHandwritingCheck::ShowIntro()
@@ -194,6 +206,9 @@ void CHandwritingCheck::HideIntro()
         return;
     // Seen once is enough: later questions start on a plain sheet.
     WriteProfileInt(Setting::WritingIntroShown, 1);
+    // Gone from the sheet now, not when the event loop next runs: the pen
+    // is already down.
+    m_pIntro->hide();
     m_pIntro->deleteLater();
     m_pIntro = nullptr;
 }
@@ -238,20 +253,69 @@ bool CHandwritingCheck::AnswerStrokesShown() const
     return m_pOverlay->ShowsAnswer();
 }
 
+CHandwritingCheck::CheckInput CHandwritingCheck::CurrentInput() const
+{
+    return {m_strokes ? m_strokes() : InkStrokes(), m_boxes ? m_boxes() : QList<QRectF>(),
+            Strictness()};
+}
+
+bool CHandwritingCheck::HasCheckOfCurrentWriting() const
+{
+    return m_bChecked && m_checked == CurrentInput();
+}
+
 bool CHandwritingCheck::RunCheck()
 {
     if (m_strWord.isEmpty())
         return false;
-    const InkStrokes strokes = m_strokes ? m_strokes() : InkStrokes();
-    if (strokes.isEmpty())
+    const CheckInput input = CurrentInput();
+    if (input.strokes.isEmpty())
         return false;
     if (!IsOffered()) {
         // Once: the learner who writes and sees no marks is told why.
         m_pChecker->ReportModelProblem();
         return false;
     }
-    const QList<QRectF> boxes = m_boxes ? m_boxes() : QList<QRectF>();
-    return m_pChecker->Check(m_nSerial, strokes, m_strWord, boxes, Strictness());
+    m_pPause->stop();
+    if (m_bChecked && m_checked == input) {
+        ShowMarks(m_checks);
+        return true;
+    }
+    m_bShowWhenChecked = true;
+    if (m_bRunning && m_running == input)
+        return true;
+    m_bShowWhenChecked = StartCheck(input);
+    return m_bShowWhenChecked;
+}
+
+bool CHandwritingCheck::StartCheck(const CheckInput& input)
+{
+    if (!m_pChecker->Check(m_nSerial, input.strokes, m_strWord, input.boxes, input.strictness))
+        return false;
+    m_running = input;
+    m_bRunning = true;
+    return true;
+}
+
+void CHandwritingCheck::CheckWhileWriting()
+{
+    if (m_strWord.isEmpty() || !Options::CheckWriting() || !IsOffered())
+        return;
+    // A problem with the model is told when the learner asks for the
+    // answer, not in the middle of a stroke.
+    if (m_pChecker->HasProblemToReport())
+        return;
+    if (m_pChecker->State() == CWritingChecker::ModelState::Loading) {
+        m_pPause->start();
+        return;
+    }
+    if (m_pChecker->State() != CWritingChecker::ModelState::Ready)
+        return;
+    const CheckInput input = CurrentInput();
+    if (input.strokes.isEmpty() || (m_bChecked && m_checked == input) ||
+        (m_bRunning && m_running == input))
+        return;
+    StartCheck(input);
 }
 
 void CHandwritingCheck::ClearMarks()
@@ -259,7 +323,18 @@ void CHandwritingCheck::ClearMarks()
     // A check still running was for the writing as it was; the question
     // stays, so its serial moves on to drop that result.
     m_pChecker->SetQuestion(++m_nSerial);
+    ForgetChecks();
     m_pOverlay->Clear();
+    if (Options::CheckWriting() && IsOffered() && !m_strWord.isEmpty())
+        m_pPause->start();
+}
+
+void CHandwritingCheck::ForgetChecks()
+{
+    m_bRunning = false;
+    m_bChecked = false;
+    m_bShowWhenChecked = false;
+    m_checks.clear();
 }
 
 void CHandwritingCheck::ShowStrokeOrder()
@@ -273,8 +348,21 @@ void CHandwritingCheck::ShowStrokeOrder()
 
 void CHandwritingCheck::OnChecked(quint64 serial, const QList<CharacterCheck>& checks)
 {
-    if (serial != m_nSerial)
+    if (serial != m_nSerial || !m_bRunning)
         return;
+    m_bRunning = false;
+    m_checked = m_running;
+    m_checks = checks;
+    m_bChecked = true;
+    emit CheckReady();
+    if (m_bShowWhenChecked) {
+        m_bShowWhenChecked = false;
+        ShowMarks(checks);
+    }
+}
+
+void CHandwritingCheck::ShowMarks(const QList<CharacterCheck>& checks)
+{
     m_pOverlay->SetChecks(checks);
     emit MarksShown();
 }

@@ -17,6 +17,7 @@ class CWritingChecker;
 class QAction;
 class QActionGroup;
 class QMenu;
+class QTimer;
 class QWidget;
 
 // The writing check as the drill sees it. The frame tells it when a
@@ -30,11 +31,21 @@ class QWidget;
 // fresh profile a line on the sheet says where to write and that the
 // writing is checked. It also keeps the stroke-order window (K, 書き順) on
 // the current answer. The check only advises: it never files a mode.
+//
+// While the learner writes, the writing is checked in the background once
+// the pen has rested for kPauseMs, and the result is kept without being
+// shown: when the answer is shown for that same writing, its marks are
+// painted at once. Any stroke added or undone since makes that result
+// stale, and the answer waits for a check of the writing as it is.
 class CHandwritingCheck : public QObject {
     Q_OBJECT
 public:
     using StrokesSource = std::function<InkStrokes()>;
     using BoxesSource = std::function<QList<QRectF>()>;
+
+    // How long the pen rests before the writing is checked in the
+    // background.
+    static constexpr int kPauseMs = 300;
 
     CHandwritingCheck(QWidget* sheet, StrokesSource strokes, BoxesSource boxes,
                       const QStringList& modelCandidates = HandwritingModelCandidates(),
@@ -60,8 +71,12 @@ public:
     // Checks the current writing now; false when there is nothing to check
     // or no model.
     bool RunCheck();
-    // The writing changed or was wiped: its marks no longer apply.
+    // The writing changed or was wiped: its marks no longer apply, and it is
+    // checked again once the pen rests.
     void ClearMarks();
+    // Whether a finished check of the writing as it is now is at hand, so
+    // that showing the answer paints its marks without waiting.
+    bool HasCheckOfCurrentWriting() const;
     void ShowStrokeOrder();
     // Lays the answer's strokes over the writing, or takes them away.
     void SetAnswerStrokesShown(bool shown);
@@ -85,11 +100,29 @@ public:
 signals:
     // The marks of a finished check are on the sheet.
     void MarksShown();
+    // A check of the writing finished, whether its marks show or are kept
+    // for the answer.
+    void CheckReady();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What a check was asked about: the same writing, boxes and strictness
+    // give the same marks.
+    struct CheckInput {
+        InkStrokes strokes;
+        QList<QRectF> boxes;
+        CheckStrictness strictness = CheckStrictness::Normal;
+
+        bool operator==(const CheckInput&) const = default;
+    };
+
+    CheckInput CurrentInput() const;
+    bool StartCheck(const CheckInput& input);
+    void CheckWhileWriting();
+    void ShowMarks(const QList<CharacterCheck>& checks);
+    void ForgetChecks();
     void OnChecked(quint64 serial, const QList<CharacterCheck>& checks);
     void ShowIntro();
     void HideIntro();
@@ -111,4 +144,14 @@ private:
     QString m_strWord;
     QString m_strStrokeOrderWord;
     quint64 m_nSerial = 0;
+    QTimer* m_pPause = nullptr;
+    // The check running for the current serial, and the last one finished
+    // for it with its result.
+    CheckInput m_running;
+    bool m_bRunning = false;
+    CheckInput m_checked;
+    QList<CharacterCheck> m_checks;
+    bool m_bChecked = false;
+    // The marks are to show as soon as the running check is in.
+    bool m_bShowWhenChecked = false;
 };

@@ -107,3 +107,17 @@ int CStrokeTemplates::CharacterCount()
 {
     return int(Templates().count);
 }
+
+QStringList CStrokeTemplates::WithStrokeCount(int count)
+{
+    QStringList found;
+    const Table& table = Templates();
+    for (quint32 k = 0; k < table.count; ++k) {
+        const uchar* entry = table.entries + qsizetype(k) * kEntrySize;
+        if (int(qFromLittleEndian<quint32>(entry + 4) & 0xff) != count)
+            continue;
+        const char32_t code = qFromLittleEndian<quint32>(entry);
+        found.append(QString::fromUcs4(&code, 1));
+    }
+    return found;
+}

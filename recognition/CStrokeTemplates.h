@@ -3,6 +3,7 @@
 #include <QLineF>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // How one character is written: its strokes in writing order, each from
 // where the pen goes down to where it lifts, in a unit box (0 to 1 across
@@ -29,6 +30,9 @@ public:
     // is none.
     static StrokeTemplate Find(const QString& character);
     static bool Has(const QString& character);
+    // Every character whose template has this many strokes, in code-point
+    // order.
+    static QStringList WithStrokeCount(int count);
     // How many characters have a template; 0 when the data is unusable.
     static int CharacterCount();
 };

@@ -94,6 +94,11 @@ bool CWritingChecker::ReportModelProblem()
     return true;
 }
 
+bool CWritingChecker::HasProblemToReport() const
+{
+    return !m_bReported && (m_state == ModelState::Missing || !m_strModelNotice.isEmpty());
+}
+
 void CWritingChecker::LoadModel()
 {
     m_nLastUse = CurrentTime();

@@ -53,6 +53,8 @@ public:
     // offered or why the model they asked for is not used. False when there
     // is nothing to tell, or it was told.
     bool ReportModelProblem();
+    // Whether ReportModelProblem has something still to tell.
+    bool HasProblemToReport() const;
 
     // The pen went down: starts reading the model in the background, and
     // keeps a model already read from being let go for a while.

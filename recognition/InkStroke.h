@@ -11,12 +11,16 @@ struct InkPoint {
     QPointF pos;
     qreal pressure = 1.0;
     qint64 time = 0;
+
+    bool operator==(const InkPoint&) const = default;
 };
 
 // One stroke from pen-down to pen-up. The writing sheet keeps the current
 // question's strokes as a list of these; the handwriting check reads them.
 struct InkStroke {
     QList<InkPoint> points;
+
+    bool operator==(const InkStroke&) const = default;
 
     QRectF bounds() const
     {

@@ -2,6 +2,7 @@
 
 #include "recognition/CRecognizer.h"
 #include "recognition/CStrokeTemplates.h"
+#include "recognition/LookAlike.h"
 #include "recognition/Segmentation.h"
 #include "recognition/StrokeMatch.h"
 
@@ -23,6 +24,14 @@ constexpr double kBelowAnswerMargin = 0.05;
 // does not name at all narrows it.
 constexpr double kNamedFirst = 1.15;
 constexpr double kNotNamed = 0.85;
+// Up to this many strokes, one stroke more or less is a character of its
+// own more often than a slip.
+constexpr int kFewStrokes = 7;
+// Writing that lies more than this far from the answer towards a
+// look-alike of it is the look-alike; more clearly so when the recogniser
+// did not name the look-alike among its first, and only the strokes speak.
+constexpr double kLookAlikeLean = 0.5;
+constexpr double kUnnamedLookAlikeLean = 0.75;
 
 bool Fits(const StrokeMatch& match, const CheckTolerance& tolerance, double factor)
 {
@@ -150,26 +159,44 @@ CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& s
 
     const StrokeMatch match = MatchStrokes(segment.strokes, answer);
     const int rank = int(candidates.indexOf(expected));
-    const double factor = rank == 0 ? kNamedFirst : rank < 0 ? kNotNamed : 1.0;
+    // The recogniser cannot tell a look-alike from the answer any better
+    // than the fit can (it may never name one of them at all): a look-alike
+    // it names that the writing is not counts as the answer named.
+    int shapeRank = rank;
 
     // The characters the recogniser names besides the answer get their own
     // templates tried: writing that fits one of them better is that one. A
     // rival ranked below the answer must win more clearly; it is still
     // asked, since the recogniser often ranks the answer first for its
     // look-alike one stroke more or less (朱 written for 未), which the
-    // stroke count then tells apart.
+    // stroke count then tells apart. A look-alike is told apart by the
+    // strokes where the two differ instead.
     QString rival;
     double rivalCost = std::numeric_limits<double>::infinity();
     double rivalMargin = kRivalMargin;
     bool rivalFits = false;
-    int tried = 0;
-    for (int k = 0; k < candidates.size() && tried < kRivals; ++k) {
+    bool lookAlikeWins = false;
+    QStringList tried;
+    for (int k = 0; k < candidates.size() && tried.size() < kRivals; ++k) {
         if (candidates[k] == expected)
             continue;
-        ++tried;
+        tried.append(candidates[k]);
         const StrokeTemplate other = CStrokeTemplates::Find(candidates[k]);
         if (other.IsEmpty())
             continue;
+        const LookAlike alike = FindLookAlike(expected, candidates[k]);
+        if (!alike.IsEmpty()) {
+            const double lean = LeaningTowards(segment.strokes, match, answer, other, alike);
+            if (lean > kLookAlikeLean) {
+                lookAlikeWins = true;
+                rival = candidates[k];
+                rivalFits = Fits(MatchStrokes(segment.strokes, other), tolerance, 1.0);
+                break;
+            }
+            if (shapeRank < 0 || k < shapeRank)
+                shapeRank = k;
+            continue;
+        }
         const StrokeMatch otherMatch = MatchStrokes(segment.strokes, other);
         const double margin = rank >= 0 && k > rank ? kBelowAnswerMargin : kRivalMargin;
         if (otherMatch.Cost() + margin < rivalCost + rivalMargin) {
@@ -179,9 +206,35 @@ CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& s
             rivalFits = Fits(otherMatch, tolerance, 1.0);
         }
     }
-    const bool rivalWins = !rival.isEmpty() && rivalCost + rivalMargin < match.Cost();
+    const double factor = shapeRank == 0 ? kNamedFirst : shapeRank < 0 ? kNotNamed : 1.0;
+    bool rivalWins = lookAlikeWins || (!rival.isEmpty() && rivalCost + rivalMargin < match.Cost());
+    // In a character of few strokes, a stroke more or less than the answer
+    // has is most often another character (丸 for 九, 未 for 朱) that the
+    // recogniser did not name among the rivals: it passes only when the
+    // recogniser reads the answer first. 書 short of a stroke is still 書.
+    const bool countVouched =
+        match.CountRight() || answer.StrokeCount() > kFewStrokes || shapeRank == 0;
+    const bool answerFits = Fits(match, tolerance, factor) && countVouched;
 
-    if (Fits(match, tolerance, factor) && !rivalWins) {
+    // Look-alikes the recogniser did not name are as likely to be what was
+    // written: it often names only one of two such characters, whichever
+    // was written.
+    if (answerFits && !rivalWins)
+        for (const QString& other : LookAlikesOf(expected)) {
+            if (tried.contains(other))
+                continue;
+            const StrokeTemplate shape = CStrokeTemplates::Find(other);
+            const LookAlike alike = FindLookAlike(expected, other);
+            if (LeaningTowards(segment.strokes, match, answer, shape, alike) >
+                kUnnamedLookAlikeLean) {
+                rivalWins = true;
+                rival = other;
+                rivalFits = Fits(MatchStrokes(segment.strokes, shape), tolerance, 1.0);
+                break;
+            }
+        }
+
+    if (answerFits && !rivalWins) {
         check.answerStrokes.clear();
         for (const QLineF& line : answer.strokes)
             check.answerStrokes.append(match.placement.Map(line));

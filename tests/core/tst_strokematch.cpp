@@ -3,6 +3,7 @@
 #include "recognition/Assignment.h"
 #include "recognition/CRecognizer.h"
 #include "recognition/CStrokeTemplates.h"
+#include "recognition/LookAlike.h"
 #include "recognition/ModelLocation.h"
 #include "recognition/Segmentation.h"
 #include "recognition/StrokeMatch.h"
@@ -27,6 +28,10 @@ private slots:
     void matchFindsOrderDirectionAndCount_data();
     void matchFindsOrderDirectionAndCount();
     void matchPlacesTheAnswerOverTheWriting();
+    void lookAlikes_data();
+    void lookAlikes();
+    void lookAlikesToldApartByWhereTheyDiffer_data();
+    void lookAlikesToldApartByWhereTheyDiffer();
     void verdicts_data();
     void verdicts();
     void strictnessLevels_data();
@@ -273,6 +278,75 @@ void TestStrokeMatch::matchPlacesTheAnswerOverTheWriting()
     QCOMPARE(none.writtenCount, 0);
 }
 
+void TestStrokeMatch::lookAlikes_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("alike");
+    // The same strokes, longer or shorter, further out or in.
+    QTest::newRow("hi, etsu") << u"日"_qs << u"曰"_qs << true;
+    QTest::newRow("kou, shin") << u"甲"_qs << u"申"_qs << true;
+    QTest::newRow("mi, matsu") << u"未"_qs << u"末"_qs << true;
+    QTest::newRow("do, shi") << u"土"_qs << u"士"_qs << true;
+    QTest::newRow("ten, fu") << u"天"_qs << u"夫"_qs << true;
+    // 夭's first stroke runs the other way: the fit weighs that itself.
+    QTest::newRow("ten, you") << u"天"_qs << u"夭"_qs << false;
+    QTest::newRow("hi, shiro") << u"日"_qs << u"白"_qs << false;
+    QTest::newRow("kawa, san") << u"川"_qs << u"三"_qs << false;
+    QTest::newRow("no template") << u"日"_qs << u"々"_qs << false;
+    // Kanji and kana of one shape are told apart by the word.
+    QTest::newRow("kuchi, katakana ro") << u"口"_qs << u"ロ"_qs << false;
+    QTest::newRow("chikara, katakana ka") << u"力"_qs << u"カ"_qs << false;
+}
+
+void TestStrokeMatch::lookAlikes()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, other);
+    QFETCH(bool, alike);
+    QCOMPARE(!FindLookAlike(answer, other).IsEmpty(), alike);
+    QCOMPARE(!FindLookAlike(other, answer).IsEmpty(), alike);
+}
+
+void TestStrokeMatch::lookAlikesToldApartByWhereTheyDiffer_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("otherWritten");
+    QTest::addColumn<qreal>("squeeze");
+    for (const auto& [a, b] : {std::pair(u"日"_qs, u"曰"_qs), std::pair(u"甲"_qs, u"申"_qs),
+                               std::pair(u"未"_qs, u"末"_qs), std::pair(u"天"_qs, u"夫"_qs),
+                               std::pair(u"土"_qs, u"士"_qs)}) {
+        QTest::addRow("%s written for %s", qPrintable(a), qPrintable(a)) << a << b << false << 1.0;
+        QTest::addRow("%s written for %s", qPrintable(b), qPrintable(a)) << a << b << true << 1.0;
+    }
+    // The proportions count: 日 written as wide as 曰 is 曰, which a fit
+    // to the character's box would stretch back into 日.
+    QTest::newRow("日 written wide") << u"日"_qs << u"曰"_qs << true << 0.6;
+    QTest::newRow("曰 written tall") << u"曰"_qs << u"日"_qs << true << 1.6;
+}
+
+void TestStrokeMatch::lookAlikesToldApartByWhereTheyDiffer()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, other);
+    QFETCH(bool, otherWritten);
+    QFETCH(qreal, squeeze);
+    const StrokeTemplate a = CStrokeTemplates::Find(answer), b = CStrokeTemplates::Find(other);
+    const LookAlike alike = FindLookAlike(answer, other);
+    QVERIFY(!alike.IsEmpty());
+    const QString written = squeeze != 1.0 ? answer : otherWritten ? other : answer;
+    InkStrokes ink = WriteTemplate(written, kBox);
+    for (InkStroke& stroke : ink)
+        for (InkPoint& p : stroke.points)
+            p.pos.ry() = kBox.top() + (p.pos.y() - kBox.top()) * squeeze;
+    const double lean = LeaningTowards(ink, MatchStrokes(ink, a), a, b, alike);
+    if (otherWritten)
+        QVERIFY2(lean > 0.7, qPrintable(QString::number(lean)));
+    else
+        QVERIFY2(lean < 0.3, qPrintable(QString::number(lean)));
+}
+
 void TestStrokeMatch::verdicts_data()
 {
     QTest::addColumn<QString>("answer");
@@ -311,6 +385,17 @@ void TestStrokeMatch::verdicts_data()
     QTest::newRow("shiro for hi") << u"日"_qs << u"白"_qs << none << 0 << wrong << "";
     // The recogniser may rank the answer above the character written.
     QTest::newRow("ushi for go") << u"午"_qs << u"牛"_qs << none << 0 << wrong << "";
+    // Look-alikes that differ in a stroke's length or place.
+    QTest::newRow("etsu for hi") << u"日"_qs << u"曰"_qs << none << 0 << wrong << "";
+    QTest::newRow("shin for kou") << u"甲"_qs << u"申"_qs << none << 0 << wrong << "";
+    QTest::newRow("fu for ten") << u"天"_qs << u"夫"_qs << none << 0 << wrong << "";
+    QTest::newRow("hi") << u"日"_qs << u"日"_qs << none << 0 << right << "";
+    QTest::newRow("kou") << u"甲"_qs << u"甲"_qs << none << 0 << right << "";
+    // A character of few strokes short of one is another one, or none.
+    QTest::newRow("kawa one stroke short")
+        << u"川"_qs << u"川"_qs << int(Spoil::DropLast) << 0 << wrong << "";
+    QTest::newRow("ou one stroke short")
+        << u"王"_qs << u"王"_qs << int(Spoil::DropLast) << 0 << wrong << "";
 }
 
 void TestStrokeMatch::verdicts()

@@ -81,6 +81,10 @@ private slots:
     void faultMarkNamesTheStrokes();
     void unwrittenCharacterGetsTheSameMarkWithAndWithoutBoxes();
     void marksLeaveWhenTheQuestionShowsAgain();
+    void answerAfterAPausePaintsTheCheckAtOnce();
+    void changeAfterThePauseIsCheckedAgain_data();
+    void changeAfterThePauseIsCheckedAgain();
+    void nothingIsCheckedWhileWritingWhenTheCheckIsOff();
     void strictnessMenuStoresTheLevel();
     void firstQuestionSaysWhereToWrite();
     void lineNeverStandsOverInk_data();
@@ -90,6 +94,10 @@ private slots:
     void strokeOrderWordGrowsWithTheWindow();
 
 private:
+    // The writing in a box for the current question, as the sheet reports
+    // it at the end of a stroke, with the model read.
+    bool WriteAndRest(const InkStrokes& unit, const QString& answer, int waitMs = 10000);
+
     std::unique_ptr<FakeSheet> m_sheet;
     std::unique_ptr<CHandwritingCheck> m_check;
     QString m_model;
@@ -448,6 +456,96 @@ void TestHandwritingCheck::marksLeaveWhenTheQuestionShowsAgain()
     m_check->OnQuestionSideShown();
     QVERIFY(!m_check->Overlay()->HasMarks());
     QVERIFY(!m_check->Overlay()->isVisible());
+}
+
+bool TestHandwritingCheck::WriteAndRest(const InkStrokes& unit, const QString& answer, int waitMs)
+{
+    const QRectF box(20, 20, 120, 120);
+    m_sheet->m_boxes = {box};
+    m_check->OnQuestionShown(answer);
+    QSignalSpy loaded(m_check->Checker(), &CWritingChecker::ModelLoaded);
+    m_check->OnWritingBegun();
+    m_check->Checker()->LoadModel();
+    if (m_check->Checker()->State() != CWritingChecker::ModelState::Ready && !loaded.wait(10000))
+        return false;
+    m_sheet->m_strokes = PlaceInCell(unit, box);
+    QSignalSpy ready(m_check.get(), &CHandwritingCheck::CheckReady);
+    m_check->ClearMarks();
+    return ready.wait(waitMs) && m_check->HasCheckOfCurrentWriting();
+}
+
+void TestHandwritingCheck::answerAfterAPausePaintsTheCheckAtOnce()
+{
+    if (m_model.isEmpty())
+        QSKIP("The Japanese handwriting model is not installed");
+    QVERIFY(WriteAndRest(UnitKawa(), u"川"_qs));
+    // Checked while the pen rested, and not shown before the answer is.
+    QVERIFY(!m_check->Overlay()->HasMarks());
+    QSignalSpy shown(m_check.get(), &CHandwritingCheck::MarksShown);
+    QSignalSpy checked(m_check->Checker(), &CWritingChecker::Checked);
+    m_check->OnAnswerShown();
+    // Painted before control went back to the event loop: no check ran.
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(m_check->Overlay()->Checks().value(0).verdict, CheckVerdict::Correct);
+    // Back to the question and again to the answer: the writing is the same.
+    m_check->OnQuestionSideShown();
+    QVERIFY(!m_check->Overlay()->HasMarks());
+    m_check->OnAnswerShown();
+    QCOMPARE(shown.size(), 2);
+    QVERIFY(m_check->Overlay()->HasMarks());
+    QCOMPARE(checked.size(), 0);
+}
+
+void TestHandwritingCheck::changeAfterThePauseIsCheckedAgain_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("strokes");
+    QTest::newRow("stroke added") << "add" << 4;
+    QTest::newRow("stroke undone") << "undo" << 2;
+    QTest::newRow("strictness changed") << "strictness" << 3;
+    QTest::newRow("next question") << "question" << 3;
+}
+
+void TestHandwritingCheck::changeAfterThePauseIsCheckedAgain()
+{
+    if (m_model.isEmpty())
+        QSKIP("The Japanese handwriting model is not installed");
+    QFETCH(QString, change);
+    QFETCH(int, strokes);
+    QVERIFY(WriteAndRest(UnitKawa(), u"川"_qs));
+    InkStrokes& ink = m_sheet->m_strokes;
+    if (change == u"add")
+        ink.append(PlaceInCell(UnitIchi(), QRectF(20, 20, 120, 120)));
+    else if (change == u"undo")
+        ink.removeLast();
+    else if (change == u"strictness")
+        CHandwritingCheck::SetStrictness(CheckStrictness::Strict);
+    else
+        m_check->OnQuestionShown(u"川"_qs);
+    // What the sheet says of a stroke added or undone; a changed strictness
+    // or question leaves the ink as it is.
+    if (change == u"add" || change == u"undo")
+        m_check->ClearMarks();
+    QVERIFY(!m_check->HasCheckOfCurrentWriting());
+    QSignalSpy shown(m_check.get(), &CHandwritingCheck::MarksShown);
+    m_check->OnAnswerShown();
+    QCOMPARE(shown.size(), 0);
+    QVERIFY(shown.wait(10000));
+    // The marks are for the writing as it is when the answer shows.
+    QCOMPARE(m_check->Overlay()->Checks().value(0).writtenCount, strokes);
+    QVERIFY(m_check->HasCheckOfCurrentWriting());
+}
+
+void TestHandwritingCheck::nothingIsCheckedWhileWritingWhenTheCheckIsOff()
+{
+    if (m_model.isEmpty())
+        QSKIP("The Japanese handwriting model is not installed");
+    Options::SetCheckWriting(false);
+    QVERIFY(!WriteAndRest(UnitKawa(), u"川"_qs, 4 * CHandwritingCheck::kPauseMs));
+    // 判定 still checks, on request.
+    QSignalSpy shown(m_check.get(), &CHandwritingCheck::MarksShown);
+    QVERIFY(m_check->RunCheck());
+    QVERIFY(shown.wait(10000));
 }
 
 void TestHandwritingCheck::strictnessMenuStoresTheLevel()

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -37,6 +38,7 @@ private slots:
     void sheetMenuOffersTheCheck();
     void answerWithoutWritingChecksNothing();
     void modelIsReadAtTheFirstPenDown();
+    void firstQuestionInTheWindowSaysWhereToWrite();
 
 private:
     void Write(const InkStrokes& unit);
@@ -237,6 +239,21 @@ void TestHandwritingWiring::modelIsReadAtTheFirstPenDown()
     QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(120, 60));
     QVERIFY(loaded.wait(10000));
     QCOMPARE(checker->State(), CWritingChecker::ModelState::Ready);
+}
+
+void TestHandwritingWiring::firstQuestionInTheWindowSaysWhereToWrite()
+{
+    // A fresh profile: the window's first question carries the line (the
+    // question side shown with it must not take it away).
+    QLabel* intro = Check()->IntroLabel();
+    QVERIFY(intro);
+    QVERIFY(intro->isVisible());
+    QVERIFY(intro->text().contains(u"ここに答えを"_qs));
+    // Gone the moment the pen goes down, before any event is handled.
+    QTest::mousePress(m_frame->GetView(), Qt::LeftButton, Qt::NoModifier, QPoint(60, 60));
+    QVERIFY(!intro->isVisible());
+    QTest::mouseRelease(m_frame->GetView(), Qt::LeftButton, Qt::NoModifier, QPoint(120, 60));
+    QVERIFY(!Check()->IntroLabel());
 }
 
 QTEST_MAIN(TestHandwritingWiring)
