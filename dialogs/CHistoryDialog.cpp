@@ -13,6 +13,7 @@
 #include "widgets/CHistoryListBox.h"
 #include "widgets/CItemActionControls.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -27,14 +28,15 @@ CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateHistory, 
 
     m_listHistory = new CHistoryListBox(this);
     m_pActions = new CItemActionControls(this, m_listHistory, Setting::HistoryAction,
-                                         {6, 30, 174, 213, 210, 30});
+                                         {6, 40, 164, 213, 210, 30, 27});
     m_btnMode = m_pActions->m_btnMode;
     m_comboAction = m_pActions->m_pAction;
     m_pExecute = m_pActions->m_pExecute;
     m_pExecute->setDefault(true);
 
     const QSize scale = DialogUnitScale();
-    setMinimumSize(192 * scale.width() / 100, 72 * scale.height() / 100);
+    // Room for a row of the list below the filters.
+    setMinimumSize(192 * scale.width() / 100, 84 * scale.height() / 100);
 
     const int width = GetProfileInt(Setting::HWinWidth);
     const int height = GetProfileInt(Setting::HWinHeight);
@@ -53,6 +55,7 @@ CHistoryDialog::CHistoryDialog(QWidget* parent) : CBaseDialog(kTemplateHistory, 
     connect(m_pActions, &CItemActionControls::FilterClicked, this,
             &CHistoryDialog::OnFilterClicked);
     connect(m_pActions, &CItemActionControls::ExecuteRequested, this, &CHistoryDialog::Execute);
+    connect(m_pActions, &CItemActionControls::LeechFilterToggled, this, &CHistoryDialog::FillList);
     connect(m_pActions, &CItemActionControls::ItemModeChanged, this,
             &CHistoryDialog::ItemModeChanged);
     m_listHistory->installEventFilter(this);
@@ -78,12 +81,13 @@ void CHistoryDialog::FillList()
     m_listHistory->m_nMarkerKey = current;
     m_listHistory->clear();
     int currentRow = -1;
+    const bool leechesOnly = m_pActions->m_pLeechesOnly->isChecked();
     for (qsizetype i = m_arrPositions.size() - 1; i >= 0; --i) {
         const int pos = m_arrPositions.at(i);
         // A record whose item no longer exists has nothing to show or act on.
-        const CDictionary::CItem* item =
-            dictionary->GetItem(dictionary->GetHistoryRecord(pos).m_nIndex);
-        if (!item)
+        const CDictionary::CHistInfo record = dictionary->GetHistoryRecord(pos);
+        const CDictionary::CItem* item = dictionary->GetItem(record.m_nIndex);
+        if (!item || (leechesOnly && !dictionary->IsLeech(record.m_nIndex)))
             continue;
         const int row = m_listHistory->AddRow(item->GetWord(), pos);
         if (pos == current)

@@ -1,6 +1,7 @@
 #include "dialogs/COptionDialog.h"
 
 #include "dialogs/CAboutDlg.h"
+#include "dialogs/CDataFolderDialog.h"
 #include "dialogs/COwnListsDialog.h"
 #include "dialogs/CSpinButtonCtrl.h"
 #include "dialogs/StudyDataTransfer.h"
@@ -144,7 +145,7 @@ COptionDialog::COptionDialog(QWidget* parent) : CBaseDialog(kTemplateOptions, pa
 {
     setObjectName(Id(kTemplateOptions));
     setWindowTitle(QStringLiteral("オプション"));
-    SetTemplateSize(309, 308);
+    SetTemplateSize(309, 384); // the reviews' group below the template's 308
     CreateControls();
 }
 
@@ -160,18 +161,28 @@ QCheckBox* COptionDialog::Check(int id) const
     return findChild<QCheckBox*>(Id(id));
 }
 
+void COptionDialog::Place(QWidget* control, int x, int y, int cx, int cy)
+{
+    control->setGeometry(MapDialogRect(this, QRect(x, y, cx, cy)));
+}
+
+void COptionDialog::PlaceCombo(QComboBox* combo, int x, int y, int cx)
+{
+    // A drop-down list is as tall as its selection field; the template's
+    // height is that of the open list.
+    const QRect rect = MapDialogRect(this, QRect(x, y, cx, 12));
+    combo->setGeometry(rect.x(), rect.y(), rect.width(),
+                       std::max(rect.height(), combo->sizeHint().height()));
+}
+
 void COptionDialog::CreateControls()
 {
     // Children are made in template order, which is also the tab order.
     const auto place = [this](QWidget* control, int x, int y, int cx, int cy) {
-        control->setGeometry(MapDialogRect(this, QRect(x, y, cx, cy)));
+        Place(control, x, y, cx, cy);
     };
-    // A drop-down list is as tall as its selection field; the template's
-    // height is that of the open list.
     const auto placeCombo = [this](QComboBox* combo, int x, int y, int cx) {
-        const QRect rect = MapDialogRect(this, QRect(x, y, cx, 12));
-        combo->setGeometry(rect.x(), rect.y(), rect.width(),
-                           std::max(rect.height(), combo->sizeHint().height()));
+        PlaceCombo(combo, x, y, cx);
     };
     const auto label = [&](const LabelDef& def, QWidget* buddy) {
         auto* text = new QLabel(QString::fromUtf8(def.m_pszText), this);
@@ -237,11 +248,12 @@ void COptionDialog::CreateControls()
     place(group, 12, 217, 186, 83);
     for (const CheckDef& def : kClearChecks)
         check(def.m_nId, def.m_nX, def.m_nY, def.m_nWidth, def.m_pszText);
+    CreateReviewControls();
 
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::VLine);
     line->setFrameShadow(QFrame::Sunken);
-    const QRect lineRect = MapDialogRect(this, QRect(228, 6, 1, 294));
+    const QRect lineRect = MapDialogRect(this, QRect(228, 6, 1, 372));
     line->setGeometry(lineRect.x(), lineRect.y(), std::max(2, lineRect.width()), lineRect.height());
 
     const auto button = [&](int id, const QString& text, int y) {
@@ -281,6 +293,26 @@ void COptionDialog::CreateControls()
     QPushButton* restoreButton = button(kIdRestoreData, QStringLiteral("読み込み(&I)..."), 248);
     restoreButton->setToolTip(QStringLiteral("学習データの読み込み"));
     connect(restoreButton, &QPushButton::clicked, this, &COptionDialog::OnRestore);
+    CreateDataFolderControls();
+}
+
+void COptionDialog::CreateDataFolderControls()
+{
+    auto* push = new QPushButton(QStringLiteral("保存先(&D)..."), this);
+    push->setObjectName(Id(kIdDataFolder));
+    push->setToolTip(QStringLiteral("学習データの保存先"));
+    push->setGeometry(MapDialogRect(this, QRect(240, 150, 60, 18)));
+    connect(push, &QPushButton::clicked, this, &COptionDialog::OnDataFolder);
+}
+
+void COptionDialog::OnDataFolder()
+{
+    CDataFolderDialog folder(*CDictionary::GetInstance(), this);
+    folder.exec();
+    if (folder.m_bDataReplaced) {
+        ShowClearCounts();
+        emit ListsChanged();
+    }
 }
 
 void COptionDialog::showEvent(QShowEvent* event)
@@ -347,6 +379,7 @@ void COptionDialog::OnInitDialog()
     Check(kIdClearHistory)->setChecked(Options::ClearHistoryOnExit());
 
     ShowClearCounts();
+    InitReviewControls();
 }
 
 void COptionDialog::ShowClearCounts()
@@ -377,9 +410,14 @@ void COptionDialog::accept()
         clear[k] = Check(kClearChecks[k].m_nId)->isChecked();
         anyClear = anyClear || clear[k];
     }
-    if (anyClear &&
-        ShowMessageBox(QStringLiteral("チェックした学習状況をクリアしてもよろしいですか？"),
-                       MessageButtons::OkCancel) != IDOK) {
+    const std::optional<CDictionary::ReviewScope> forget = CheckedReviewReset();
+    QStringList questions;
+    if (anyClear)
+        questions << QStringLiteral("チェックした学習状況をクリアしてもよろしいですか？");
+    if (forget)
+        questions << ReviewResetQuestion();
+    if (!questions.isEmpty() &&
+        ShowMessageBox(questions.join(QStringLiteral("\r\n")), MessageButtons::OkCancel) != IDOK) {
         return;
     }
 
@@ -413,7 +451,15 @@ void COptionDialog::accept()
     Options::SetSearchUrl(Edit(kIdSearchUrl)->text());
     Options::SetClearHistoryOnExit(Check(kIdClearHistory)->isChecked());
 
+    StoreReviewChoices();
+
     CDictionary* dic = CDictionary::GetInstance();
+    // Before the modes are cleared: a reset of one mode's reviews means the
+    // items the learner saw in that mode.
+    if (forget) {
+        dic->ForgetReviews(*forget);
+        emit ReviewsForgotten();
+    }
     if (clear[0] || clear[1] || clear[2] || clear[3]) {
         dic->ClearModes(clear[1], clear[2], clear[3], clear[0]);
         emit ModesCleared();
@@ -422,7 +468,7 @@ void COptionDialog::accept()
         dic->ClearDictationCounts();
         emit DictationCountsCleared();
     }
-    if (anyClear)
+    if (anyClear || forget)
         dic->Save();
 
     CBaseDialog::accept();
@@ -441,6 +487,7 @@ void COptionDialog::OnOwnLists()
     if (!lists.m_bListsChanged)
         return;
     ShowClearCounts();
+    FillForgetScopes();
     emit ListsChanged();
 }
 

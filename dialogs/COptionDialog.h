@@ -1,9 +1,11 @@
 #pragma once
 
 #include "dialogs/CBaseDialog.h"
+#include "study/CDictionary.h"
 
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -38,6 +40,8 @@ public:
     QComboBox* m_comboQAMode = nullptr;
     QComboBox* m_comboNoUnspec = nullptr;
     QComboBox* m_comboStrictness = nullptr;
+    QComboBox* m_comboReviewFirst = nullptr;
+    QComboBox* m_comboForgetScope = nullptr; // what the reset of reviews takes
     CSpinButtonCtrl* m_spinFontPoint = nullptr;
     bool m_bFontChanged = false;
     bool m_bRedChanged = false;
@@ -47,8 +51,11 @@ signals:
     void ModesCleared();
     // OK cleared the dictation counts: today's count is shown again.
     void DictationCountsCleared();
-    // The word lists' dialog added, replaced or removed a list of one's own:
-    // the items moved, and the drill asks again.
+    // OK forgot review records: the due count is shown again.
+    void ReviewsForgotten();
+    // The word lists' dialog added, replaced or removed a list of one's own,
+    // or the data folder's dialog took the study data found in another
+    // folder: the items moved, and the drill asks again.
     void ListsChanged();
     // A restore replaced the study data and the settings; the dialog closed
     // without storing its own.
@@ -60,15 +67,33 @@ protected:
 
 private:
     void CreateControls();
+    void Place(QWidget* control, int x, int y, int cx, int cy);
+    void PlaceCombo(QComboBox* combo, int x, int y, int cx);
     void OnInitDialog();
     void OnAbout();
     void OnOwnLists();
     void OnRestore();
+    // The data folder's controls and their dialog.
+    void CreateDataFolderControls();
+    void OnDataFolder();
     // The clearing captions with the counts of now.
     void ShowClearCounts();
     // The edit or check box with that control id.
     QLineEdit* Edit(int id) const;
     QCheckBox* Check(int id) const;
+
+    // The reviews' group (COptionDialogReviews.cpp): the question choice
+    // with reviews first, and the reset of review records, which OK applies
+    // with the clearing above, after the same confirmation.
+    void CreateReviewControls();
+    void InitReviewControls();
+    // The lists and modes a reset can take, as the study data has them now.
+    void FillForgetScopes();
+    void ShowForgetCount();
+    // None when the reset is not checked.
+    std::optional<CDictionary::ReviewScope> CheckedReviewReset() const;
+    QString ReviewResetQuestion() const;
+    void StoreReviewChoices();
 
     bool m_bInitDone = false;
 };

@@ -22,11 +22,6 @@ namespace {
 const QString kWordListFilter =
     QStringLiteral("単語リスト (*.txt *.tsv *.csv);;すべてのファイル (*)");
 
-QString TitleOf(const CDictionary::CDicFile& list)
-{
-    return list.IsOwnList() ? list.m_strTitle : list.m_strName;
-}
-
 } // namespace
 
 COwnListsDialog::COwnListsDialog(CDictionary& dic, QWidget* parent) : QDialog(parent), m_dic(dic)
@@ -93,12 +88,14 @@ void COwnListsDialog::Fill()
     for (int k = 0; k < m_dic.GetSize(); ++k) {
         const CDictionary::CDicFile& list = *m_dic.GetAt(k);
         auto* row =
-            new QTreeWidgetItem(m_pLists, {TitleOf(list), QString::number(list.GetItemCount())});
+            new QTreeWidgetItem(m_pLists, {list.GetTitle(), QString::number(list.GetItemCount())});
         row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
         row->setCheckState(0, asked.at(static_cast<size_t>(k)) ? Qt::Checked : Qt::Unchecked);
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        if (list.IsOwnList())
-            row->setToolTip(0, QStringLiteral("自分のリスト（%1）").arg(list.m_strName));
+        // The file name is for the learner who looks in the data folder.
+        row->setToolTip(0, (list.IsOwnList() ? QStringLiteral("自分のリスト（%1）")
+                                             : QStringLiteral("組み込みのリスト（%1）"))
+                               .arg(list.m_strName));
     }
     m_bFilling = false;
     if (selected >= 0 && selected < m_pLists->topLevelItemCount())

@@ -17,6 +17,8 @@ QString ChooseFile(QWidget* parent, FileChoice choice, const QString& caption,
 {
     if (TestChooser())
         return TestChooser()(choice, suggested);
+    if (choice == FileChoice::Folder)
+        return QFileDialog::getExistingDirectory(parent, caption, suggested);
     if (choice == FileChoice::Open)
         return QFileDialog::getOpenFileName(parent, caption, suggested, filter);
     return QFileDialog::getSaveFileName(parent, caption, suggested, filter);

@@ -7,10 +7,10 @@ class QWidget;
 
 // The file dialogs of the study-data commands. Tests cannot drive the
 // platform's file dialog, so they name the file instead.
-enum class FileChoice { Open, Save };
+enum class FileChoice { Open, Save, Folder };
 
 // The chosen path; empty when the learner cancelled. `suggested` is the
-// path a save dialog starts with.
+// path a save dialog starts with (a folder dialog, the folder it shows).
 QString ChooseFile(QWidget* parent, FileChoice choice, const QString& caption,
                    const QString& filter, const QString& suggested = QString());
 

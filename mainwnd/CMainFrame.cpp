@@ -568,7 +568,14 @@ bool CMainFrame::RunOptionsDialog(bool& fontChanged, bool& redChanged)
     COptionDialog dialog(this);
     connect(&dialog, &COptionDialog::ModesCleared, this, [this] {
         m_session.ShowCurrentModeOnBar();
+        // Items no longer 覚えない come due again.
+        m_session.ShowDueCount();
         if (m_wndSearchBar) // not built until first shown
+            m_wndSearchBar->m_wndList->viewport()->update();
+    });
+    connect(&dialog, &COptionDialog::ReviewsForgotten, this, [this] {
+        m_session.ShowDueCount();
+        if (m_wndSearchBar) // its leech marks
             m_wndSearchBar->m_wndList->viewport()->update();
     });
     connect(&dialog, &COptionDialog::DictationCountsCleared, m_wndMainBar,

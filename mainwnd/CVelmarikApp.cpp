@@ -3,6 +3,7 @@
 #include "mainwnd/CMainFrame.h"
 #include "platform/AppData.h"
 #include "platform/Bitmaps.h"
+#include "platform/DataFolderClaim.h"
 #include "platform/DialogUnits.h"
 #include "platform/GuiFont.h"
 #include "platform/GuiMessageBox.h"
@@ -46,22 +47,25 @@ bool CVelmarikApp::HandOverToRunningCopy(int& exitCode)
     // A folder failure is shown as a message box, like the one the first
     // load would show.
     InstallGuiMessageBox();
+    // Never a fresh profile in place of data on a drive that is not there.
+    if (!ResolveMissingDataFolder()) {
+        exitCode = 1;
+        return true;
+    }
     QString folder;
     if (!GetAppDataFolder(folder))
         return false;
-    m_pSingleInstance = new CSingleInstance(this);
-    connect(m_pSingleInstance, &CSingleInstance::ActivationRequested, this,
-            &CVelmarikApp::RaiseMainWindow);
-    m_pSingleInstance->SetExportHandler(
-        [this](const QString& file, QString& reply) { return ExportForCommandLine(file, reply); });
+    m_pSingleInstance = NewSingleInstance();
     switch (m_pSingleInstance->ClaimFolder(folder)) {
     case CSingleInstance::Claim::kFirst:
+        InstallDataFolderClaimer();
         return false;
     case CSingleInstance::Claim::kUnavailable: {
         // No other copy answered, but one may run unseen: writing the state
         // files could overwrite its progress. Each save tries the lock again.
         CSingleInstance* instance = m_pSingleInstance;
         SetStateWriteGuard([instance] { return instance->RetryLock(); });
+        InstallDataFolderClaimer();
         ShowMessageBox(
             QStringLiteral("データフォルダーにロックファイルを作れませんでした。") +
             m_pSingleInstance->LockFailure() +
@@ -85,6 +89,52 @@ bool CVelmarikApp::HandOverToRunningCopy(int& exitCode)
         exitCode = 1;
     }
     return true;
+}
+
+CSingleInstance* CVelmarikApp::NewSingleInstance()
+{
+    auto* instance = new CSingleInstance(this);
+    connect(instance, &CSingleInstance::ActivationRequested, this, &CVelmarikApp::RaiseMainWindow);
+    instance->SetExportHandler(
+        [this](const QString& file, QString& reply) { return ExportForCommandLine(file, reply); });
+    return instance;
+}
+
+void CVelmarikApp::InstallDataFolderClaimer()
+{
+    DataFolderClaimer claimer;
+    claimer.m_claim = [this](const QString& folder, QString& error) {
+        if (!m_pSingleInstance->HoldsLock() && !m_pSingleInstance->RetryLock()) {
+            error = QStringLiteral("ほかに Velmarik が動いていないことを確かめられないため、"
+                                   "今は学習データを移せません。");
+            return false;
+        }
+        delete m_pIncomingInstance;
+        m_pIncomingInstance = NewSingleInstance();
+        if (m_pIncomingInstance->ClaimFolder(folder) == CSingleInstance::Claim::kFirst)
+            return true;
+        const QString failure = m_pIncomingInstance->LockFailure();
+        delete m_pIncomingInstance;
+        m_pIncomingInstance = nullptr;
+        error = failure.isEmpty()
+                    ? QStringLiteral("そのフォルダーは、ほかに動いている Velmarik が使っています。")
+                    : QStringLiteral("そのフォルダーにロックファイルを作れません。") + failure;
+        return false;
+    };
+    claimer.m_settle = [this](bool moved) {
+        if (!m_pIncomingInstance)
+            return;
+        CSingleInstance* dropped = moved ? m_pSingleInstance : m_pIncomingInstance;
+        if (moved) {
+            m_pSingleInstance = m_pIncomingInstance;
+            // The guard of a copy that could not lock the old folder asked
+            // that folder's lock; this one holds the new folder's.
+            SetStateWriteGuard(nullptr);
+        }
+        m_pIncomingInstance = nullptr;
+        delete dropped;
+    };
+    SetDataFolderClaimer(std::move(claimer));
 }
 
 bool CVelmarikApp::ExportForCommandLine(const QString& file, QString& reply)
@@ -166,6 +216,9 @@ int CVelmarikApp::ExitInstance(int exitCode)
     ReleaseGuiFont();
     // The lock goes last: the exit save is done by now.
     SetStateWriteGuard(nullptr);
+    SetDataFolderClaimer({});
+    delete m_pIncomingInstance;
+    m_pIncomingInstance = nullptr;
     delete m_pSingleInstance;
     m_pSingleInstance = nullptr;
     return exitCode;

@@ -32,7 +32,9 @@ public:
 
     // One copy per user: when another copy already runs for the same data
     // folder, asks it to come to the front and returns true with the exit
-    // code for this one. Without a data folder every start runs, as ever.
+    // code for this one. Without a data folder every start runs, as ever;
+    // a chosen folder that is gone asks the learner first (and quitting
+    // there returns true with exit code 1).
     bool HandOverToRunningCopy(int& exitCode);
     // Tests wait less for a copy that does not answer.
     void SetHandOverTimeoutForTesting(int ms) { m_nHandOverTimeoutMs = ms; }
@@ -59,10 +61,15 @@ private:
     // A command-line --export started beside this copy: the export of what
     // this copy holds, the pending mode included.
     bool ExportForCommandLine(const QString& file, QString& reply);
+    // A single-instance object for the folder, wired to this copy.
+    CSingleInstance* NewSingleInstance();
+    // The claim on the data folder follows a move of the data.
+    void InstallDataFolderClaimer();
 
     std::unique_ptr<CMainFrame> m_pMainWnd;
-    CTerminationSignals* m_pTermination = nullptr; // child
-    CSingleInstance* m_pSingleInstance = nullptr;  // child, holds the lock until exit
+    CTerminationSignals* m_pTermination = nullptr;  // child
+    CSingleInstance* m_pSingleInstance = nullptr;   // child, holds the lock until exit
+    CSingleInstance* m_pIncomingInstance = nullptr; // child, the new folder's during a move
     int m_nHandOverTimeoutMs = 20000;
     bool m_bTerminating = false;
     bool m_bTerminationPending = false; // a signal came before the frame was shown

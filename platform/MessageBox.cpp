@@ -18,7 +18,8 @@ int ShowMessageBox(const QString& text, MessageButtons buttons)
     if (handler)
         return handler(text, buttons);
     QTextStream(stderr) << "Velmarik: " << text << Qt::endl;
-    return IDOK;
+    // Nobody to ask: a choice among three is not made for the learner.
+    return buttons == MessageButtons::YesNoCancel ? IDCANCEL : IDOK;
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)

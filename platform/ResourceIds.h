@@ -73,6 +73,7 @@ enum ControlId : int {
     kIdOwnLists = 1060, // the word lists, the export and the restore
     kIdExportData = 1061,
     kIdRestoreData = 1062,
+    kIdDataFolder = 1063, // where the study data is kept
     // The about dialog.
     kIdQuestionCount = 1032,
     kIdKanjiCount = 1033,
@@ -91,6 +92,12 @@ enum ControlId : int {
     // The options dialog: the writing check's strictness, beyond the
     // template's controls.
     kIdCheckStrictness = 1050,
+    // Reviews: the options' question choice and reset, and the lists'
+    // filter that shows only leeches.
+    kIdReviewFirst = 1070,
+    kIdForgetReviews = 1071,
+    kIdForgetScope = 1072,
+    kIdLeechFilter = 1073,
 };
 
 // The windows of the main frame.

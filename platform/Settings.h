@@ -46,6 +46,9 @@ inline constexpr IntSetting CheckStrictness{u"Settings", u"CheckStrictness", 1};
 // The word lists' signature file as last written, with the folder it was
 // written for: it stands in when the file and its copy are both lost.
 inline constexpr StringSetting StateSignatures{u"State", u"Signatures", u""};
+// The folder the learner keeps the data in instead of the usual one; empty
+// for the usual one. A path of this computer, so it stays out of exports.
+inline constexpr StringSetting DataFolder{u"Storage", u"DataFolder", u""};
 // 1 once the first question has said where to write and what is checked.
 inline constexpr IntSetting WritingIntroShown{u"Settings", u"WritingIntroShown", 0};
 // 1: items due for review are asked first, then a few new ones a day.

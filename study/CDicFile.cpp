@@ -1,5 +1,7 @@
 #include "study/CDicFile.h"
 
+#include "study/CWordListSource.h"
+
 #include <algorithm>
 #include <bit>
 
@@ -132,4 +134,14 @@ void CDictionary::CDicFile::ClearDirty()
 {
     for (CItem& item : m_items)
         item.m_bDirty = 0;
+}
+
+QString CDictionary::CDicFile::GetTitle() const
+{
+    if (IsOwnList())
+        return m_strTitle;
+    for (const WordListInfo& info : kWordLists)
+        if (m_strName == QLatin1String(info.m_pszName))
+            return QString::fromUtf8(info.m_pszTitle);
+    return m_strName;
 }

@@ -33,6 +33,9 @@ public:
 
     // Whether the learner made the list from a file of their own.
     bool IsOwnList() const { return !m_strTitle.isEmpty(); }
+    // The name the learner reads: their own for a list of theirs, the
+    // built-in list's title, else the file name.
+    QString GetTitle() const;
 
     // Tells `listener` of each later mode change of an item, with the
     // item's position; with -1 when changes may have gone unseen (the index

@@ -204,7 +204,8 @@ void CDictionary::ClearModes(bool learned, bool learning, bool noLearn, bool kno
 }
 
 void CDictionary::Search(const QString& text, bool unspec, bool learned, bool learning,
-                         bool noLearn, bool known, QList<int>& results)
+                         bool noLearn, bool known, QList<int>& results,
+                         const std::function<bool(int)>& also)
 {
     EnsureLoaded();
     results.clear();
@@ -217,6 +218,8 @@ void CDictionary::Search(const QString& text, bool unspec, bool learned, bool le
             if (anyFilter && !(IsValidMode(item.m_nMode) && admit[item.m_nMode]))
                 continue;
             if (!text.isEmpty() && !item.m_strText.contains(text))
+                continue;
+            if (also && !also(current))
                 continue;
             results.append(current);
             if (results.size() >= kMaxSearchResults)

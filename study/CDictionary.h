@@ -74,8 +74,9 @@ public:
     // and filled in here.
     bool SetItemMode(CItem& item, LearnMode mode, qint16& unspecAverage);
     void ClearModes(bool learned, bool learning, bool noLearn, bool known);
+    // With `also`, only the items it admits are found.
     void Search(const QString& text, bool unspec, bool learned, bool learning, bool noLearn,
-                bool known, QList<int>& results);
+                bool known, QList<int>& results, const std::function<bool(int)>& also = {});
 
     // Distinct kanji over all words, computed once.
     int GetDistinctKanjiCount();
@@ -142,7 +143,7 @@ public:
     // pick it among the items never reviewed. -1 when there is neither.
     int SelectReviewQuestion(int prefKanji);
     // Items not suspended that are due by the study day `daysAhead` days
-    // from today (0: today, overdue items included).
+    // from today (0: today, overdue items included), in the lists asked.
     int GetDueCount(int daysAhead);
     // The reviews of the last `days` study days of items reviewed before.
     ReviewStore::Retention GetRetention(int days);
@@ -155,6 +156,15 @@ public:
     void ForgetAllReviews();
     void ForgetListReviews(int list);
     void ForgetModeReviews(int mode);
+    // Which of the three a reset from the options takes.
+    struct ReviewScope {
+        enum Kind { AllItems, OneList, OneMode };
+        Kind m_kind = AllItems;
+        int m_nWhich = 0; // the list's place, or the mode
+    };
+    void ForgetReviews(const ReviewScope& scope);
+    // The items with a review record that the scope takes.
+    int CountReviews(const ReviewScope& scope);
     // After the lists' items moved (a list of one's own read again or
     // deleted): each record goes to the item `place` gives for its old
     // index, or is dropped where that is -1; the reviews are saved again.

@@ -22,9 +22,13 @@ int CDictionary::ListBase(int list) const
 void CDictionary::EnsureReviewsCurrent()
 {
     int total = 0;
-    for (const auto& list : m_lists)
+    std::vector<int> firsts;
+    for (const auto& list : m_lists) {
+        firsts.push_back(total);
         total += list->GetItemCount();
+    }
     m_reviews.Grow(total);
+    m_reviews.SetGroups(firsts);
     for (int i = 0; i < GetSize(); ++i) {
         CDicFile* list = GetAt(i);
         if (list->IsWatched())
@@ -40,10 +44,21 @@ void CDictionary::EnsureReviewsCurrent()
     if (!m_bReviewModesStale)
         return;
     m_bReviewModesStale = false;
+    // The lists' indexes name their 覚えない items without a look at the
+    // others, which a walk over the records' items would take in turn.
+    std::vector<int> notToMemorise;
+    for (int i = 0; i < GetSize(); ++i) {
+        for (int n = 0;; ++n) {
+            const int pos = GetAt(i)->FindNthInMode(NoLearn, n);
+            if (pos < 0)
+                break;
+            notToMemorise.push_back(firsts[size_t(i)] + pos);
+        }
+    }
     for (int k = 0; k < m_reviews.RecordCount(); ++k) {
         const int index = m_reviews.IndexOfRecord(k);
-        const CItem* item = ItemAt(index);
-        m_reviews.SetSuspended(index, item && item->m_nMode == NoLearn);
+        m_reviews.SetSuspended(
+            index, std::binary_search(notToMemorise.cbegin(), notToMemorise.cend(), index));
     }
 }
 
@@ -76,7 +91,9 @@ int CDictionary::GetDueCount(int daysAhead)
 {
     EnsureLoaded();
     EnsureReviewsCurrent();
-    return m_reviews.CountDueBy(GetStudyDay() + daysAhead);
+    // Items of the lists the learner switched off are not asked, so they
+    // are not counted as due either.
+    return m_reviews.CountDueBy(GetStudyDay() + daysAhead, ListsAsked());
 }
 
 ReviewStore::Retention CDictionary::GetRetention(int days)
@@ -137,6 +154,45 @@ void CDictionary::ForgetModeReviews(int mode)
     }
 }
 
+void CDictionary::ForgetReviews(const ReviewScope& scope)
+{
+    switch (scope.m_kind) {
+    case ReviewScope::AllItems:
+        ForgetAllReviews();
+        return;
+    case ReviewScope::OneList:
+        ForgetListReviews(scope.m_nWhich);
+        return;
+    case ReviewScope::OneMode:
+        ForgetModeReviews(scope.m_nWhich);
+        return;
+    }
+}
+
+int CDictionary::CountReviews(const ReviewScope& scope)
+{
+    EnsureLoaded();
+    EnsureReviewsCurrent();
+    if (scope.m_kind == ReviewScope::AllItems)
+        return m_reviews.RecordCount();
+    if (scope.m_kind == ReviewScope::OneList && (scope.m_nWhich < 0 || scope.m_nWhich >= GetSize()))
+        return 0;
+    const int base = scope.m_kind == ReviewScope::OneList ? ListBase(scope.m_nWhich) : 0;
+    const int end =
+        scope.m_kind == ReviewScope::OneList ? base + GetAt(scope.m_nWhich)->GetItemCount() : 0;
+    int count = 0;
+    for (int k = 0; k < m_reviews.RecordCount(); ++k) {
+        const int index = m_reviews.IndexOfRecord(k);
+        if (scope.m_kind == ReviewScope::OneList) {
+            count += index >= base && index < end;
+        } else {
+            const CItem* item = ItemAt(index);
+            count += item && item->m_nMode == scope.m_nWhich;
+        }
+    }
+    return count;
+}
+
 void CDictionary::LoadReviews(const QString& folder, const StudyStateReading& reading)
 {
     int total = 0;
@@ -150,22 +206,25 @@ void CDictionary::LoadReviews(const QString& folder, const StudyStateReading& re
     ReviewFileReader reader(bytes, total);
     if (reader.GetStatus() == ReviewFileReader::Readable) {
         m_reviews.SetFileHeader(reader.Header());
+        m_reviews.ReserveRecords(reader.RecordCount());
+        std::vector<int> counts;
+        for (const auto& list : m_lists)
+            counts.push_back(list->GetItemCount());
         ReviewFileRecord record;
         while (reader.Next(record)) {
             // A record of an item the lists do not have is no record.
-            if (record.m_nList >= GetSize() ||
-                record.m_nPos >= GetAt(record.m_nList)->GetItemCount())
+            if (record.m_nList >= GetSize() || record.m_nPos >= counts[size_t(record.m_nList)])
                 continue;
-            const CItem& item = GetAt(record.m_nList)->m_items[size_t(record.m_nPos)];
-            m_reviews.Put(bases[size_t(record.m_nList)] + record.m_nPos, record.m_state,
-                          item.m_nMode == NoLearn);
+            m_reviews.Put(bases[size_t(record.m_nList)] + record.m_nPos, record.m_state, false);
         }
     }
     const QString problem = reader.Problem();
     if (!problem.isEmpty())
         ShowMessageBox(problem);
     m_reviews.m_bDirty = false;
-    m_bReviewModesStale = false;
+    // Which records are of 覚えない items is found at the first use, from
+    // the lists' indexes, which that use builds anyway.
+    m_bReviewModesStale = true;
 }
 
 QByteArray CDictionary::ReviewFileContent() const
@@ -183,7 +242,7 @@ QByteArray CDictionary::ReviewFileContent() const
         const int number = static_cast<int>(list - bases.cbegin());
         if (index >= total || number < 0)
             continue;
-        writer.Append(number, index - *list, *m_reviews.Find(index));
+        writer.Append(number, index - *list, m_reviews.StateOfRecord(k));
     }
     return writer.Finish();
 }

@@ -9,6 +9,7 @@
 #include "study/CItem.h"
 #include "study/CStateWriter.h"
 #include "study/CWordListSource.h"
+#include "study/DataFolderMove.h"
 #include "study/KnownWordLists.h"
 #include "study/ListMigration.h"
 #include "study/OwnListFile.h"
@@ -81,6 +82,10 @@ void CDictionary::EnsureLoaded()
     QString folder;
     if (!GetAppDataFolder(folder))
         return;
+    // A move of the data folder that a kill cut short, finished or undone
+    // before any of its files is read.
+    if (MayWriteStateFiles())
+        FinishDataFolderMove(folder);
     RemoveStaleSaveFiles(folder);
     // A restore or a change of the lists of one's own that a kill cut short.
     FinishStagedFiles(folder, kStateStagingFolder);

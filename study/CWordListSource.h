@@ -17,11 +17,13 @@ public:
 
 struct WordListInfo {
     int m_nResourceId;
-    const char* m_pszName;
+    const char* m_pszName;  // the file names' stem: "dic1_std1.dat"
+    const char* m_pszTitle; // UTF-8, what the learner reads
 };
 
 // The six built-in lists, always taken in this order.
 inline constexpr WordListInfo kWordLists[] = {
-    {501, "dic1_std1"}, {502, "dic1_std2"}, {503, "dic1_std3"},
-    {504, "dic1_std4"}, {505, "dic1_std5"}, {506, "dic2_std"},
+    {501, "dic1_std1", "小学1・2年の漢字"}, {502, "dic1_std2", "小学3・4年の漢字"},
+    {503, "dic1_std3", "小学5・6年の漢字"}, {504, "dic1_std4", "中学以降の常用漢字"},
+    {505, "dic1_std5", "表外漢字"},         {506, "dic2_std", "四字熟語"},
 };

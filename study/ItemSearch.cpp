@@ -6,6 +6,7 @@
 #include "study/ModeTable.h"
 
 #include <QHash>
+#include <functional>
 
 void ItemSearch::SetQuery(const QString& kana)
 {
@@ -36,6 +37,15 @@ void ItemSearch::ToggleFilter(int k)
         m_bFullSearch = true;
 }
 
+void ItemSearch::SetLeechesOnly(bool on)
+{
+    if (on == m_bLeechesOnly)
+        return;
+    m_bLeechesOnly = on;
+    if (!on)
+        m_bFullSearch = true;
+}
+
 void ItemSearch::Run(CDictionary& data)
 {
     if (HasCriteria()) {
@@ -47,8 +57,11 @@ void ItemSearch::Run(CDictionary& data)
         if (full) {
             // The study data's own order is the button order's modes.
             const auto on = [this](int mode) { return m_filters.at(ButtonOfMode(mode)); };
+            std::function<bool(int)> leech;
+            if (m_bLeechesOnly)
+                leech = [&data](int index) { return data.IsLeech(index); };
             data.Search(m_strQuery, on(Unspec), on(Learned), on(Learning), on(NoLearn), on(Known),
-                        m_results);
+                        m_results, leech);
             if (m_results.size() > 1)
                 SortByReading(data, m_results);
         } else {
@@ -73,6 +86,8 @@ void ItemSearch::Narrow(CDictionary& data)
             remove = !IsValidMode(item->m_nMode) || !admits[item->m_nMode];
         if (!remove && !m_strQuery.isEmpty())
             remove = !item->GetText().contains(m_strQuery);
+        if (!remove && m_bLeechesOnly)
+            remove = !data.IsLeech(m_results.at(i));
         if (remove)
             m_results.removeAt(i);
     }

@@ -8,7 +8,7 @@ class CDictionary;
 
 // The search behind the search bar: the items of all word lists whose word
 // or reading holds the query (kana or kanji), restricted to the learning
-// modes whose filter is on when any is; at most kMaxResults, by reading.
+// modes whose filter is on when any is, and to leeches when asked; at most kMaxResults, by reading.
 // While the query grows from the last one searched and no filter admitted
 // more items, the current results are narrowed instead of searching
 // everything again, so an item that only now matches stays out until the
@@ -30,13 +30,17 @@ public:
     void ToggleFilter(int k);
     bool Filter(int k) const { return m_filters.at(k); }
     bool AnyFilter() const;
+    // Only leeches (items forgotten again and again) besides the other
+    // criteria. Switching it on only removes items; off searches again.
+    void SetLeechesOnly(bool on);
+    bool LeechesOnly() const { return m_bLeechesOnly; }
     // Whether the next run searches everything rather than narrowing.
     bool FullSearchNext() const { return m_bFullSearch; }
     // The lists changed under the results: the next run searches everything.
     void SearchAllNext() { m_bFullSearch = true; }
 
     // A query or a filter: something to look for.
-    bool HasCriteria() const { return !m_strQuery.isEmpty() || AnyFilter(); }
+    bool HasCriteria() const { return !m_strQuery.isEmpty() || AnyFilter() || m_bLeechesOnly; }
     // The results for the query and the filters; none without criteria.
     void Run(CDictionary& data);
     // Global indices in display order.
@@ -53,6 +57,7 @@ private:
     QString m_strQuery;
     QString m_strLastQuery;
     std::array<bool, 5> m_filters{};
+    bool m_bLeechesOnly = false;
     bool m_bFullSearch = true;
     QList<int> m_results;
 };

@@ -12,6 +12,12 @@ bool Later(qint32 dueA, qint32 indexA, qint32 dueB, qint32 indexB)
 
 constexpr int kTalliedDays = 30;
 
+// Every day a due date can fall on.
+qint64 DayTreeDays()
+{
+    return qint64(EndOfReviewDays()) - FirstReviewDay() + kMaxReviewInterval;
+}
+
 } // namespace
 
 void ReviewStore::Reset(int itemCount)
@@ -22,6 +28,8 @@ void ReviewStore::Reset(int itemCount)
     m_bHeapBuilt = false;
     m_dayTree.clear();
     m_bDayTreeBuilt = false;
+    for (std::vector<int>& tree : m_groupTrees)
+        tree.clear();
     m_deferred.clear();
     m_nNewDay = 0;
     m_nNewCount = 0;
@@ -62,14 +70,14 @@ void ReviewStore::Put(int index, const ReviewState& state, bool suspended)
         slot = static_cast<qint32>(m_records.size());
         m_records.push_back(Record{state, index, 0, true});
     } else if (!m_records[size_t(slot)].m_bSuspended) {
-        CountDay(m_records[size_t(slot)].m_state.m_nDueDay, -1);
+        CountDay(index, m_records[size_t(slot)].m_state.m_nDueDay, -1);
     }
     Record& record = m_records[size_t(slot)];
     record.m_state = state;
     record.m_bSuspended = suspended;
     record.m_nGeneration = m_nNextGeneration++;
     if (!suspended) {
-        CountDay(state.m_nDueDay, +1);
+        CountDay(index, state.m_nDueDay, +1);
         PushDue(record);
     }
     m_bDirty = true;
@@ -106,7 +114,7 @@ void ReviewStore::Forget(int index)
     if (slot < 0)
         return;
     if (!m_records[size_t(slot)].m_bSuspended)
-        CountDay(m_records[size_t(slot)].m_state.m_nDueDay, -1);
+        CountDay(index, m_records[size_t(slot)].m_state.m_nDueDay, -1);
     // The last record fills the gap; heap entries name items, not records,
     // and those of the forgotten item no longer find a record.
     const size_t last = m_records.size() - 1;
@@ -136,7 +144,7 @@ void ReviewStore::SetSuspended(int index, bool suspended)
         return;
     record.m_bSuspended = suspended;
     record.m_nGeneration = m_nNextGeneration++;
-    CountDay(record.m_state.m_nDueDay, suspended ? -1 : +1);
+    CountDay(index, record.m_state.m_nDueDay, suspended ? -1 : +1);
     if (!suspended)
         PushDue(record);
 }
@@ -225,49 +233,116 @@ QList<int> ReviewStore::EarliestDue(qint32 day, int most, const std::function<bo
 int ReviewStore::DayTreeSlot(qint32 day) const
 {
     const qint64 slot = qint64(day) - FirstReviewDay();
-    return static_cast<int>(std::clamp<qint64>(slot, 0, qint64(m_dayTree.size()) - 2));
+    return static_cast<int>(std::clamp<qint64>(slot, 0, DayTreeDays() - 1));
+}
+
+std::vector<int> ReviewStore::MakeDayTree(const std::function<bool(const Record&)>& take) const
+{
+    // One slot per day a due date can fall on, 1-based.
+    std::vector<int> tree(size_t(DayTreeDays()) + 1, 0);
+    for (const Record& record : m_records) {
+        if (!record.m_bSuspended && take(record))
+            ++tree[size_t(DayTreeSlot(record.m_state.m_nDueDay)) + 1];
+    }
+    for (size_t i = 1; i < tree.size(); ++i) {
+        const size_t parent = i + (i & (~i + 1));
+        if (parent < tree.size())
+            tree[parent] += tree[i];
+    }
+    return tree;
+}
+
+void ReviewStore::AddToDayTree(std::vector<int>& tree, qint32 day, int delta) const
+{
+    for (size_t i = size_t(DayTreeSlot(day)) + 1; i < tree.size(); i += i & (~i + 1))
+        tree[i] += delta;
+}
+
+int ReviewStore::SumDayTree(const std::vector<int>& tree, qint32 day) const
+{
+    int sum = 0;
+    for (size_t i = size_t(DayTreeSlot(day)) + 1; i > 0; i -= i & (~i + 1))
+        sum += tree[i];
+    return sum;
 }
 
 void ReviewStore::EnsureDayTree()
 {
     if (m_bDayTreeBuilt)
         return;
-    // One slot per day a due date can fall on, 1-based.
-    const size_t days = size_t(EndOfReviewDays() - FirstReviewDay() + kMaxReviewInterval);
-    m_dayTree.assign(days + 1, 0);
-    for (const Record& record : m_records) {
-        if (!record.m_bSuspended)
-            ++m_dayTree[size_t(DayTreeSlot(record.m_state.m_nDueDay)) + 1];
-    }
-    for (size_t i = 1; i < m_dayTree.size(); ++i) {
-        const size_t parent = i + (i & (~i + 1));
-        if (parent < m_dayTree.size())
-            m_dayTree[parent] += m_dayTree[i];
-    }
+    m_dayTree = MakeDayTree([](const Record&) { return true; });
     m_bDayTreeBuilt = true;
 }
 
-void ReviewStore::CountDay(qint32 day, int delta)
+int ReviewStore::GroupOf(int index) const
 {
-    if (!m_bDayTreeBuilt)
-        return;
-    for (size_t i = size_t(DayTreeSlot(day)) + 1; i < m_dayTree.size(); i += i & (~i + 1))
-        m_dayTree[i] += delta;
+    const auto next = std::upper_bound(m_groupFirst.cbegin(), m_groupFirst.cend(), index);
+    return static_cast<int>(next - m_groupFirst.cbegin()) - 1;
 }
 
-int ReviewStore::CountDueBy(qint32 day)
+void ReviewStore::SetGroups(const std::vector<int>& firsts)
 {
-    EnsureDayTree();
+    if (firsts == m_groupFirst)
+        return;
+    m_groupFirst = firsts;
+    m_groupTrees.assign(firsts.size(), {});
+}
+
+void ReviewStore::CountDay(int index, qint32 day, int delta)
+{
+    if (m_bDayTreeBuilt)
+        AddToDayTree(m_dayTree, day, delta);
+    const int group = GroupOf(index);
+    if (group >= 0 && !m_groupTrees[size_t(group)].empty())
+        AddToDayTree(m_groupTrees[size_t(group)], day, delta);
+}
+
+int ReviewStore::CountDueBy(qint32 day, const std::vector<bool>& groups)
+{
+    const size_t groupCount = m_groupFirst.size();
+    const auto counted = [&](int group) {
+        return group >= 0 && size_t(group) < groups.size() && groups[size_t(group)];
+    };
+    // With no mask, or one that sets every group, the one tree answers.
+    bool all = groups.empty() || groupCount == 0;
+    if (!all) {
+        all = true;
+        for (size_t k = 0; k < groupCount && all; ++k)
+            all = counted(int(k));
+    }
     if (qint64(day) < FirstReviewDay() && !m_records.empty()) {
         // Only records made under a clock set before 2000 lie there.
         return static_cast<int>(
-            std::count_if(m_records.cbegin(), m_records.cend(), [day](const Record& record) {
-                return !record.m_bSuspended && record.m_state.m_nDueDay <= day;
+            std::count_if(m_records.cbegin(), m_records.cend(), [&](const Record& record) {
+                return !record.m_bSuspended && record.m_state.m_nDueDay <= day &&
+                       (all || counted(GroupOf(record.m_nIndex)));
             }));
     }
-    int sum = 0;
-    for (size_t i = size_t(DayTreeSlot(day)) + 1; i > 0; i -= i & (~i + 1))
-        sum += m_dayTree[i];
+    EnsureDayTree();
+    int sum = SumDayTree(m_dayTree, day);
+    if (all)
+        return sum;
+    // The groups left out are taken from the whole; each gets its own tree
+    // the first time it is left out, and keeps it while the groups stay.
+    // Items before the first group belong to none and are left out too.
+    for (size_t k = 0; k < groupCount; ++k) {
+        if (counted(int(k)))
+            continue;
+        std::vector<int>& tree = m_groupTrees[k];
+        if (tree.empty()) {
+            tree = MakeDayTree(
+                [this, k](const Record& record) { return GroupOf(record.m_nIndex) == int(k); });
+        }
+        sum -= SumDayTree(tree, day);
+    }
+    if (m_groupFirst.front() > 0) {
+        const int first = m_groupFirst.front();
+        sum -= static_cast<int>(
+            std::count_if(m_records.cbegin(), m_records.cend(), [&](const Record& record) {
+                return !record.m_bSuspended && record.m_nIndex < first &&
+                       record.m_state.m_nDueDay <= day;
+            }));
+    }
     return sum;
 }
 

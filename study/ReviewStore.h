@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QSet>
 #include <QtGlobal>
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
     int ItemCount() const { return static_cast<int>(m_slot.size()); }
     // Room for more items; the records stay.
     void Grow(int itemCount);
+    // Room for this many records, as a file announces them.
+    void ReserveRecords(int records) { m_records.reserve(size_t(std::max(0, records))); }
 
     int RecordCount() const { return static_cast<int>(m_records.size()); }
     bool HasRecord(int index) const { return SlotOf(index) >= 0; }
@@ -32,6 +35,7 @@ public:
     bool IsLeech(int index) const;
     // The item of the k-th record; the order changes as records go.
     int IndexOfRecord(int k) const { return m_records.at(size_t(k)).m_nIndex; }
+    const ReviewState& StateOfRecord(int k) const { return m_records.at(size_t(k)).m_state; }
 
     // Sets the item's record as it is read from a file; an index outside
     // the items changes nothing.
@@ -49,8 +53,14 @@ public:
     // `day`, in index order; suspended and deferred items, and those
     // `admit` turns away, are passed over.
     QList<int> EarliestDue(qint32 day, int most, const std::function<bool(int)>& admit = {});
-    // Items not suspended whose due date is `day` or earlier.
-    int CountDueBy(qint32 day);
+    // Items not suspended whose due date is `day` or earlier; with a mask,
+    // only those of the groups it sets (see SetGroups).
+    int CountDueBy(qint32 day, const std::vector<bool>& groups = {});
+
+    // The items fall into runs of indices, the word lists: group k starts
+    // at firsts[k] and ends where the next begins. The groups are kept
+    // until they change.
+    void SetGroups(const std::vector<int>& firsts);
 
     // The learner left the item without a rating: it is not offered as due
     // again this study day.
@@ -95,9 +105,15 @@ private:
     void PushDue(const Record& record);
     void EnsureHeap();
     void EnsureDayTree();
-    // Adds delta to the count of the day in the tree, when it is built.
-    void CountDay(qint32 day, int delta);
+    // Adds delta to the item's due day in the trees that are built.
+    void CountDay(int index, qint32 day, int delta);
     int DayTreeSlot(qint32 day) const;
+    // One Fenwick tree over the days: made from the records `take` admits,
+    // changed by one item's move, summed up to a day.
+    std::vector<int> MakeDayTree(const std::function<bool(const Record&)>& take) const;
+    void AddToDayTree(std::vector<int>& tree, qint32 day, int delta) const;
+    int SumDayTree(const std::vector<int>& tree, qint32 day) const;
+    int GroupOf(int index) const;
 
     std::vector<qint32> m_slot; // global index -> record, -1 for none
     std::vector<Record> m_records;
@@ -111,6 +127,10 @@ private:
     // first count.
     std::vector<int> m_dayTree;
     bool m_bDayTreeBuilt = false;
+    // The first index of each group, and a tree like the one above for
+    // each group whose count was asked for on its own (empty until then).
+    std::vector<int> m_groupFirst;
+    std::vector<std::vector<int>> m_groupTrees;
 
     QSet<int> m_deferred;
     qint32 m_nDeferredDay = 0;

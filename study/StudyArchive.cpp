@@ -1,6 +1,8 @@
 #include "study/StudyArchive.h"
 
 #include "platform/ZipArchive.h"
+#include "study/ReviewFileFormat.h"
+#include "study/StudyDay.h"
 #include "text/DelimitedText.h"
 #include "text/TextDecoding.h"
 
@@ -19,6 +21,7 @@ const QString kManifest = QStringLiteral("manifest.csv");
 const QString kItems = QStringLiteral("items.csv");
 const QString kHistory = QStringLiteral("history.csv");
 const QString kCounts = QStringLiteral("counts.csv");
+const QString kReviews = QStringLiteral("reviews.csv");
 const QString kLists = QStringLiteral("lists.csv");
 const QString kSettings = QStringLiteral("settings.csv");
 const QString kChecksums = QStringLiteral("checksums.csv");
@@ -38,6 +41,15 @@ QString Csv(const QList<QStringList>& rows)
     for (const QStringList& row : rows)
         text += FormatCsvRecord(row);
     return text;
+}
+
+QStringList ReviewColumns()
+{
+    return {QStringLiteral("list"),        QStringLiteral("item"),
+            QStringLiteral("word"),        QStringLiteral("reading"),
+            QStringLiteral("stability"),   QStringLiteral("difficulty"),
+            QStringLiteral("last_review"), QStringLiteral("due"),
+            QStringLiteral("reviews"),     QStringLiteral("lapses")};
 }
 
 QString Number(qint64 value)
@@ -216,6 +228,19 @@ std::optional<QByteArray> WriteStudyArchive(const StudyArchive& archive, qint64 
         rows.append({DayText(key), Number(count)});
     add(kCounts, Csv(rows));
 
+    rows = {ReviewColumns()};
+    for (const ArchivedReview& review : archive.m_reviews) {
+        const ReviewState& state = review.m_state;
+        // Seventeen digits give the same double back.
+        rows.append({review.m_strList, Number(review.m_nPos), review.m_strWord, review.m_strReading,
+                     QString::number(state.m_dStability, 'g', 17),
+                     QString::number(state.m_dDifficulty, 'g', 17),
+                     DateOfDayNumber(state.m_nLastDay).toString(Qt::ISODate),
+                     DateOfDayNumber(state.m_nDueDay).toString(Qt::ISODate),
+                     Number(state.m_nReviews), Number(state.m_nLapses)});
+    }
+    add(kReviews, Csv(rows));
+
     QList<OwnListName> names;
     for (const OwnList& list : archive.m_ownLists)
         names.append({list.m_strList, list.m_strName});
@@ -376,6 +401,52 @@ StudyArchiveRead ReadStudyArchive(QByteArrayView bytes)
                 continue;
             }
             archive.m_dayCounts.append({*key, int(*count)});
+        }
+    }
+    {
+        CsvTable reviews(zip, kReviews, ReviewColumns(), problems);
+        const auto day = [&](qsizetype row, const QString& column) -> std::optional<qint32> {
+            const QDate date = QDate::fromString(reviews.Field(row, column), Qt::ISODate);
+            if (!date.isValid())
+                return std::nullopt;
+            return DayNumberOf(date);
+        };
+        const auto real = [&](qsizetype row, const QString& column) {
+            bool ok = false;
+            const double value = reviews.Field(row, column).toDouble(&ok);
+            return ok ? value : qQNaN();
+        };
+        for (qsizetype row = 0; row < reviews.Rows(); ++row) {
+            if (reviews.Skip(row))
+                continue;
+            ArchivedReview review;
+            review.m_strList = reviews.Field(row, QStringLiteral("list"));
+            review.m_strWord = reviews.Field(row, QStringLiteral("word"));
+            review.m_strReading = reviews.Field(row, QStringLiteral("reading"));
+            const auto pos = reviews.Int(row, QStringLiteral("item"), 0, INT_MAX);
+            const auto last = day(row, QStringLiteral("last_review"));
+            const auto due = day(row, QStringLiteral("due"));
+            const auto count = reviews.Int(row, QStringLiteral("reviews"), 1, 65535);
+            const auto lapses = reviews.Int(row, QStringLiteral("lapses"), 0, 65535);
+            ReviewState& state = review.m_state;
+            state.m_dStability = real(row, QStringLiteral("stability"));
+            state.m_dDifficulty = real(row, QStringLiteral("difficulty"));
+            if (pos && last && due && count && lapses) {
+                review.m_nPos = int(*pos);
+                state.m_nLastDay = *last;
+                state.m_nDueDay = *due;
+                state.m_nReviews = quint32(*count);
+                state.m_nLapses = quint32(*lapses);
+            }
+            // The state must be one the scheduler could have made, as in
+            // the review file.
+            if (reviews.Broken(row) || review.m_strList.isEmpty() || !pos || !last || !due ||
+                !count || !lapses || review.m_strWord.contains(u'\t') ||
+                !IsValidReviewState(state)) {
+                reviews.Bad(row);
+                continue;
+            }
+            archive.m_reviews.append(review);
         }
     }
     if (const std::optional<QByteArray> names = zip.Find(kLists)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "study/FsrsScheduler.h"
 #include "study/OwnListFile.h"
 
 #include <QByteArray>
@@ -35,6 +36,17 @@ struct ArchivedHistoryRecord {
     bool m_bAnswered = false;
 };
 
+// The review state of an item that was ever rated.
+struct ArchivedReview {
+    QString m_strList;
+    int m_nPos = 0; // the item's position in its list, as in the items
+    QString m_strWord;
+    QString m_strReading;
+    ReviewState m_state;
+
+    QString ItemText() const { return m_strWord + QLatin1Char('\t') + m_strReading; }
+};
+
 struct ArchivedSetting {
     QString m_strName;
     QString m_strValue; // integers in decimal
@@ -46,7 +58,7 @@ struct ZipEntryPart {
 };
 
 // The names m_parts may hold.
-inline const QStringList kArchivePartNames{QStringLiteral("reviews.csv")};
+inline const QStringList kArchivePartNames{};
 
 struct StudyArchive {
     int m_nVersion = 0;
@@ -60,8 +72,9 @@ struct StudyArchive {
     QList<std::pair<int, int>> m_dayCounts; // day key, dictations that day
     QList<OwnList> m_ownLists;
     QList<ArchivedSetting> m_settings; // the "Settings" section
+    QList<ArchivedReview> m_reviews;   // in the items' order
     // Files that other parts of the study state keep in the archive under
-    // names of kArchivePartNames (the reviews, when there are any), written
+    // names of kArchivePartNames, written
     // and checksummed as they are. The part that owns a file fills it in
     // at the export and reads it from here at the restore.
     QList<ZipEntryPart> m_parts;

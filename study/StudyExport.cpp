@@ -76,6 +76,17 @@ StudyArchive ExportStudyState(CDictionary& dic)
         archive.m_dayCounts.append({it.key(), it.value()});
     std::sort(archive.m_dayCounts.begin(), archive.m_dayCounts.end());
 
+    // By item, so that the same state gives the same file.
+    for (int index = 0; index < places.size(); ++index) {
+        const ReviewState* state = dic.GetReviewState(index);
+        if (!state)
+            continue;
+        const Place& place = places.at(index);
+        const CDictionary::CItem& item = place.m_pList->m_items[size_t(place.m_nPos)];
+        archive.m_reviews.append(
+            {place.m_pList->m_strName, place.m_nPos, item.GetWord(), item.GetReading(), *state});
+    }
+
     archive.m_settings = LearnerSettings();
     return archive;
 }

@@ -6,6 +6,7 @@
 #include "study/CItem.h"
 #include "study/ItemMatching.h"
 #include "study/KeptSignatures.h"
+#include "study/ReviewFileFormat.h"
 #include "study/StagedCarryOver.h"
 #include "study/StateFileFormat.h"
 #include "study/StateSnapshot.h"
@@ -143,6 +144,8 @@ RestorePlan PlanRestore(const StudyArchive& archive, const QStringList& problems
     // A history record whose item row is missing is still found by its text.
     for (const ArchivedHistoryRecord& record : archive.m_history)
         old.Add(record.m_strList, record.m_nPos, ItemText(record.m_strWord, record.m_strReading));
+    for (const ArchivedReview& review : archive.m_reviews)
+        old.Add(review.m_strList, review.m_nPos, review.ItemText());
     QList<const QStringList*> newSide;
     for (const RestorePlan::List& list : std::as_const(plan.m_lists))
         newSide.append(&list.m_itemTexts);
@@ -185,6 +188,14 @@ RestorePlan PlanRestore(const StudyArchive& archive, const QStringList& problems
             plan.m_nHistPos = int(plan.m_history.size()) - 1;
     }
 
+    for (const ArchivedReview& review : archive.m_reviews) {
+        const ItemPlace place = placeOf(review.m_strList, review.m_nPos, review.ItemText());
+        if (place.m_nList < 0)
+            ++plan.m_nReviewsNotFound;
+        else
+            plan.m_reviews.append({place.m_nList, place.m_nPos, review.m_state});
+    }
+
     plan.m_nTotalCount = archive.m_nTotalCount;
     for (const auto& [key, count] : archive.m_dayCounts)
         plan.m_dayCounts.insert(key, count);
@@ -217,13 +228,15 @@ QString DescribeRestorePlan(const RestorePlan& plan)
                                   "　出題履歴 %2 件\r\n"
                                   "　書き取り回数 合計 %3 回（%4 日分）\r\n"
                                   "　自分のリスト %5\r\n"
-                                  "　設定 %6 項目\r\n")
+                                  "　設定 %6 項目\r\n"
+                                  "　復習の記録 %7 語\r\n")
                        .arg(items)
                        .arg(plan.m_history.size())
                        .arg(plan.m_nTotalCount)
                        .arg(plan.m_dayCounts.size())
                        .arg(names.isEmpty() ? QStringLiteral("なし") : names.join(u'、'))
-                       .arg(plan.m_settings.size());
+                       .arg(plan.m_settings.size())
+                       .arg(plan.m_reviews.size());
     text += QStringLiteral("\r\n置き換えられる今の学習データ:\r\n"
                            "　学習モードまたは出題回数のある語句 %1 個、出題履歴 %2 件、"
                            "書き取り回数 合計 %3 回、自分のリスト %4 個\r\n"
@@ -240,6 +253,9 @@ QString DescribeRestorePlan(const RestorePlan& plan)
                        .arg(plan.m_nItemsNotFound > plan.m_notFound.size() ? QStringLiteral("など")
                                                                            : QString());
     }
+    if (plan.m_nReviewsNotFound > 0)
+        missing << QStringLiteral("今の単語リストにない語句の復習の記録 %1 語")
+                       .arg(plan.m_nReviewsNotFound);
     if (plan.m_nHistoryNotFound > 0)
         missing << QStringLiteral("今の単語リストにない語句の出題履歴 %1 件")
                        .arg(plan.m_nHistoryNotFound);
@@ -267,6 +283,7 @@ bool WriteRestoredState(const RestorePlan& plan, const QString& folder, QString&
             const ListSignature signature = MakeListSignature(list.m_itemTexts);
             signatures[list.m_strName + QStringLiteral(".dat")][list.m_strName] = signature;
             signatures[kHistoryFileName][list.m_strName] = signature;
+            signatures[kReviewFileName][list.m_strName] = signature;
             continue;
         }
         ownLists.append({list.m_strName, list.m_strTitle});
@@ -282,6 +299,12 @@ bool WriteRestoredState(const RestorePlan& plan, const QString& folder, QString&
     change.m_writes.insert(kOwnListsFileName, OwnListNamesContent(ownLists));
     change.m_writes.insert(kMiscFileName, MiscFileContent(plan.m_nTotalCount, plan.m_dayCounts));
     change.m_writes.insert(kHistoryFileName, HistoryFileContent(plan.m_nHistPos, plan.m_history));
+    // The reviews are the archive's, as everything else is; an archive
+    // without them leaves none.
+    ReviewFileWriter reviews(ReviewFileHeader(), plan.m_reviews.size());
+    for (const RestorePlan::Review& review : plan.m_reviews)
+        reviews.Append(review.m_nList, review.m_nPos, review.m_state);
+    change.m_writes.insert(kReviewFileName, reviews.Finish());
     for (const QString& list : plan.m_currentOwnLists) {
         if (kept.contains(list))
             continue;

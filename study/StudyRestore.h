@@ -33,6 +33,15 @@ struct RestorePlan {
     qint32 m_nTotalCount = 0;
     QHash<int, int> m_dayCounts;
     QList<ArchivedSetting> m_settings; // known ones, with proper values
+    // The review state of items found again: the list's place in m_lists,
+    // the item's position in it.
+    struct Review {
+        int m_nList = 0;
+        int m_nPos = 0;
+        ReviewState m_state;
+    };
+    QList<Review> m_reviews;
+    int m_nReviewsNotFound = 0;
 
     // What the archive holds, and what of it has no place now.
     int m_nItemsWithProgress = 0; // a mode other than 指定なし, or asked before

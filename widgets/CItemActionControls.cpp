@@ -7,6 +7,7 @@
 #include "widgets/CDeferWindowPos.h"
 #include "widgets/CItemListBox.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 
@@ -20,6 +21,11 @@ CItemActionControls::CItemActionControls(QWidget* owner, CItemListBox* list,
         PlaceControl(m_btnMode[k], 6 + 36 * k, place.m_nFilterTop, 36, 18);
         m_btnMode[k]->setAutoDefault(false);
     }
+    // Alt+L: the frame's accelerator table takes no Alt keys.
+    m_pLeechesOnly = new QCheckBox(QStringLiteral("何度も忘れた語だけ(&L)"), owner);
+    m_pLeechesOnly->setObjectName(QString::number(kIdLeechFilter));
+    m_pLeechesOnly->setToolTip(QStringLiteral("復習で8回以上忘れた語だけを表示します"));
+    PlaceControl(m_pLeechesOnly, 6, place.m_nLeechTop, 180, 10);
     m_pList->setObjectName(QString::number(kIdItemList));
     PlaceControl(m_pList, 6, place.m_nListTop, 180, place.m_nListHeight);
 
@@ -40,12 +46,14 @@ CItemActionControls::CItemActionControls(QWidget* owner, CItemListBox* list,
         QWidget::setTabOrder(previous, m_btnMode[k]);
         previous = m_btnMode[k];
     }
-    QWidget::setTabOrder(previous, m_pList);
+    QWidget::setTabOrder(previous, m_pLeechesOnly);
+    QWidget::setTabOrder(m_pLeechesOnly, m_pList);
     QWidget::setTabOrder(m_pList, m_pAction);
     QWidget::setTabOrder(m_pAction, m_pExecute);
 
     for (int k = 0; k < 5; ++k)
         connect(m_btnMode[k], &QPushButton::clicked, this, [this, k] { emit FilterClicked(k); });
+    connect(m_pLeechesOnly, &QCheckBox::toggled, this, &CItemActionControls::LeechFilterToggled);
     connect(m_pAction, &QComboBox::activated, this,
             [this](int row) { WriteProfileInt(m_actionSetting, row); });
     connect(m_pExecute, &QPushButton::clicked, this, &CItemActionControls::ExecuteRequested);

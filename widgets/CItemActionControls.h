@@ -7,16 +7,17 @@
 #include <array>
 
 class CItemListBox;
+class QCheckBox;
 class QComboBox;
 class QPushButton;
 class QWidget;
 struct IntSetting;
 
 // What the search bar and the history dialog share: a row of five mode
-// filter buttons, a list of items, the action combo whose choice is kept in
-// a setting, and "実行", which carries the chosen action out on the selected
-// row. The controls are children of the owner, placed from its template;
-// the owner decides what the filters do and how a question is started.
+// filter buttons, a check box that keeps only leeches in the list, a list
+// of items, the action combo whose choice is kept in a setting, and "実行", which carries the
+// chosen action out on the selected row. The controls are children of the owner, placed from its
+// template; the owner decides what the filters do and how a question is started.
 class CItemActionControls : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +31,7 @@ public:
         // Dialog units between the list's bottom and the owner's when the
         // owner is resized.
         int m_nListBottomMargin;
+        int m_nLeechTop;
     };
 
     CItemActionControls(QWidget* owner, CItemListBox* list, const IntSetting& actionSetting,
@@ -55,12 +57,14 @@ public:
     void Place(QSize size, QSize scale) const;
 
     std::array<CModeButton*, 5> m_btnMode{}; // 1038 to 1042
+    QCheckBox* m_pLeechesOnly = nullptr;     // 1073
     CItemListBox* m_pList = nullptr;         // 1017
     QComboBox* m_pAction = nullptr;          // 1037
     QPushButton* m_pExecute = nullptr;       // 1044
 
 signals:
     void FilterClicked(int k);
+    void LeechFilterToggled(bool on);
     void ExecuteRequested();
     void ItemModeChanged(int itemIndex);
 

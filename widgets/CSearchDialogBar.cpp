@@ -35,7 +35,7 @@ CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
 
     m_wndList = new CSearchListBox(this);
     m_pActions = new CItemActionControls(this, m_wndList, Setting::SearchAction,
-                                         {36, 72, 108, 189, 186, 30});
+                                         {36, 82, 98, 189, 186, 30, 57});
     m_btnMode = m_pActions->m_btnMode;
     m_wndAction = m_pActions->m_pAction;
     m_pExecute = m_pActions->m_pExecute;
@@ -43,7 +43,7 @@ CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
     m_pStatus = new QLabel(this);
     m_pStatus->setObjectName(QString::number(kIdSearchStatus));
     m_pStatus->setAlignment(Qt::AlignCenter);
-    PlaceControl(m_pStatus, 6, 60, 168, 8);
+    PlaceControl(m_pStatus, 6, 70, 168, 8);
     m_pStatus->setFixedHeight(qMax(m_pStatus->height(), m_pStatus->sizeHint().height()));
 
     setTabOrder(m_pClose, m_pEdit);
@@ -59,6 +59,10 @@ CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
     connect(m_pEdit, &QLineEdit::textChanged, this, &CSearchDialogBar::OnQueryChanged);
     connect(m_pActions, &CItemActionControls::FilterClicked, this,
             [this](int k) { ToggleModeFilter(kCmdSearchFilterKnown + k); });
+    connect(m_pActions, &CItemActionControls::LeechFilterToggled, this, [this](bool on) {
+        m_search.SetLeechesOnly(on);
+        m_timer.start(kSearchDelayMs);
+    });
     connect(m_pActions, &CItemActionControls::ExecuteRequested, this,
             &CSearchDialogBar::ExecuteAction);
     connect(m_pActions, &CItemActionControls::ItemModeChanged, this,

@@ -42,6 +42,16 @@ CDictionary& Data()
     return *CDictionary::GetInstance();
 }
 
+// Lapsed eight times: a leech.
+void MakeLeech(int index)
+{
+    ReviewState state;
+    state.m_nReviews = 9;
+    state.m_nLapses = 8;
+    Data().EnsureLoaded();
+    Data().m_reviews.Put(index, state, false);
+}
+
 // A plain transcription of the sort the search must use, over strings.
 void ReferenceShellSort(QList<int>& entries, const QHash<int, QString>& readings)
 {
@@ -88,7 +98,8 @@ private slots:
     void steps_data()
     {
         // "q:TEXT" sets the query, "f:K" toggles filter K, "m:INDEX=MODE"
-        // changes an item's mode, "run" searches.
+        // changes an item's mode, "x:INDEX" makes it a leech, "l:1" and
+        // "l:0" switch the leeches-only filter, "run" searches.
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QList<int>>("results");
         QTest::addColumn<bool>("fullNext");
@@ -123,6 +134,19 @@ private slots:
             << QList<int>{0} << false;
         QTest::newRow("the last filter off lists nothing")
             << QStringList{u"f:4"_qs, u"run"_qs, u"f:4"_qs, u"run"_qs} << QList<int>{} << true;
+        QTest::newRow("leeches only, nothing typed")
+            << QStringList{u"x:5"_qs, u"x:2"_qs, u"l:1"_qs, u"run"_qs} << QList<int>{2, 5} << true;
+        QTest::newRow("leeches only narrows")
+            << QStringList{u"q:か"_qs, u"run"_qs, u"x:0"_qs, u"x:8"_qs, u"l:1"_qs, u"run"_qs}
+            << QList<int>{0, 8} << false;
+        QTest::newRow("leeches only off searches everything")
+            << QStringList{u"x:2"_qs, u"q:か"_qs, u"l:1"_qs, u"run"_qs, u"l:0"_qs} << QList<int>{2}
+            << true;
+        QTest::newRow("leeches and a mode filter")
+            << QStringList{u"x:2"_qs, u"m:5=2"_qs, u"x:5"_qs, u"f:2"_qs, u"l:1"_qs, u"run"_qs}
+            << QList<int>{5} << false;
+        QTest::newRow("no leech, nothing found")
+            << QStringList{u"q:か"_qs, u"l:1"_qs, u"run"_qs} << QList<int>{} << false;
         QTest::newRow("指定なし alone leaves the others out")
             << QStringList{u"m:3=1"_qs, u"f:4"_qs, u"q:と"_qs, u"run"_qs} << QList<int>{4, 7}
             << false;
@@ -141,6 +165,10 @@ private slots:
                 search.SetQuery(step.mid(2));
             } else if (step.startsWith(u"f:"_qs)) {
                 search.ToggleFilter(step.mid(2).toInt());
+            } else if (step.startsWith(u"l:"_qs)) {
+                search.SetLeechesOnly(step.mid(2) == u"1"_qs);
+            } else if (step.startsWith(u"x:"_qs)) {
+                MakeLeech(step.mid(2).toInt());
             } else {
                 const QStringList change = step.mid(2).split(u'=');
                 Data().GetItem(change.at(0).toInt())->m_nMode = qint16(change.at(1).toInt());
@@ -169,6 +197,23 @@ private slots:
         QVERIFY(!results.contains(501));
         // Sorted by reading: か10 comes before か2.
         QVERIFY(results.indexOf(10) < results.indexOf(2));
+    }
+
+    void leechesOnlyLooksPastTheFirstFiveHundred()
+    {
+        QStringList items;
+        for (int i = 0; i < 600; ++i)
+            items << QStringLiteral("課%1\tか%1").arg(i);
+        UseLists(items);
+        MakeLeech(550);
+        MakeLeech(7);
+        ItemSearch search;
+        search.SetQuery(u"か"_qs);
+        search.Run(Data());
+        QCOMPARE(search.Results().size(), ItemSearch::kMaxResults);
+        search.SetLeechesOnly(true);
+        search.Run(Data());
+        QCOMPARE(search.Results(), (QList<int>{550, 7}));
     }
 
     void compareByReading_data()

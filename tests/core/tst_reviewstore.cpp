@@ -1,7 +1,9 @@
 #include "common/StudyData.h"
 #include "platform/Clock.h"
+#include "platform/Options.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
+#include "study/OwnLists.h"
 #include "study/QuestionRating.h"
 #include "study/ReviewStore.h"
 #include "study/StudyDay.h"
@@ -10,6 +12,8 @@
 #include <QTimeZone>
 
 #include <random>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -243,6 +247,72 @@ private slots:
         QCOMPARE(dic->GetDueCount(1), 2);
         dic->SuspendReview(3);
         QCOMPARE(dic->GetDueCount(1), 1);
+        // After a restart the modes say again which records are suspended,
+        // also when the first thing asked of the reviews is a rating.
+        dic->GetItem(1)->SetMode(NoLearn, -1);
+        dic->Save();
+        for (bool rateFirst : {false, true}) {
+            StudyData::Reload();
+            dic = StudyData::Dic();
+            if (rateFirst)
+                dic->RateItem(4, ReviewRating::Again);
+            QCOMPARE(dic->GetDueCount(1), rateFirst ? 2 : 1);
+            QCOMPARE(dic->m_reviews.IsSuspended(1), true);
+            QCOMPARE(dic->m_reviews.IsSuspended(3), false);
+            dic->GetItem(3)->SetMode(NoLearn, -1);
+            QCOMPARE(dic->GetDueCount(1), rateFirst ? 1 : 0);
+        }
+    }
+
+    void dueCountFollowsTheListsAsked_data()
+    {
+        // Due tomorrow: 一 and 四 of the built-in lists, 山 of one's own;
+        // 二 is due too but will not be memorised.
+        QTest::addColumn<QStringList>("off");
+        QTest::addColumn<int>("due");
+        QTest::newRow("every list on") << QStringList() << 3;
+        QTest::newRow("first list off") << QStringList{u"dic1_std1"_s} << 2;
+        QTest::newRow("second list off") << QStringList{u"dic1_std2"_s} << 2;
+        QTest::newRow("own list off") << QStringList{u"own"_s} << 2;
+        QTest::newRow("only the own list on") << QStringList{u"dic1_std1"_s, u"dic1_std2"_s} << 1;
+        QTest::newRow("every list off")
+            << QStringList{u"dic1_std1"_s, u"dic1_std2"_s, u"own"_s} << 0;
+        QTest::newRow("a list without reviews off") << QStringList{u"dic1_std3"_s} << 3;
+    }
+    void dueCountFollowsTheListsAsked()
+    {
+        QFETCH(QStringList, off);
+        QFETCH(int, due);
+        CDictionary* dic = StudyData::Dic();
+        QString error;
+        QVERIFY(AddOwnList(
+            *dic, u"自分の"_s,
+            {{u"山"_s, u"やま"_s, QString(), true}, {u"川"_s, u"かわ"_s, QString(), true}}, error));
+        const int own = dic->GetSize() - 1;
+        const int yama = dic->GetTotalItemCount() - 2;
+        off.replaceInStrings(u"own"_s, dic->GetAt(own)->m_strName);
+        for (int index : {0, 1, 3, yama})
+            dic->RateItem(index, ReviewRating::Again);
+        dic->GetItem(1)->SetMode(NoLearn, -1);
+        Options::SetListsOff(off);
+        QCOMPARE(dic->GetDueCount(1), due);
+        QCOMPARE(dic->GetDueCount(0), 0);
+
+        // The counts keep up with later changes in lists on and off alike.
+        const auto on = [&](const QString& list) { return int(!off.contains(list)); };
+        const QString ownName = dic->GetAt(own)->m_strName;
+        dic->GetItem(1)->SetMode(Learning, -1); // 二 comes due again
+        dic->RateItem(yama + 1, ReviewRating::Again);
+        dic->GetItem(3)->SetMode(NoLearn, -1);
+        const int expected = due + on(u"dic1_std1"_s) + on(ownName) - on(u"dic1_std2"_s);
+        QCOMPARE(dic->GetDueCount(1), expected);
+        Options::SetListsOff({});
+        QCOMPARE(dic->GetDueCount(1), 4);
+        // As the drill would: after a restart the same.
+        Options::SetListsOff(off);
+        dic->Save();
+        StudyData::Reload();
+        QCOMPARE(StudyData::Dic()->GetDueCount(1), expected);
     }
 
     void forgetting_data()

@@ -8,6 +8,7 @@
 #include "platform/ZipArchive.h"
 #include "study/CDicFile.h"
 #include "study/CItem.h"
+#include "study/FsrsScheduler.h"
 #include "study/KnownWordLists.h"
 #include "study/StagedCarryOver.h"
 #include "study/StudyArchive.h"
@@ -65,6 +66,12 @@ void MakeState()
     dic->m_mapDayCount.insert(MakeDayKey(GetStudyDate()), 5);
     dic->m_mapDayCount.insert(MakeDayKey(GetStudyDate() - 86400 * 3), 9);
     dic->m_bMiscDirty = 1;
+    // Reviews of 二 (twice, a lapse) and 食べる.
+    dic->RateItem(1, ReviewRating::Good);
+    dic->RateItem(4, ReviewRating::Easy);
+    SetCurrentTimeForTesting(CurrentTime() + 5 * 86400);
+    dic->RateItem(1, ReviewRating::Again);
+    SetCurrentTimeForTesting(CurrentTime() - 5 * 86400);
     dic->Save();
     WriteProfileInt(Setting::FontPoint, 48);
     WriteProfileString(Setting::SearchURL, u"https://example.org/?q="_s);
@@ -125,6 +132,22 @@ QString Modes()
     return modes.join(u' ');
 }
 
+// The items' review states, "index:reviews/lapses/due/stability".
+QString Reviews()
+{
+    QStringList states;
+    CDictionary* dic = StudyData::Dic();
+    for (int k = 0; k < dic->GetTotalItemCount(); ++k) {
+        if (const ReviewState* state = dic->GetReviewState(k))
+            states << u"%1:%2/%3/%4/%5"_s.arg(k)
+                          .arg(state->m_nReviews)
+                          .arg(state->m_nLapses)
+                          .arg(state->m_nDueDay)
+                          .arg(state->m_dStability, 0, 'g', 17);
+    }
+    return states.join(u' ');
+}
+
 QString History()
 {
     QStringList records;
@@ -169,6 +192,8 @@ private slots:
             before << ReadFile(file);
         const QString modes = Modes();
         const QString history = History();
+        const QString reviews = Reviews();
+        QVERIFY(reviews.startsWith(u"1:2/1/"_s));
         const QHash<int, int> days = StudyData::Dic()->m_mapDayCount;
         const QByteArray bytes = ArchiveBytes();
         const ZipContents exported = ReadZipArchive(bytes);
@@ -185,6 +210,7 @@ private slots:
             QCOMPARE(ReadFile(files[k]), before[k]);
         QCOMPARE(Modes(), modes);
         QCOMPARE(History(), history);
+        QCOMPARE(Reviews(), reviews);
         QCOMPARE(StudyData::Dic()->GetTotalCount(), 42);
         QCOMPARE(StudyData::Dic()->m_mapDayCount, days);
         QCOMPARE(GetProfileInt(Setting::FontPoint), 48);
@@ -192,8 +218,8 @@ private slots:
 
         // Exported again, every file but the manifest's time stamp is the same.
         const ZipContents again = ReadZipArchive(ArchiveBytes());
-        for (const QString& name :
-             {u"items.csv"_s, u"history.csv"_s, u"counts.csv"_s, u"lists.csv"_s, u"settings.csv"_s})
+        for (const QString& name : {u"items.csv"_s, u"history.csv"_s, u"counts.csv"_s,
+                                    u"lists.csv"_s, u"settings.csv"_s, u"reviews.csv"_s})
             QCOMPARE(again.Find(name), exported.Find(name));
     }
 
@@ -212,6 +238,12 @@ private slots:
             QString::fromUtf8(zip.Find(u"counts.csv"_s).value()).contains(u"2024-06-10,5\r\n"_s));
         QVERIFY(
             QString::fromUtf8(zip.Find(u"manifest.csv"_s).value()).contains(u"version,1\r\n"_s));
+        const QString reviews = QString::fromUtf8(zip.Find(u"reviews.csv"_s).value());
+        QVERIFY(reviews.startsWith(
+            u"list,item,word,reading,stability,difficulty,last_review,due,reviews,lapses\r\n"_s));
+        QVERIFY(reviews.contains(u"\r\ndic1_std2,0,食べる,たべる,"_s));
+        QVERIFY(reviews.contains(u",2024-06-10,"_s)); // 食べる, rated on the export's day
+        QCOMPARE(reviews.count(u"\r\n"_s), 3);
     }
 
     // Restored into lists that changed since: each item by its text, the
@@ -234,6 +266,9 @@ private slots:
         // 二, 本懐を遂げる, (三 gone), 愛想: the current record was 三, so
         // the one before it is current.
         QCOMPARE(History(), u"3+ 5 6 @1"_s);
+        // 二's review went with it, 食べる's too.
+        QVERIFY(Reviews().startsWith(u"3:2/1/"_s));
+        QVERIFY(Reviews().contains(u" 4:1/0/"_s));
         QVERIFY(DescribeRestorePlan(plan).contains(u"今の単語リストにない語句 1 個（三）"_s));
     }
 
@@ -255,6 +290,17 @@ private slots:
         QVERIFY(read.m_problems[1].contains(u"items.csv の 2 行を読めませんでした"_s));
         RestorePlan plan = PlanRestore(read.m_archive, read.m_problems, *StudyData::Dic());
         QCOMPARE(plan.m_lists[0].m_records[3].m_nMode, qint16(NoLearn));
+
+        // Reviews out of range are no reviews: a stability of NaN, a due
+        // date before the last review, more lapses than reviews.
+        QByteArray reviews = ReadZipArchive(bytes).Find(u"reviews.csv"_s).value();
+        const int rows = int(reviews.count("\r\n")) - 1;
+        reviews += "dic1_std1,2,三,さん,nan,5,2024-06-10,2024-06-12,1,0\r\n"
+                   "dic1_std1,2,三,さん,3,5,2024-06-10,2024-06-09,1,0\r\n"
+                   "dic1_std1,2,三,さん,3,5,2024-06-10,2024-06-12,1,2\r\n";
+        read = ReadStudyArchive(Edited(bytes, u"reviews.csv"_s, reviews));
+        QCOMPARE(read.m_archive.m_reviews.size(), rows);
+        QVERIFY(read.m_problems.join(u' ').contains(u"reviews.csv の 3 行を読めませんでした"_s));
 
         // A later version: more columns, more files, a new setting.
         QByteArray later = Edited(
@@ -318,9 +364,9 @@ private slots:
     void killDuringRestore_data()
     {
         QTest::addColumn<int>("steps");
-        // Eleven files are staged, then the commit file; after it, eleven
+        // Twelve files are staged, then the commit file; after it, twelve
         // moves and the end.
-        for (int steps = 0; steps <= 24; ++steps)
+        for (int steps = 0; steps <= 26; ++steps)
             QTest::newRow(qPrintable(u"after %1 steps"_s.arg(steps))) << steps;
     }
     void killDuringRestore()
@@ -345,8 +391,8 @@ private slots:
         const bool done = WriteRestoredState(plan, Folder(), error);
         SetStagedFilesStopForTesting(-1);
         StudyData::Reload();
-        QCOMPARE(done, steps >= 24);
-        if (steps >= 12) {
+        QCOMPARE(done, steps >= 26);
+        if (steps >= 13) {
             QCOMPARE(Modes(), newModes);
             QCOMPARE(History(), newHistory);
         } else {
@@ -374,7 +420,9 @@ private slots:
         m_data.Use(changed);
         SetUnsignedWordListSource(StudyData::MakeLists(kLists));
         StudyData::Reload();
-        SetCarryOverStopForTesting(3); // two files and the staged signature file
+        // Three files (a list's, the history's, the reviews') and the staged
+        // signature file.
+        SetCarryOverStopForTesting(4);
         StudyData::Dic()->EnsureLoaded();
         SetCarryOverStopForTesting(-1);
         QVERIFY(QFile::exists(Folder() + u"carryover/wordlists.sig"_s));

@@ -7,9 +7,11 @@
 #include "mainwnd/CVelmarikApp.h"
 #include "platform/CHelpViewer.h"
 #include "platform/Clock.h"
+#include "platform/DataFolderClaim.h"
 #include "platform/ProcessSignals.h"
 #include "platform/Profile.h"
 #include "platform/ResourceIds.h"
+#include "platform/SingleInstance.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
 
@@ -19,6 +21,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -283,6 +286,37 @@ private slots:
         QVERIFY(DataFileExists(QStringLiteral("histdata.dat")));
         QVERIFY(DataFileExists(QStringLiteral("miscdata.dat")));
         QVERIFY(messages.Texts().isEmpty());
+    }
+
+    // A move of the data takes the new folder's lock before anything moves
+    // and lets the old one go only once the data is there; a folder that
+    // another copy holds is refused.
+    void theClaimMovesWithTheData()
+    {
+        int exitCode = -1;
+        QVERIFY(!App()->HandOverToRunningCopy(exitCode));
+        const QString usual = TestEnv::Instance().DataFolder();
+        QTemporaryDir target;
+        QTemporaryDir taken;
+        QVERIFY(target.isValid() && taken.isValid());
+        CSingleInstance other;
+        QCOMPARE(other.ClaimFolder(taken.path()), CSingleInstance::Claim::kFirst);
+        QString error;
+        QVERIFY(!ClaimNewDataFolder(taken.path(), error));
+        QVERIFY2(error.contains(QStringLiteral("ほかに動いている")), qPrintable(error));
+
+        QVERIFY(ClaimNewDataFolder(target.path(), error));
+        // During the move both folders are this copy's.
+        for (const QString& folder : {usual, target.path()}) {
+            CSingleInstance later;
+            QCOMPARE(later.ClaimFolder(folder), CSingleInstance::Claim::kOtherRunning);
+        }
+        SettleDataFolderClaim(true);
+        CSingleInstance later;
+        QCOMPARE(later.ClaimFolder(target.path()), CSingleInstance::Claim::kOtherRunning);
+        CSingleInstance atTheOldPlace;
+        QCOMPARE(atTheOldPlace.ClaimFolder(usual), CSingleInstance::Claim::kFirst);
+        App()->ExitInstance(0); // lets the target's lock go while it is there
     }
 
     // A copy holds the lock but never answers: this one cannot go on, and

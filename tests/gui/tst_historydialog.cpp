@@ -14,11 +14,14 @@
 #include "widgets/WebSearchOpener.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -37,6 +40,17 @@ std::shared_ptr<FakeWordLists> MakeLists()
     for (int id = 502; id <= 506; ++id)
         lists->m_lists.insert(id, FakeWordLists::MakeList({}));
     return lists;
+}
+
+// Makes the item a leech: lapsed eight times.
+void MakeLeech(int index)
+{
+    ReviewState state;
+    state.m_dStability = 1;
+    state.m_dDifficulty = 9;
+    state.m_nReviews = 12;
+    state.m_nLapses = 8;
+    CDictionary::GetInstance()->m_reviews.Put(index, state, false);
 }
 
 } // namespace
@@ -132,6 +146,55 @@ private slots:
             QCOMPARE(flags[k], on);
             QCOMPARE(int(dialog.m_btnMode[k]->m_bChecked), on);
         }
+    }
+
+    void leechFilter_data()
+    {
+        // 2 (覚えたい, asked twice) and 3 are leeches, 7 lapsed fewer times.
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<bool>("byKey"); // Alt+L rather than a click
+        QTest::addColumn<QList<int>>("rows");
+        QTest::newRow("leeches only") << QStringList{} << false << QList<int>{5, 3, 2};
+        QTest::newRow("by its key") << QStringList{} << true << QList<int>{5, 3, 2};
+        QTest::newRow("leeches among 覚えたい")
+            << QStringList{QString::number(kIdFilterFirst + 2)} << false << QList<int>{5, 2};
+        QTest::newRow("leeches among 知ってる")
+            << QStringList{QString::number(kIdFilterFirst)} << false << QList<int>{};
+    }
+    void leechFilter()
+    {
+        QFETCH(QStringList, buttons);
+        QFETCH(bool, byKey);
+        QFETCH(QList<int>, rows);
+        MakeLeech(2);
+        MakeLeech(3);
+        ReviewState few;
+        few.m_nReviews = 10;
+        few.m_nLapses = 7;
+        Dictionary()->m_reviews.Put(7, few, false);
+        CHistoryDialog dialog(nullptr);
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        for (const QString& name : buttons)
+            QTest::mouseClick(dialog.findChild<CModeButton*>(name), Qt::LeftButton);
+        auto* leeches = dialog.findChild<QCheckBox*>(QString::number(kIdLeechFilter));
+        QVERIFY(leeches);
+        // On the box itself: the row is wider than its caption.
+        const QPoint box(leeches->height() / 2, leeches->height() / 2);
+        if (byKey)
+            QTest::keyClick(&dialog, Qt::Key_L, Qt::AltModifier);
+        else
+            QTest::mouseClick(leeches, Qt::LeftButton, {}, box);
+        QTRY_VERIFY(leeches->isChecked()); // a key clicks after a moment
+        QCOMPARE(RowKeys(dialog), rows);
+        // Off again: the mode filters alone.
+        QTest::mouseClick(leeches, Qt::LeftButton, {}, box);
+        QVERIFY(!leeches->isChecked());
+        QList<int> positions;
+        Dictionary()->GetFilteredHistory(positions);
+        std::reverse(positions.begin(), positions.end());
+        QCOMPARE(RowKeys(dialog), positions);
     }
 
     void buttonsShowTheStoredFilter()
@@ -271,15 +334,15 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             const QRect units = MapDialogRect(&dialog, QRect(0, 0, 100, 100));
             QCOMPARE(dialog.minimumSize(),
-                     QSize(192 * units.width() / 100, 72 * units.height() / 100));
+                     QSize(192 * units.width() / 100, 84 * units.height() / 100));
             dialog.resize(10, 10);
             QCOMPARE(dialog.size(), dialog.minimumSize());
             dialog.resize(520, 610);
-            // The layout keeps the list 6 units from the sides, 30 from the top
-            // and the bottom.
+            // The layout keeps the list 6 units from the sides, 40 from the top
+            // (below the filters) and 30 from the bottom.
             QCOMPARE(dialog.m_listHistory->geometry(),
-                     QRect(6 * units.width() / 100, 30 * units.height() / 100,
-                           520 - 12 * units.width() / 100, 610 - 60 * units.height() / 100));
+                     QRect(6 * units.width() / 100, 40 * units.height() / 100,
+                           520 - 12 * units.width() / 100, 610 - 70 * units.height() / 100));
             closedAt = dialog.frameGeometry().size();
             dialog.reject();
         }

@@ -12,6 +12,7 @@
 #include "study/CDicFile.h"
 #include "study/CDictionary.h"
 #include "study/CItem.h"
+#include "study/FsrsScheduler.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,6 +25,8 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -239,6 +242,12 @@ private slots:
             << "CheckStrictness" << int(kIdCheckStrictness) << 2 << "きびしい" << 2;
         QTest::newRow("strictness 9")
             << "CheckStrictness" << int(kIdCheckStrictness) << 9 << "ふつう" << 1;
+        QTest::newRow("reviews default")
+            << "ReviewFirst" << int(kIdReviewFirst) << kUnset << "通常の出題" << 0;
+        QTest::newRow("reviews first")
+            << "ReviewFirst" << int(kIdReviewFirst) << 1 << "復習を優先" << 1;
+        QTest::newRow("reviews 3")
+            << "ReviewFirst" << int(kIdReviewFirst) << 3 << "通常の出題" << 0;
     }
     void storedChoices()
     {
@@ -553,6 +562,97 @@ private slots:
 
         CDictionary::ResetInstanceForTesting();
         QCOMPARE(CDictionary::GetInstance()->GetTotalCount(), 0);
+    }
+
+    void resettingReviews_data()
+    {
+        // 語0 to 語3 in the first list, 語4 and 語5 in the second; all but
+        // 語2 were reviewed, 語1 and 語5 are 覚えた.
+        QTest::addColumn<QString>("scope");
+        QTest::addColumn<bool>("clearLearned");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("counted"); // the caption's count
+        QTest::addColumn<QList<int>>("kept");
+        QTest::newRow("every item") << "すべての語" << false << int(IDOK) << 5 << QList<int>{};
+        QTest::newRow("the second list")
+            << "リスト「dic1_std2」の語" << false << int(IDOK) << 2 << QList<int>{0, 1, 3};
+        QTest::newRow("a list without reviews")
+            << "リスト「dic1_std3」の語" << false << int(IDOK) << 0 << QList<int>{0, 1, 3, 4, 5};
+        QTest::newRow("覚えた") << "「覚えた」の語" << false << int(IDOK) << 2
+                                << QList<int>{0, 3, 4};
+        // The items the learner saw as 覚えた, though OK also makes them
+        // 指定なし.
+        QTest::newRow("覚えた, cleared too")
+            << "「覚えた」の語" << true << int(IDOK) << 2 << QList<int>{0, 3, 4};
+        QTest::newRow("refused") << "すべての語" << true << int(IDCANCEL) << 5
+                                 << QList<int>{0, 1, 3, 4, 5};
+    }
+    void resettingReviews()
+    {
+        QFETCH(QString, scope);
+        QFETCH(bool, clearLearned);
+        QFETCH(int, answer);
+        QFETCH(int, counted);
+        QFETCH(QList<int>, kept);
+        auto lists = std::make_shared<FakeWordLists>();
+        lists->m_lists.insert(
+            501, FakeWordLists::MakeList({u"語0\tご"_s, u"語1\tご"_s, u"語2\tご"_s, u"語3\tご"_s}));
+        lists->m_lists.insert(502, FakeWordLists::MakeList({u"語4\tご"_s, u"語5\tご"_s}));
+        CDictionary::SetWordListSource(lists);
+        CDictionary* dic = CDictionary::GetInstance();
+        for (int index : {0, 1, 3, 4, 5})
+            dic->RateItem(index, ReviewRating::Good);
+        dic->GetItem(1)->SetMode(Learned, -1);
+        dic->GetItem(5)->SetMode(Learned, -1);
+        dic->Save();
+
+        int forgotten = 0;
+        MessageRecorder messages;
+        messages.SetNextAnswer(answer);
+        Open();
+        connect(m_dialog.get(), &COptionDialog::ReviewsForgotten, this, [&] { ++forgotten; });
+        auto* scopes = Control<QComboBox>(kIdForgetScope);
+        const int row = scopes->findText(scope);
+        QVERIFY(row >= 0);
+        // The learner picks what to forget; that checks the box.
+        scopes->setCurrentIndex(row);
+        emit scopes->activated(row);
+        QVERIFY(Control<QCheckBox>(kIdForgetReviews)->isChecked());
+        QCOMPARE(Control<QCheckBox>(kIdForgetReviews)->text(),
+                 u"復習の記録を消去(&6) （現在 %1 語）"_s.arg(counted));
+        Control<QCheckBox>(kIdClearFirst + 1)->setChecked(clearLearned);
+        ClickOk();
+
+        const QString question = scope + u"の復習の記録を消去してもよろしいですか？"_s;
+        QCOMPARE(messages.Texts(),
+                 QStringList{clearLearned ? kConfirmation + u"\r\n"_s + question : question});
+        QCOMPARE(m_dialog->isVisible(), answer != IDOK);
+        QCOMPARE(forgotten, answer == IDOK ? 1 : 0);
+        // Saved at once: a fresh load sees what is left.
+        CDictionary::ResetInstanceForTesting();
+        QList<int> left;
+        for (int index = 0; index < 6; ++index) {
+            if (CDictionary::GetInstance()->GetReviewState(index))
+                left << index;
+        }
+        QCOMPARE(left, kept);
+        QCOMPARE(CountMode(Learned), clearLearned && answer == IDOK ? 0 : 2);
+    }
+
+    void resetScopesFollowTheLists()
+    {
+        Open();
+        const QStringList rows = Rows(Control<QComboBox>(kIdForgetScope));
+        QCOMPARE(rows.size(), 1 + 6 + 5);
+        QCOMPARE(rows.first(), u"すべての語"_s);
+        QCOMPARE(rows.at(1), u"リスト「dic1_std1」の語"_s);
+        QCOMPARE(rows.last(), u"「指定なし」の語"_s);
+        // Nothing checked: OK forgets nothing and asks nothing.
+        MessageRecorder messages;
+        CDictionary::GetInstance()->RateItem(3, ReviewRating::Again);
+        ClickOk();
+        QVERIFY(messages.Texts().isEmpty());
+        QVERIFY(CDictionary::GetInstance()->GetReviewState(3));
     }
 
     void nothingCheckedAsksNothing()

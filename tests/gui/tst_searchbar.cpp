@@ -16,6 +16,7 @@
 #include "widgets/WebSearchOpener.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -465,6 +466,37 @@ private slots:
         QCOMPARE(m_bar->FindRowOfItem(-1), -1);
     }
 
+    void leechesOnlyBox()
+    {
+        // 蚊 and 火山 are leeches: lapsed eight times.
+        ReviewState leech;
+        leech.m_nReviews = 8;
+        leech.m_nLapses = 8;
+        CDictionary::GetInstance()->EnsureLoaded();
+        for (int index : {2, 7})
+            CDictionary::GetInstance()->m_reviews.Put(index, leech, false);
+        auto* box = m_bar->findChild<QCheckBox*>(QString::number(kIdLeechFilter));
+        QVERIFY(box);
+        Search(QStringLiteral("ka"));
+        QCOMPARE(Rows().size(), 5);
+        // Alt+L, the key the box shows.
+        m_bar->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_bar.get()));
+        QTest::keyClick(Edit(), Qt::Key_L, Qt::AltModifier);
+        QTRY_VERIFY(box->isChecked()); // a key clicks after a moment
+        QVERIFY(m_bar->SearchTimer().isActive());
+        m_bar->OnTimer();
+        QCOMPARE(Rows(), (QStringList{QStringLiteral("蚊"), QStringLiteral("火山")}));
+        QCOMPARE(Status(), QStringLiteral("2 個見つかりました"));
+        // With nothing typed it lists every leech.
+        Edit()->clear();
+        m_bar->OnTimer();
+        QCOMPARE(Rows(), (QStringList{QStringLiteral("蚊"), QStringLiteral("火山")}));
+        box->setChecked(false);
+        m_bar->OnTimer();
+        QVERIFY(Rows().isEmpty());
+    }
+
     void layoutFollowsTheSize()
     {
         m_bar->resize(400, 600);
@@ -472,7 +504,7 @@ private slots:
         const int bx = units.width();
         const int by = units.height();
         QCOMPARE(m_bar->m_wndList->geometry(),
-                 QRect(bx * 6 / 100, by * 72 / 100, 400 - bx * 12 / 100, 600 - by * 102 / 100));
+                 QRect(bx * 6 / 100, by * 82 / 100, 400 - bx * 12 / 100, 600 - by * 112 / 100));
         QCOMPARE(m_bar->m_wndAction->geometry().topLeft(),
                  QPoint(bx * 6 / 100, 600 - by * 21 / 100));
         QCOMPARE(m_bar->m_wndAction->width(), 400 - bx * 78 / 100);

@@ -127,6 +127,15 @@ private:
     QByteArray m_received;
 };
 
+// The process id a lock file in the folder names, 0 when there is none.
+qint64 LockHolderIn(const QString& folder)
+{
+    QFile lock(folder + QStringLiteral("/velmarik.lock"));
+    if (!lock.open(QIODevice::ReadOnly))
+        return 0;
+    return lock.readLine().trimmed().toLongLong();
+}
+
 // The process id a lock file names, 0 when there is none.
 qint64 LockHolder(const QString& home)
 {
@@ -194,6 +203,33 @@ private slots:
         QCOMPARE(bytes.size(), 10 + 8);
         QCOMPARE(qFromLittleEndian<qint32>(bytes.constData() + 6), 1);
         QVERIFY(QFile::exists(home.path() + QStringLiteral("/config/Quillmoor/Velmarik.conf")));
+    }
+
+    // With a data folder of the learner's choice the lock, the socket and
+    // the state files are there: a second start still finds the first.
+    void theLockFollowsAChosenFolder()
+    {
+        QTemporaryDir home;
+        QTemporaryDir chosen;
+        QVERIFY(home.isValid() && chosen.isValid());
+        WriteFile(home.filePath(QStringLiteral("config/Quillmoor/Velmarik.conf")),
+                  "[Storage]\nDataFolder=" + chosen.path().toUtf8() + '\n');
+        Program first(home.path());
+        QVERIFY(first.m_process.waitForStarted(kStartTimeout));
+        QTRY_COMPARE_WITH_TIMEOUT(LockHolderIn(chosen.path()), first.m_process.processId(),
+                                  kStartTimeout);
+
+        Program second(home.path());
+        QVERIFY(second.m_process.waitForFinished(kStartTimeout));
+        QCOMPARE(second.m_process.exitCode(), 0); // handed over to the first
+        QCOMPARE(first.m_process.state(), QProcess::Running);
+
+        first.m_process.terminate();
+        QVERIFY(first.m_process.waitForFinished(kStartTimeout));
+        QCOMPARE(first.m_process.exitCode(), 0);
+        QVERIFY(QFile::exists(chosen.filePath(QStringLiteral("histdata.dat"))));
+        // Nothing went to the usual folder, not even the lock.
+        QVERIFY(!QFileInfo::exists(DataFolder(home.path())));
     }
 
     // --export beside a running copy gets that copy's state, what it has

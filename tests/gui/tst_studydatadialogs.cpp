@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -302,6 +303,24 @@ private slots:
         dialog.m_pLists->topLevelItem(0)->setCheckState(0, Qt::Checked);
         QCOMPARE(Dic()->ListsAsked().at(0), true);
         QVERIFY(!GetProfileString(Setting::ListsOff).contains(u"dic1_std1"_s));
+    }
+
+    // The built-in lists are shown by names a learner reads, each its own;
+    // the file name is left to the tooltip.
+    void builtInListsShowTheirTitles()
+    {
+        COwnListsDialog dialog(*Dic(), nullptr);
+        QSet<QString> titles;
+        for (int k = 0; k < kBuiltInLists; ++k) {
+            const QTreeWidgetItem* row = dialog.m_pLists->topLevelItem(k);
+            const QString file = Dic()->GetAt(k)->m_strName;
+            QVERIFY2(!row->text(0).contains(u"dic"_s), qPrintable(row->text(0)));
+            QVERIFY(!row->text(0).isEmpty());
+            QVERIFY2(row->toolTip(0).contains(file), qPrintable(row->toolTip(0)));
+            titles.insert(row->text(0));
+        }
+        QCOMPARE(titles.size(), kBuiltInLists);
+        QCOMPARE(dialog.m_pLists->topLevelItem(5)->text(0), u"四字熟語"_s);
     }
 
     // The search bar's action list reaches the three commands without a

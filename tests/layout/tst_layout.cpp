@@ -1,6 +1,7 @@
 #include "common/TestEnv.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CActionDialog.h"
+#include "dialogs/CDataFolderDialog.h"
 #include "dialogs/CHistoryDialog.h"
 #include "dialogs/CImportPreviewDialog.h"
 #include "dialogs/CModeSelectDialog.h"
@@ -410,6 +411,9 @@ private slots:
         QTest::newRow("word lists")
             << Make([](QWidget* p) { return new COwnListsDialog(*CDictionary::GetInstance(), p); })
             << QStringLiteral("wordlists");
+        QTest::newRow("data folder") << Make([](QWidget* p) {
+            return new CDataFolderDialog(*CDictionary::GetInstance(), p);
+        }) << QStringLiteral("datafolder");
         QTest::newRow("import preview") << Make([](QWidget* p) {
             // Rows of each kind: taken, refused for several reasons, uncoloured.
             static QTemporaryDir folder;
