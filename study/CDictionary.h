@@ -149,7 +149,7 @@ public:
     ReviewStore::Retention GetRetention(int days);
     // Lapsed ReviewStore::kLeechLapses times or more: a leech.
     bool IsLeech(int index);
-    const ReviewState* GetReviewState(int index);
+    std::optional<ReviewState> GetReviewState(int index);
     // Forget the review state: of every item (with the day's count of new
     // items and the tallies), of the items of one list, of the items now in
     // one learning mode.
@@ -211,7 +211,7 @@ private:
     // tell it of each move into or out of 覚えない from then on.
     void EnsureReviewsCurrent();
     bool m_bReviewModesStale = true;
-    // Null when nothing may be written now; empty when nothing changed.
+    // Nothing when nothing may be written now; empty when nothing changed.
     std::optional<StateSnapshot> TakeSaveSnapshot();
     void ApplySaveOutcome(const StateSnapshot& snapshot, const StateWriteOutcome& outcome,
                           bool report);

@@ -108,7 +108,7 @@ bool CDictionary::IsLeech(int index)
     return m_reviews.IsLeech(index);
 }
 
-const ReviewState* CDictionary::GetReviewState(int index)
+std::optional<ReviewState> CDictionary::GetReviewState(int index)
 {
     EnsureLoaded();
     return m_reviews.Find(index);
@@ -202,20 +202,39 @@ void CDictionary::LoadReviews(const QString& folder, const StudyStateReading& re
         total += list->GetItemCount();
     }
     m_reviews.Reset(total);
-    const StoredFile bytes = reading.File(folder, kReviewFileName, MaxReviewFileSize(total));
-    ReviewFileReader reader(bytes, total);
+    // The file in the folder is read a chunk at a time; what the carry-over
+    // made of it is at hand already.
+    const qsizetype limit = MaxReviewFileSize(total);
+    StoredFile carried;
+    std::optional<ReviewFileReader> file;
+    if (reading.Overrides(kReviewFileName)) {
+        carried = reading.File(folder, kReviewFileName, limit);
+        file.emplace(carried, total);
+    } else {
+        file.emplace(folder + kReviewFileName, limit, total);
+    }
+    ReviewFileReader& reader = *file;
     if (reader.GetStatus() == ReviewFileReader::Readable) {
         m_reviews.SetFileHeader(reader.Header());
         m_reviews.ReserveRecords(reader.RecordCount());
         std::vector<int> counts;
         for (const auto& list : m_lists)
             counts.push_back(list->GetItemCount());
-        ReviewFileRecord record;
-        while (reader.Next(record)) {
-            // A record of an item the lists do not have is no record.
-            if (record.m_nList >= GetSize() || record.m_nPos >= counts[size_t(record.m_nList)])
-                continue;
-            m_reviews.Put(bases[size_t(record.m_nList)] + record.m_nPos, record.m_state, false);
+        // In batches that stay in the cache while they are stored.
+        constexpr qsizetype kBatch = 256;
+        std::vector<ReviewFileRecord> read(kBatch);
+        std::vector<ReviewStore::LoadedRecord> loaded(kBatch);
+        const qint32 lists = GetSize();
+        while (const qsizetype got = reader.NextBatch(read.data(), kBatch)) {
+            for (qsizetype k = 0; k < got; ++k) {
+                const ReviewFileRecord& record = read[size_t(k)];
+                // A record of an item the lists do not have is no record.
+                const bool known =
+                    record.m_nList < lists && record.m_nPos < counts[size_t(record.m_nList)];
+                loaded[size_t(k)] = {known ? bases[size_t(record.m_nList)] + record.m_nPos : -1,
+                                     record.m_state};
+            }
+            m_reviews.PutLoaded(loaded.data(), got);
         }
     }
     const QString problem = reader.Problem();
@@ -236,14 +255,13 @@ QByteArray CDictionary::ReviewFileContent() const
         total += list->GetItemCount();
     }
     ReviewFileWriter writer(m_reviews.FileHeader(GetStudyDay()), m_reviews.RecordCount());
-    for (int k = 0; k < m_reviews.RecordCount(); ++k) {
-        const int index = m_reviews.IndexOfRecord(k);
+    m_reviews.ForEachRecord([&](int index, const ReviewState& state) {
         const auto list = std::upper_bound(bases.cbegin(), bases.cend(), index) - 1;
         const int number = static_cast<int>(list - bases.cbegin());
         if (index >= total || number < 0)
-            continue;
-        writer.Append(number, index - *list, m_reviews.StateOfRecord(k));
-    }
+            return;
+        writer.Append(number, index - *list, state);
+    });
     return writer.Finish();
 }
 

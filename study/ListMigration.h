@@ -33,6 +33,11 @@ struct StudyStateReading {
 
     // limit >= 0: no more bytes than that are read of a file in the folder.
     StoredFile File(const QString& folder, const QString& name, qsizetype limit = -1) const;
+    // Whether File gives something else than the file in the folder.
+    bool Overrides(const QString& name) const
+    {
+        return m_unread.contains(name) || m_contents.contains(name);
+    }
 };
 
 // Before the state files are read: finishes a carry-over that an earlier run

@@ -1,5 +1,6 @@
 #include "study/ReviewFileFormat.h"
 
+#include "platform/Prefetch.h"
 #include "study/StateFileFormat.h"
 #include "study/StudyDay.h"
 
@@ -22,6 +23,13 @@ const qint32 kEndOfReviewDays = DayNumberOf(QDate(2200, 1, 1));
 constexpr qsizetype kFixedHeaderSize = 2 + 4 + 4 + 4;
 constexpr qsizetype kTallySize = 12;
 constexpr double kMaxStability = 36500;
+// How far ahead of the record being decoded the file is fetched.
+constexpr qsizetype kReadAhead = 1024;
+// A file read from its folder is read this much at a time: the chunk stays
+// in the cache while its records are decoded and stored.
+constexpr qsizetype kReadChunk = 256 * 1024;
+// How far ahead of the record being encoded the file is fetched.
+constexpr qsizetype kWriteAhead = 512;
 
 FileFailure Oversized()
 {
@@ -50,11 +58,19 @@ double GetDouble(const char* at)
     return value;
 }
 
-void PutDouble(char*& at, double value)
+float GetFloat(const char* at)
 {
-    quint64 bits;
+    const quint32 bits = qFromLittleEndian<quint32>(at);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+void PutFloat(char*& at, float value)
+{
+    quint32 bits;
     std::memcpy(&bits, &value, sizeof bits);
-    Put<quint64>(at, bits);
+    Put<quint32>(at, bits);
 }
 
 quint16 Saturated(quint32 value)
@@ -62,9 +78,35 @@ quint16 Saturated(quint32 value)
     return static_cast<quint16>(std::min<quint32>(value, std::numeric_limits<quint16>::max()));
 }
 
+// GCC 12 at -O2 takes two doubles narrowed to float and widened again side
+// by side for no change at all and drops the narrowing; through memory the
+// compiler may not look into, each is narrowed.
+double NarrowedToFloat(double value)
+{
+    volatile float narrowed = float(value);
+    return narrowed;
+}
+
 bool IsReviewDay(qint64 day)
 {
     return day >= kFirstReviewDay && day < kEndOfReviewDays;
+}
+
+// The fields in registers: the load checks a million of them.
+inline bool IsValidState(double stability, double difficulty, qint32 lastDay, qint64 dueDay,
+                         quint32 reviews, quint32 lapses)
+{
+    // NaN fails every comparison, so it is refused with the ranges.
+    if (!(stability > 0 && stability <= kMaxStability))
+        return false;
+    if (!(difficulty >= 1 && difficulty <= 10))
+        return false;
+    if (!IsReviewDay(lastDay))
+        return false;
+    const qint64 interval = dueDay - lastDay;
+    if (interval < 1 || interval > kMaxReviewInterval)
+        return false;
+    return reviews >= 1 && lapses <= reviews;
 }
 
 } // namespace
@@ -81,22 +123,23 @@ qint32 EndOfReviewDays()
 
 bool IsValidReviewState(const ReviewState& state)
 {
-    // NaN fails every comparison, so it is refused with the ranges.
-    if (!(state.m_dStability > 0 && state.m_dStability <= kMaxStability))
-        return false;
-    if (!(state.m_dDifficulty >= 1 && state.m_dDifficulty <= 10))
-        return false;
-    if (!IsReviewDay(state.m_nLastDay))
-        return false;
-    const qint64 interval = qint64(state.m_nDueDay) - state.m_nLastDay;
-    if (interval < 1 || interval > kMaxReviewInterval)
-        return false;
-    return state.m_nReviews >= 1 && state.m_nLapses <= state.m_nReviews;
+    return IsValidState(state.m_dStability, state.m_dDifficulty, state.m_nLastDay, state.m_nDueDay,
+                        state.m_nReviews, state.m_nLapses);
+}
+
+ReviewState AsStored(ReviewState state)
+{
+    state.m_dStability = NarrowedToFloat(state.m_dStability);
+    state.m_dDifficulty = NarrowedToFloat(state.m_dDifficulty);
+    state.m_nReviews = Saturated(state.m_nReviews);
+    state.m_nLapses = std::min(state.m_nReviews, state.m_nLapses);
+    return state;
 }
 
 qsizetype MaxReviewFileSize(qsizetype maxRecords)
 {
-    return kFixedHeaderSize + kTallySize * kMaxReviewTallies + 4 + kReviewRecordSize * maxRecords;
+    // Room for a file of the version before, whose records are larger.
+    return kFixedHeaderSize + kTallySize * kMaxReviewTallies + 4 + kReviewRecordSize1 * maxRecords;
 }
 
 ReviewFileWriter::ReviewFileWriter(const ReviewFileHeader& header, qsizetype records)
@@ -117,17 +160,20 @@ ReviewFileWriter::ReviewFileWriter(const ReviewFileHeader& header, qsizetype rec
     m_nCountAt = at - m_content.data();
     Put<qint32>(at, 0);
     m_pNext = at;
+    m_pEnd = m_content.data() + m_content.size();
 }
 
 void ReviewFileWriter::Append(qint32 list, qint32 pos, const ReviewState& state)
 {
-    if (m_pNext + kReviewRecordSize > m_content.data() + m_content.size())
+    if (m_pEnd - m_pNext < kReviewRecordSize)
         return;
     char* at = m_pNext;
+    if (m_pEnd - at > kWriteAhead)
+        PrefetchForWrite(at + kWriteAhead);
     Put<qint16>(at, static_cast<qint16>(list));
     Put<qint32>(at, pos);
-    PutDouble(at, state.m_dStability);
-    PutDouble(at, state.m_dDifficulty);
+    PutFloat(at, float(state.m_dStability));
+    PutFloat(at, float(state.m_dDifficulty));
     Put<qint32>(at, state.m_nLastDay);
     Put<quint16>(
         at, Saturated(quint32(std::max<qint64>(0, qint64(state.m_nDueDay) - state.m_nLastDay))));
@@ -143,11 +189,68 @@ QByteArray ReviewFileWriter::Finish()
     m_content.truncate(m_pNext - m_content.data());
     qToLittleEndian<qint32>(m_nWritten, m_content.data() + m_nCountAt);
     m_pNext = nullptr;
+    m_pEnd = nullptr;
     return std::move(m_content);
 }
 
-ReviewFileReader::ReviewFileReader(const StoredFile& file, qsizetype maxRecords) : m_file(file)
+ReviewFileReader::ReviewFileReader(const StoredFile& file, qsizetype maxRecords) : m_pFile(&file)
 {
+    ReadHeader(maxRecords);
+}
+
+ReviewFileReader::ReviewFileReader(const QString& path, qsizetype limit, qsizetype maxRecords)
+    : m_pChunk(std::make_unique<StoredFile>())
+{
+    m_pFile = m_pChunk.get();
+    auto source = std::make_unique<QFile>(path);
+    if (!source->exists()) {
+        ReadHeader(maxRecords);
+        return;
+    }
+    m_pChunk->m_bExists = true;
+    if (!source->open(QIODevice::ReadOnly)) {
+        m_pChunk->m_openFailure = FileFailure::FromDevice(*source);
+        ReadHeader(maxRecords);
+        return;
+    }
+    const qint64 size = source->size();
+    m_nLeftToRead = std::min<qint64>(size, limit);
+    m_pChunk->m_bLonger = size > limit;
+    m_pSource = std::move(source);
+    // The first chunk holds the whole header of any file that has one.
+    Refill();
+    ReadHeader(maxRecords);
+}
+
+ReviewFileReader::~ReviewFileReader() = default;
+
+bool ReviewFileReader::Refill()
+{
+    if (!m_pSource || m_nLeftToRead <= 0)
+        return false;
+    QByteArray& bytes = m_pChunk->m_bytes;
+    // What is left of the chunk is less than a record.
+    bytes.remove(0, m_pos);
+    m_pos = 0;
+    const qsizetype kept = bytes.size();
+    const qsizetype wanted = static_cast<qsizetype>(std::min<qint64>(kReadChunk, m_nLeftToRead));
+    bytes.resize(kept + wanted);
+    const qint64 got = m_pSource->read(bytes.data() + kept, wanted);
+    if (got <= 0) {
+        bytes.truncate(kept);
+        if (got < 0)
+            m_pChunk->m_readError = FileFailure::FromDevice(*m_pSource);
+        m_nLeftToRead = 0; // an error, or a file that shrank while it was read
+        return false;
+    }
+    bytes.truncate(kept + static_cast<qsizetype>(got));
+    m_nLeftToRead -= got;
+    return true;
+}
+
+void ReviewFileReader::ReadHeader(qsizetype maxRecords)
+{
+    const StoredFile& file = *m_pFile;
     if (!file.m_bExists)
         return;
     if (file.m_openFailure) {
@@ -163,10 +266,12 @@ ReviewFileReader::ReviewFileReader(const StoredFile& file, qsizetype maxRecords)
         Fail(file.m_readError.value_or(FileFailure::EndOfFile()));
         return;
     }
-    if (Get<qint16>(data) != kReviewFileVersion) {
+    const qint16 version = Get<qint16>(data);
+    if (version != kReviewFileVersion && version != kReviewFileVersion1) {
         m_status = UnknownVersion;
         return;
     }
+    m_nRecordSize = version == kReviewFileVersion ? kReviewRecordSize : kReviewRecordSize1;
     m_status = Readable;
     m_pos = 2;
     if (left() < 12) {
@@ -224,32 +329,80 @@ bool ReviewFileReader::Fail(const FileFailure& failure)
 
 bool ReviewFileReader::Next(ReviewFileRecord& record)
 {
-    const QByteArray& bytes = m_file.m_bytes;
-    while (m_nRead < m_nCount) {
-        if (bytes.size() - m_pos < kReviewRecordSize) {
-            // A file cut at the bound still ends early: the records it
-            // claims cannot all be there.
-            return Fail(m_file.m_readError.value_or(FileFailure::EndOfFile()));
+    return NextBatch(&record, 1) == 1;
+}
+
+qsizetype ReviewFileReader::NextBatch(ReviewFileRecord* out, qsizetype most)
+{
+    const char* data = m_pFile->m_bytes.constData();
+    qsizetype size = m_pFile->m_bytes.size();
+    const qsizetype recordSize = m_nRecordSize;
+    const bool wide = recordSize == kReviewRecordSize1;
+    // The place and count in locals: the records written could otherwise be
+    // taken to change them, and each would be stored and read back.
+    qsizetype pos = m_pos;
+    qint32 read = m_nRead;
+    const qint32 count = m_nCount;
+    qsizetype taken = 0;
+    bool cut = false;
+    while (taken < most && read < count) {
+        if (size - pos < recordSize) {
+            m_pos = pos;
+            if (Refill()) {
+                data = m_pFile->m_bytes.constData();
+                size = m_pFile->m_bytes.size();
+                pos = m_pos;
+                continue;
+            }
+            cut = true;
+            break;
         }
-        const char* at = bytes.constData() + m_pos;
-        m_pos += kReviewRecordSize;
-        ++m_nRead;
-        record.m_nList = Get<qint16>(at);
-        record.m_nPos = Get<qint32>(at + 2);
-        ReviewState& state = record.m_state;
-        state.m_dStability = GetDouble(at + 6);
-        state.m_dDifficulty = GetDouble(at + 14);
-        state.m_nLastDay = Get<qint32>(at + 22);
-        state.m_nDueDay = static_cast<qint32>(std::min<qint64>(
-            qint64(state.m_nLastDay) + Get<quint16>(at + 26), std::numeric_limits<qint32>::max()));
-        state.m_nReviews = Get<quint16>(at + 28);
-        state.m_nLapses = Get<quint16>(at + 30);
-        if (record.m_nList >= 0 && record.m_nPos >= 0 && IsValidReviewState(state))
-            return true;
+        const char* at = data + pos;
+        PrefetchForRead(at + kReadAhead);
+        pos += recordSize;
+        ++read;
+        const qint32 list = Get<qint16>(at);
+        const qint32 place = Get<qint32>(at + 2);
+        double stability;
+        double difficulty;
+        if (wide) {
+            stability = GetDouble(at + 6);
+            difficulty = GetDouble(at + 14);
+            at += 8;
+        } else {
+            stability = GetFloat(at + 6);
+            difficulty = GetFloat(at + 10);
+        }
+        const qint32 lastDay = Get<qint32>(at + 14);
+        const qint64 dueDay = qint64(lastDay) + Get<quint16>(at + 18);
+        const quint32 reviews = Get<quint16>(at + 20);
+        const quint32 lapses = Get<quint16>(at + 22);
+        if (list < 0 || place < 0 ||
+            !IsValidState(stability, difficulty, lastDay, dueDay, reviews, lapses))
+            continue;
+        ReviewFileRecord& record = out[taken++];
+        record.m_nList = list;
+        record.m_nPos = place;
+        record.m_state.m_dStability = stability;
+        record.m_state.m_dDifficulty = difficulty;
+        record.m_state.m_nLastDay = lastDay;
+        // Within the review days, as IsValidState saw.
+        record.m_state.m_nDueDay = static_cast<qint32>(dueDay);
+        record.m_state.m_nReviews = reviews;
+        record.m_state.m_nLapses = lapses;
     }
-    if (m_status == Readable && !m_failure && (m_pos < bytes.size() || m_file.m_bLonger))
+    m_pos = pos;
+    m_nRead = read;
+    if (cut) {
+        // A file cut at the bound still ends early: the records it claims
+        // cannot all be there.
+        Fail(m_pFile->m_readError.value_or(FileFailure::EndOfFile()));
+        return taken;
+    }
+    if (taken < most && m_status == Readable && !m_failure &&
+        (pos < size || m_nLeftToRead > 0 || m_pFile->m_bLonger))
         m_bOversized = true;
-    return false;
+    return taken;
 }
 
 QString ReviewFileReader::Problem() const

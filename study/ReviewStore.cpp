@@ -30,6 +30,7 @@ void ReviewStore::Reset(int itemCount)
     m_bDayTreeBuilt = false;
     for (std::vector<int>& tree : m_groupTrees)
         tree.clear();
+    m_bAnyGroupTree = false;
     m_deferred.clear();
     m_nNewDay = 0;
     m_nNewCount = 0;
@@ -43,15 +44,17 @@ void ReviewStore::Grow(int itemCount)
         m_slot.resize(size_t(itemCount), -1);
 }
 
-const ReviewState* ReviewStore::Find(int index) const
+std::optional<ReviewState> ReviewStore::Find(int index) const
 {
     const qint32 slot = SlotOf(index);
-    return slot < 0 ? nullptr : &m_records[size_t(slot)].m_state;
+    if (slot < 0)
+        return std::nullopt;
+    return m_records[size_t(slot)].State();
 }
 
 bool ReviewStore::IsLeech(int index) const
 {
-    const ReviewState* state = Find(index);
+    const std::optional<ReviewState> state = Find(index);
     return state && state->m_nLapses >= kLeechLapses;
 }
 
@@ -68,14 +71,14 @@ void ReviewStore::Put(int index, const ReviewState& state, bool suspended)
     qint32& slot = m_slot[size_t(index)];
     if (slot < 0) {
         slot = static_cast<qint32>(m_records.size());
-        m_records.push_back(Record{state, index, 0, true});
+        m_records.emplace_back().m_nIndex = index;
     } else if (!m_records[size_t(slot)].m_bSuspended) {
-        CountDay(index, m_records[size_t(slot)].m_state.m_nDueDay, -1);
+        CountDay(index, m_records[size_t(slot)].m_nDueDay, -1);
     }
     Record& record = m_records[size_t(slot)];
-    record.m_state = state;
+    record.Store(state);
     record.m_bSuspended = suspended;
-    record.m_nGeneration = m_nNextGeneration++;
+    record.m_nGeneration = m_nNextGeneration++ & 0x7fffffffu;
     if (!suspended) {
         CountDay(index, state.m_nDueDay, +1);
         PushDue(record);
@@ -83,11 +86,47 @@ void ReviewStore::Put(int index, const ReviewState& state, bool suspended)
     m_bDirty = true;
 }
 
+void ReviewStore::PutLoaded(const LoadedRecord* records, qsizetype count)
+{
+    constexpr qsizetype kAhead = 16;
+    for (qsizetype k = 0; k < count; ++k) {
+        if (k + kAhead < count) {
+            const qint32 ahead = records[k + kAhead].m_nIndex;
+            if (ahead >= 0 && ahead < ItemCount())
+                PrefetchForWrite(&m_slot[size_t(ahead)]);
+        }
+        if (m_records.size() + kAhead < m_records.capacity())
+            PrefetchForWrite(m_records.data() + m_records.size() + kAhead);
+        const int index = records[k].m_nIndex;
+        if (index < 0 || index >= ItemCount())
+            continue;
+        qint32& slot = m_slot[size_t(index)];
+        if (slot >= 0) {
+            // Named twice: the later record wins, as it would in Put.
+            Put(index, records[k].m_state, false);
+            continue;
+        }
+        slot = static_cast<qint32>(m_records.size());
+        Record& record = m_records.emplace_back();
+        record.Store(records[k].m_state);
+        record.m_nIndex = index;
+        record.m_nGeneration = m_nNextGeneration++ & 0x7fffffffu;
+        // Built at the first use, which usually comes after the load.
+        if (m_bDayTreeBuilt || m_bAnyGroupTree)
+            CountDay(index, record.m_nDueDay, +1);
+        if (m_bHeapBuilt)
+            PushDue(record);
+    }
+    m_bDirty = m_bDirty || count > 0;
+}
+
 ReviewState ReviewStore::Rate(int index, qint32 day, ReviewRating rating, bool suspended)
 {
-    const ReviewState* old = Find(index);
+    const std::optional<ReviewState> old = Find(index);
     const ReviewState before = old ? *old : ReviewState{};
-    const ReviewState after = FsrsScheduler::Review(before, day, rating);
+    // Kept as the file keeps it, so that a state saved and read again is
+    // the same state.
+    const ReviewState after = AsStored(FsrsScheduler::Review(before, day, rating));
     if (index < 0 || index >= ItemCount())
         return after;
     if (!old) {
@@ -114,7 +153,7 @@ void ReviewStore::Forget(int index)
     if (slot < 0)
         return;
     if (!m_records[size_t(slot)].m_bSuspended)
-        CountDay(index, m_records[size_t(slot)].m_state.m_nDueDay, -1);
+        CountDay(index, m_records[size_t(slot)].m_nDueDay, -1);
     // The last record fills the gap; heap entries name items, not records,
     // and those of the forgotten item no longer find a record.
     const size_t last = m_records.size() - 1;
@@ -143,8 +182,8 @@ void ReviewStore::SetSuspended(int index, bool suspended)
     if (record.m_bSuspended == suspended)
         return;
     record.m_bSuspended = suspended;
-    record.m_nGeneration = m_nNextGeneration++;
-    CountDay(index, record.m_state.m_nDueDay, suspended ? -1 : +1);
+    record.m_nGeneration = m_nNextGeneration++ & 0x7fffffffu;
+    CountDay(index, record.m_nDueDay, suspended ? -1 : +1);
     if (!suspended)
         PushDue(record);
 }
@@ -180,7 +219,7 @@ void ReviewStore::PushDue(const Record& record)
         EnsureHeap();
         return;
     }
-    m_heap.push_back({record.m_state.m_nDueDay, record.m_nIndex, record.m_nGeneration});
+    m_heap.push_back({record.m_nDueDay, record.m_nIndex, record.m_nGeneration});
     std::push_heap(m_heap.begin(), m_heap.end(), HeapOrder());
 }
 
@@ -192,7 +231,7 @@ void ReviewStore::EnsureHeap()
     m_heap.reserve(m_records.size());
     for (const Record& record : m_records) {
         if (!record.m_bSuspended)
-            m_heap.push_back({record.m_state.m_nDueDay, record.m_nIndex, record.m_nGeneration});
+            m_heap.push_back({record.m_nDueDay, record.m_nIndex, record.m_nGeneration});
     }
     std::make_heap(m_heap.begin(), m_heap.end(), HeapOrder());
     m_bHeapBuilt = true;
@@ -242,7 +281,7 @@ std::vector<int> ReviewStore::MakeDayTree(const std::function<bool(const Record&
     std::vector<int> tree(size_t(DayTreeDays()) + 1, 0);
     for (const Record& record : m_records) {
         if (!record.m_bSuspended && take(record))
-            ++tree[size_t(DayTreeSlot(record.m_state.m_nDueDay)) + 1];
+            ++tree[size_t(DayTreeSlot(record.m_nDueDay)) + 1];
     }
     for (size_t i = 1; i < tree.size(); ++i) {
         const size_t parent = i + (i & (~i + 1));
@@ -286,12 +325,15 @@ void ReviewStore::SetGroups(const std::vector<int>& firsts)
         return;
     m_groupFirst = firsts;
     m_groupTrees.assign(firsts.size(), {});
+    m_bAnyGroupTree = false;
 }
 
 void ReviewStore::CountDay(int index, qint32 day, int delta)
 {
     if (m_bDayTreeBuilt)
         AddToDayTree(m_dayTree, day, delta);
+    if (!m_bAnyGroupTree)
+        return; // no group to look up: a load passes here a million times
     const int group = GroupOf(index);
     if (group >= 0 && !m_groupTrees[size_t(group)].empty())
         AddToDayTree(m_groupTrees[size_t(group)], day, delta);
@@ -314,7 +356,7 @@ int ReviewStore::CountDueBy(qint32 day, const std::vector<bool>& groups)
         // Only records made under a clock set before 2000 lie there.
         return static_cast<int>(
             std::count_if(m_records.cbegin(), m_records.cend(), [&](const Record& record) {
-                return !record.m_bSuspended && record.m_state.m_nDueDay <= day &&
+                return !record.m_bSuspended && record.m_nDueDay <= day &&
                        (all || counted(GroupOf(record.m_nIndex)));
             }));
     }
@@ -332,6 +374,7 @@ int ReviewStore::CountDueBy(qint32 day, const std::vector<bool>& groups)
         if (tree.empty()) {
             tree = MakeDayTree(
                 [this, k](const Record& record) { return GroupOf(record.m_nIndex) == int(k); });
+            m_bAnyGroupTree = true;
         }
         sum -= SumDayTree(tree, day);
     }
@@ -339,8 +382,7 @@ int ReviewStore::CountDueBy(qint32 day, const std::vector<bool>& groups)
         const int first = m_groupFirst.front();
         sum -= static_cast<int>(
             std::count_if(m_records.cbegin(), m_records.cend(), [&](const Record& record) {
-                return !record.m_bSuspended && record.m_nIndex < first &&
-                       record.m_state.m_nDueDay <= day;
+                return !record.m_bSuspended && record.m_nIndex < first && record.m_nDueDay <= day;
             }));
     }
     return sum;

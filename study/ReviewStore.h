@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Prefetch.h"
 #include "study/FsrsScheduler.h"
 #include "study/ReviewFileFormat.h"
 
@@ -9,6 +10,7 @@
 #include <QtGlobal>
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // The review state of the items, by global index: a record for each item
@@ -30,16 +32,36 @@ public:
 
     int RecordCount() const { return static_cast<int>(m_records.size()); }
     bool HasRecord(int index) const { return SlotOf(index) >= 0; }
-    // Null when the item has no record.
-    const ReviewState* Find(int index) const;
+    // Nothing when the item has no record.
+    std::optional<ReviewState> Find(int index) const;
     bool IsLeech(int index) const;
     // The item of the k-th record; the order changes as records go.
     int IndexOfRecord(int k) const { return m_records.at(size_t(k)).m_nIndex; }
-    const ReviewState& StateOfRecord(int k) const { return m_records.at(size_t(k)).m_state; }
+    ReviewState StateOfRecord(int k) const { return m_records.at(size_t(k)).State(); }
+    // Calls visit(index, state) for every record in record order, fetching
+    // the records ahead: a save visits a million.
+    template <typename Visit> void ForEachRecord(Visit visit) const
+    {
+        constexpr size_t kAhead = 16;
+        const size_t count = m_records.size();
+        for (size_t k = 0; k < count; ++k) {
+            if (k + kAhead < count)
+                PrefetchForRead(&m_records[k + kAhead]);
+            visit(m_records[k].m_nIndex, m_records[k].State());
+        }
+    }
 
     // Sets the item's record as it is read from a file; an index outside
     // the items changes nothing.
     void Put(int index, const ReviewState& state, bool suspended);
+    // As Put for records read at the load, none suspended: each is built
+    // once, in place, and the memory of those that follow is fetched ahead,
+    // since a load may take a million.
+    struct LoadedRecord {
+        qint32 m_nIndex = -1;
+        ReviewState m_state;
+    };
+    void PutLoaded(const LoadedRecord* records, qsizetype count);
     // The learner rated the item on `day`. The first rating of an item
     // counts it as begun that day; a later one goes into the day's tally.
     ReviewState Rate(int index, qint32 day, ReviewRating rating, bool suspended);
@@ -85,16 +107,46 @@ public:
     bool m_bDirty = false;
 
 private:
+    // A state as the file keeps it (see AsStored), in 28 bytes: a learner
+    // with every item begun has a record for each, and a load writes them
+    // all.
     struct Record {
-        ReviewState m_state;
+        float m_fStability = 0;
+        float m_fDifficulty = 0;
+        qint32 m_nDueDay = 0;
+        qint32 m_nLastDay = 0;
+        quint16 m_nReviews = 0;
+        quint16 m_nLapses = 0;
         qint32 m_nIndex = -1;
-        quint32 m_nGeneration = 0; // a heap entry of another generation is stale
-        bool m_bSuspended = false;
+        quint32 m_nGeneration : 31 = 0; // a heap entry of another generation is stale
+        quint32 m_bSuspended : 1 = 0;
+
+        ReviewState State() const
+        {
+            ReviewState state;
+            state.m_dStability = m_fStability;
+            state.m_dDifficulty = m_fDifficulty;
+            state.m_nDueDay = m_nDueDay;
+            state.m_nLastDay = m_nLastDay;
+            state.m_nReviews = m_nReviews;
+            state.m_nLapses = m_nLapses;
+            return state;
+        }
+        // As AsStored keeps it.
+        void Store(const ReviewState& state)
+        {
+            m_fStability = float(state.m_dStability);
+            m_fDifficulty = float(state.m_dDifficulty);
+            m_nDueDay = state.m_nDueDay;
+            m_nLastDay = state.m_nLastDay;
+            m_nReviews = quint16(std::min<quint32>(state.m_nReviews, 0xffffu));
+            m_nLapses = quint16(std::min<quint32>(state.m_nLapses, m_nReviews));
+        }
     };
     struct HeapEntry {
         qint32 m_nDue;
         qint32 m_nIndex;
-        quint32 m_nGeneration;
+        quint32 m_nGeneration; // of 31 bits, as the record's
     };
 
     qint32 SlotOf(int index) const
@@ -131,6 +183,7 @@ private:
     // each group whose count was asked for on its own (empty until then).
     std::vector<int> m_groupFirst;
     std::vector<std::vector<int>> m_groupTrees;
+    bool m_bAnyGroupTree = false;
 
     QSet<int> m_deferred;
     qint32 m_nDeferredDay = 0;

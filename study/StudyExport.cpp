@@ -78,7 +78,7 @@ StudyArchive ExportStudyState(CDictionary& dic)
 
     // By item, so that the same state gives the same file.
     for (int index = 0; index < places.size(); ++index) {
-        const ReviewState* state = dic.GetReviewState(index);
+        const std::optional<ReviewState> state = dic.GetReviewState(index);
         if (!state)
             continue;
         const Place& place = places.at(index);

@@ -67,7 +67,7 @@ private:
     int CurrentIndex() const { return Dic()->GetCurrentHistoryItem(); }
     quint32 Reviews(int index) const
     {
-        const ReviewState* state = Dic()->GetReviewState(index);
+        const std::optional<ReviewState> state = Dic()->GetReviewState(index);
         return state ? state->m_nReviews : 0;
     }
     void Next() { QVERIFY(m_session->Next()); }
@@ -137,12 +137,13 @@ private slots:
         QCOMPARE(Reviews(0), 1u); // nothing before leaving
         Next();
         QVERIFY(CurrentIndex() != 0);
-        const ReviewState* after = Dic()->GetReviewState(0);
+        const std::optional<ReviewState> after = Dic()->GetReviewState(0);
         QVERIFY(after);
         if (rating == 0) {
             QVERIFY(*after == before);
         } else {
-            QVERIFY(*after == FsrsScheduler::Review(before, GetStudyDay(), ReviewRating(rating)));
+            QVERIFY(*after ==
+                    AsStored(FsrsScheduler::Review(before, GetStudyDay(), ReviewRating(rating))));
         }
         QCOMPARE(Dic()->m_reviews.IsSuspended(0), suspended);
     }
@@ -274,7 +275,7 @@ private slots:
                     Next();
                 const int index = CurrentIndex();
                 QVERIFY(index >= 0);
-                const ReviewState* state = Dic()->GetReviewState(index);
+                const std::optional<ReviewState> state = Dic()->GetReviewState(index);
                 const CDictionary::CItem* item = Dic()->GetItem(index);
                 // A word filed as memorised comes back only when it is due.
                 if (state && item->m_nMode == Learned)
@@ -286,7 +287,7 @@ private slots:
                 // A due item is asked only when none is more overdue.
                 if (state && state->m_nDueDay <= today) {
                     for (int other = 0; other < 6; ++other) {
-                        const ReviewState* o = Dic()->GetReviewState(other);
+                        const std::optional<ReviewState> o = Dic()->GetReviewState(other);
                         QVERIFY(!o || o->m_nDueDay >= state->m_nDueDay);
                     }
                 }

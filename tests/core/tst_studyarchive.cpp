@@ -138,7 +138,7 @@ QString Reviews()
     QStringList states;
     CDictionary* dic = StudyData::Dic();
     for (int k = 0; k < dic->GetTotalItemCount(); ++k) {
-        if (const ReviewState* state = dic->GetReviewState(k))
+        if (const std::optional<ReviewState> state = dic->GetReviewState(k))
             states << u"%1:%2/%3/%4/%5"_s.arg(k)
                           .arg(state->m_nReviews)
                           .arg(state->m_nLapses)
