@@ -29,7 +29,8 @@ constexpr double kNotNamed = 0.85;
 constexpr int kFewStrokes = 7;
 // Writing that lies more than this far from the answer towards a
 // look-alike of it is the look-alike; more clearly so when the recogniser
-// did not name the look-alike among its first, and only the strokes speak.
+// named the answer and not the look-alike, and only the strokes speak for
+// it.
 constexpr double kLookAlikeLean = 0.5;
 constexpr double kUnnamedLookAlikeLean = 0.75;
 
@@ -108,19 +109,18 @@ QStringList CharactersToCheck(const QString& word)
     return characters;
 }
 
-CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& segment,
-                              const QString& expected, const CheckTolerance& tolerance, bool boxed)
+namespace {
+
+// What is known of a character before it is judged: where it stands, how
+// many strokes it has, and the answer's strokes in its cell.
+CharacterCheck Unjudged(const InkSegment& segment, const QString& expected,
+                        const StrokeTemplate& answer)
 {
     CharacterCheck check;
     check.expected = expected;
     check.cell = segment.cell;
-    const StrokeTemplate answer = CStrokeTemplates::Find(expected);
     for (const InkStroke& stroke : segment.strokes)
         check.writtenCount += stroke.points.isEmpty() ? 0 : 1;
-    if (answer.IsEmpty() && !recognizer.Knows(expected)) {
-        check.verdict = CheckVerdict::Unchecked;
-        return check;
-    }
     if (!answer.IsEmpty()) {
         // Until the writing says where, the answer's strokes stand in the
         // cell, made square about its middle.
@@ -134,11 +134,24 @@ CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& s
         check.outOfOrder = QList<bool>(answer.StrokeCount(), false);
         check.reversed = QList<bool>(answer.StrokeCount(), false);
     }
-    if (check.writtenCount == 0) {
-        check.verdict = CheckVerdict::Missing;
+    return check;
+}
+
+} // namespace
+
+CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& segment,
+                              const QString& expected, const CheckTolerance& tolerance, bool boxed)
+{
+    const StrokeTemplate answer = CStrokeTemplates::Find(expected);
+    if (answer.IsEmpty() && !recognizer.Knows(expected)) {
+        CharacterCheck check = Unjudged(segment, expected, answer);
+        check.verdict = CheckVerdict::Unchecked;
         return check;
     }
-
+    bool hasInk = false;
+    InkBounds(segment.strokes, &hasInk);
+    if (!hasInk)
+        return JudgeByCandidates(segment, expected, {}, tolerance);
     QRectF frame = segment.cell;
     if (!boxed) {
         // Without boxes the cell is no larger than the ink, while a
@@ -148,8 +161,20 @@ CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& s
         frame.setSize(frame.size() * kInkToBox);
         frame.moveCenter(middle);
     }
-    const QStringList candidates =
-        recognizer.Classify(NormaliseToFrame(segment.strokes, frame), kCheckCandidates);
+    return JudgeByCandidates(
+        segment, expected,
+        recognizer.Classify(NormaliseToFrame(segment.strokes, frame), kCheckCandidates), tolerance);
+}
+
+CharacterCheck JudgeByCandidates(const InkSegment& segment, const QString& expected,
+                                 const QStringList& candidates, const CheckTolerance& tolerance)
+{
+    const StrokeTemplate answer = CStrokeTemplates::Find(expected);
+    CharacterCheck check = Unjudged(segment, expected, answer);
+    if (check.writtenCount == 0) {
+        check.verdict = CheckVerdict::Missing;
+        return check;
+    }
     if (answer.IsEmpty()) {
         check.verdict = JudgeCandidates(expected, candidates);
         if (check.verdict == CheckVerdict::Wrong)
@@ -211,22 +236,26 @@ CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& s
     // In a character of few strokes, a stroke more or less than the answer
     // has is most often another character (丸 for 九, 未 for 朱) that the
     // recogniser did not name among the rivals: it passes only when the
-    // recogniser reads the answer first. 書 short of a stroke is still 書.
-    const bool countVouched =
-        match.CountRight() || answer.StrokeCount() > kFewStrokes || shapeRank == 0;
+    // recogniser reads the answer itself first. A look-alike read first
+    // does not vouch for the count: it has the answer's, not the
+    // writing's. 書 short of a stroke is still 書.
+    const bool countVouched = match.CountRight() || answer.StrokeCount() > kFewStrokes || rank == 0;
     const bool answerFits = Fits(match, tolerance, factor) && countVouched;
 
     // Look-alikes the recogniser did not name are as likely to be what was
     // written: it often names only one of two such characters, whichever
-    // was written.
+    // was written. A look-alike it named where it did not name the answer
+    // at all says which family of shapes the writing belongs to, not which
+    // member: the answer's other look-alikes then weigh as evenly as the
+    // named one.
+    const double unnamedLean = rank < 0 && shapeRank >= 0 ? kLookAlikeLean : kUnnamedLookAlikeLean;
     if (answerFits && !rivalWins)
         for (const QString& other : LookAlikesOf(expected)) {
             if (tried.contains(other))
                 continue;
             const StrokeTemplate shape = CStrokeTemplates::Find(other);
             const LookAlike alike = FindLookAlike(expected, other);
-            if (LeaningTowards(segment.strokes, match, answer, shape, alike) >
-                kUnnamedLookAlikeLean) {
+            if (LeaningTowards(segment.strokes, match, answer, shape, alike) > unnamedLean) {
                 rivalWins = true;
                 rival = other;
                 rivalFits = Fits(MatchStrokes(segment.strokes, shape), tolerance, 1.0);
