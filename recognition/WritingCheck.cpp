@@ -6,7 +6,10 @@
 #include "recognition/Segmentation.h"
 #include "recognition/StrokeMatch.h"
 
+#include <algorithm>
 #include <limits>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -137,21 +140,13 @@ CharacterCheck Unjudged(const InkSegment& segment, const QString& expected,
     return check;
 }
 
-} // namespace
-
-CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& segment,
-                              const QString& expected, const CheckTolerance& tolerance, bool boxed)
+// The ink the recogniser is to read for a character, in its frame; empty
+// when there is nothing to read, or nothing could judge the character.
+InkStrokes RecogniserInput(const CRecognizer& recognizer, const InkSegment& segment,
+                           const QString& expected, bool boxed)
 {
-    const StrokeTemplate answer = CStrokeTemplates::Find(expected);
-    if (answer.IsEmpty() && !recognizer.Knows(expected)) {
-        CharacterCheck check = Unjudged(segment, expected, answer);
-        check.verdict = CheckVerdict::Unchecked;
-        return check;
-    }
-    bool hasInk = false;
-    InkBounds(segment.strokes, &hasInk);
-    if (!hasInk)
-        return JudgeByCandidates(segment, expected, {}, tolerance);
+    if (!CStrokeTemplates::Has(expected) && !recognizer.Knows(expected))
+        return {};
     QRectF frame = segment.cell;
     if (!boxed) {
         // Without boxes the cell is no larger than the ink, while a
@@ -161,9 +156,64 @@ CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& s
         frame.setSize(frame.size() * kInkToBox);
         frame.moveCenter(middle);
     }
-    return JudgeByCandidates(
-        segment, expected,
-        recognizer.Classify(NormaliseToFrame(segment.strokes, frame), kCheckCandidates), tolerance);
+    return NormaliseToFrame(segment.strokes, frame);
+}
+
+CharacterCheck Judged(const CRecognizer& recognizer, const InkSegment& segment,
+                      const QString& expected, const QStringList& candidates,
+                      const CheckTolerance& tolerance)
+{
+    if (!CStrokeTemplates::Has(expected) && !recognizer.Knows(expected)) {
+        CharacterCheck check = Unjudged(segment, expected, {});
+        check.verdict = CheckVerdict::Unchecked;
+        return check;
+    }
+    return JudgeByCandidates(segment, expected, candidates, tolerance);
+}
+
+// The recogniser's candidates for each input, empty for an empty one. The
+// reading is most of a check's work, and the library only reads its model
+// while it classifies: with two characters or more, a second thread takes
+// every other one.
+QList<QStringList> ClassifyAll(const CRecognizer& recognizer, const QList<InkStrokes>& inputs)
+{
+    QList<QStringList> candidates(inputs.size());
+    // Each thread fills its own entries, through a pointer taken before
+    // either starts: the list is never detached while they write.
+    QStringList* out = candidates.data();
+    auto classify = [&recognizer, &inputs, out](qsizetype first, qsizetype step) {
+        for (qsizetype i = first; i < inputs.size(); i += step)
+            if (!inputs[i].isEmpty())
+                out[i] = recognizer.Classify(inputs[i], kCheckCandidates);
+    };
+    const auto toRead = std::count_if(inputs.cbegin(), inputs.cend(),
+                                      [](const InkStrokes& ink) { return !ink.isEmpty(); });
+    if (toRead < 2) {
+        classify(0, 1);
+        return candidates;
+    }
+    std::thread helper;
+    try {
+        helper = std::thread(classify, 1, 2);
+    } catch (const std::system_error&) {
+        // No thread to be had: this one reads them all.
+        classify(0, 1);
+        return candidates;
+    }
+    classify(0, 2);
+    helper.join();
+    return candidates;
+}
+
+} // namespace
+
+CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& segment,
+                              const QString& expected, const CheckTolerance& tolerance, bool boxed)
+{
+    const InkStrokes input = RecogniserInput(recognizer, segment, expected, boxed);
+    return Judged(recognizer, segment, expected,
+                  input.isEmpty() ? QStringList() : recognizer.Classify(input, kCheckCandidates),
+                  tolerance);
 }
 
 CharacterCheck JudgeByCandidates(const InkSegment& segment, const QString& expected,
@@ -307,8 +357,11 @@ QList<CharacterCheck> CheckWriting(const CRecognizer& recognizer, const InkStrok
     // With boxes there may be more boxes than characters (the sheet draws
     // what it was told); boxes past the word are not judged.
     const int judged = qMin(int(segments.size()), int(expected.size()));
+    QList<InkStrokes> inputs;
     for (int i = 0; i < judged; ++i)
-        checks.append(
-            JudgeCharacter(recognizer, segments[i], expected[i], tolerance, !boxes.isEmpty()));
+        inputs.append(RecogniserInput(recognizer, segments[i], expected[i], !boxes.isEmpty()));
+    const QList<QStringList> candidates = ClassifyAll(recognizer, inputs);
+    for (int i = 0; i < judged; ++i)
+        checks.append(Judged(recognizer, segments[i], expected[i], candidates[i], tolerance));
     return checks;
 }

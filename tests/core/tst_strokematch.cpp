@@ -41,6 +41,8 @@ private slots:
     void strictnessFromSetting_data();
     void strictnessFromSetting();
     void characterWithoutTemplateKeepsTheRecognisersCheck();
+    void wordJudgedAsItsCharactersAre_data();
+    void wordJudgedAsItsCharactersAre();
     void cutsUnboxedWritingByStrokeCounts_data();
     void cutsUnboxedWritingByStrokeCounts();
 
@@ -599,6 +601,58 @@ void TestStrokeMatch::characterWithoutTemplateKeepsTheRecognisersCheck()
     const QList<CharacterCheck> empty = CheckWriting(m_recognizer, PlaceInCell(UnitKawa(), kBox),
                                                      u"川口"_qs, {kBox, kBox.translated(150, 0)});
     QCOMPARE(empty.value(1).verdict, CheckVerdict::Missing);
+}
+
+void TestStrokeMatch::wordJudgedAsItsCharactersAre_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("boxed");
+    // Each character's reading must come back to its own character, however
+    // the readings are shared out.
+    QTest::newRow("two") << u"川口"_qs << u"川口"_qs << false;
+    QTest::newRow("three, one wrong") << u"日本語"_qs << u"日木語"_qs << false;
+    QTest::newRow("four, boxed") << u"一石二鳥"_qs << u"一石二鳥"_qs << true;
+    QTest::newRow("five, one wrong, boxed") << u"大学生活中"_qs << u"大字生活中"_qs << true;
+    QTest::newRow("last left out") << u"山川草木"_qs << u"山川草"_qs << false;
+    QTest::newRow("no template") << u"時々"_qs << u"時川"_qs << true;
+}
+
+void TestStrokeMatch::wordJudgedAsItsCharactersAre()
+{
+    if (!m_bModel)
+        QSKIP("The Japanese handwriting model is not installed");
+    QFETCH(QString, word);
+    QFETCH(QString, written);
+    QFETCH(bool, boxed);
+    const QStringList characters = CharactersToCheck(word);
+    InkStrokes ink;
+    QList<QRectF> boxes;
+    QList<int> counts;
+    for (int i = 0; i < characters.size(); ++i) {
+        const QRectF cell(20 + 130 * i, 20, 110, 110);
+        boxes.append(cell);
+        counts.append(CStrokeTemplates::Find(characters[i]).StrokeCount());
+        if (i < written.size())
+            ink += WriteTemplate(written.mid(i, 1), cell.adjusted(10, 10, -10, -10), i);
+    }
+    if (!boxed)
+        boxes.clear();
+    const CheckTolerance tolerance = ToleranceOf(CheckStrictness::Normal);
+    const QList<CharacterCheck> checks = CheckWriting(m_recognizer, ink, word, boxes, tolerance);
+    const QList<InkSegment> segments = SegmentCharacters(ink, counts, boxes);
+    QCOMPARE(checks.size(), characters.size());
+    for (int i = 0; i < characters.size(); ++i) {
+        const CharacterCheck alone =
+            JudgeCharacter(m_recognizer, segments[i], characters[i], tolerance, boxed);
+        QCOMPARE(checks[i].expected, characters[i]);
+        QCOMPARE(int(checks[i].verdict), int(alone.verdict));
+        QCOMPARE(checks[i].recognised, alone.recognised);
+        QCOMPARE(checks[i].writtenAs, alone.writtenAs);
+    }
+    // The rows differ from the word where they mean to.
+    for (int i = 0; i < characters.size(); ++i)
+        QCOMPARE(checks[i].verdict == CheckVerdict::Correct, written.mid(i, 1) == characters[i]);
 }
 
 void TestStrokeMatch::cutsUnboxedWritingByStrokeCounts_data()
