@@ -14,6 +14,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,11 +24,13 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 
 // How far the writing check can be trusted, on writing that did not come
 // from its templates: the stroke median lines of the npm package
@@ -327,6 +330,29 @@ struct MarksTimes {
     double processor = 0;
 };
 
+// Runs the event loop, asleep between events, until done() holds after one
+// of sender's signal or the time is up. QCoreApplication::processEvents
+// returns at once when nothing is pending, so calling it in a loop keeps a
+// core busy: on a machine of two, that is the core the check waits for,
+// and its time would count as the check's.
+template <typename Sender, typename Signal>
+void WaitUntil(const Sender* sender, Signal signal, const std::function<bool()>& done, int ms)
+{
+    if (done())
+        return;
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    const QMetaObject::Connection connection = QObject::connect(sender, signal, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    timeout.start(ms);
+    loop.exec();
+    QObject::disconnect(connection);
+}
+
 MarksTimes MarksPaintedMedian(const QList<std::pair<QString, InkStrokes>>& words, bool rested)
 {
     QWidget sheet;
@@ -337,22 +363,19 @@ MarksTimes MarksPaintedMedian(const QList<std::pair<QString, InkStrokes>>& words
     check.OnQuestionShown(words.first().first);
     sheet.show();
     check.Checker()->LoadModel();
-    QElapsedTimer wait;
-    wait.start();
-    while (check.Checker()->State() != CWritingChecker::ModelState::Ready && wait.elapsed() < 60000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    WaitUntil(
+        check.Checker(), &CWritingChecker::ModelLoaded,
+        [&] { return check.Checker()->State() == CWritingChecker::ModelState::Ready; }, 60000);
     std::vector<double> times, processor;
     for (const auto& [word, ink] : words) {
         check.OnQuestionShown(word);
         current = ink;
         // What the sheet says when the last stroke ends.
         check.ClearMarks();
-        if (rested) {
-            QElapsedTimer pause;
-            pause.start();
-            while (!check.HasCheckOfCurrentWriting() && pause.elapsed() < 5000)
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-        }
+        if (rested)
+            WaitUntil(
+                &check, &CHandwritingCheck::CheckReady,
+                [&] { return check.HasCheckOfCurrentWriting(); }, 5000);
         bool shown = false;
         QElapsedTimer timer;
         const QMetaObject::Connection connection =
@@ -363,8 +386,8 @@ MarksTimes MarksPaintedMedian(const QList<std::pair<QString, InkStrokes>>& words
         timer.start();
         const qint64 used = ProcessorNanoseconds();
         check.OnAnswerShown();
-        while (!shown && timer.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        WaitUntil(
+            &check, &CHandwritingCheck::MarksShown, [&] { return shown; }, 5000);
         QObject::disconnect(connection);
         if (shown) {
             times.push_back(timer.nsecsElapsed() / 1e6);

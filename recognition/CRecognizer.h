@@ -8,8 +8,9 @@
 
 // The handwriting recogniser behind the writing check. It hides the
 // recognition library entirely: the rest of the program hands it ink and gets
-// characters back. Classification is const and safe to call from one worker
-// thread at a time; opening is not.
+// characters back. Classification is const and may run on several threads
+// at once (the library only reads the model and its own locals while it
+// classifies); opening and closing may not, nor run while any classifies.
 class CRecognizer {
 public:
     // The side of the square frame the model was trained in; ink is mapped

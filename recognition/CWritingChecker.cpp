@@ -38,7 +38,7 @@ CWritingChecker::CWritingChecker(const QStringList& modelCandidates, QObject* pa
     qRegisterMetaType<CharacterCheck>();
     qRegisterMetaType<QList<CharacterCheck>>();
     // One worker thread: the load and the checks run in the order asked,
-    // and the recogniser is never used by two threads at once.
+    // and the recogniser is never opened or closed while a check reads it.
     m_worker.setMaxThreadCount(1);
     m_pIdleTimer = new QTimer(this);
     m_pIdleTimer->setInterval(kIdlePollMs);

@@ -2,7 +2,9 @@
 
 #include "recognition/StrokeMatch.h"
 
+#include <QHash>
 #include <QLineF>
+#include <QMutex>
 #include <algorithm>
 #include <cmath>
 
@@ -90,7 +92,9 @@ LookAlike FindLookAlike(const QString& answerCharacter, const QString& otherChar
     return alike;
 }
 
-QStringList LookAlikesOf(const QString& answer)
+namespace {
+
+QStringList FindLookAlikesOf(const QString& answer)
 {
     QStringList alikes;
     const StrokeTemplate shape = CStrokeTemplates::Find(answer);
@@ -108,6 +112,27 @@ QStringList LookAlikesOf(const QString& answer)
         if (apart / (2 * m) <= kNearInTheBox && !FindLookAlike(answer, other).IsEmpty())
             alikes.append(other);
     }
+    return alikes;
+}
+
+} // namespace
+
+QStringList LookAlikesOf(const QString& answer)
+{
+    // The templates never change, and the search runs through every one
+    // with the answer's stroke count: each character is searched once, for
+    // as many checks as it gets. The checks may run on several threads.
+    static QMutex mutex;
+    static QHash<QString, QStringList> known;
+    {
+        const QMutexLocker lock(&mutex);
+        const auto found = known.constFind(answer);
+        if (found != known.cend())
+            return *found;
+    }
+    const QStringList alikes = FindLookAlikesOf(answer);
+    const QMutexLocker lock(&mutex);
+    known.insert(answer, alikes);
     return alikes;
 }
 

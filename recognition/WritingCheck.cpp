@@ -6,7 +6,10 @@
 #include "recognition/Segmentation.h"
 #include "recognition/StrokeMatch.h"
 
+#include <algorithm>
 #include <limits>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -29,7 +32,8 @@ constexpr double kNotNamed = 0.85;
 constexpr int kFewStrokes = 7;
 // Writing that lies more than this far from the answer towards a
 // look-alike of it is the look-alike; more clearly so when the recogniser
-// did not name the look-alike among its first, and only the strokes speak.
+// named the answer and not the look-alike, and only the strokes speak for
+// it.
 constexpr double kLookAlikeLean = 0.5;
 constexpr double kUnnamedLookAlikeLean = 0.75;
 
@@ -108,19 +112,18 @@ QStringList CharactersToCheck(const QString& word)
     return characters;
 }
 
-CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& segment,
-                              const QString& expected, const CheckTolerance& tolerance, bool boxed)
+namespace {
+
+// What is known of a character before it is judged: where it stands, how
+// many strokes it has, and the answer's strokes in its cell.
+CharacterCheck Unjudged(const InkSegment& segment, const QString& expected,
+                        const StrokeTemplate& answer)
 {
     CharacterCheck check;
     check.expected = expected;
     check.cell = segment.cell;
-    const StrokeTemplate answer = CStrokeTemplates::Find(expected);
     for (const InkStroke& stroke : segment.strokes)
         check.writtenCount += stroke.points.isEmpty() ? 0 : 1;
-    if (answer.IsEmpty() && !recognizer.Knows(expected)) {
-        check.verdict = CheckVerdict::Unchecked;
-        return check;
-    }
     if (!answer.IsEmpty()) {
         // Until the writing says where, the answer's strokes stand in the
         // cell, made square about its middle.
@@ -134,11 +137,16 @@ CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& s
         check.outOfOrder = QList<bool>(answer.StrokeCount(), false);
         check.reversed = QList<bool>(answer.StrokeCount(), false);
     }
-    if (check.writtenCount == 0) {
-        check.verdict = CheckVerdict::Missing;
-        return check;
-    }
+    return check;
+}
 
+// The ink the recogniser is to read for a character, in its frame; empty
+// when there is nothing to read, or nothing could judge the character.
+InkStrokes RecogniserInput(const CRecognizer& recognizer, const InkSegment& segment,
+                           const QString& expected, bool boxed)
+{
+    if (!CStrokeTemplates::Has(expected) && !recognizer.Knows(expected))
+        return {};
     QRectF frame = segment.cell;
     if (!boxed) {
         // Without boxes the cell is no larger than the ink, while a
@@ -148,8 +156,75 @@ CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& s
         frame.setSize(frame.size() * kInkToBox);
         frame.moveCenter(middle);
     }
-    const QStringList candidates =
-        recognizer.Classify(NormaliseToFrame(segment.strokes, frame), kCheckCandidates);
+    return NormaliseToFrame(segment.strokes, frame);
+}
+
+CharacterCheck Judged(const CRecognizer& recognizer, const InkSegment& segment,
+                      const QString& expected, const QStringList& candidates,
+                      const CheckTolerance& tolerance)
+{
+    if (!CStrokeTemplates::Has(expected) && !recognizer.Knows(expected)) {
+        CharacterCheck check = Unjudged(segment, expected, {});
+        check.verdict = CheckVerdict::Unchecked;
+        return check;
+    }
+    return JudgeByCandidates(segment, expected, candidates, tolerance);
+}
+
+// The recogniser's candidates for each input, empty for an empty one. The
+// reading is most of a check's work, and the library only reads its model
+// while it classifies: with two characters or more, a second thread takes
+// every other one.
+QList<QStringList> ClassifyAll(const CRecognizer& recognizer, const QList<InkStrokes>& inputs)
+{
+    QList<QStringList> candidates(inputs.size());
+    // Each thread fills its own entries, through a pointer taken before
+    // either starts: the list is never detached while they write.
+    QStringList* out = candidates.data();
+    auto classify = [&recognizer, &inputs, out](qsizetype first, qsizetype step) {
+        for (qsizetype i = first; i < inputs.size(); i += step)
+            if (!inputs[i].isEmpty())
+                out[i] = recognizer.Classify(inputs[i], kCheckCandidates);
+    };
+    const auto toRead = std::count_if(inputs.cbegin(), inputs.cend(),
+                                      [](const InkStrokes& ink) { return !ink.isEmpty(); });
+    if (toRead < 2) {
+        classify(0, 1);
+        return candidates;
+    }
+    std::thread helper;
+    try {
+        helper = std::thread(classify, 1, 2);
+    } catch (const std::system_error&) {
+        // No thread to be had: this one reads them all.
+        classify(0, 1);
+        return candidates;
+    }
+    classify(0, 2);
+    helper.join();
+    return candidates;
+}
+
+} // namespace
+
+CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& segment,
+                              const QString& expected, const CheckTolerance& tolerance, bool boxed)
+{
+    const InkStrokes input = RecogniserInput(recognizer, segment, expected, boxed);
+    return Judged(recognizer, segment, expected,
+                  input.isEmpty() ? QStringList() : recognizer.Classify(input, kCheckCandidates),
+                  tolerance);
+}
+
+CharacterCheck JudgeByCandidates(const InkSegment& segment, const QString& expected,
+                                 const QStringList& candidates, const CheckTolerance& tolerance)
+{
+    const StrokeTemplate answer = CStrokeTemplates::Find(expected);
+    CharacterCheck check = Unjudged(segment, expected, answer);
+    if (check.writtenCount == 0) {
+        check.verdict = CheckVerdict::Missing;
+        return check;
+    }
     if (answer.IsEmpty()) {
         check.verdict = JudgeCandidates(expected, candidates);
         if (check.verdict == CheckVerdict::Wrong)
@@ -211,22 +286,26 @@ CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& s
     // In a character of few strokes, a stroke more or less than the answer
     // has is most often another character (丸 for 九, 未 for 朱) that the
     // recogniser did not name among the rivals: it passes only when the
-    // recogniser reads the answer first. 書 short of a stroke is still 書.
-    const bool countVouched =
-        match.CountRight() || answer.StrokeCount() > kFewStrokes || shapeRank == 0;
+    // recogniser reads the answer itself first. A look-alike read first
+    // does not vouch for the count: it has the answer's, not the
+    // writing's. 書 short of a stroke is still 書.
+    const bool countVouched = match.CountRight() || answer.StrokeCount() > kFewStrokes || rank == 0;
     const bool answerFits = Fits(match, tolerance, factor) && countVouched;
 
     // Look-alikes the recogniser did not name are as likely to be what was
     // written: it often names only one of two such characters, whichever
-    // was written.
+    // was written. A look-alike it named where it did not name the answer
+    // at all says which family of shapes the writing belongs to, not which
+    // member: the answer's other look-alikes then weigh as evenly as the
+    // named one.
+    const double unnamedLean = rank < 0 && shapeRank >= 0 ? kLookAlikeLean : kUnnamedLookAlikeLean;
     if (answerFits && !rivalWins)
         for (const QString& other : LookAlikesOf(expected)) {
             if (tried.contains(other))
                 continue;
             const StrokeTemplate shape = CStrokeTemplates::Find(other);
             const LookAlike alike = FindLookAlike(expected, other);
-            if (LeaningTowards(segment.strokes, match, answer, shape, alike) >
-                kUnnamedLookAlikeLean) {
+            if (LeaningTowards(segment.strokes, match, answer, shape, alike) > unnamedLean) {
                 rivalWins = true;
                 rival = other;
                 rivalFits = Fits(MatchStrokes(segment.strokes, shape), tolerance, 1.0);
@@ -278,8 +357,11 @@ QList<CharacterCheck> CheckWriting(const CRecognizer& recognizer, const InkStrok
     // With boxes there may be more boxes than characters (the sheet draws
     // what it was told); boxes past the word are not judged.
     const int judged = qMin(int(segments.size()), int(expected.size()));
+    QList<InkStrokes> inputs;
     for (int i = 0; i < judged; ++i)
-        checks.append(
-            JudgeCharacter(recognizer, segments[i], expected[i], tolerance, !boxes.isEmpty()));
+        inputs.append(RecogniserInput(recognizer, segments[i], expected[i], !boxes.isEmpty()));
+    const QList<QStringList> candidates = ClassifyAll(recognizer, inputs);
+    for (int i = 0; i < judged; ++i)
+        checks.append(Judged(recognizer, segments[i], expected[i], candidates[i], tolerance));
     return checks;
 }

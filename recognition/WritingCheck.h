@@ -86,6 +86,13 @@ QStringList CharactersToCheck(const QString& word);
 CharacterCheck JudgeCharacter(const CRecognizer& recognizer, const InkSegment& segment,
                               const QString& expected, const CheckTolerance& tolerance, bool boxed);
 
+// The same for a character whose recogniser candidates, best first, are
+// already known: the answer's template against the writing, with the
+// candidates as evidence. A character without a template passes only as the
+// first candidate.
+CharacterCheck JudgeByCandidates(const InkSegment& segment, const QString& expected,
+                                 const QStringList& candidates, const CheckTolerance& tolerance);
+
 // Cuts the ink into the word's characters and judges each. Runs on any
 // thread that owns the recogniser for the time of the call.
 QList<CharacterCheck> CheckWriting(const CRecognizer& recognizer, const InkStrokes& strokes,

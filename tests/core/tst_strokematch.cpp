@@ -34,11 +34,15 @@ private slots:
     void lookAlikesToldApartByWhereTheyDiffer();
     void verdicts_data();
     void verdicts();
+    void candidatesAsEvidence_data();
+    void candidatesAsEvidence();
     void strictnessLevels_data();
     void strictnessLevels();
     void strictnessFromSetting_data();
     void strictnessFromSetting();
     void characterWithoutTemplateKeepsTheRecognisersCheck();
+    void wordJudgedAsItsCharactersAre_data();
+    void wordJudgedAsItsCharactersAre();
     void cutsUnboxedWritingByStrokeCounts_data();
     void cutsUnboxedWritingByStrokeCounts();
 
@@ -96,6 +100,30 @@ InkStrokes Spoilt(InkStrokes ink, Spoil spoil, int stroke, qreal shift = 0.2)
             p.pos.ry() += all.height() * shift;
         break;
     }
+    }
+    return ink;
+}
+
+// answer's strokes moved a share of the way towards the look-alike's
+// counterparts, in answer's order: 0 is answer, 1 the look-alike.
+InkStrokes WriteBetween(const QString& answer, const QString& other, qreal share,
+                        const QRectF& cell)
+{
+    const StrokeTemplate from = CStrokeTemplates::Find(answer), to = CStrokeTemplates::Find(other);
+    const LookAlike alike = FindLookAlike(answer, other);
+    InkStrokes ink;
+    for (int j = 0; j < from.StrokeCount() && j < alike.counterpart.size(); ++j) {
+        const QLineF& a = from.strokes[j];
+        const QLineF& b = to.strokes[alike.counterpart[j]];
+        const QLineF line(a.p1() + (b.p1() - a.p1()) * share, a.p2() + (b.p2() - a.p2()) * share);
+        InkStroke stroke;
+        for (int i = 0; i <= 12; ++i) {
+            const QPointF p = line.pointAt(i / 12.0);
+            stroke.points.append(
+                {QPointF(cell.left() + p.x() * cell.width(), cell.top() + p.y() * cell.height()),
+                 1.0, i * 10});
+        }
+        ink.append(stroke);
     }
     return ink;
 }
@@ -423,6 +451,61 @@ void TestStrokeMatch::verdicts()
         QVERIFY(check.recognised != answer);
 }
 
+void TestStrokeMatch::candidatesAsEvidence_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("written");
+    // How far the writing lies from the answer towards written, when both
+    // are look-alikes; written exactly otherwise.
+    QTest::addColumn<qreal>("share");
+    QTest::addColumn<QStringList>("candidates");
+    QTest::addColumn<int>("verdict");
+    const int right = int(CheckVerdict::Correct), fault = int(CheckVerdict::StrokeFault),
+              wrong = int(CheckVerdict::Wrong);
+    // 几 is a look-alike of 八, and so is 入. Named first in the answer's
+    // place, 几 says only that the writing is of their family: writing
+    // that leans towards 入 is 入, named or not.
+    QTest::newRow("towards iru, ki named")
+        << u"八"_qs << u"入"_qs << 0.65 << QStringList{u"几"_qs, u"乂"_qs} << wrong;
+    QTest::newRow("towards hachi, ki named")
+        << u"八"_qs << u"入"_qs << 0.3 << QStringList{u"几"_qs, u"乂"_qs} << right;
+    // Read as the answer itself, it takes more to be the look-alike.
+    QTest::newRow("towards iru, hachi named")
+        << u"八"_qs << u"入"_qs << 0.65 << QStringList{u"八"_qs, u"乂"_qs} << right;
+    QTest::newRow("iru, hachi named")
+        << u"八"_qs << u"入"_qs << 1.0 << QStringList{u"八"_qs, u"乂"_qs} << wrong;
+    // A stroke more than a short answer has: only the answer read first
+    // vouches for it, not a look-alike of the answer's count.
+    QTest::newRow("gan for kyuu, ki named")
+        << u"九"_qs << u"丸"_qs << 0.0 << QStringList{u"几"_qs, u"丿"_qs} << wrong;
+    QTest::newRow("gan for kyuu, kyuu named")
+        << u"九"_qs << u"丸"_qs << 0.0 << QStringList{u"九"_qs, u"丿"_qs} << fault;
+}
+
+void TestStrokeMatch::candidatesAsEvidence()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, written);
+    QFETCH(qreal, share);
+    QFETCH(QStringList, candidates);
+    QFETCH(int, verdict);
+    const bool between = !FindLookAlike(answer, written).IsEmpty();
+    if (between) {
+        // The rows rest on these being look-alikes.
+        QVERIFY(LookAlikesOf(answer).contains(written));
+        QVERIFY(!FindLookAlike(answer, candidates.first()).IsEmpty() ||
+                candidates.first() == answer);
+    }
+    InkSegment segment;
+    segment.cell = kBox;
+    segment.strokes =
+        between ? WriteBetween(answer, written, share, kBox) : WriteTemplate(written, kBox);
+    const CharacterCheck check =
+        JudgeByCandidates(segment, answer, candidates, ToleranceOf(CheckStrictness::Normal));
+    QCOMPARE(int(check.verdict), verdict);
+    QCOMPARE(check.IsAnswersCharacter(), verdict != int(CheckVerdict::Wrong));
+}
+
 void TestStrokeMatch::strictnessLevels_data()
 {
     QTest::addColumn<int>("strictness");
@@ -518,6 +601,58 @@ void TestStrokeMatch::characterWithoutTemplateKeepsTheRecognisersCheck()
     const QList<CharacterCheck> empty = CheckWriting(m_recognizer, PlaceInCell(UnitKawa(), kBox),
                                                      u"川口"_qs, {kBox, kBox.translated(150, 0)});
     QCOMPARE(empty.value(1).verdict, CheckVerdict::Missing);
+}
+
+void TestStrokeMatch::wordJudgedAsItsCharactersAre_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("boxed");
+    // Each character's reading must come back to its own character, however
+    // the readings are shared out.
+    QTest::newRow("two") << u"川口"_qs << u"川口"_qs << false;
+    QTest::newRow("three, one wrong") << u"日本語"_qs << u"日木語"_qs << false;
+    QTest::newRow("four, boxed") << u"一石二鳥"_qs << u"一石二鳥"_qs << true;
+    QTest::newRow("five, one wrong, boxed") << u"大学生活中"_qs << u"大字生活中"_qs << true;
+    QTest::newRow("last left out") << u"山川草木"_qs << u"山川草"_qs << false;
+    QTest::newRow("no template") << u"時々"_qs << u"時川"_qs << true;
+}
+
+void TestStrokeMatch::wordJudgedAsItsCharactersAre()
+{
+    if (!m_bModel)
+        QSKIP("The Japanese handwriting model is not installed");
+    QFETCH(QString, word);
+    QFETCH(QString, written);
+    QFETCH(bool, boxed);
+    const QStringList characters = CharactersToCheck(word);
+    InkStrokes ink;
+    QList<QRectF> boxes;
+    QList<int> counts;
+    for (int i = 0; i < characters.size(); ++i) {
+        const QRectF cell(20 + 130 * i, 20, 110, 110);
+        boxes.append(cell);
+        counts.append(CStrokeTemplates::Find(characters[i]).StrokeCount());
+        if (i < written.size())
+            ink += WriteTemplate(written.mid(i, 1), cell.adjusted(10, 10, -10, -10), i);
+    }
+    if (!boxed)
+        boxes.clear();
+    const CheckTolerance tolerance = ToleranceOf(CheckStrictness::Normal);
+    const QList<CharacterCheck> checks = CheckWriting(m_recognizer, ink, word, boxes, tolerance);
+    const QList<InkSegment> segments = SegmentCharacters(ink, counts, boxes);
+    QCOMPARE(checks.size(), characters.size());
+    for (int i = 0; i < characters.size(); ++i) {
+        const CharacterCheck alone =
+            JudgeCharacter(m_recognizer, segments[i], characters[i], tolerance, boxed);
+        QCOMPARE(checks[i].expected, characters[i]);
+        QCOMPARE(int(checks[i].verdict), int(alone.verdict));
+        QCOMPARE(checks[i].recognised, alone.recognised);
+        QCOMPARE(checks[i].writtenAs, alone.writtenAs);
+    }
+    // The rows differ from the word where they mean to.
+    for (int i = 0; i < characters.size(); ++i)
+        QCOMPARE(checks[i].verdict == CheckVerdict::Correct, written.mid(i, 1) == characters[i]);
 }
 
 void TestStrokeMatch::cutsUnboxedWritingByStrokeCounts_data()
