@@ -49,18 +49,18 @@ struct CharacterCheck {
     QString expected;
     // What the writing looks like when it is clearly another character;
     // empty otherwise.
-    QString recognised;
+    QString recognised{};
     CheckVerdict verdict = CheckVerdict::Wrong;
     // Where the character stands on the sheet, for the mark.
-    QRectF cell;
+    QRectF cell{};
     // The answer's strokes, in their order, placed where the character was
     // written (in its cell when it was not); empty without a template.
-    QList<QLineF> answerStrokes;
+    QList<QLineF> answerStrokes{};
     // Per answer stroke: the turn it was written in (-1: not written),
     // whether that was out of turn, and whether backwards.
-    QList<int> writtenAs;
-    QList<bool> outOfOrder;
-    QList<bool> reversed;
+    QList<int> writtenAs{};
+    QList<bool> outOfOrder{};
+    QList<bool> reversed{};
     int writtenCount = 0;
 
     bool IsAnswersCharacter() const

@@ -168,8 +168,10 @@ void TestHandwritingCheck::marksShowTheVerdict()
 
 void TestHandwritingCheck::nextQuestionClearsTheMarks()
 {
-    m_check->Overlay()->SetChecks(
-        {{u"川"_qs, u"川"_qs, CheckVerdict::Correct, QRectF(20, 20, 120, 120)}});
+    m_check->Overlay()->SetChecks({{.expected = u"川"_qs,
+                                    .recognised = u"川"_qs,
+                                    .verdict = CheckVerdict::Correct,
+                                    .cell = QRectF(20, 20, 120, 120)}});
     const QRect mark = m_check->Overlay()->MarkRects().first();
     QVERIFY(CountColor(m_sheet->grab().toImage(), mark, CCheckMarksOverlay::kCorrectColor) > 20);
     m_check->OnQuestionShown(u"三"_qs);
@@ -180,8 +182,10 @@ void TestHandwritingCheck::nextQuestionClearsTheMarks()
 void TestHandwritingCheck::changedWritingClearsTheMarks()
 {
     m_check->OnQuestionShown(u"川"_qs);
-    m_check->Overlay()->SetChecks(
-        {{u"川"_qs, u"三"_qs, CheckVerdict::Wrong, QRectF(20, 20, 120, 120)}});
+    m_check->Overlay()->SetChecks({{.expected = u"川"_qs,
+                                    .recognised = u"三"_qs,
+                                    .verdict = CheckVerdict::Wrong,
+                                    .cell = QRectF(20, 20, 120, 120)}});
     m_check->ClearMarks();
     QVERIFY(!m_check->Overlay()->isVisible());
 }
@@ -309,7 +313,10 @@ void TestHandwritingCheck::unusableModelIsExplainedOnce()
 void TestHandwritingCheck::marksGoBesideWhenThereIsNoRoomBelow()
 {
     const QRectF low(20, 150, 100, 100); // its foot at the sheet's bottom edge
-    m_check->Overlay()->SetChecks({{u"川"_qs, u""_qs, CheckVerdict::StrokeFault, low}});
+    m_check->Overlay()->SetChecks({{.expected = u"川"_qs,
+                                    .recognised = u""_qs,
+                                    .verdict = CheckVerdict::StrokeFault,
+                                    .cell = low}});
     const QRect mark = m_check->Overlay()->MarkRects().first();
     QVERIFY(m_sheet->rect().contains(mark));
     QVERIFY(mark.left() > low.right());

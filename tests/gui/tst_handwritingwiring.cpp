@@ -154,19 +154,25 @@ void TestHandwritingWiring::answerShowsTheVerdict()
 
 void TestHandwritingWiring::nextQuestionClearsTheMarks()
 {
-    Check()->Overlay()->SetChecks(
-        {{u"川"_qs, u"川"_qs, CheckVerdict::Correct, QRectF(40, 40, 160, 160)}});
+    Check()->Overlay()->SetChecks({{.expected = u"川"_qs,
+                                    .recognised = u"川"_qs,
+                                    .verdict = CheckVerdict::Correct,
+                                    .cell = QRectF(40, 40, 160, 160)}});
     Press(Qt::Key_N);
     QVERIFY(!Check()->Overlay()->HasMarks());
     QVERIFY(!Check()->Overlay()->isVisible());
     // Wiping the writing (C) takes its marks too, and so does a new stroke.
     Write(UnitIchi());
-    Check()->Overlay()->SetChecks(
-        {{u"川"_qs, u"川"_qs, CheckVerdict::Correct, QRectF(40, 40, 160, 160)}});
+    Check()->Overlay()->SetChecks({{.expected = u"川"_qs,
+                                    .recognised = u"川"_qs,
+                                    .verdict = CheckVerdict::Correct,
+                                    .cell = QRectF(40, 40, 160, 160)}});
     Press(Qt::Key_C);
     QVERIFY(!Check()->Overlay()->HasMarks());
-    Check()->Overlay()->SetChecks(
-        {{u"川"_qs, u"川"_qs, CheckVerdict::Correct, QRectF(40, 40, 160, 160)}});
+    Check()->Overlay()->SetChecks({{.expected = u"川"_qs,
+                                    .recognised = u"川"_qs,
+                                    .verdict = CheckVerdict::Correct,
+                                    .cell = QRectF(40, 40, 160, 160)}});
     Write(UnitIchi());
     QVERIFY(!Check()->Overlay()->HasMarks());
 }
