@@ -2,6 +2,7 @@
 
 #include "platform/FileFailure.h"
 #include "platform/FolderSync.h"
+#include "platform/KillSteps.h"
 #include "platform/SaveFile.h"
 
 #include <QDir>
@@ -16,22 +17,6 @@ const QString kCommitFileName = QStringLiteral("commit.txt");
 const QByteArray kCommitHeader = QByteArrayLiteral("velmarik-staged\t1");
 
 int g_stopAfter = -1;
-
-class Steps {
-public:
-    bool Next()
-    {
-        if (g_stopAfter >= 0 && m_nDone >= g_stopAfter) {
-            g_stopAfter = -1; // what runs next is the start after the "kill"
-            return false;
-        }
-        ++m_nDone;
-        return true;
-    }
-
-private:
-    int m_nDone = 0;
-};
 
 // A plain file name in the folder, nothing that leads elsewhere.
 bool IsPlainName(const QString& name)
@@ -76,7 +61,7 @@ bool ParseCommit(const QByteArray& text, CommitList& list)
     return true;
 }
 
-bool Finish(const QString& folder, const QString& stagingName, Steps& steps)
+bool Finish(const QString& folder, const QString& stagingName, KillSteps& steps)
 {
     QDir staging(folder + stagingName);
     if (!staging.exists())
@@ -127,7 +112,7 @@ bool Finish(const QString& folder, const QString& stagingName, Steps& steps)
 bool CommitStagedFiles(const QString& folder, const QString& stagingName,
                        const StagedChange& change, QString& error)
 {
-    Steps steps;
+    KillSteps steps(g_stopAfter);
     QDir staging(folder + stagingName);
     if (!staging.removeRecursively() || !QDir().mkpath(staging.path())) {
         error = QStringLiteral("Cannot create the folder ") + staging.path();
@@ -179,7 +164,7 @@ bool CommitStagedFiles(const QString& folder, const QString& stagingName,
 
 bool FinishStagedFiles(const QString& folder, const QString& stagingName)
 {
-    Steps steps;
+    KillSteps steps(g_stopAfter);
     return Finish(folder, stagingName, steps);
 }
 

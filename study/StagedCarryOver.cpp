@@ -109,15 +109,7 @@ bool IsWholeStagedFile(const QString& name, const StoredFile& file, const Staged
 
 } // namespace
 
-bool CarryOverSteps::Next()
-{
-    if (g_stopAfter >= 0 && m_nDone >= g_stopAfter) {
-        g_stopAfter = -1; // the next run is the restart after the "crash"
-        return false;
-    }
-    ++m_nDone;
-    return true;
-}
+CarryOverSteps::CarryOverSteps() : KillSteps(g_stopAfter) {}
 
 void SetCarryOverStopForTesting(int steps)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileFailure.h"
+#include "platform/KillSteps.h"
 #include "study/StateFileFormat.h"
 
 #include <QByteArray>
@@ -19,14 +20,9 @@
 
 // Counts the file operations of a carry-over, so that tests can end it
 // anywhere, as a crash or a power cut would.
-class CarryOverSteps {
+class CarryOverSteps : public KillSteps {
 public:
-    // False once the test's limit is reached: the run is then taken to have
-    // ended there.
-    bool Next();
-
-private:
-    int m_nDone = 0;
+    CarryOverSteps();
 };
 
 // What became of a staging.
