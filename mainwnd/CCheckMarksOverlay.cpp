@@ -69,6 +69,50 @@ qreal NumberDiameter(const CharacterCheck& check)
     return qBound(14.0, AnswerSide(check) * 0.13, 26.0);
 }
 
+// Where each stroke's number stands: on the stroke's start, unless an
+// earlier number is there already (the first two strokes of 口 start at one
+// corner, and in a dense character many starts lie close). Then it moves
+// just before the start, against the stroke's way, or to one side, to the
+// first place that leaves the earlier numbers readable; failing all, it
+// stays on the start.
+QList<QPointF> NumberCentres(const CharacterCheck& check, qreal diameter)
+{
+    QList<QPointF> centres;
+    const qreal clearance = diameter;
+    const auto isClear = [&](const QPointF& centre) {
+        for (const QPointF& other : std::as_const(centres))
+            if (QLineF(centre, other).length() < clearance)
+                return false;
+        return true;
+    };
+    for (const QLineF& line : check.answerStrokes) {
+        const QPointF start = line.p1();
+        const QPointF way = line.length() > 0 ? (line.p2() - start) / line.length() : QPointF(1, 0);
+        const QPointF side(-way.y(), way.x());
+        const qreal step = diameter * 1.05;
+        const QPointF tries[] = {start,
+                                 start - way * step,
+                                 start + side * step,
+                                 start - side * step,
+                                 start - (way + side) * step * 0.75,
+                                 start - (way - side) * step * 0.75,
+                                 start - way * step * 2};
+        QPointF chosen = start;
+        for (const QPointF& place : tries)
+            if (isClear(place)) {
+                chosen = place;
+                break;
+            }
+        centres.append(chosen);
+    }
+    return centres;
+}
+
+QRectF NumberCircle(const QPointF& centre, qreal diameter)
+{
+    return QRectF(centre.x() - diameter / 2, centre.y() - diameter / 2, diameter, diameter);
+}
+
 } // namespace
 
 CCheckMarksOverlay::CCheckMarksOverlay(QWidget* sheet) : QWidget(sheet)
@@ -232,11 +276,8 @@ QList<QList<QRectF>> CCheckMarksOverlay::StrokeNumberRects() const
     for (const CharacterCheck& check : m_checks) {
         QList<QRectF> numbers;
         const qreal diameter = NumberDiameter(check);
-        for (const QLineF& line : check.answerStrokes) {
-            const QPointF start = line.p1();
-            numbers.append(
-                QRectF(start.x() - diameter / 2, start.y() - diameter / 2, diameter, diameter));
-        }
+        for (const QPointF& centre : NumberCentres(check, diameter))
+            numbers.append(NumberCircle(centre, diameter));
         all.append(numbers);
     }
     return all;
@@ -249,6 +290,9 @@ void CCheckMarksOverlay::PaintAnswer(QPainter& painter, const CharacterCheck& ch
     QColor line = kAnswerColor;
     line.setAlpha(170);
     painter.setPen(QPen(line, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    // The arrowheads are outlines: the brush left by the numbers of the
+    // character before would fill them, red where that one erred.
+    painter.setBrush(Qt::NoBrush);
     for (const QLineF& stroke : check.answerStrokes) {
         const QLineF& mapped = stroke;
         painter.drawLine(mapped);
@@ -268,9 +312,9 @@ void CCheckMarksOverlay::PaintAnswer(QPainter& painter, const CharacterCheck& ch
     numberFont.setPixelSize(qMax(9, qRound(diameter * 0.68)));
     numberFont.setBold(true);
     painter.setFont(numberFont);
+    const QList<QPointF> centres = NumberCentres(check, diameter);
     for (int s = 0; s < check.answerStrokes.size(); ++s) {
-        const QPointF start = check.answerStrokes[s].p1();
-        const QRectF circle(start.x() - diameter / 2, start.y() - diameter / 2, diameter, diameter);
+        const QRectF circle = NumberCircle(centres[s], diameter);
         const bool faulty = check.outOfOrder.value(s) || check.reversed.value(s);
         painter.setPen(Qt::NoPen);
         painter.setBrush(faulty ? kWrongColor : kAnswerColor);

@@ -77,6 +77,7 @@ private slots:
     void marksGoBesideWhenThereIsNoRoomBelow();
     void marksFollowVerticalWriting();
     void answerStrokesNumberTheFaultsInRed();
+    void numbersStayApartAndOnlyFaultsAreRed();
     void faultMarkNamesTheStrokes_data();
     void faultMarkNamesTheStrokes();
     void unwrittenCharacterGetsTheSameMarkWithAndWithoutBoxes();
@@ -390,6 +391,48 @@ void TestHandwritingCheck::answerStrokesNumberTheFaultsInRed()
     QVERIFY(!m_check->AnswerStrokesShown());
     const QImage hidden = m_sheet->grab().toImage();
     QCOMPARE(CountColor(hidden, numbers[0][0].toRect(), CCheckMarksOverlay::kAnswerColor), 0);
+}
+
+// Two strokes that start at one point (口's first two) keep their numbers
+// apart, and a character without faults shows no red even when the one
+// before it had some.
+void TestHandwritingCheck::numbersStayApartAndOnlyFaultsAreRed()
+{
+    const QRectF first(20, 20, 150, 150);
+    const QRectF second(200, 20, 150, 150);
+    CharacterCheck kuchi = KawaWithSwap(second);
+    kuchi.expected = u"口"_qs;
+    kuchi.verdict = CheckVerdict::Correct;
+    kuchi.answerStrokes.clear();
+    for (const QLineF& line : CStrokeTemplates::Find(u"口"_qs).strokes)
+        kuchi.answerStrokes.append(QLineF(second.left() + line.x1() * second.width(),
+                                          second.top() + line.y1() * second.height(),
+                                          second.left() + line.x2() * second.width(),
+                                          second.top() + line.y2() * second.height()));
+    QCOMPARE(kuchi.answerStrokes.size(), 3);
+    QVERIFY(QLineF(kuchi.answerStrokes[0].p1(), kuchi.answerStrokes[1].p1()).length() < 10);
+    kuchi.writtenAs = {0, 1, 2};
+    kuchi.outOfOrder = {false, false, false};
+    kuchi.reversed = {false, false, false};
+    CCheckMarksOverlay* overlay = m_check->Overlay();
+    overlay->SetChecks({KawaWithSwap(first), kuchi});
+    m_check->ToggleAnswerStrokes();
+    const QList<QRectF> numbers = overlay->StrokeNumberRects().value(1);
+    QCOMPARE(numbers.size(), 3);
+    for (int a = 0; a < numbers.size(); ++a)
+        for (int b = a + 1; b < numbers.size(); ++b)
+            QVERIFY2(QLineF(numbers[a].center(), numbers[b].center()).length() >=
+                         0.95 * numbers[a].width(),
+                     qPrintable(QStringLiteral("numbers %1 and %2 overlap").arg(a + 1).arg(b + 1)));
+    // Each still stands by its stroke's start.
+    for (int s = 0; s < numbers.size(); ++s)
+        QVERIFY(QLineF(numbers[s].center(), kuchi.answerStrokes[s].p1()).length() <
+                2 * numbers[s].width());
+    const QImage shown = m_sheet->grab().toImage();
+    QVERIFY(CountColor(shown, first.toRect(), CCheckMarksOverlay::kWrongColor) > 10);
+    QCOMPARE(CountColor(shown, second.adjusted(-20, -20, 20, 20).toRect(),
+                        CCheckMarksOverlay::kWrongColor),
+             0);
 }
 
 void TestHandwritingCheck::faultMarkNamesTheStrokes_data()

@@ -8,12 +8,20 @@
 #include "dialogs/COptionDialog.h"
 #include "dialogs/COwnListsDialog.h"
 #include "dialogs/CStudyStateDialog.h"
+#include "mainwnd/CCheckMarksOverlay.h"
+#include "mainwnd/CHandwritingCheck.h"
 #include "mainwnd/CMainFrame.h"
+#include "mainwnd/CWriteView.h"
 #include "platform/DialogUnits.h"
 #include "platform/Profile.h"
 #include "platform/ResourceIds.h"
 #include "platform/TextFit.h"
+#include "recognition/CStrokeTemplates.h"
+#include "recognition/StrokeMatch.h"
+#include "recognition/WritingCheck.h"
 #include "study/CDictionary.h"
+#include "study/CItem.h"
+#include "study/DrillSession.h"
 #include "widgets/CSearchDialogBar.h"
 
 #include <QAbstractItemView>
@@ -33,6 +41,7 @@
 #include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -387,6 +396,69 @@ private slots:
             SaveShot(m_frame.get(), QStringLiteral("main%1%2")
                                         .arg(searchBar ? QStringLiteral("-search") : QString(),
                                              size.isEmpty() ? QStringLiteral("-min") : QString()));
+    }
+
+    // The answer side with the writing check's marks under a word whose
+    // characters got each verdict in turn, and the answer's strokes laid
+    // over them, numbered, with the faulty ones red.
+    void mainWindowWithMarks()
+    {
+        StartFrame();
+        m_frame->resize(QSize(900, 680).expandedTo(m_frame->minimumSize()));
+        // A word of dense characters, where the numbers crowd most.
+        CDictionary* dic = CDictionary::GetInstance();
+        int dense = -1;
+        for (int g = 0; g < dic->GetTotalItemCount() && dense < 0; ++g) {
+            const QStringList characters = CharactersToCheck(dic->GetItem(g)->GetWord());
+            if (characters.size() == 3 &&
+                std::all_of(characters.cbegin(), characters.cend(), [](const QString& c) {
+                    return CStrokeTemplates::Find(c).StrokeCount() >= 11;
+                }))
+                dense = g;
+        }
+        QVERIFY(dense >= 0);
+        DrillSession& session = m_frame->GetSession();
+        QVERIFY(session.ShowQuestion(dense, true));
+        session.ToggleAnswer();
+        QVERIFY(!session.IsQuestionSide());
+        const QStringList characters = CharactersToCheck(session.CurrentItem()->GetWord());
+        QVERIFY(!characters.isEmpty());
+        const QWidget* view = m_frame->GetView();
+        const qreal side = qMin(view->height() * 0.6, view->width() * 0.9 / characters.size());
+        QList<CharacterCheck> checks;
+        for (int i = 0; i < characters.size(); ++i) {
+            CharacterCheck check;
+            check.expected = characters[i];
+            check.cell = QRectF(view->width() * 0.05 + i * side, view->height() * 0.1, side, side);
+            const BoxPlacement place{side, check.cell.left(), side, check.cell.top()};
+            for (const QLineF& line : CStrokeTemplates::Find(characters[i]).strokes)
+                check.answerStrokes.append(place.Map(line));
+            const int strokes = int(check.answerStrokes.size());
+            check.writtenCount = strokes;
+            for (int k = 0; k < strokes; ++k)
+                check.writtenAs.append(k);
+            check.outOfOrder = QList<bool>(strokes, false);
+            check.reversed = QList<bool>(strokes, false);
+            check.verdict = i % 3 == 0   ? CheckVerdict::Correct
+                            : i % 3 == 1 ? CheckVerdict::StrokeFault
+                                         : CheckVerdict::Wrong;
+            if (check.verdict == CheckVerdict::StrokeFault && strokes >= 2) {
+                std::swap(check.writtenAs[0], check.writtenAs[1]);
+                check.outOfOrder[0] = check.outOfOrder[1] = true;
+                check.reversed.last() = true;
+            }
+            if (check.verdict == CheckVerdict::Wrong)
+                check.recognised = QStringLiteral("未");
+            checks.append(check);
+        }
+        CHandwritingCheck* writing = m_frame->GetHandwritingCheck();
+        writing->Overlay()->SetChecks(checks);
+        writing->SetAnswerStrokesShown(true);
+        QVERIFY(writing->Overlay()->ShowsAnswer());
+        QCOMPARE(writing->Overlay()->MarkRects().size(), characters.size());
+        const QStringList faults = LayoutFaults(m_frame.get());
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        SaveShot(m_frame.get(), QStringLiteral("main-marks"));
     }
 
     void dialog_data()
