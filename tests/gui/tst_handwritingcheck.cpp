@@ -342,6 +342,17 @@ void TestHandwritingCheck::marksFollowVerticalWriting()
 
 namespace {
 
+// A character's template strokes stretched over a box.
+QList<QLineF> TemplateInBox(const QString& character, const QRectF& box)
+{
+    QList<QLineF> strokes;
+    for (const QLineF& line : CStrokeTemplates::Find(character).strokes)
+        strokes.append(
+            QLineF(box.left() + line.x1() * box.width(), box.top() + line.y1() * box.height(),
+                   box.left() + line.x2() * box.width(), box.top() + line.y2() * box.height()));
+    return strokes;
+}
+
 // A check of 川 in a box as the matcher would give it: its template strokes
 // in the box, the second written out of turn with the third.
 CharacterCheck KawaWithSwap(const QRectF& box)
@@ -350,10 +361,7 @@ CharacterCheck KawaWithSwap(const QRectF& box)
     check.expected = u"川"_qs;
     check.verdict = CheckVerdict::StrokeFault;
     check.cell = box;
-    for (const QLineF& line : CStrokeTemplates::Find(u"川"_qs).strokes)
-        check.answerStrokes.append(
-            QLineF(box.left() + line.x1() * box.width(), box.top() + line.y1() * box.height(),
-                   box.left() + line.x2() * box.width(), box.top() + line.y2() * box.height()));
+    check.answerStrokes = TemplateInBox(u"川"_qs, box);
     check.writtenAs = {0, 2, 1};
     check.outOfOrder = {false, true, true};
     check.reversed = {false, false, false};
@@ -403,12 +411,7 @@ void TestHandwritingCheck::numbersStayApartAndOnlyFaultsAreRed()
     CharacterCheck kuchi = KawaWithSwap(second);
     kuchi.expected = u"口"_qs;
     kuchi.verdict = CheckVerdict::Correct;
-    kuchi.answerStrokes.clear();
-    for (const QLineF& line : CStrokeTemplates::Find(u"口"_qs).strokes)
-        kuchi.answerStrokes.append(QLineF(second.left() + line.x1() * second.width(),
-                                          second.top() + line.y1() * second.height(),
-                                          second.left() + line.x2() * second.width(),
-                                          second.top() + line.y2() * second.height()));
+    kuchi.answerStrokes = TemplateInBox(u"口"_qs, second);
     QCOMPARE(kuchi.answerStrokes.size(), 3);
     QVERIFY(QLineF(kuchi.answerStrokes[0].p1(), kuchi.answerStrokes[1].p1()).length() < 10);
     kuchi.writtenAs = {0, 1, 2};
