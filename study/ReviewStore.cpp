@@ -240,31 +240,44 @@ void ReviewStore::EnsureHeap()
 QList<int> ReviewStore::EarliestDue(qint32 day, int most, const std::function<bool(int)>& admit)
 {
     EnsureHeap();
-    QList<int> tied;
-    std::vector<HeapEntry> taken;
-    qint32 tiedDay = 0;
-    while (!m_heap.empty()) {
-        const HeapEntry top = m_heap.front();
-        if (IsLive(top)) {
-            if (top.m_nDue > day)
-                break;
-            if (!tied.isEmpty() && (top.m_nDue != tiedDay || tied.size() >= most))
-                break;
-        }
+    // Entries left by changed records go for good once they come to the top.
+    while (!m_heap.empty() && !IsLive(m_heap.front())) {
         std::pop_heap(m_heap.begin(), m_heap.end(), HeapOrder());
         m_heap.pop_back();
-        if (!IsLive(top))
-            continue; // stale for good
-        taken.push_back(top);
-        if (IsDeferred(top.m_nIndex, day) || (admit && !admit(top.m_nIndex)))
-            continue;
-        tiedDay = top.m_nDue;
-        tied.append(top.m_nIndex);
     }
-    // Whatever was looked at stays due until it is rated.
-    for (const HeapEntry& entry : taken) {
-        m_heap.push_back(entry);
-        std::push_heap(m_heap.begin(), m_heap.end(), HeapOrder());
+    // The entries in their order, read off the heap without taking them
+    // out: a small heap of the places next in line, starting at the top,
+    // each one read adding its two children (a parent never comes after
+    // them). What is looked at stays due until it is rated.
+    QList<int> tied;
+    qint32 tiedDay = 0;
+    const auto later = [this](size_t a, size_t b) {
+        return Later(m_heap[a].m_nDue, m_heap[a].m_nIndex, m_heap[b].m_nDue, m_heap[b].m_nIndex);
+    };
+    std::vector<size_t> next;
+    if (!m_heap.empty())
+        next.push_back(0);
+    while (!next.empty()) {
+        std::pop_heap(next.begin(), next.end(), later);
+        const size_t at = next.back();
+        next.pop_back();
+        const HeapEntry& entry = m_heap[at];
+        const bool live = IsLive(entry);
+        if (live) {
+            if (entry.m_nDue > day)
+                break;
+            if (!tied.isEmpty() && (entry.m_nDue != tiedDay || tied.size() >= most))
+                break;
+        }
+        for (const size_t child : {2 * at + 1, 2 * at + 2})
+            if (child < m_heap.size()) {
+                next.push_back(child);
+                std::push_heap(next.begin(), next.end(), later);
+            }
+        if (!live || IsDeferred(entry.m_nIndex, day) || (admit && !admit(entry.m_nIndex)))
+            continue;
+        tiedDay = entry.m_nDue;
+        tied.append(entry.m_nIndex);
     }
     return tied;
 }

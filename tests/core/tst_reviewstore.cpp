@@ -210,6 +210,21 @@ private slots:
             }
             QCOMPARE(store.CountDueBy(asOf), due);
             QCOMPARE(store.EarliestDue(asOf, 30), expected);
+
+            // Turned away by a filter, the earliest of those it admits come
+            // up, as many as asked for.
+            const auto admit = [](int g) { return g % 3 != 0; };
+            qint32 earliestAdmitted = std::numeric_limits<qint32>::max();
+            for (int i = 0; i < items; ++i)
+                if (model[size_t(i)] && !suspended[size_t(i)] && admit(i) &&
+                    model[size_t(i)]->m_nDueDay <= asOf)
+                    earliestAdmitted = std::min(earliestAdmitted, model[size_t(i)]->m_nDueDay);
+            QList<int> admitted;
+            for (int i = 0; i < items && admitted.size() < 4; ++i)
+                if (model[size_t(i)] && !suspended[size_t(i)] && admit(i) &&
+                    model[size_t(i)]->m_nDueDay == earliestAdmitted)
+                    admitted.append(i);
+            QCOMPARE(store.EarliestDue(asOf, 4, admit), admitted);
         }
     }
 
