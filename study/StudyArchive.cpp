@@ -12,6 +12,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 
 namespace {
@@ -73,6 +74,16 @@ std::optional<int> DayKey(const QString& text)
     bool ok = false;
     const int key = text.toInt(&ok);
     return ok ? std::optional<int>(key) : std::nullopt;
+}
+
+// A stability or difficulty as the review file keeps it, a float32: the
+// fewest digits that give the same float32 back ("0.212", where seventeen
+// digits of its double would read 0.21199999749660492).
+QString StoredRealText(double value)
+{
+    char text[32];
+    const std::to_chars_result end = std::to_chars(text, text + sizeof text, float(value));
+    return QString::fromLatin1(text, end.ptr - text);
 }
 
 QByteArray Sha256(const QByteArray& data)
@@ -231,10 +242,8 @@ std::optional<QByteArray> WriteStudyArchive(const StudyArchive& archive, qint64 
     rows = {ReviewColumns()};
     for (const ArchivedReview& review : archive.m_reviews) {
         const ReviewState& state = review.m_state;
-        // Seventeen digits give the same double back.
         rows.append({review.m_strList, Number(review.m_nPos), review.m_strWord, review.m_strReading,
-                     QString::number(state.m_dStability, 'g', 17),
-                     QString::number(state.m_dDifficulty, 'g', 17),
+                     StoredRealText(state.m_dStability), StoredRealText(state.m_dDifficulty),
                      DateOfDayNumber(state.m_nLastDay).toString(Qt::ISODate),
                      DateOfDayNumber(state.m_nDueDay).toString(Qt::ISODate),
                      Number(state.m_nReviews), Number(state.m_nLapses)});

@@ -244,6 +244,13 @@ private slots:
         QVERIFY(reviews.contains(u"\r\ndic1_std2,0,食べる,たべる,"_s));
         QVERIFY(reviews.contains(u",2024-06-10,"_s)); // 食べる, rated on the export's day
         QCOMPARE(reviews.count(u"\r\n"_s), 3);
+        // Stability and difficulty as the review file keeps them, float32s:
+        // the few digits that give them back, not a double's seventeen.
+        for (const QString& row : reviews.split(u"\r\n"_s, Qt::SkipEmptyParts).mid(1))
+            for (const int field : {4, 5}) {
+                const QString number = row.split(u',').value(field);
+                QVERIFY2(!number.isEmpty() && number.size() <= 11, qPrintable(row));
+            }
     }
 
     // Restored into lists that changed since: each item by its text, the
