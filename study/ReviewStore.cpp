@@ -78,7 +78,7 @@ void ReviewStore::Put(int index, const ReviewState& state, bool suspended)
     Record& record = m_records[size_t(slot)];
     record.Store(state);
     record.m_bSuspended = suspended;
-    record.m_nGeneration = m_nNextGeneration++ & 0x7fffffffu;
+    record.m_nGeneration = NextGeneration();
     if (!suspended) {
         CountDay(index, state.m_nDueDay, +1);
         PushDue(record);
@@ -106,12 +106,14 @@ void ReviewStore::PutLoaded(const LoadedRecord* records, qsizetype count)
             Put(index, records[k].m_state, false);
             continue;
         }
+        // Put's work for a new record, with its calls left out while the
+        // trees and the heap they feed are not built (they are at the first
+        // use, after the load): a third of the load when made.
         slot = static_cast<qint32>(m_records.size());
         Record& record = m_records.emplace_back();
         record.Store(records[k].m_state);
         record.m_nIndex = index;
-        record.m_nGeneration = m_nNextGeneration++ & 0x7fffffffu;
-        // Built at the first use, which usually comes after the load.
+        record.m_nGeneration = NextGeneration();
         if (m_bDayTreeBuilt || m_bAnyGroupTree)
             CountDay(index, record.m_nDueDay, +1);
         if (m_bHeapBuilt)
@@ -182,7 +184,7 @@ void ReviewStore::SetSuspended(int index, bool suspended)
     if (record.m_bSuspended == suspended)
         return;
     record.m_bSuspended = suspended;
-    record.m_nGeneration = m_nNextGeneration++ & 0x7fffffffu;
+    record.m_nGeneration = NextGeneration();
     CountDay(index, record.m_nDueDay, suspended ? -1 : +1);
     if (!suspended)
         PushDue(record);

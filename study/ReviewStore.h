@@ -154,6 +154,8 @@ private:
         return index >= 0 && index < ItemCount() ? m_slot[size_t(index)] : -1;
     }
     bool IsLive(const HeapEntry& entry) const;
+    // Of 31 bits, as the record keeps it.
+    quint32 NextGeneration() { return m_nNextGeneration++ & 0x7fffffffu; }
     void PushDue(const Record& record);
     void EnsureHeap();
     void EnsureDayTree();
