@@ -1,6 +1,7 @@
 #include "study/DataFolderMove.h"
 
 #include "platform/AppData.h"
+#include "platform/ContentHash.h"
 #include "platform/FileFailure.h"
 #include "platform/SaveFile.h"
 #include "platform/Settings.h"
@@ -13,7 +14,6 @@
 #include "study/StateFileFormat.h"
 #include "study/StudyBackup.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -67,18 +67,13 @@ QString In(const QString& folder, const QString& relative)
     return CleanFolderPath(folder) + QLatin1Char('/') + relative;
 }
 
-QByteArray HashOf(const QByteArray& bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
-}
-
 // The file's hash; empty when it cannot be read.
 QByteArray HashOfFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return HashOf(file.readAll());
+    return Sha256Hex(file.readAll());
 }
 
 struct CopiedFile {
@@ -445,7 +440,7 @@ DataFolderMoveResult MoveDataFolder(const QString& current, const QString& targe
         }
         contents << file.readAll();
         const QString to = other && keep == KeptSet::kTheirs ? journal.AsideOf(name) : name;
-        journal.m_copies << CopiedFile{name, to, HashOf(contents.last())};
+        journal.m_copies << CopiedFile{name, to, Sha256Hex(contents.last())};
     }
 
     const auto undo = [&](const QString& error) {

@@ -1,12 +1,12 @@
 #include "study/StudyArchive.h"
 
+#include "platform/ContentHash.h"
 #include "platform/ZipArchive.h"
 #include "study/ReviewFileFormat.h"
 #include "study/StudyDay.h"
 #include "text/DelimitedText.h"
 #include "text/TextDecoding.h"
 
-#include <QCryptographicHash>
 #include <QDate>
 #include <QFile>
 #include <QHash>
@@ -84,11 +84,6 @@ QString StoredRealText(double value)
     char text[32];
     const std::to_chars_result end = std::to_chars(text, text + sizeof text, float(value));
     return QString::fromLatin1(text, end.ptr - text);
-}
-
-QByteArray Sha256(const QByteArray& data)
-{
-    return QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex();
 }
 
 // One CSV file of the archive: its rows under the header, with the columns
@@ -192,7 +187,7 @@ void CheckSums(const ZipContents& zip, QStringList& problems)
             problems << (zip.m_damaged.contains(file)
                              ? QStringLiteral("%1 が壊れていて読めません。").arg(file)
                              : QStringLiteral("%1 がありません。").arg(file));
-        } else if (Sha256(*data) != sums.Field(row, QStringLiteral("sha256")).toLatin1()) {
+        } else if (Sha256Hex(*data) != sums.Field(row, QStringLiteral("sha256")).toLatin1()) {
             problems << QStringLiteral("%1 は書き出しの後で変更されたか、壊れています。"
                                        "読める行だけを読み込みます。")
                             .arg(file);
@@ -278,7 +273,7 @@ std::optional<QByteArray> WriteStudyArchive(const StudyArchive& archive, qint64 
     rows = {{QStringLiteral("file"), QStringLiteral("bytes"), QStringLiteral("sha256")}};
     for (const ZipEntry& entry : std::as_const(entries)) {
         rows.append({entry.m_strName, Number(entry.m_data.size()),
-                     QString::fromLatin1(Sha256(entry.m_data))});
+                     QString::fromLatin1(Sha256Hex(entry.m_data))});
     }
     add(kChecksums, Csv(rows));
     return MakeZipArchive(entries, time, error);
